@@ -1,0 +1,34 @@
+# Shared settings of every target of the project.
+
+if(TARVEX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Text inside both deliverables is code page 1251: Russian literals in the
+# UTF-8 sources become cp1251 bytes.
+function(tarvex_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -fexec-charset=CP1251)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# tarvex_library(name SOURCES ... DEPS ...): a static layer of the library.
+function(tarvex_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  tarvex_options(${name})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# tarvex_test(name SOURCES ... DEPS ...): a GoogleTest binary run by ctest.
+# Tests run with a fixed time zone unless they set their own.
+function(tarvex_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  tarvex_options(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    TARVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TARVEX_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
