@@ -67,14 +67,14 @@ std::string TrimmedSysErrorText(uint32_t code) {
 
 std::string LastErrorText() {
   const uint32_t code = GetLastError();
-  return Format("0x%.8x (%d): %s",
-                {code, static_cast<int32_t>(code), TrimmedSysErrorText(code)});
+  return Format("0x%.8x (%d): %s", {code, static_cast<int32_t>(code), TrimmedSysErrorText(code)});
 }
 
 void RaiseLastOSError() {
   const uint32_t code = GetLastError();
   if (code == 0) throw EOSError("A call to an OS function failed", code);
-  throw EOSError(Format("System Error.  Code: %d.\r\n%s", {static_cast<int32_t>(code), TrimmedSysErrorText(code)}),
+  throw EOSError(Format("System Error.  Code: %d.\r\n%s",
+                        {static_cast<int32_t>(code), TrimmedSysErrorText(code)}),
                  code);
 }
 

@@ -24,7 +24,9 @@ int Ordinal(const std::string& a, const std::string& b, uint32_t flags) {
   return CompareStringA(LOCALE_USER_DEFAULT, flags, a, b) - CSTR_EQUAL;
 }
 
-int CompareFolded(const std::string& a, const std::string& b) { return Ordinal(a, b, NORM_IGNORECASE); }
+int CompareFolded(const std::string& a, const std::string& b) {
+  return Ordinal(a, b, NORM_IGNORECASE);
+}
 int CompareExact(const std::string& a, const std::string& b) { return Ordinal(a, b, 0); }
 
 // Objects order by address. A three-way comparison: a difference of two
@@ -254,7 +256,8 @@ void CStrArray::SaveToFile(const std::string& file_name) {
   const int fd = ::open(SysPath(file_name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     const uint32_t code = ErrnoToSystemError(errno);
-    throw Exception(Format("Cannot create file \"%s\". %s", {file_name, TrimmedSysErrorText(code)}));
+    throw Exception(
+        Format("Cannot create file \"%s\". %s", {file_name, TrimmedSysErrorText(code)}));
   }
   try {
     SaveToStream(fd, false);
@@ -269,7 +272,8 @@ void CStrArray::SaveToStream(int fd, bool truncate) {
   const std::string text = GetText();
   struct stat st;
   if (truncate && ::fstat(fd, &st) == 0 && st.st_size > static_cast<off_t>(text.size())) {
-    if (::ftruncate(fd, static_cast<off_t>(text.size())) != 0) throw Exception("Stream write error");
+    if (::ftruncate(fd, static_cast<off_t>(text.size())) != 0)
+      throw Exception("Stream write error");
   }
   size_t written = 0;
   while (written < text.size()) {

@@ -31,8 +31,7 @@ void CValueCheckTool::CheckMaxLength(const std::string& text, const std::string&
   if (Length(text) > max_len) RaiseErrorFmt("Длина переменной [%s] больше [%d]", {name, max_len});
 }
 
-void CValueCheckTool::CheckExactLength(const std::string& text, const std::string& name,
-                                       int len) {
+void CValueCheckTool::CheckExactLength(const std::string& text, const std::string& name, int len) {
   CheckNotEmpty(text, name);
   if (Length(text) != len) {
     RaiseErrorFmt("Длина переменной [%0:s = \"%1:s\"] должна быть равной [%2:d]",

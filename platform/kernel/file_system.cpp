@@ -39,7 +39,8 @@ bool SetFileAttributesA(std::string_view path, uint32_t attributes) {
   if (::lstat(sys.c_str(), &st) != 0) return FailWithErrno();
   if (S_ISLNK(st.st_mode)) return true;  // links carry no mode of their own
   mode_t mode = st.st_mode & 07777;
-  mode = (attributes & FILE_ATTRIBUTE_READONLY) ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+  mode = (attributes & FILE_ATTRIBUTE_READONLY) ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)
+                                                : mode | S_IWUSR;
   if (::chmod(sys.c_str(), mode) != 0) return FailWithErrno();
   return true;
 }

@@ -18,10 +18,9 @@ class TempDir {
     // Read-only entries must not keep the tree alive.
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add |
-                                       std::filesystem::perm_options::nofollow,
-                                   ignored);
+      std::filesystem::permissions(
+          it->path(), std::filesystem::perms::owner_all,
+          std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ignored);
     }
     std::filesystem::remove_all(path_, ignored);
   }

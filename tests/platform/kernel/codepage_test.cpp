@@ -1,0 +1,70 @@
+#include "platform/kernel/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+// Python's cp1251 codec as the oracle: one "byte codepoint" line per byte it
+// knows (all but 0x98).
+std::string PythonTable() {
+  const char* script =
+      "python3 -c \"\n"
+      "for b in range(256):\n"
+      "    try: print(b, ord(bytes([b]).decode('cp1251')))\n"
+      "    except UnicodeDecodeError: pass\n\"";
+  std::string out;
+  if (FILE* pipe = ::popen(script, "r")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+std::string AllBytes() {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+  return bytes;
+}
+
+}  // namespace
+
+TEST(Codepage, MatchesPythonCodecForEveryByteItKnows) {
+  std::istringstream lines(PythonTable());
+  int byte, codepoint, checked = 0;
+  while (lines >> byte >> codepoint) {
+    EXPECT_EQ(AnsiToWideChar(static_cast<unsigned char>(byte)), codepoint) << "byte " << byte;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 255);
+  EXPECT_EQ(AnsiToWideChar(0x98), u'\u0098');
+}
+
+TEST(Codepage, EveryByteSurvivesBothRoundTrips) {
+  const std::string bytes = AllBytes();
+  EXPECT_EQ(WideToAnsi(AnsiToWide(bytes)), bytes);
+  EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(bytes)), bytes);
+}
+
+TEST(Codepage, Utf8OfRussianText) {
+  // "Ёж" in cp1251 is A8 E6; in UTF-8 D0 81 D0 B6.
+  EXPECT_EQ(AnsiToUtf8("\xA8\xE6"), "\xD0\x81\xD0\xB6");
+  EXPECT_EQ(Utf8ToAnsi("\xD0\x81\xD0\xB6"), "\xA8\xE6");
+}
+
+TEST(Codepage, UnmappableAndMalformedInputBecomesQuestionMarks) {
+  EXPECT_EQ(WideToAnsi(u"a\u4E2Db"), "a?b");
+  EXPECT_EQ(Utf8ToAnsi("a\xE4\xB8\xAD"
+                       "b"),
+            "a?b");                      // CJK: not in the code page
+  EXPECT_EQ(Utf8ToAnsi("a\xD0"), "a?");  // truncated sequence
+  EXPECT_EQ(Utf8ToAnsi("\x80z"), "?z");  // stray continuation byte
+}
+
+TEST(Codepage, SysPathWritesForwardSlashes) {
+  EXPECT_EQ(SysPath("a\\b\\\xF4.txt"), "a/b/\xD1\x84.txt");
+}
