@@ -1,0 +1,23 @@
+// File mappings over mmap. A mapping keeps its file open on its own, and a
+// view stays valid after both handles are closed, until it is unmapped.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/kernel/handle.h"
+
+constexpr uint32_t PAGE_READONLY = 0x02;
+constexpr uint32_t PAGE_READWRITE = 0x04;
+
+constexpr uint32_t FILE_MAP_WRITE = 0x02;
+constexpr uint32_t FILE_MAP_READ = 0x04;
+
+// A mapping of `size` bytes (high and low halves) of the file, which is
+// extended to that size when shorter; a size of 0 maps the whole file, and
+// fails for an empty one. Null and the last error on failure.
+HANDLE CreateFileMappingA(HANDLE file, uint32_t protect, uint32_t size_high, uint32_t size_low);
+// A view from the offset; `bytes` 0 maps to the end of the mapping.
+void* MapViewOfFile(HANDLE mapping, uint32_t access, uint32_t offset_high, uint32_t offset_low,
+                    size_t bytes);
+bool UnmapViewOfFile(const void* view);
