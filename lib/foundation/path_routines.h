@@ -7,7 +7,7 @@
 // Trims the path; an empty result stays empty, otherwise a separator is
 // appended unless the path already ends in one.
 std::string AddTrailingBackslash(const std::string& path);
-// The path names a folder (a symbolic link to one does not count).
+// The path names a folder, or a symbolic link to one.
 bool DirExists(const std::string& path);
 // The variable's value, of any length; a missing variable gives "".
 std::string GetEnvVar(const std::string& name);
