@@ -1,0 +1,70 @@
+#include "platform/kernel/environment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/kernel/error_codes.h"
+#include "platform/kernel/last_error.h"
+
+namespace {
+
+// Sets or removes a variable for one test and puts it back afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnv() { had_ ? ::setenv(name_, old_.c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  bool had_;
+  std::string old_;
+};
+
+std::string Get(const char* name) {
+  char buffer[64];
+  const uint32_t length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  return length == 0 || length >= sizeof buffer ? "" : std::string(buffer, length);
+}
+
+}  // namespace
+
+TEST(GetEnvironmentVariable, ReportsLengthNeededAndMissingVariables) {
+  ScopedEnv value("TARVEX_TEST_VALUE", "abcdef");
+  char buffer[8];
+  EXPECT_EQ(GetEnvironmentVariableA("TARVEX_TEST_VALUE", buffer, 7), 6u);
+  EXPECT_STREQ(buffer, "abcdef");
+  EXPECT_EQ(GetEnvironmentVariableA("TARVEX_TEST_VALUE", buffer, 6), 7u);
+  EXPECT_EQ(GetEnvironmentVariableA("TARVEX_TEST_VALUE", nullptr, 0), 7u);
+
+  ScopedEnv missing("TARVEX_TEST_MISSING", nullptr);
+  EXPECT_EQ(GetEnvironmentVariableA("TARVEX_TEST_MISSING", buffer, sizeof buffer), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_ENVVAR_NOT_FOUND);
+}
+
+TEST(GetEnvironmentVariable, ValuesAreCp1251) {
+  ScopedEnv value("TARVEX_TEST_VALUE", "/home/\xD0\xB0");  // "а" in UTF-8
+  EXPECT_EQ(Get("TARVEX_TEST_VALUE"), "/home/\xE0");
+}
+
+TEST(GetEnvironmentVariable, TmpAlwaysHasAValue) {
+  struct Case {
+    const char* tmp;
+    const char* tmpdir;
+    const char* expected;
+  } cases[] = {
+      {"/t/a", "/t/b", "/t/a"},   {nullptr, "/t/b", "/t/b"}, {"", "/t/b", "/t/b"},
+      {nullptr, nullptr, "/tmp"}, {"", "", "/tmp"},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv tmp("TMP", c.tmp), tmpdir("TMPDIR", c.tmpdir);
+    EXPECT_EQ(Get("TMP"), c.expected)
+        << (c.tmp ? c.tmp : "unset") << ", " << (c.tmpdir ? c.tmpdir : "unset");
+  }
+}
