@@ -49,6 +49,14 @@ int LockFor(uint32_t access, uint32_t share_mode) {
   return LOCK_EX;
 }
 
+// The platform tells a missing folder from a missing file.
+bool ParentExists(const std::string& path) {
+  const size_t cut = path.find_last_of('/');
+  if (cut == std::string::npos || cut == 0) return true;
+  struct stat st;
+  return ::stat(path.substr(0, cut).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 }  // namespace
 
 HANDLE CreateFileA(std::string_view file_name, uint32_t desired_access, uint32_t share_mode,
@@ -90,6 +98,7 @@ HANDLE CreateFileA(std::string_view file_name, uint32_t desired_access, uint32_t
   if (fd < 0) {
     if (errno == EEXIST) return Fail(ERROR_FILE_EXISTS);
     if (errno == EISDIR) return Fail(ERROR_ACCESS_DENIED);
+    if (errno == ENOENT && !ParentExists(path)) return Fail(ERROR_PATH_NOT_FOUND);
     FailWithErrno();
     return nullptr;
   }
