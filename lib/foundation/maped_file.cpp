@@ -11,6 +11,7 @@
 CMapedFile::~CMapedFile() { Release(); }
 
 void CMapedFile::OpenForWrite(const std::string& file_name, size_t size) {
+  Release();  // a file still open is let go as the destructor would
   FileName = file_name;
   try {
     // Checked before the file is touched: a refused size must leave no file.

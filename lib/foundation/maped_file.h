@@ -15,8 +15,9 @@ class CMapedFile {
   CMapedFile(const CMapedFile&) = delete;
   CMapedFile& operator=(const CMapedFile&) = delete;
 
-  // Opens (or creates) the file and maps `size` bytes of it for writing.
-  // Raises "Не удалось открыть файл [%s]: [%s]" with what went wrong.
+  // Opens (or creates) the file and maps `size` bytes of it for writing; a
+  // file still open is first let go without fixing its size. Raises "Не удалось открыть файл [%s]:
+  // [%s]" with what went wrong.
   void OpenForWrite(const std::string& file_name, size_t size);
   // Copies the bytes at the current position. Raises "Не удалось записать
   // в файл [%s]: [%s]", also for bytes beyond the size given at opening.

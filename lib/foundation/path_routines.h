@@ -18,5 +18,6 @@ std::string GetEnvVar(const std::string& name);
 // raises.
 std::string CombinePath(const std::string& folder, const std::string& name);
 // Creates every missing level of the path; true when every level exists at
-// the end. A path beginning with "\\" (a network share) gives false.
+// the end. A path beginning with "\\" (a network share) gives false; an
+// overlong level raises as in CombinePath.
 bool ForceDirectoryPath(const std::string& path);
