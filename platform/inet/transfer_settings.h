@@ -1,0 +1,22 @@
+// Everything one GET needs, gathered from the handles that lead to it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class ProxyMode { Environment, Direct, Named };
+
+struct TransferSettings {
+  std::string url;
+  std::string user_agent;
+  ProxyMode proxy_mode = ProxyMode::Environment;
+  std::string proxy;  // "host:port" with ProxyMode::Named
+  std::optional<std::string> proxy_user;
+  std::optional<std::string> proxy_password;
+  bool http_1_0 = false;
+  bool reload = false;
+  uint32_t security_flags = 0;  // SECURITY_FLAG_IGNORE_*
+  uint32_t connect_timeout_ms = 60000;
+  uint32_t receive_timeout_ms = 30000;
+};
