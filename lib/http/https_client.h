@@ -1,0 +1,38 @@
+// One synchronous HTTP(S) GET over WinInet, returning the response body.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "lib/http/https_client_config.h"
+#include "platform/inet/internet_handle.h"
+
+struct ParsedUrl;
+
+class CHttpsClient {
+ public:
+  CHttpsClient() = default;
+  explicit CHttpsClient(CHttpsClientConfig config) : config_(std::move(config)) {}
+
+  CHttpsClientConfig& Config() { return config_; }
+  const CHttpsClientConfig& Config() const { return config_; }
+
+  // The complete body of `url`. Raises on every failure, each step's in its
+  // own message; with `CheckStatus` a status other than 200 raises
+  // `CHttpStatusException`. Without it the body of any status is returned.
+  std::string Get(const std::string& url);
+
+  // "Не удалось соединиться с сервером: %s (код %d)" with the code's text.
+  [[noreturn]] static void RaiseInternetError(uint32_t code);
+
+ private:
+  std::string Execute(const std::string& url);
+  UniqueInternetHandle OpenInternet() const;
+  UniqueInternetHandle Connect(HINTERNET internet, const ParsedUrl& url) const;
+  UniqueInternetHandle OpenRequest(HINTERNET connection, const ParsedUrl& url) const;
+  void SetRequestOptions(HINTERNET request, const ParsedUrl& url) const;
+  void SendRequest(HINTERNET request) const;
+  std::string ReadResponse(HINTERNET request) const;
+
+  CHttpsClientConfig config_;
+};
