@@ -10,6 +10,7 @@
 #include "platform/inet/internet_handle.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/sys_messages.h"
 #include "tests/platform/inet/test_http_server.h"
 
 namespace {
@@ -283,6 +284,34 @@ TEST(WinInet, BrokenConnections) {
   uint32_t error = 0;
   EXPECT_EQ(std::string(100, 'x'), ReadBody(truncated.request.get(), 1024, error));
   EXPECT_EQ(ERROR_INTERNET_CONNECTION_ABORTED, error);
+}
+
+TEST(WinInet, ReportedCodesHaveSystemTexts) {
+  for (const uint32_t code : {ERROR_INTERNET_TIMEOUT,
+                              ERROR_INTERNET_INTERNAL_ERROR,
+                              ERROR_INTERNET_INVALID_URL,
+                              ERROR_INTERNET_NAME_NOT_RESOLVED,
+                              ERROR_INTERNET_INVALID_OPTION,
+                              ERROR_INTERNET_BAD_OPTION_LENGTH,
+                              ERROR_INTERNET_INCORRECT_HANDLE_TYPE,
+                              ERROR_INTERNET_INCORRECT_HANDLE_STATE,
+                              ERROR_INTERNET_CANNOT_CONNECT,
+                              ERROR_INTERNET_CONNECTION_ABORTED,
+                              ERROR_INTERNET_CONNECTION_RESET,
+                              ERROR_INTERNET_SEC_CERT_DATE_INVALID,
+                              ERROR_INTERNET_SEC_CERT_CN_INVALID,
+                              ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED,
+                              ERROR_INTERNET_INVALID_CA,
+                              ERROR_HTTP_HEADER_NOT_FOUND,
+                              ERROR_HTTP_INVALID_SERVER_RESPONSE,
+                              ERROR_HTTP_REDIRECT_FAILED,
+                              ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
+                              ERROR_INTERNET_PROXY_SERVER_UNREACHABLE,
+                              ERROR_INTERNET_SEC_INVALID_CERT,
+                              ERROR_INTERNET_SEC_CERT_REVOKED}) {
+    char text[256];
+    EXPECT_NE(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, code, text, sizeof text)) << code;
+  }
 }
 
 TEST(WinInet, HandleAndOptionMisuse) {
