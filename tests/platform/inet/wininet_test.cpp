@@ -274,10 +274,10 @@ TEST(WinInet, TimeOuts) {
 }
 
 TEST(WinInet, BrokenConnections) {
+  TestHttpServer server;
   OpenedRequest refused = Open({.port = static_cast<uint16_t>(UnusedPort())});
   EXPECT_EQ(ERROR_INTERNET_CANNOT_CONNECT, Send(refused.request.get()));
 
-  TestHttpServer server;
   OpenedRequest truncated =
       Open({.port = static_cast<uint16_t>(server.Port()), .object = "truncated"});
   ASSERT_EQ(0u, Send(truncated.request.get()));
