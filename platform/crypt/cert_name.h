@@ -42,7 +42,9 @@ struct CertNameInfo {
 // The first attribute with the OID, in encoding order; null when none.
 const CertRdnAttr* CertFindRDNAttr(std::string_view obj_id, const CertNameInfo& name);
 
-// The value as cp1251 text (characters outside the code page become '?').
+// The value as cp1251 text: the Unicode string types converted (characters
+// outside the code page become '?'), the 8-bit ones byte for byte, any
+// other type as "#" and the hex of its DER.
 // Returns the length with the zero byte; with a null `psz` or a `size` of 0
 // only the length. A `size` too small gets the text cut to fit.
 uint32_t CertRDNValueToStrA(uint32_t value_type, std::string_view value, char* psz, uint32_t size);

@@ -26,6 +26,7 @@ using HCRYPTKEY = crypt_detail::KeyContext*;
 
 constexpr uint32_t CRYPT_VERIFYCONTEXT = 0xF0000000;
 constexpr uint32_t CRYPT_NEWKEYSET = 0x00000008;
+constexpr uint32_t CRYPT_DELETEKEYSET = 0x00000010;
 
 constexpr uint32_t PP_ENUMCONTAINERS = 2;
 constexpr uint32_t PP_NAME = 4;
@@ -38,8 +39,9 @@ constexpr uint32_t KP_CERTIFICATE = 26;
 // null, empty or kGostProviderName, the type kGostProviderType
 // (else NTE_KEYSET_NOT_DEF / NTE_PROV_TYPE_NOT_DEF). A container name needs
 // no CRYPT_VERIFYCONTEXT and is required without it; CRYPT_NEWKEYSET
-// creates the container (NTE_EXISTS when it is there), otherwise a missing
-// container fails with NTE_BAD_KEYSET. Other flags: NTE_BAD_FLAGS.
+// creates the container (NTE_EXISTS when it is there), CRYPT_DELETEKEYSET
+// deletes it with its key and certificate (`*prov` stays null); otherwise a
+// missing container fails with NTE_BAD_KEYSET. Other flags: NTE_BAD_FLAGS.
 bool CryptAcquireContextA(HCRYPTPROV* prov, const char* container, const char* provider_name,
                           uint32_t prov_type, uint32_t flags);
 // Flags must be 0. Keys taken from the context stay usable.
@@ -48,15 +50,14 @@ bool CryptReleaseContext(HCRYPTPROV prov, uint32_t flags);
 // PP_ENUMCONTAINERS (CRYPT_FIRST starts over from a fresh listing of the
 // context's key set, in name order; ERROR_NO_MORE_ITEMS after the last;
 // a name with its zero byte longer than `*size` fails with ERROR_MORE_DATA
-// and is skipped by the next call), PP_NAME (the provider name with its zero
+// and stays the next one), PP_NAME (the provider name with its zero
 // byte) and PP_PROVTYPE (4 bytes, little-endian). With a null `data`,
 // `*size` gets the length. Other parameters: NTE_BAD_TYPE.
 bool CryptGetProvParam(HCRYPTPROV prov, uint32_t param, uint8_t* data, uint32_t* size,
                        uint32_t flags);
 
 // The container's key (AT_KEYEXCHANGE or AT_SIGNATURE, which are the same
-// key); NTE_NO_KEY when the container holds none, NTE_BAD_KEYSET for a
-// verify context.
+// key); NTE_NO_KEY when the container holds none and for a verify context.
 bool CryptGetUserKey(HCRYPTPROV prov, uint32_t key_spec, HCRYPTKEY* key);
 // KP_CERTIFICATE: binds the DER certificate to the key's container, in
 // place of the one bound before. A certificate whose public key is not the
@@ -66,7 +67,8 @@ bool CryptDestroyKey(HCRYPTKEY key);
 
 // Not a platform call: puts an existing GOST R 34.10-2001 private key
 // (PKCS#8 or traditional PEM, not encrypted) into the context's container,
-// which must not hold a key yet (NTE_EXISTS). Any other key or text fails
+// which must not hold a key yet (NTE_EXISTS; a verify context:
+// NTE_BAD_KEYSET). Any other key or text fails
 // with NTE_BAD_DATA (NTE_BAD_ALGID for a key of another algorithm). `key`
 // may be null.
 bool CryptImportPemKey(HCRYPTPROV prov, std::string_view pem, HCRYPTKEY* key);

@@ -1,0 +1,306 @@
+#include "platform/crypt/crypt_msg.h"
+
+#include <openssl/cms.h>
+#include <openssl/err.h>
+#include <openssl/x509.h>
+
+#include <cstring>
+
+#include "platform/crypt/detail/context_state.h"
+#include "platform/crypt/detail/der.h"
+#include "platform/crypt/detail/gost_engine.h"
+#include "platform/crypt/detail/key_container.h"
+#include "platform/crypt/detail/ossl.h"
+#include "platform/kernel/error_codes.h"
+#include "platform/kernel/last_error.h"
+
+using namespace crypt_detail;
+
+namespace {
+
+bool Fail(uint32_t error) {
+  ERR_clear_error();
+  SetLastError(error);
+  return false;
+}
+
+bool PutBytes(const std::string& value, uint8_t* out, uint32_t* size) {
+  const auto length = static_cast<uint32_t>(value.size());
+  if (out == nullptr) {
+    *size = length;
+    return true;
+  }
+  if (*size < length) {
+    *size = length;
+    return Fail(ERROR_MORE_DATA);
+  }
+  std::memcpy(out, value.data(), length);
+  *size = length;
+  SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
+std::string CmsBytes(CMS_ContentInfo* cms) {
+  unsigned char* der = nullptr;
+  const int length = i2d_CMS_ContentInfo(cms, &der);
+  std::string bytes = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
+  OPENSSL_free(der);
+  return bytes;
+}
+
+CmsPtr ParseCms(std::string_view bytes, int expected_type) {
+  DerReader reader(bytes);
+  DerElement element;
+  if (!reader.Expect(kTagSequence, &element)) {
+    Fail(reader.Error());
+    return nullptr;
+  }
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  CmsPtr cms(d2i_CMS_ContentInfo(nullptr, &p, static_cast<long>(bytes.size())));
+  if (!cms || OBJ_obj2nid(CMS_get0_type(cms.get())) != expected_type) {
+    Fail(CRYPT_E_ASN1_BADTAG);
+    return nullptr;
+  }
+  return cms;
+}
+
+// SEQUENCE { type, SET OF values } as OpenSSL's attribute.
+X509AttributePtr ToAttribute(const CryptAttribute& attribute) {
+  const std::string oid = OidFromText(attribute.ObjId);
+  if (oid.empty()) return nullptr;
+  std::string values;
+  for (const std::string& value : attribute.Values) values += value;
+  const std::string der =
+      DerEncode(kTagSequence, DerEncode(kTagOid, oid) + DerEncode(kTagSet, values));
+  const auto* p = reinterpret_cast<const unsigned char*>(der.data());
+  return X509AttributePtr(d2i_X509_ATTRIBUTE(nullptr, &p, static_cast<long>(der.size())));
+}
+
+// The content octets of an INTEGER, least significant byte first.
+std::string SerialBytes(const ASN1_INTEGER* serial) {
+  unsigned char* der = nullptr;
+  const int length = i2d_ASN1_INTEGER(serial, &der);
+  std::string bytes = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
+  OPENSSL_free(der);
+  DerReader reader(bytes);
+  DerElement element;
+  if (!reader.Expect(kTagInteger, &element)) return {};
+  return std::string(element.content.rbegin(), element.content.rend());
+}
+
+std::string NameBytes(X509_NAME* name) {
+  unsigned char* der = nullptr;
+  const int length = i2d_X509_NAME(name, &der);
+  std::string bytes = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
+  OPENSSL_free(der);
+  return bytes;
+}
+
+// The message's certificates, found by issuer and serial number.
+PCCERT_CONTEXT DefaultSigner(const CertInfo& signer_id, HCERTSTORE store) {
+  PCCERT_CONTEXT context = nullptr;
+  while ((context = CertEnumCertificatesInStore(store, context)) != nullptr) {
+    if (context->Info().SerialNumber == signer_id.SerialNumber &&
+        context->Info().Issuer == signer_id.Issuer) {
+      return context;
+    }
+  }
+  SetLastError(CRYPT_E_NOT_FOUND);
+  return nullptr;
+}
+
+HCERTSTORE MessageStore(CMS_ContentInfo* cms) {
+  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0);
+  STACK_OF(X509)* certificates = CMS_get1_certs(cms);
+  for (int i = 0; i < sk_X509_num(certificates); ++i) {
+    unsigned char* der = nullptr;
+    const int length = i2d_X509(sk_X509_value(certificates, i), &der);
+    if (length > 0) {
+      PCCERT_CONTEXT context = CertCreateCertificateContext(
+          kMsgEncoding, std::string_view(reinterpret_cast<char*>(der), length));
+      if (context != nullptr) {
+        CertAddCertificateContextToStore(store, context, CERT_STORE_ADD_USE_EXISTING, nullptr);
+        CertFreeCertificateContext(context);
+      }
+    }
+    OPENSSL_free(der);
+  }
+  sk_X509_pop_free(certificates, X509_free);
+  return store;
+}
+
+bool Sign(const CryptSignMessagePara& para, bool detached, std::string_view content,
+          std::string* message) {
+  if ((para.MsgEncodingType & PKCS_7_ASN_ENCODING) == 0 || para.SigningCert == nullptr) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (para.HashAlgorithm.ObjId != kOidGostR3411_94) return Fail(CRYPT_E_UNKNOWN_ALGO);
+  if (!RequireGost()) return false;
+  PkeyPtr key = KeyOfCertificate(para.SigningCert);
+  if (!key) return false;
+  const EVP_MD* digest = EVP_get_digestbyname("md_gost94");
+  X509Ptr signer = ToX509(para.SigningCert->Encoded());
+  if (digest == nullptr || !signer) return Fail(NTE_BAD_ALGID);
+
+  const unsigned flags =
+      CMS_BINARY | CMS_PARTIAL | CMS_NOCERTS | CMS_NOSMIMECAP | (detached ? CMS_DETACHED : 0u);
+  CmsPtr cms(CMS_sign(nullptr, nullptr, nullptr, nullptr, flags));
+  if (!cms) return Fail(NTE_FAIL);
+  CMS_SignerInfo* info = CMS_add1_signer(cms.get(), signer.get(), key.get(), digest, flags);
+  if (info == nullptr) return Fail(NTE_BAD_KEY);
+  for (const CryptAttribute& attribute : para.AuthAttr) {
+    X509AttributePtr attr = ToAttribute(attribute);
+    if (!attr || CMS_signed_add1_attr(info, attr.get()) != 1) return Fail(CRYPT_E_ASN1_BADTAG);
+  }
+  for (PCCERT_CONTEXT certificate : para.MsgCert) {
+    X509Ptr x509 = certificate ? ToX509(certificate->Encoded()) : nullptr;
+    if (!x509 || CMS_add1_cert(cms.get(), x509.get()) != 1) return Fail(CRYPT_E_ASN1_BADTAG);
+  }
+  BioPtr data = MemoryBio(content);
+  if (CMS_final(cms.get(), data.get(), nullptr, flags) != 1) return Fail(NTE_FAIL);
+  *message = CmsBytes(cms.get());
+  return !message->empty() || Fail(NTE_FAIL);
+}
+
+bool VerifySigner(CMS_ContentInfo* cms, CMS_SignerInfo* info, PCCERT_CONTEXT certificate,
+                  std::string_view content) {
+  X509Ptr x509 = ToX509(certificate->Encoded());
+  if (!x509) return Fail(NTE_BAD_PUBLIC_KEY);
+  CMS_SignerInfo_set1_signer_cert(info, x509.get());
+  const bool has_attributes = CMS_signed_get_attr_count(info) > 0;
+  if (has_attributes && CMS_SignerInfo_verify(info) != 1) return Fail(NTE_BAD_SIGNATURE);
+  BioPtr data = MemoryBio(content);
+  BIO* chain = CMS_dataInit(cms, data.get());
+  if (chain == nullptr) return Fail(NTE_FAIL);
+  char buffer[4096];
+  while (BIO_read(chain, buffer, sizeof buffer) > 0) {
+  }
+  const bool ok = CMS_SignerInfo_verify_content(info, chain) == 1;
+  // Free the digest BIOs the chain put in front of our memory BIO only.
+  while (chain != nullptr && chain != data.get()) {
+    BIO* next = BIO_pop(chain);
+    BIO_free(chain);
+    chain = next;
+  }
+  if (!ok) return Fail(has_attributes ? CRYPT_E_HASH_VALUE : NTE_BAD_SIGNATURE);
+  return true;
+}
+
+}  // namespace
+
+bool CryptSignMessage(const CryptSignMessagePara& para, bool detached, std::string_view content,
+                      uint8_t* signed_blob, uint32_t* size) {
+  if (size == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  std::string message;
+  return Sign(para, detached, content, &message) && PutBytes(message, signed_blob, size);
+}
+
+bool CryptVerifyDetachedMessageSignature(const CryptVerifyMessagePara& para, uint32_t signer_index,
+                                         std::string_view signature, std::string_view content,
+                                         PCCERT_CONTEXT* signer_cert) {
+  if (signer_cert != nullptr) *signer_cert = nullptr;
+  if ((para.MsgAndCertEncodingType & PKCS_7_ASN_ENCODING) == 0) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  CmsPtr cms = ParseCms(signature, NID_pkcs7_signed);
+  if (!cms) return false;
+  STACK_OF(CMS_SignerInfo)* infos = CMS_get0_SignerInfos(cms.get());
+  if (signer_index >= static_cast<uint32_t>(sk_CMS_SignerInfo_num(infos))) {
+    return Fail(CRYPT_E_NO_SIGNER);
+  }
+  CMS_SignerInfo* info = sk_CMS_SignerInfo_value(infos, static_cast<int>(signer_index));
+  ASN1_OCTET_STRING* key_id = nullptr;
+  X509_NAME* issuer = nullptr;
+  ASN1_INTEGER* serial = nullptr;
+  CertInfo signer_id;
+  if (CMS_SignerInfo_get0_signer_id(info, &key_id, &issuer, &serial) == 1 && issuer != nullptr &&
+      serial != nullptr) {
+    signer_id.Issuer = NameBytes(issuer);
+    signer_id.SerialNumber = SerialBytes(serial);
+  }
+  HCERTSTORE store = MessageStore(cms.get());
+  SetLastError(ERROR_SUCCESS);
+  PCCERT_CONTEXT certificate =
+      para.GetSignerCertificate
+          ? para.GetSignerCertificate(para.MsgAndCertEncodingType, signer_id, store)
+          : DefaultSigner(signer_id, store);
+  CertCloseStore(store, 0);
+  if (certificate == nullptr) {
+    ERR_clear_error();
+    return false;  // the callback's last error stands
+  }
+  const bool ok = RequireGost() && VerifySigner(cms.get(), info, certificate, content);
+  if (ok && signer_cert != nullptr) {
+    *signer_cert = certificate;
+  } else {
+    CertFreeCertificateContext(certificate);
+  }
+  if (ok) SetLastError(ERROR_SUCCESS);
+  return ok;
+}
+
+bool CryptEncryptMessage(const CryptEncryptMessagePara& para,
+                         const std::vector<PCCERT_CONTEXT>& recipients, std::string_view plain,
+                         uint8_t* encrypted, uint32_t* size) {
+  if (size == nullptr || (para.MsgEncodingType & PKCS_7_ASN_ENCODING) == 0 || recipients.empty()) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (para.ContentEncryptionAlgorithm.ObjId != kOidGost28147_89) {
+    return Fail(CRYPT_E_UNKNOWN_ALGO);
+  }
+  if (!RequireGost()) return false;
+  const EVP_CIPHER* cipher = EVP_get_cipherbyname("gost89");
+  if (cipher == nullptr) return Fail(NTE_BAD_ALGID);
+  X509StackPtr stack(sk_X509_new_null());
+  for (PCCERT_CONTEXT recipient : recipients) {
+    X509Ptr x509 = recipient ? ToX509(recipient->Encoded()) : nullptr;
+    if (!x509 || !sk_X509_push(stack.get(), x509.get())) return Fail(ERROR_INVALID_PARAMETER);
+    x509.release();  // the stack owns it now
+  }
+  BioPtr data = MemoryBio(plain);
+  CmsPtr cms(CMS_encrypt(stack.get(), data.get(), cipher, CMS_BINARY));
+  if (!cms) return Fail(NTE_BAD_PUBLIC_KEY);
+  return PutBytes(CmsBytes(cms.get()), encrypted, size);
+}
+
+bool CryptDecryptMessage(const CryptDecryptMessagePara& para, std::string_view encrypted,
+                         uint8_t* plain, uint32_t* size, PCCERT_CONTEXT* exchange_cert) {
+  if (exchange_cert != nullptr) *exchange_cert = nullptr;
+  if (size == nullptr || (para.MsgAndCertEncodingType & PKCS_7_ASN_ENCODING) == 0) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  CmsPtr cms = ParseCms(encrypted, NID_pkcs7_enveloped);
+  if (!cms) return false;
+  if (!RequireGost()) return false;
+  STACK_OF(CMS_RecipientInfo)* recipients = CMS_get0_RecipientInfos(cms.get());
+  for (HCERTSTORE store : para.CertStores) {
+    PCCERT_CONTEXT context = nullptr;
+    while ((context = CertEnumCertificatesInStore(store, context)) != nullptr) {
+      X509Ptr x509 = ToX509(context->Encoded());
+      bool recipient = false;
+      for (int i = 0; x509 && i < sk_CMS_RecipientInfo_num(recipients) && !recipient; ++i) {
+        CMS_RecipientInfo* info = sk_CMS_RecipientInfo_value(recipients, i);
+        recipient = CMS_RecipientInfo_type(info) == CMS_RECIPINFO_TRANS &&
+                    CMS_RecipientInfo_ktri_cert_cmp(info, x509.get()) == 0;
+      }
+      PkeyPtr key = recipient ? KeyOfCertificate(context) : nullptr;
+      if (!key) continue;
+      BioPtr out(BIO_new(BIO_s_mem()));
+      if (CMS_decrypt(cms.get(), key.get(), x509.get(), nullptr, out.get(), CMS_BINARY) != 1) {
+        CertFreeCertificateContext(context);
+        return Fail(NTE_BAD_DATA);
+      }
+      if (!PutBytes(BioBytes(out.get()), plain, size)) {
+        CertFreeCertificateContext(context);
+        return false;
+      }
+      if (exchange_cert != nullptr) {
+        *exchange_cert = context;
+      } else {
+        CertFreeCertificateContext(context);
+      }
+      return true;
+    }
+  }
+  return Fail(CRYPT_E_NO_DECRYPT_CERT);
+}
