@@ -84,6 +84,12 @@ CURLcode CurlTransfer::Configure(const TransferSettings& settings) {
   }
 
   set(CURLOPT_SSL_VERIFYPEER, 1L);
+  if (settings.security_flags & SECURITY_FLAG_IGNORE_UNKNOWN_CA) {
+    // No issuer is trusted or distrusted then: the system's CA bundle is not
+    // needed, nor is a machine without one a reason to fail.
+    set(CURLOPT_CAINFO, static_cast<const char*>(nullptr));
+    set(CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+  }
   set(CURLOPT_SSL_VERIFYHOST,
       (settings.security_flags & SECURITY_FLAG_IGNORE_CERT_CN_INVALID) ? 0L : 2L);
   set(CURLOPT_SSL_CTX_FUNCTION, &CurlTransfer::TlsContextCallback);

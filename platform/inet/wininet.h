@@ -89,7 +89,7 @@ HINTERNET HttpOpenRequestA(HINTERNET connection, const char* verb, const char* o
 bool HttpSendRequestA(HINTERNET request, const char* headers, uint32_t headers_length,
                       void* optional, uint32_t optional_length);
 // HTTP_QUERY_STATUS_CODE (as a 4-byte number with HTTP_QUERY_FLAG_NUMBER, else
-// as text) and HTTP_QUERY_STATUS_TEXT. Texts are written with a terminating
+// as text) and HTTP_QUERY_STATUS_TEXT of a sent request. Texts are written with a terminating
 // zero and `length` becomes their length without it; a short buffer fails
 // with ERROR_INSUFFICIENT_BUFFER and `length` is the size needed.
 bool HttpQueryInfoA(HINTERNET request, uint32_t info_level, void* buffer, uint32_t* length,
@@ -99,6 +99,6 @@ bool InternetReadFile(HINTERNET request, void* buffer, uint32_t to_read, uint32_
 // INTERNET_OPTION_SECURITY_FLAGS, CONNECT_TIMEOUT and RECEIVE_TIMEOUT of a request.
 bool InternetQueryOptionA(HINTERNET request, uint32_t option, void* buffer, uint32_t* length);
 // The options above and the proxy user name and password (texts of `length`
-// bytes), on a request, before it is sent.
+// bytes) of a request; they take effect when it is next sent.
 bool InternetSetOptionA(HINTERNET request, uint32_t option, const void* buffer, uint32_t length);
 bool InternetCloseHandle(HINTERNET handle);
