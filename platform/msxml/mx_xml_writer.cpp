@@ -19,7 +19,12 @@ void AppendEscaped(std::string& out, std::string_view value) {
   }
 }
 
-std::string Bracketed(std::string_view text) { return "[" + std::string(text) + "]"; }
+std::string Bracketed(std::string_view text) {
+  std::string bracketed(1, '[');
+  bracketed += text;
+  bracketed += ']';
+  return bracketed;
+}
 
 }  // namespace
 
