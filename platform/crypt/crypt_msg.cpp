@@ -251,15 +251,20 @@ bool CryptEncryptMessage(const CryptEncryptMessagePara& para,
   if (!RequireGost()) return false;
   const EVP_CIPHER* cipher = EVP_get_cipherbyname("gost89");
   if (cipher == nullptr) return Fail(NTE_BAD_ALGID);
-  X509StackPtr stack(sk_X509_new_null());
+  constexpr unsigned kFlags = CMS_BINARY | CMS_PARTIAL;
+  CmsPtr cms(CMS_encrypt(nullptr, nullptr, cipher, kFlags));
+  if (!cms) return Fail(NTE_FAIL);
   for (PCCERT_CONTEXT recipient : recipients) {
     X509Ptr x509 = recipient ? ToX509(recipient->Encoded()) : nullptr;
-    if (!x509 || !sk_X509_push(stack.get(), x509.get())) return Fail(ERROR_INVALID_PARAMETER);
-    x509.release();  // the stack owns it now
+    if (!x509) return Fail(ERROR_INVALID_PARAMETER);
+    // The gost engine sets its key-transport parameters only on a key
+    // context made when the recipient is added.
+    if (CMS_add1_recipient_cert(cms.get(), x509.get(), kFlags | CMS_KEY_PARAM) == nullptr) {
+      return Fail(NTE_BAD_PUBLIC_KEY);
+    }
   }
   BioPtr data = MemoryBio(plain);
-  CmsPtr cms(CMS_encrypt(stack.get(), data.get(), cipher, CMS_BINARY));
-  if (!cms) return Fail(NTE_BAD_PUBLIC_KEY);
+  if (CMS_final(cms.get(), data.get(), nullptr, kFlags) != 1) return Fail(NTE_FAIL);
   return PutBytes(CmsBytes(cms.get()), encrypted, size);
 }
 

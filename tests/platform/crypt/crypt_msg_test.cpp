@@ -1,0 +1,273 @@
+#include "platform/crypt/crypt_msg.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/crypt/crypt_encode.h"
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/error_codes.h"
+#include "platform/kernel/last_error.h"
+#include "tests/platform/crypt/crypt_test_support.h"
+
+namespace {
+
+const std::string kContent = std::string("a few bytes\0\x98\xFF", 15);
+const std::string kContainer = "\\\\.\\HDIMAGE\\Иванов";
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+class CryptMsgTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    // The key goes in as a user puts it: with the command.
+    const CommandResult imported =
+        RunCommand(std::string(TARVEX_KEYS_TOOL) + " import " + Quoted(AnsiToUtf8(kContainer)) +
+                   " " + Quoted(PkiPath("signer.key")) + " " + Quoted(PkiPath("signer.cer")));
+    ASSERT_EQ(0, imported.status);
+    for (const char* name : {"root", "intermediate", "signer", "signer2"}) {
+      ASSERT_EQ(0, RunCommand("openssl x509 -inform DER -in " +
+                              Quoted(PkiPath(std::string(name) + ".cer")) + " -out " +
+                              Quoted(File(std::string(name) + ".pem")))
+                       .status);
+    }
+    // The root and the intermediate, trusted alike: the chain is what counts.
+    WriteBytes(File("chain.pem"),
+               ReadBytes(File("root.pem")) + ReadBytes(File("intermediate.pem")));
+    WriteBytes(File("content"), kContent);
+    my_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, kMsgEncoding, nullptr,
+                        CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_MAXIMUM_ALLOWED_FLAG, u"MY");
+    ASSERT_NE(nullptr, my_);
+    signer_ = CertEnumCertificatesInStore(my_, nullptr);
+    ASSERT_NE(nullptr, signer_);
+  }
+  void TearDown() override {
+    CertFreeCertificateContext(signer_);
+    if (my_ != nullptr) CertCloseStore(my_, 0);
+  }
+
+  std::string File(const std::string& name) const { return roots_.Dir().File(name); }
+
+  // The signing-time attribute for 2026-03-01 09:00:00Z.
+  static CryptAttribute SigningTime() {
+    const uint64_t ticks = (1772355600ULL + 11644473600ULL) * 10000000ULL;
+    const FILETIME time{static_cast<uint32_t>(ticks), static_cast<uint32_t>(ticks >> 32)};
+    uint8_t buffer[32];
+    uint32_t size = sizeof buffer;
+    EXPECT_TRUE(CryptEncodeObject(kMsgEncoding, time, buffer, &size));
+    return CryptAttribute{kOidPkcs9SigningTime,
+                          {std::string(reinterpret_cast<char*>(buffer), size)}};
+  }
+
+  CryptSignMessagePara SignPara() const {
+    CryptSignMessagePara para;
+    para.MsgEncodingType = kMsgEncoding;
+    para.SigningCert = signer_;
+    para.HashAlgorithm.ObjId = kOidGostR3411_94;
+    para.MsgCert = {signer_};
+    para.AuthAttr = {SigningTime()};
+    return para;
+  }
+
+  std::string Sign(bool detached) const {
+    uint32_t size = 0;
+    EXPECT_TRUE(CryptSignMessage(SignPara(), detached, kContent, nullptr, &size));
+    std::string signature(size, '\0');
+    EXPECT_TRUE(CryptSignMessage(SignPara(), detached, kContent,
+                                 reinterpret_cast<uint8_t*>(signature.data()), &size));
+    signature.resize(size);
+    return signature;
+  }
+
+  // openssl's verdict on a detached signature over `content`, chain included.
+  int OpensslVerify(const std::string& signature, const std::string& content) const {
+    WriteBytes(File("signature.p7s"), signature);
+    WriteBytes(File("checked"), content);
+    return RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
+                      Quoted(File("signature.p7s")) + " -content " + Quoted(File("checked")) +
+                      " -CAfile " + Quoted(File("chain.pem")) +
+                      " -purpose any -out /dev/null 2>/dev/null")
+        .status;
+  }
+
+  CryptRoots roots_;
+  HCERTSTORE my_ = nullptr;
+  PCCERT_CONTEXT signer_ = nullptr;
+};
+
+TEST_F(CryptMsgTest, AnImportedKeySignsWhatOpensslVerifies) {
+  const std::string signature = Sign(true);
+  EXPECT_EQ(0, OpensslVerify(signature, kContent));
+  std::string altered = kContent;
+  altered[3] ^= 1;
+  EXPECT_NE(0, OpensslVerify(signature, altered));
+
+  // The signing time is the one given; the message carries only the signer.
+  const std::string printed =
+      RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(File("signature.p7s")))
+          .output;
+  EXPECT_NE(std::string::npos, printed.find("Mar  1 09:00:00 2026 GMT")) << printed;
+  EXPECT_NE(std::string::npos, printed.find("eContent: <ABSENT>")) << printed;
+  EXPECT_EQ(0, RunCommand("openssl pkcs7 -inform DER -in " + Quoted(File("signature.p7s")) +
+                          " -print_certs | grep -c 'BEGIN CERTIFICATE' | grep -qx 1")
+                   .status);
+}
+
+TEST_F(CryptMsgTest, AttachedSignatureCarriesTheContent) {
+  WriteBytes(File("attached.p7s"), Sign(false));
+  ASSERT_EQ(0, RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
+                          Quoted(File("attached.p7s")) + " -noverify -out " + Quoted(File("out")) +
+                          " 2>/dev/null")
+                   .status);
+  EXPECT_EQ(kContent, ReadBytes(File("out")));
+}
+
+TEST_F(CryptMsgTest, SigningRefusals) {
+  uint8_t small[16];
+  uint32_t size = sizeof small;
+  EXPECT_FALSE(CryptSignMessage(SignPara(), true, kContent, small, &size));
+  EXPECT_EQ(ERROR_MORE_DATA, GetLastError());
+  EXPECT_GT(size, sizeof small);
+
+  CryptSignMessagePara para = SignPara();
+  para.HashAlgorithm.ObjId = "1.3.14.3.2.26";
+  EXPECT_FALSE(CryptSignMessage(para, true, kContent, nullptr, &size));
+  EXPECT_EQ(CRYPT_E_UNKNOWN_ALGO, GetLastError());
+
+  PCCERT_CONTEXT unbound = CertCreateCertificateContext(kMsgEncoding, Pki("signer.cer"));
+  para = SignPara();
+  para.SigningCert = unbound;
+  EXPECT_FALSE(CryptSignMessage(para, true, kContent, nullptr, &size));
+  EXPECT_EQ(CRYPT_E_NO_KEY_PROPERTY, GetLastError());
+  CertFreeCertificateContext(unbound);
+
+  ::setenv("TARVEX_GOST_ABSENT", "1", 1);
+  EXPECT_FALSE(CryptSignMessage(SignPara(), true, kContent, nullptr, &size));
+  EXPECT_EQ(NTE_PROV_TYPE_NOT_DEF, GetLastError());
+  ::unsetenv("TARVEX_GOST_ABSENT");
+}
+
+TEST_F(CryptMsgTest, VerifiesOpensslSignaturesAndTellsFailuresApart) {
+  ASSERT_EQ(0, RunCommand("openssl cms -sign -engine gost -binary -md md_gost94 -in " +
+                          Quoted(File("content")) + " -signer " + Quoted(File("signer.pem")) +
+                          " -inkey " + Quoted(PkiPath("signer.key")) + " -outform DER -out " +
+                          Quoted(File("openssl.p7s")) + " 2>/dev/null")
+                   .status);
+  const std::string signature = ReadBytes(File("openssl.p7s"));
+  CryptVerifyMessagePara para;
+  para.MsgAndCertEncodingType = kMsgEncoding;
+  PCCERT_CONTEXT found = nullptr;
+  ASSERT_TRUE(CryptVerifyDetachedMessageSignature(para, 0, signature, kContent, &found));
+  ASSERT_NE(nullptr, found);
+  EXPECT_EQ(Pki("signer.cer"), found->Encoded());
+  CertFreeCertificateContext(found);
+  // Our own signature verifies here too.
+  EXPECT_TRUE(CryptVerifyDetachedMessageSignature(para, 0, Sign(true), kContent, nullptr));
+
+  std::string altered = kContent;
+  altered[0] ^= 1;
+  std::string broken = signature;
+  broken[broken.size() - 5] ^= 1;  // inside the signature value, the message's last field
+  struct Case {
+    const char* what;
+    std::string signature;
+    std::string content;
+    uint32_t index;
+    uint32_t error;
+  } cases[] = {
+      {"other content", signature, altered, 0, CRYPT_E_HASH_VALUE},
+      {"broken signature", broken, kContent, 0, NTE_BAD_SIGNATURE},
+      {"no such signer", signature, kContent, 1, CRYPT_E_NO_SIGNER},
+      {"not a message", "garbage bytes", kContent, 0, CRYPT_E_ASN1_BADTAG},
+      {"a certificate", Pki("signer.cer"), kContent, 0, CRYPT_E_ASN1_BADTAG},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(
+        CryptVerifyDetachedMessageSignature(para, c.index, c.signature, c.content, nullptr));
+    EXPECT_EQ(c.error, GetLastError());
+  }
+
+  // A callback that finds nothing leaves its own last error.
+  bool asked = false;
+  para.GetSignerCertificate = [&asked](uint32_t, const CertInfo& id, HCERTSTORE store) {
+    asked = !id.Issuer.empty() && !id.SerialNumber.empty() && store != nullptr;
+    SetLastError(0);
+    return static_cast<PCCERT_CONTEXT>(nullptr);
+  };
+  EXPECT_FALSE(CryptVerifyDetachedMessageSignature(para, 0, signature, kContent, nullptr));
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(0u, GetLastError());
+}
+
+TEST_F(CryptMsgTest, ASignatureFileOpensAsAStoreOfItsCertificates) {
+  WriteBytes(File("signature.sign"), Sign(true));
+  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_FILENAME_W, kMsgEncoding, nullptr, 0,
+                                   AnsiToWide(File("signature.sign")));
+  ASSERT_NE(nullptr, store);
+  PCCERT_CONTEXT first = CertEnumCertificatesInStore(store, nullptr);
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(Pki("signer.cer"), first->Encoded());
+  EXPECT_EQ(nullptr, CertEnumCertificatesInStore(store, first));
+  CertCloseStore(store, 0);
+}
+
+TEST_F(CryptMsgTest, EncryptsWhatOpensslDecrypts) {
+  PCCERT_CONTEXT recipient = CertCreateCertificateContext(kMsgEncoding, Pki("signer2.cer"));
+  CryptEncryptMessagePara para;
+  para.MsgEncodingType = kMsgEncoding;
+  para.ContentEncryptionAlgorithm.ObjId = kOidGost28147_89;
+  uint32_t size = 0;
+  ASSERT_TRUE(CryptEncryptMessage(para, {recipient}, kContent, nullptr, &size)) << GetLastError();
+  std::string encrypted(size + 64, '\0');  // the key transport is random: room to spare
+  size = static_cast<uint32_t>(encrypted.size());
+  ASSERT_TRUE(CryptEncryptMessage(para, {recipient}, kContent,
+                                  reinterpret_cast<uint8_t*>(encrypted.data()), &size));
+  encrypted.resize(size);
+  CertFreeCertificateContext(recipient);
+  WriteBytes(File("encrypted.p7m"), encrypted);
+  ASSERT_EQ(0, RunCommand("openssl cms -decrypt -engine gost -binary -inform DER -in " +
+                          Quoted(File("encrypted.p7m")) + " -recip " + Quoted(File("signer2.pem")) +
+                          " -inkey " + Quoted(PkiPath("signer2.key")) + " -out " +
+                          Quoted(File("decrypted")) + " 2>/dev/null")
+                   .status);
+  EXPECT_EQ(kContent, ReadBytes(File("decrypted")));
+  const std::string printed =
+      RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(File("encrypted.p7m")))
+          .output;
+  EXPECT_NE(std::string::npos, printed.find("GOST 28147-89")) << printed;
+
+  para.ContentEncryptionAlgorithm.ObjId = "2.16.840.1.101.3.4.1.2";
+  EXPECT_FALSE(CryptEncryptMessage(para, {signer_}, kContent, nullptr, &size));
+  EXPECT_EQ(CRYPT_E_UNKNOWN_ALGO, GetLastError());
+}
+
+TEST_F(CryptMsgTest, DecryptsWithTheBoundKeyOfAStoreCertificate) {
+  ASSERT_EQ(
+      0, RunCommand("openssl cms -encrypt -engine gost -binary -gost89 -in " +
+                    Quoted(File("content")) + " -outform DER -out " + Quoted(File("for-signer")) +
+                    " " + Quoted(File("signer.pem")) + " 2>/dev/null")
+             .status);
+  const std::string encrypted = ReadBytes(File("for-signer"));
+  CryptDecryptMessagePara para;
+  para.MsgAndCertEncodingType = kMsgEncoding;
+  para.CertStores = {my_};
+  uint32_t size = 0;
+  ASSERT_TRUE(CryptDecryptMessage(para, encrypted, nullptr, &size, nullptr));
+  std::string plain(size, '\0');
+  PCCERT_CONTEXT used = nullptr;
+  ASSERT_TRUE(
+      CryptDecryptMessage(para, encrypted, reinterpret_cast<uint8_t*>(plain.data()), &size, &used));
+  EXPECT_EQ(kContent, plain);
+  ASSERT_NE(nullptr, used);
+  EXPECT_EQ(Pki("signer.cer"), used->Encoded());
+  CertFreeCertificateContext(used);
+
+  HCERTSTORE empty = CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0);
+  para.CertStores = {empty};
+  EXPECT_FALSE(CryptDecryptMessage(para, encrypted, nullptr, &size, nullptr));
+  EXPECT_EQ(CRYPT_E_NO_DECRYPT_CERT, GetLastError());
+  CertCloseStore(empty, 0);
+}
+
+}  // namespace
