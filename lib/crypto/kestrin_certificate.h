@@ -44,7 +44,7 @@ class CKestrinCertificate : public CKestrinCryptoBlob {
   static bool IsBase64(const std::string& text);
 
  private:
-  // Releases an owned context that `next` replaces.
+  // Releases the owned context, if any, and holds `next`, not owned.
   void DropOwned(PCCERT_CONTEXT next);
 
   PCCERT_CONTEXT context_ = nullptr;
