@@ -413,7 +413,7 @@ TEST(XMLGprExtSignature, NestingDepthIsBounded) {
   deepest->SetFileName("d.p7s");
   deepest->SetRole(5);
   for (int depth = 1; depth <= max; ++depth) {
-    deepest = AddSignature(deepest->Resigns(), "d" + std::to_string(depth) + ".p7s", 6);
+    deepest = AddSignature(deepest->Resigns(), std::to_string(depth) + ".p7s", 6);
   }
   EXPECT_EQ(deepest->Depth(), max);
   EXPECT_EQ(ErrorOf([&] { deepest->Resigns().Add(); }),
