@@ -106,19 +106,21 @@ void CStrArray::SetObject(int index, void* object) {
 
 void CStrArray::PutObject(int index, void* object) { SetObject(index, object); }
 
-bool CStrArray::FindKey(const std::string& key, int& index) {
+// Bisection: `compare(i)` compares the searched value with item i. On a
+// miss `last_index_` is where the value belongs.
+template <typename Compare>
+bool CStrArray::Bisect(Compare compare, int& index) {
   last_index_ = count_;
   int lo = 0, hi = count_ - 1;
   while (lo <= hi) {
     const int mid = lo + (hi - lo) / 2;
-    const int c = key_compare_(key, items_[mid].key);
+    const int c = compare(mid);
+    if (c <= 0) last_index_ = mid;
     if (c == 0) {
-      last_index_ = mid;
       index = mid;
       return true;
     }
     if (c < 0) {
-      last_index_ = mid;
       hi = mid - 1;
     } else {
       lo = mid + 1;
@@ -128,26 +130,12 @@ bool CStrArray::FindKey(const std::string& key, int& index) {
   return false;
 }
 
+bool CStrArray::FindKey(const std::string& key, int& index) {
+  return Bisect([&](int i) { return key_compare_(key, items_[i].key); }, index);
+}
+
 bool CStrArray::FindObject(void* object, int& index) {
-  last_index_ = count_;
-  int lo = 0, hi = count_ - 1;
-  while (lo <= hi) {
-    const int mid = lo + (hi - lo) / 2;
-    const int c = ObjectCompare(*this, object, items_[mid].object);
-    if (c == 0) {
-      last_index_ = mid;
-      index = mid;
-      return true;
-    }
-    if (c < 0) {
-      last_index_ = mid;
-      hi = mid - 1;
-    } else {
-      lo = mid + 1;
-    }
-  }
-  index = -1;
-  return false;
+  return Bisect([&](int i) { return ObjectCompare(*this, object, items_[i].object); }, index);
 }
 
 bool CStrArray::IndexOf(const std::string& key, int& index) {

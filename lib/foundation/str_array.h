@@ -71,6 +71,8 @@ class CStrArray {
     void* object = nullptr;
   };
 
+  template <typename Compare>
+  bool Bisect(Compare compare, int& index);
   bool FindKey(const std::string& key, int& index);
   bool FindObject(void* object, int& index);
   int Insert(int position, const std::string& key);

@@ -14,6 +14,7 @@
 #include "platform/kernel/file_system.h"
 #include "tests/lib/foundation/run_command.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/error_of.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -42,15 +43,6 @@ bool SameFiles(const std::string& a, const std::string& b) {
   int status = -1;
   RunCommand("cmp -s '" + a + "' '" + b + "'", &status);
   return status == 0;
-}
-
-std::string MessageOf(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
 }
 
 // Every entry under `root`, relative, links not followed.
@@ -103,23 +95,22 @@ TEST(FileRoutines, ZeroLengthMappedWriteLeavesNoFile) {
   TempDir dir;
   DebugCapture debug;
   const std::string path = dir.File("none.bin");
-  EXPECT_EQ(MessageOf([&] { WriteBufferToFileMapped(path, "", 0); }),
+  EXPECT_EQ(ErrorOf([&] { WriteBufferToFileMapped(path, "", 0); }),
             "Не удалось открыть файл [" + path + "]: [Attempt to mapping the file of size=0]");
   EXPECT_FALSE(fs::exists(path));
   EXPECT_EQ(debug.Lines().size(), 2u);
   const std::string existing = dir.File("old.bin");
   Put(existing, "old");
-  EXPECT_NE(MessageOf([&] { WriteBufferToFileMapped(existing, "", 0); }), "(nothing raised)");
+  EXPECT_NE(ErrorOf([&] { WriteBufferToFileMapped(existing, "", 0); }), "no error");
   EXPECT_EQ(Read(existing), "old");
 }
 
 TEST(FileRoutines, Errors) {
   TempDir dir;
   const std::string missing = dir.File("none.bin");
-  EXPECT_EQ(MessageOf([&] { LoadFileToString(missing); }), "Файл не найден: [" + missing + "]");
-  EXPECT_EQ(MessageOf([&] { LoadFileToString(dir.Path()); }),
-            "Файл не найден: [" + dir.Path() + "]");
-  EXPECT_EQ(MessageOf([&] { WriteStringToFile("", "x"); }), "Передано пустое имя файла");
+  EXPECT_EQ(ErrorOf([&] { LoadFileToString(missing); }), "Файл не найден: [" + missing + "]");
+  EXPECT_EQ(ErrorOf([&] { LoadFileToString(dir.Path()); }), "Файл не найден: [" + dir.Path() + "]");
+  EXPECT_EQ(ErrorOf([&] { WriteStringToFile("", "x"); }), "Передано пустое имя файла");
 
   // System failures are OS errors with the system's code and text.
   const std::string in_missing_folder = dir.File("no/f.bin");
@@ -134,7 +125,7 @@ TEST(FileRoutines, Errors) {
   Put(locked, "keep");
   ASSERT_TRUE(SetFileAttributesA(locked, FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(
-      MessageOf([&] { WriteBufferToFileMapped(locked, "abc", 3); }),
+      ErrorOf([&] { WriteBufferToFileMapped(locked, "abc", 3); }),
       "Не удалось открыть файл [" + locked + "]: [System Error.  Code: 5.\r\nОтказано в доступе]");
   EXPECT_THROW(WriteStringToFile(locked, "abc"), EOSError);
   EXPECT_EQ(Read(locked), "keep");
@@ -148,7 +139,7 @@ TEST(MapedFile, WritesInPiecesAndRefusesToPassTheSize) {
     file.OpenForWrite(path, 6);
     file.Write("abc", 3);
     file.Write("de", 2);
-    EXPECT_EQ(MessageOf([&] { file.Write("xy", 2); }),
+    EXPECT_EQ(ErrorOf([&] { file.Write("xy", 2); }),
               "Не удалось записать в файл [" + path +
                   "]: [Запись за пределы размера файла: 2 байт с позиции 5 при размере 6]");
     file.Write("f", 1);
@@ -164,7 +155,7 @@ TEST(MapedFile, WritesInPiecesAndRefusesToPassTheSize) {
   EXPECT_EQ(Read(path), "gh");
   EXPECT_EQ(fs::file_size(dir.File("first.bin")), 4u);
   CMapedFile unopened;
-  EXPECT_EQ(MessageOf([&] { unopened.Write("x", 1); }),
+  EXPECT_EQ(ErrorOf([&] { unopened.Write("x", 1); }),
             "Не удалось записать в файл []: [Файл не открыт]");
 }
 

@@ -6,19 +6,7 @@
 
 #include "lib/foundation/exception.h"
 #include "tests/support/debug_capture.h"
-
-namespace {
-
-std::string MessageOf(const std::function<void()>& check) {
-  try {
-    check();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "<no error>";
-}
-
-}  // namespace
+#include "tests/support/error_of.h"
 
 TEST(CValueCheckTool, Messages) {
   using T = CValueCheckTool;
@@ -42,17 +30,17 @@ TEST(CValueCheckTool, Messages) {
       {[] { T::CheckIntRange(1, 0, 3, ""); }, "Передан пустой аргумент: ArgumentName"},
       {[] { T::CheckStrLength("abcd", 1, 3, "Name"); },
        "Name: длина строки должна быть от 1 до 3 символов"},
-      {[] { T::CheckStrLength("", 0, 3, "Name"); }, "<no error>"},
-      {[] { T::CheckExactLength("123", "Code", 3); }, "<no error>"},
-      {[] { T::CheckIntRange(3, 0, 3, "Index"); }, "<no error>"},
+      {[] { T::CheckStrLength("", 0, 3, "Name"); }, "no error"},
+      {[] { T::CheckExactLength("123", "Code", 3); }, "no error"},
+      {[] { T::CheckIntRange(3, 0, 3, "Index"); }, "no error"},
   };
-  for (const Case& c : cases) EXPECT_EQ(MessageOf(c.check), c.expected);
+  for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.check), c.expected);
 }
 
 TEST(CValueCheckTool, NamesAndDebugLines) {
   EXPECT_EQ(CValueCheckTool::MakeArgumentName("Path", "Config"), "Config.Path");
   EXPECT_EQ(CValueCheckTool::MakeArgumentName("Path", ""), "Path");
   DebugCapture debug;
-  MessageOf([] { CValueCheckTool::CheckNotEmpty("", "Name"); });
+  ErrorOf([] { CValueCheckTool::CheckNotEmpty("", "Name"); });
   EXPECT_EQ(debug.Lines(), std::vector<std::string>{"[EXCEPTION Передан пустой аргумент: Name]"});
 }

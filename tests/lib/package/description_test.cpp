@@ -11,18 +11,10 @@
 #include "lib/foundation/guid_routines.h"
 #include "lib/package/tarvex_tool.h"
 #include "lib/package/xml_gpr_package.h"
+#include "tests/support/error_of.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "no error";
-}
 
 std::string TextOf(CXMLGprPackage& package) {
   CXMLTextWriter writer;

@@ -10,6 +10,7 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/file_routines.h"
 #include "lib/xml/xml_collection.h"
+#include "tests/support/error_of.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -84,15 +85,6 @@ std::string Text(CRoot& root) {
   CXMLTextWriter writer;
   root.SaveTo(&writer);
   return writer.GetXML();
-}
-
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "no error";
 }
 
 const std::string kHead = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n";

@@ -9,6 +9,7 @@
 #include "lib/foundation/exception.h"
 #include "platform/kernel/codepage.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/error_of.h"
 
 namespace {
 
@@ -20,15 +21,6 @@ struct Reader {
   }
   CXMLTextReader reader;
 };
-
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "no error";
-}
 
 }  // namespace
 

@@ -7,19 +7,11 @@
 
 #include "lib/foundation/exception.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/error_of.h"
 
 namespace {
 
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n";
-
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "no error";
-}
 
 }  // namespace
 
