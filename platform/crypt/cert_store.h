@@ -5,7 +5,8 @@
 // A store handle owns its own references to the contexts it holds; contexts
 // handed out stay valid after the store is closed. A system store opened
 // twice gives two handles, each with the contents it read when it opened
-// plus its own changes.
+// plus its own changes. A store handle is used by one thread at a time;
+// contexts may be shared between threads.
 #pragma once
 
 #include <cstdint>

@@ -14,7 +14,24 @@
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 
-using namespace crypt_detail;
+using crypt_detail::BioBytes;
+using crypt_detail::BioPtr;
+using crypt_detail::CmsPtr;
+using crypt_detail::DerElement;
+using crypt_detail::DerEncode;
+using crypt_detail::DerReader;
+using crypt_detail::KeyOfCertificate;
+using crypt_detail::kTagInteger;
+using crypt_detail::kTagOid;
+using crypt_detail::kTagSequence;
+using crypt_detail::kTagSet;
+using crypt_detail::MemoryBio;
+using crypt_detail::OidFromText;
+using crypt_detail::PkeyPtr;
+using crypt_detail::RequireGost;
+using crypt_detail::ToX509;
+using crypt_detail::X509AttributePtr;
+using crypt_detail::X509Ptr;
 
 namespace {
 

@@ -64,12 +64,14 @@ std::string OidToText(std::string_view content) {
       continue;
     }
     if (first) {
+      // The first octets hold two arcs: 40 * first + second.
       const uint64_t arc = value < 80 ? value / 40 : 2;
-      text = std::to_string(arc) + "." + std::to_string(value - arc * 40);
+      text.append(std::to_string(arc));
+      value -= arc * 40;
       first = false;
-    } else {
-      text += "." + std::to_string(value);
     }
+    text.push_back('.');
+    text.append(std::to_string(value));
     value = 0;
   }
   return text;

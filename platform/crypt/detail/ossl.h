@@ -18,13 +18,11 @@ struct OsslDeleter {
 };
 
 inline void FreeBio(BIO* bio) { BIO_free_all(bio); }
-inline void FreeX509Stack(STACK_OF(X509) * stack) { sk_X509_pop_free(stack, X509_free); }
 
 using BioPtr = std::unique_ptr<BIO, OsslDeleter<BIO, FreeBio>>;
 using X509Ptr = std::unique_ptr<X509, OsslDeleter<X509, X509_free>>;
 using PkeyPtr = std::unique_ptr<EVP_PKEY, OsslDeleter<EVP_PKEY, EVP_PKEY_free>>;
 using CmsPtr = std::unique_ptr<CMS_ContentInfo, OsslDeleter<CMS_ContentInfo, CMS_ContentInfo_free>>;
-using X509StackPtr = std::unique_ptr<STACK_OF(X509), OsslDeleter<STACK_OF(X509), FreeX509Stack>>;
 using X509AttributePtr =
     std::unique_ptr<X509_ATTRIBUTE, OsslDeleter<X509_ATTRIBUTE, X509_ATTRIBUTE_free>>;
 

@@ -1,0 +1,46 @@
+// The key command as a user runs it: texts in UTF-8 on the command line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/kernel/codepage.h"
+#include "tests/platform/crypt/crypt_test_support.h"
+
+namespace {
+
+CommandResult Tool(const std::string& arguments) {
+  return RunCommand(std::string(TARVEX_KEYS_TOOL) + " " + arguments + " 2>/dev/null");
+}
+
+std::string Quoted(const std::string& cp1251) { return "'" + AnsiToUtf8(cp1251) + "'"; }
+
+TEST(TarvexKeysTest, ImportsListsAndLeavesNothingOfAFailedImport) {
+  CryptRoots roots;
+  EXPECT_EQ("", Tool("list").output);
+  const std::string key = Quoted(PkiPath("signer.key"));
+  // The key with another signer's certificate: refused, and the new
+  // container goes again.
+  EXPECT_EQ(
+      1,
+      Tool("import " + Quoted("чужой") + " " + key + " " + Quoted(PkiPath("signer2.cer"))).status);
+  EXPECT_EQ(1, Tool("import " + Quoted("нет ключа") + " " + Quoted(PkiPath("root.cer")) + " " +
+                    Quoted(PkiPath("signer.cer")))
+                   .status);
+  EXPECT_EQ("", Tool("list").output);
+
+  ASSERT_EQ(0, Tool("import " + Quoted("\\\\.\\HDIMAGE\\Иванов") + " " + key + " " +
+                    Quoted(PkiPath("signer.cer")))
+                   .status);
+  ASSERT_EQ(0, Tool("import --machine " + Quoted("машинный") + " " + key + " " +
+                    Quoted(PkiPath("signer.cer")))
+                   .status);
+  EXPECT_EQ(AnsiToUtf8("\\\\.\\HDIMAGE\\Иванов\n"), Tool("list").output);
+  EXPECT_EQ(AnsiToUtf8("машинный\n"), Tool("list --machine").output);
+  // An existing container is never overwritten.
+  EXPECT_EQ(1, Tool("import " + Quoted("\\\\.\\HDIMAGE\\Иванов") + " " + key + " " +
+                    Quoted(PkiPath("signer.cer")))
+                   .status);
+  EXPECT_EQ(2, Tool("import only-two-arguments").status);
+}
+
+}  // namespace
