@@ -53,3 +53,23 @@ class CertEnumerator {
   HCERTSTORE store_;
   PCCERT_CONTEXT current_ = nullptr;
 };
+
+// One certificate reference, freed unless handed over.
+class CertGuard {
+ public:
+  explicit CertGuard(PCCERT_CONTEXT context = nullptr) : context_(context) {}
+  ~CertGuard() { CertFreeCertificateContext(context_); }
+  CertGuard(const CertGuard&) = delete;
+  CertGuard& operator=(const CertGuard&) = delete;
+
+  PCCERT_CONTEXT Get() const { return context_; }
+  // Hands the reference over to the caller.
+  PCCERT_CONTEXT Release() {
+    PCCERT_CONTEXT context = context_;
+    context_ = nullptr;
+    return context;
+  }
+
+ private:
+  PCCERT_CONTEXT context_;
+};

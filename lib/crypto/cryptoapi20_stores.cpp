@@ -24,6 +24,18 @@ HCERTSTORE OpenOrRaise(HCRYPTPROV prov, int location, int kind) {
   return store;
 }
 
+// The first certificate with exactly that thumbprint, or null.
+PCCERT_CONTEXT FindInStore(HCERTSTORE store, const std::string& thumbprint) {
+  CertEnumerator walk(store);
+  while (walk.Next()) {
+    const std::string candidate = CCryptoAPI20Utils::GetThumbprint(walk.Current());
+    if (CompareStringA(LOCALE_USER_DEFAULT, 0, candidate, thumbprint) == CSTR_EQUAL) {
+      return walk.Take();
+    }
+  }
+  return nullptr;
+}
+
 [[noreturn]] void RaiseAddFailure() {
   RaiseError("Не удалось импортировать сертификат" + LastErrorText());
 }
@@ -74,18 +86,7 @@ PCCERT_CONTEXT CCryptoAPI20Utils::FindCertificateByThumbprint(HCRYPTPROV prov, i
                                                               int kind,
                                                               const std::string& thumbprint) {
   StoreGuard store(OpenOrRaise(prov, location, kind));
-  CertGuard found;
-  {
-    CertEnumerator walk(store.Get());
-    while (walk.Next()) {
-      if (CompareStringA(LOCALE_USER_DEFAULT, 0, GetThumbprint(walk.Current()), thumbprint) ==
-          CSTR_EQUAL) {
-        found.~CertGuard();
-        new (&found) CertGuard(walk.Take());
-        break;
-      }
-    }
-  }
+  CertGuard found(FindInStore(store.Get(), thumbprint));
   if (!store.Close()) RaiseLastOSError();
   return found.Release();
 }
