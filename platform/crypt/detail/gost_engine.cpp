@@ -31,9 +31,14 @@ bool LoadEngine() {
     ERR_clear_error();
     return false;
   }
-  const bool ok = ENGINE_init(engine) == 1;
+  bool ok = ENGINE_init(engine) == 1;
   if (ok) {
-    ENGINE_set_default(engine, ENGINE_METHOD_ALL);
+    // GOST 28147-89 content encryption with the CryptoPro-A parameter set
+    // (1.2.643.2.2.31.1): the engine's default is the newer TC26 set, which
+    // older peers cannot read. The provider chooses the parameters, so
+    // every message the process encrypts uses this set.
+    ok = ENGINE_ctrl_cmd_string(engine, "CRYPT_PARAMS", "1.2.643.2.2.31.1", 0) == 1;
+    if (ok) ENGINE_set_default(engine, ENGINE_METHOD_ALL);
     ENGINE_finish(engine);  // the default registration keeps its own reference
   }
   ENGINE_free(engine);

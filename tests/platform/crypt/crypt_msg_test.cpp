@@ -236,6 +236,8 @@ TEST_F(CryptMsgTest, EncryptsWhatOpensslDecrypts) {
       RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(File("encrypted.p7m")))
           .output;
   EXPECT_NE(std::string::npos, printed.find("GOST 28147-89")) << printed;
+  // The content cipher's parameters are the CryptoPro-A set, not the engine's default.
+  EXPECT_NE(std::string::npos, printed.find("id-Gost28147-89-CryptoPro-A-ParamSet")) << printed;
 
   para.ContentEncryptionAlgorithm.ObjId = "2.16.840.1.101.3.4.1.2";
   EXPECT_FALSE(CryptEncryptMessage(para, {signer_}, kContent, nullptr, &size));
