@@ -1,0 +1,39 @@
+#include "platform/crypt/cert_verify.h"
+
+#include <openssl/err.h>
+#include <openssl/x509.h>
+
+#include "platform/crypt/detail/gost_engine.h"
+#include "platform/crypt/detail/ossl.h"
+#include "platform/kernel/error_codes.h"
+#include "platform/kernel/last_error.h"
+
+namespace {
+
+using CrlPtr = std::unique_ptr<X509_CRL, crypt_detail::OsslDeleter<X509_CRL, X509_CRL_free>>;
+
+bool Fail(uint32_t error) {
+  ERR_clear_error();
+  SetLastError(error);
+  return false;
+}
+
+}  // namespace
+
+bool CryptVerifyCertificateSignatureEx(HCRYPTPROV, uint32_t encoding_type, PCCRL_CONTEXT crl,
+                                       PCCERT_CONTEXT issuer) {
+  if (crl == nullptr || issuer == nullptr || (encoding_type & X509_ASN_ENCODING) == 0) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (!crypt_detail::RequireGost()) return false;
+  const std::string& der = crl->Encoded();
+  const auto* p = reinterpret_cast<const unsigned char*>(der.data());
+  CrlPtr list(d2i_X509_CRL(nullptr, &p, static_cast<long>(der.size())));
+  auto certificate = crypt_detail::ToX509(issuer->Encoded());
+  EVP_PKEY* key = certificate ? X509_get0_pubkey(certificate.get()) : nullptr;
+  if (!list || key == nullptr || X509_CRL_verify(list.get(), key) != 1) {
+    return Fail(NTE_BAD_SIGNATURE);
+  }
+  SetLastError(ERROR_SUCCESS);
+  return true;
+}
