@@ -85,6 +85,20 @@ TEST_F(ReadingTest, NamesAndAddressesTheCertificateLacks) {
             ErrorOf([&] { CCryptoAPI20Utils::GetCAIssuersUrl(ldap_only); }));
 }
 
+TEST_F(ReadingTest, ExtensionsThatDoNotDecodeAreReported) {
+  // Each extension's value is a NULL where a SEQUENCE belongs.
+  PCCERT_CONTEXT broken =
+      Context(MakeCertificate(roots_.Dir(), "broken", "/CN=Испорченные расширения",
+                              {"basicConstraints=critical,DER:0500",
+                               "crlDistributionPoints=DER:0500", "authorityInfoAccess=DER:0500"}));
+  EXPECT_EQ("Не удалось раскодировать содержимое расширения basicConstraints",
+            ErrorOf([&] { CCryptoAPI20Utils::IsCACertificate(broken); }));
+  EXPECT_EQ("Не удалось раскодировать содержимое расширения CRL (длина)",
+            ErrorOf([&] { CCryptoAPI20Utils::GetCRLDistributionPoints(broken); }));
+  EXPECT_EQ("Не удалось раскодировать содержимое расширения CA (длина)",
+            ErrorOf([&] { CCryptoAPI20Utils::GetCAIssuersUrl(broken); }));
+}
+
 TEST_F(ReadingTest, SupportedAddressesStartWithTheirSchemeInLowerCase) {
   const struct {
     const char* url;
