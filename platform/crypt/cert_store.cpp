@@ -220,6 +220,13 @@ HCERTSTORE CertOpenStore(uint32_t store_provider, uint32_t encoding_type, HCRYPT
   return OpenMemoryStore(flags, certificates, crls);
 }
 
+HCERTSTORE CertOpenSystemStoreA(HCRYPTPROV prov, const char* name) {
+  if (name == nullptr || *name == '\0') return FailOpen(ERROR_INVALID_PARAMETER);
+  return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, kMsgEncoding, prov,
+                       CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_MAXIMUM_ALLOWED_FLAG,
+                       AnsiToWide(name));
+}
+
 bool CertCloseStore(HCERTSTORE store, uint32_t) {
   if (store == nullptr) return Fail(ERROR_INVALID_HANDLE);
   delete store;
@@ -338,6 +345,39 @@ PCCERT_CONTEXT CertGetIssuerCertificateFromStore(HCERTSTORE store, PCCERT_CONTEX
       if ((*flags & CERT_STORE_SIGNATURE_FLAG) && VerifiedBy(subject, result)) {
         *flags &= ~CERT_STORE_SIGNATURE_FLAG;
       }
+      CertDuplicateCertificateContext(result);
+      SetLastError(ERROR_SUCCESS);
+    }
+  }
+  CertFreeCertificateContext(previous);
+  return result;
+}
+
+PCCERT_CONTEXT CertFindCertificateInStore(HCERTSTORE store, uint32_t, uint32_t find_flags,
+                                          uint32_t find_type, const CryptDataBlob* find_para,
+                                          PCCERT_CONTEXT previous) {
+  PCCERT_CONTEXT result = nullptr;
+  if (store == nullptr || find_flags != 0 || find_type != CERT_FIND_SHA1_HASH ||
+      find_para == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+  } else {
+    auto& list = store->certificates;
+    size_t start = 0;
+    if (previous != nullptr) {
+      const auto it = std::find(list.begin(), list.end(), previous);
+      start = it == list.end() ? list.size() : static_cast<size_t>(it - list.begin()) + 1;
+    }
+    for (size_t i = start; i < list.size() && result == nullptr; ++i) {
+      char hash[20];
+      uint32_t size = sizeof hash;
+      if (CertGetCertificateContextProperty(list[i], CERT_SHA1_HASH_PROP_ID, hash, &size) &&
+          std::string_view(hash, size) == find_para->Data) {
+        result = list[i];
+      }
+    }
+    if (result == nullptr) {
+      SetLastError(CRYPT_E_NOT_FOUND);
+    } else {
       CertDuplicateCertificateContext(result);
       SetLastError(ERROR_SUCCESS);
     }

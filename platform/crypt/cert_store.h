@@ -50,6 +50,12 @@ constexpr uint32_t CERT_STORE_NO_ISSUER_FLAG = 0x00020000;
 
 constexpr uint32_t CRL_FIND_ISSUED_BY = 1;
 
+constexpr uint32_t CERT_FIND_SHA1_HASH = 0x00010000;
+
+// Accepted by CertCloseStore; contexts handed out outlive their store here,
+// so closing never has to report any still in use.
+constexpr uint32_t CERT_CLOSE_STORE_CHECK_FLAG = 0x00000002;
+
 // The bytes of a PKCS #7 message for CERT_STORE_PROV_PKCS7.
 struct CryptDataBlob {
   std::string_view Data;
@@ -68,6 +74,12 @@ HCERTSTORE CertOpenStore(uint32_t store_provider, uint32_t encoding_type, HCRYPT
 // CERT_STORE_PROV_PKCS7: the certificates and CRLs of a DER SignedData.
 HCERTSTORE CertOpenStore(uint32_t store_provider, uint32_t encoding_type, HCRYPTPROV prov,
                          uint32_t flags, const CryptDataBlob& message);
+// The current user's system store `name` ("MY", "ROOT", "CA",
+// "AddressBook"): CertOpenStore(CERT_STORE_PROV_SYSTEM_W) with
+// CERT_SYSTEM_STORE_CURRENT_USER and CERT_STORE_MAXIMUM_ALLOWED_FLAG, so a
+// store that cannot be written opens read-only. A null or empty name:
+// ERROR_INVALID_PARAMETER.
+HCERTSTORE CertOpenSystemStoreA(HCRYPTPROV prov, const char* name);
 // Forgets the handle and drops its references. Null: ERROR_INVALID_HANDLE.
 bool CertCloseStore(HCERTSTORE store, uint32_t flags);
 
@@ -95,6 +107,14 @@ bool CertAddCRLContextToStore(HCERTSTORE store, PCCRL_CONTEXT context, uint32_t 
 // CRYPT_E_NOT_FOUND when no (further) candidate exists.
 PCCERT_CONTEXT CertGetIssuerCertificateFromStore(HCERTSTORE store, PCCERT_CONTEXT subject,
                                                  PCCERT_CONTEXT previous, uint32_t* flags);
+
+// CERT_FIND_SHA1_HASH: the next certificate after `previous` (freed) whose
+// SHA-1 hash is the blob's bytes; null and CRYPT_E_NOT_FOUND when none (a
+// blob that is not 20 bytes long matches none). Find flags must be 0; other
+// find types: ERROR_INVALID_PARAMETER.
+PCCERT_CONTEXT CertFindCertificateInStore(HCERTSTORE store, uint32_t encoding_type,
+                                          uint32_t find_flags, uint32_t find_type,
+                                          const CryptDataBlob* find_para, PCCERT_CONTEXT previous);
 
 // CRL_FIND_ISSUED_BY: the next CRL after `previous` (freed) whose issuer is
 // the certificate's subject; null and CRYPT_E_NOT_FOUND when none.

@@ -177,3 +177,11 @@ bool CryptImportPemKey(HCRYPTPROV prov, std::string_view pem, HCRYPTKEY* key) {
   if (key != nullptr) *key = new crypt_detail::KeyContext{*prov->container, std::move(parsed)};
   return true;
 }
+
+EVP_PKEY* CryptAcquireCertificateEvpKey(const CertContext* certificate) {
+  if (certificate == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return crypt_detail::KeyOfCertificate(certificate).release();
+}

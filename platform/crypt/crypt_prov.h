@@ -12,10 +12,14 @@
 // fails with NTE_PROV_TYPE_NOT_DEF.
 #pragma once
 
+#include <openssl/types.h>
+
 #include <cstdint>
 #include <string_view>
 
 #include "platform/crypt/crypt_defs.h"
+
+class CertContext;
 
 namespace crypt_detail {
 struct ProvContext;
@@ -72,3 +76,13 @@ bool CryptDestroyKey(HCRYPTKEY key);
 // with NTE_BAD_DATA (NTE_BAD_ALGID for a key of another algorithm). `key`
 // may be null.
 bool CryptImportPemKey(HCRYPTPROV prov, std::string_view pem, HCRYPTKEY* key);
+
+// Not a platform call: the private key of the container that the
+// certificate's key-provider property names, as an OpenSSL key that the
+// caller frees with EVP_PKEY_free. It serves the TLS client of the WinInet
+// stand-in, which offers it in the handshake as the platform's TLS offers
+// the provider's key. Null and the last error: CRYPT_E_NO_KEY_PROPERTY
+// without the property, NTE_BAD_KEYSET for a missing container, NTE_NO_KEY
+// for one without a key, NTE_BAD_PUBLIC_KEY when its key is not the
+// certificate's, NTE_PROV_TYPE_NOT_DEF while the provider is not installed.
+EVP_PKEY* CryptAcquireCertificateEvpKey(const CertContext* certificate);
