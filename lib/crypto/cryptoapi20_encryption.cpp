@@ -3,8 +3,14 @@
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/foundation/errors.h"
 #include "platform/crypt/crypt_msg.h"
+#include "platform/kernel/error_codes.h"
+#include "platform/kernel/last_error.h"
 
 namespace {
+
+// More than the recipient info, key transport and algorithm parameters of
+// an envelope take for any certificate this system meets.
+constexpr uint32_t kEnvelopeRoom = 16 * 1024;
 
 [[noreturn]] void RaiseStep(const char* operation, int step) {
   RaiseErrorFmt("Ошибка при %s (%d): %s", {operation, step, LastErrorText()});
@@ -18,12 +24,19 @@ std::string CCryptoAPI20Utils::EncryptForRecipient(PCCERT_CONTEXT recipient,
   para.MsgEncodingType = kMsgEncoding;
   // The provider makes the cipher's parameters: the caller passes none.
   para.ContentEncryptionAlgorithm.ObjId = kOidGost28147_89;
-  uint32_t size = 0;
-  if (!CryptEncryptMessage(para, {recipient}, plain, nullptr, &size)) RaiseStep("шифровании", 1);
+  // The first call gets a buffer with room for any recipient's envelope, so
+  // the content is encrypted once; only an unusually large envelope takes
+  // the second call with the size the first one reported.
+  uint32_t size = static_cast<uint32_t>(plain.size()) + kEnvelopeRoom;
   std::string encrypted(size, '\0');
   if (!CryptEncryptMessage(para, {recipient}, plain, reinterpret_cast<uint8_t*>(encrypted.data()),
                            &size)) {
-    RaiseStep("шифровании", 2);
+    if (GetLastError() != ERROR_MORE_DATA) RaiseStep("шифровании", 1);
+    encrypted.resize(size);
+    if (!CryptEncryptMessage(para, {recipient}, plain, reinterpret_cast<uint8_t*>(encrypted.data()),
+                             &size)) {
+      RaiseStep("шифровании", 2);
+    }
   }
   encrypted.resize(size);
   return encrypted;
@@ -33,14 +46,17 @@ std::string CCryptoAPI20Utils::DecryptWithStore(HCERTSTORE store, const std::str
   CryptDecryptMessagePara para;
   para.MsgAndCertEncodingType = kMsgEncoding;
   para.CertStores = {store};
-  uint32_t size = 0;
-  if (!CryptDecryptMessage(para, encrypted, nullptr, &size, nullptr)) {
-    RaiseStep("расшифровании", 1);
-  }
+  // The plain content is never longer than its envelope: one call decrypts.
+  uint32_t size = static_cast<uint32_t>(encrypted.size());
   std::string plain(size, '\0');
   if (!CryptDecryptMessage(para, encrypted, reinterpret_cast<uint8_t*>(plain.data()), &size,
                            nullptr)) {
-    RaiseStep("расшифровании", 2);
+    if (GetLastError() != ERROR_MORE_DATA) RaiseStep("расшифровании", 1);
+    plain.resize(size);
+    if (!CryptDecryptMessage(para, encrypted, reinterpret_cast<uint8_t*>(plain.data()), &size,
+                             nullptr)) {
+      RaiseStep("расшифровании", 2);
+    }
   }
   plain.resize(size);
   return plain;
