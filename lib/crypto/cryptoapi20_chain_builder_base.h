@@ -57,8 +57,6 @@ class CCryptoAPI20ChainBuilderBase : public CCustomDoc {
 
   // The root reached by the last chain built; null before.
   PCCERT_CONTEXT RootCertificate() const { return root_certificate_.get(); }
-  CCryptoAPI20ChainBuilderBaseConfig* GetConfig() const { return Config.get(); }
-  HCERTSTORE GetWorkStore() const { return WorkStore; }
 
  protected:
   virtual void BeforeFindIssuer(PCCERT_CONTEXT certificate) { (void)certificate; }

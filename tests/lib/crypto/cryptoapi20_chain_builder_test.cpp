@@ -177,37 +177,66 @@ TEST_F(ChainBuilderTest, MissingCrlIsCode34WithItsAddress) {
 }
 
 TEST_F(ChainBuilderTest, MissingCaCertificateIsCode35WithItsAddress) {
+  const std::string missing = "Не найден сертификат УЦ [Тестовый УЦ]. URL для скачивания: [" +
+                              server_->Url("intermediate.cer") + "]";
   struct Case {
     std::vector<std::string> root, ca;
-    std::string served;  // a true file served under its own name
+    std::map<std::string, std::string> served;
     std::string message;
+    std::string debug_line;  // its start
   } cases[] = {
+      {{"root.cer"}, {}, {}, missing, "[Не удалось скачать корневой сертификат]"},
       {{"root.cer"},
        {},
-       "",
-       "Не найден сертификат УЦ [Тестовый УЦ]. URL для скачивания: [" +
-           server_->Url("intermediate.cer") + "]"},
+       {{"intermediate.cer", "signer.key"}},
+       missing,
+       "[По URL [" + server_->Url("intermediate.cer") + "] не CRT: 0x"},
       // A root that comes by download is not trusted.
       {{},
        {"intermediate.cer"},
-       "root.cer",
+       {{"root.cer", "root.cer"}},
        "Не найден сертификат УЦ [Тестовый корневой УЦ]. URL для скачивания: [" +
-           server_->Url("root.cer") + "]"},
+           server_->Url("root.cer") + "]",
+       "[Не удалось скачать корневой сертификат]"},
   };
   for (const Case& c : cases) {
     CryptRoots roots;
     Store(u"ROOT", c.root);
     Store(u"CA", c.ca);
-    server_->Serve(c.served.empty() ? std::map<std::string, std::string>{}
-                                    : std::map<std::string, std::string>{{c.served, c.served}});
+    server_->Serve(c.served);
     debug_.Clear();
     const Outcome built = Build(*OpenStrict(Config::kDownloadCACertificates), "signer.cer");
     EXPECT_EQ(35, built.code);
     EXPECT_EQ(c.message, built.message);
-    // The signer's issuer is served in neither case: its download failed.
-    EXPECT_NE(debug_.Lines().end(), std::find(debug_.Lines().begin(), debug_.Lines().end(),
-                                              "[Не удалось скачать корневой сертификат]"));
+    EXPECT_NE(debug_.Lines().end(), std::find_if(debug_.Lines().begin(), debug_.Lines().end(),
+                                                 [&](const std::string& line) {
+                                                   return line.rfind(c.debug_line, 0) == 0;
+                                                 }))
+        << c.debug_line;
   }
+}
+
+TEST_F(ChainBuilderTest, CertificateWithoutAddressesLeavesDebugLinesOnly) {
+  // The forged pair is a chain of its own, and its intermediate names no
+  // address at all.
+  Store(u"ROOT", {"forged-root.cer"});
+  server_->Serve({});
+  const Outcome built = Build(*OpenStrict(Config().Options), "forged-intermediate.cer");
+  EXPECT_EQ(34, built.code);
+  EXPECT_EQ("Список отозванных сертификатов для [Тестовый корневой УЦ] не найден", built.message);
+  const auto& lines = debug_.Lines();
+  for (const char* line :
+       {"[EXCEPTION В сертификате [Тестовый УЦ] нет URL для корневого УЦ [Тестовый корневой УЦ]]",
+        "[Не удалось скачать корневой сертификат]",
+        "[EXCEPTION В сертификате [Тестовый УЦ] нет URL со списком отозванных сертификатов "
+        "[Тестовый корневой УЦ]]",
+        "[Не удалось скачать список отозванных сертификатов]"}) {
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line)) << line;
+  }
+  EXPECT_TRUE(server_->Requests().empty());
+  EXPECT_EQ(-1, Build(*OpenStrict(Config().Options & ~Config::kCheckRevocation),
+                      "forged-intermediate.cer")
+                    .code);
 }
 
 TEST_F(ChainBuilderTest, RevocationAtTheSigningDate) {
