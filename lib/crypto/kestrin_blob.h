@@ -5,16 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "lib/foundation/base_class.h"
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/cert_name.h"
 #include "platform/crypt/crypt_defs.h"
 
-class CKestrinCryptoBlob {
+// Of the library's family, so that a list owning its objects can free a
+// certificate object among others.
+class CKestrinCryptoBlob : public CBaseClass {
  public:
-  virtual ~CKestrinCryptoBlob() = default;
-  CKestrinCryptoBlob(const CKestrinCryptoBlob&) = delete;
-  CKestrinCryptoBlob& operator=(const CKestrinCryptoBlob&) = delete;
-
   // The part's value as 8-bit text.
   virtual std::string GetValue() const = 0;
   bool Valid() const { return valid_; }
