@@ -19,7 +19,7 @@ constexpr int kPollMs = 1000;
 }  // namespace
 
 CurlTransfer::CurlTransfer(const TransferSettings& settings)
-    : tls_(settings.security_flags),
+    : tls_(settings.security_flags, settings.client_certificate),
       easy_(curl_easy_init()),
       multi_(curl_multi_init()),
       receive_timeout_(settings.receive_timeout_ms) {}

@@ -38,9 +38,18 @@ int VerifyCallback(int ok, X509_STORE_CTX* store) {
   return 1;
 }
 
-int ClientCertificateCallback(SSL* ssl, X509**, EVP_PKEY**) {
-  PolicyOf(ssl)->NoteClientCertificateRequest();
-  return 0;  // none offered
+int ClientCertificateCallback(SSL* ssl, X509** certificate, EVP_PKEY** key) {
+  TlsPolicy* policy = PolicyOf(ssl);
+  policy->NoteClientCertificateRequest();
+  const ClientCertificate* offered = policy->OfferedCertificate();
+  if (offered == nullptr) return 0;
+  // OpenSSL rates no GOST hash, so above level 0 it refuses to send a
+  // certificate that a GOST CA signed. Lowered for this connection only, once
+  // the server's certificate has been checked.
+  SSL_set_security_level(ssl, 0);
+  *certificate = offered->Certificate();
+  *key = offered->Key();
+  return 1;
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
 // The server certificate checks of one request, as its security flags ask,
 // installed into each TLS context libcurl makes for it. Also notes whether
-// the server asked for a client certificate, which none is offered for.
+// the server asked for a client certificate, and offers the request's one
+// when it has one.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "platform/inet/client_certificate.h"
 
 class TlsPolicy {
  public:
-  explicit TlsPolicy(uint32_t security_flags) : security_flags_(security_flags) {}
+  TlsPolicy(uint32_t security_flags, std::shared_ptr<const ClientCertificate> client_certificate)
+      : security_flags_(security_flags), client_certificate_(std::move(client_certificate)) {}
   TlsPolicy(const TlsPolicy&) = delete;
   TlsPolicy& operator=(const TlsPolicy&) = delete;
 
@@ -24,9 +29,12 @@ class TlsPolicy {
   // For the OpenSSL callbacks.
   bool Accepts(int verify_error);
   void NoteClientCertificateRequest() { client_certificate_requested_ = true; }
+  // Null when the request has none.
+  const ClientCertificate* OfferedCertificate() const { return client_certificate_.get(); }
 
  private:
   uint32_t security_flags_;
+  std::shared_ptr<const ClientCertificate> client_certificate_;
   int first_problem_ = 0;  // X509_V_OK
   bool client_certificate_requested_ = false;
 };

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/inet/client_certificate.h"
 
 enum class ProxyMode { Environment, Direct, Named };
 
@@ -17,6 +20,8 @@ struct TransferSettings {
   bool http_1_0 = false;
   bool reload = false;
   uint32_t security_flags = 0;  // SECURITY_FLAG_IGNORE_*
+  // Offered when the server asks for one; null: none.
+  std::shared_ptr<const ClientCertificate> client_certificate;
   uint32_t connect_timeout_ms = 60000;
   uint32_t receive_timeout_ms = 30000;
 };

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/crypt/cert_context.h"
+#include "platform/crypt/crypt_env.h"
+#include "platform/inet/client_certificate.h"
 #include "platform/inet/curl_transfer.h"
 #include "platform/inet/transfer_settings.h"
 #include "platform/kernel/error_codes.h"
@@ -28,7 +31,12 @@ constexpr uint32_t kSecurityFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA |
 // libcurl's process-wide state, held while any handle lives.
 class CurlLibrary {
  public:
-  CurlLibrary() : ready_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+  CurlLibrary() {
+    // The gost engine goes in first: OpenSSL settles the cipher suites that a
+    // TLS context may use when the context is made.
+    IsGostEngineAvailable();
+    ready_ = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  }
   ~CurlLibrary() {
     if (ready_) curl_global_cleanup();
   }
@@ -37,7 +45,7 @@ class CurlLibrary {
   bool Ready() const { return ready_; }
 
  private:
-  bool ready_;
+  bool ready_ = false;
 };
 
 struct SessionSettings {
@@ -283,6 +291,13 @@ bool InternetSetOptionA(HINTERNET handle, uint32_t option, const void* buffer, u
   TransferSettings& settings = request->settings;
   uint32_t number = 0;
   switch (option) {
+    case INTERNET_OPTION_CLIENT_CERT_CONTEXT: {
+      if (length != sizeof(CertContext)) return Fail(ERROR_INTERNET_BAD_OPTION_LENGTH);
+      auto certificate = ClientCertificate::Load(static_cast<const CertContext*>(buffer));
+      if (!certificate) return Fail(ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP);
+      settings.client_certificate = std::move(certificate);
+      return true;
+    }
     case INTERNET_OPTION_SECURITY_FLAGS:
     case INTERNET_OPTION_CONNECT_TIMEOUT:
     case INTERNET_OPTION_RECEIVE_TIMEOUT:

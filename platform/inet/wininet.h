@@ -8,6 +8,9 @@
 // environment names (http_proxy, https_proxy, all_proxy, no_proxy);
 // InternetConnectA only records the server, the connection is made when the
 // request is sent; there is no cache, so every request goes to the server.
+// While the GOST provider is installed (platform/crypt/crypt_env.h), TLS
+// connections offer the GOST cipher suites as well, as the platform's TLS
+// does with that provider.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +44,7 @@ constexpr uint32_t INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr uint32_t INTERNET_OPTION_SECURITY_FLAGS = 31;
 constexpr uint32_t INTERNET_OPTION_PROXY_USERNAME = 43;
 constexpr uint32_t INTERNET_OPTION_PROXY_PASSWORD = 44;
+constexpr uint32_t INTERNET_OPTION_CLIENT_CERT_CONTEXT = 84;
 
 constexpr uint32_t HTTP_QUERY_STATUS_CODE = 19;
 constexpr uint32_t HTTP_QUERY_STATUS_TEXT = 20;
@@ -62,6 +66,7 @@ constexpr uint32_t ERROR_INTERNET_SEC_CERT_DATE_INVALID = 12037;
 constexpr uint32_t ERROR_INTERNET_SEC_CERT_CN_INVALID = 12038;
 constexpr uint32_t ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED = 12044;
 constexpr uint32_t ERROR_INTERNET_INVALID_CA = 12045;
+constexpr uint32_t ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP = 12046;
 constexpr uint32_t ERROR_HTTP_HEADER_NOT_FOUND = 12150;
 constexpr uint32_t ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
 constexpr uint32_t ERROR_HTTP_REDIRECT_FAILED = 12156;
@@ -98,7 +103,19 @@ bool HttpQueryInfoA(HINTERNET request, uint32_t info_level, void* buffer, uint32
 bool InternetReadFile(HINTERNET request, void* buffer, uint32_t to_read, uint32_t* read);
 // INTERNET_OPTION_SECURITY_FLAGS, CONNECT_TIMEOUT and RECEIVE_TIMEOUT of a request.
 bool InternetQueryOptionA(HINTERNET request, uint32_t option, void* buffer, uint32_t* length);
-// The options above and the proxy user name and password (texts of `length`
-// bytes) of a request; they take effect when it is next sent.
+// The options above, the proxy user name and password (texts of `length`
+// bytes) and the client certificate of a request; they take effect when it
+// is next sent.
+//
+// INTERNET_OPTION_CLIENT_CERT_CONTEXT: `buffer` is the certificate context
+// itself (PCCERT_CONTEXT of platform/crypt) and `length` its size,
+// sizeof(CertContext). The request takes the certificate and the private key
+// of the container that its key-provider property names at once, so the
+// caller may free the context afterwards; a certificate without a usable key
+// fails with ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP and the request keeps what
+// it had. Both are offered in the TLS handshake when the server asks for a
+// client certificate. A server that asks and does not accept what it gets
+// (nothing, or a certificate it does not trust) fails the send with
+// ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED.
 bool InternetSetOptionA(HINTERNET request, uint32_t option, const void* buffer, uint32_t length);
 bool InternetCloseHandle(HINTERNET handle);

@@ -4,13 +4,19 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "platform/crypt/cert_context.h"
+#include "platform/crypt/crypt_prov.h"
 #include "platform/inet/internet_handle.h"
+#include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sys_messages.h"
+#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/platform/inet/gost_tls_server.h"
 #include "tests/platform/inet/test_http_server.h"
 
 namespace {
@@ -210,6 +216,98 @@ TEST(WinInet, ServerAskingForAClientCertificate) {
   EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED, Send(opened.request.get()));
 }
 
+struct ContextReleaser {
+  void operator()(PCCERT_CONTEXT context) const { CertFreeCertificateContext(context); }
+};
+using ContextPtr = std::unique_ptr<const CertContext, ContextReleaser>;
+
+// The test PKI's certificate `name`, bound to a container of the current
+// user that holds the key `key`.
+ContextPtr BoundCertificate(const std::string& name, const std::string& key) {
+  const std::string container = "клиент " + name + " " + key;
+  HCRYPTPROV prov = nullptr;
+  EXPECT_TRUE(
+      CryptAcquireContextA(&prov, container.c_str(), nullptr, kGostProviderType, CRYPT_NEWKEYSET));
+  EXPECT_TRUE(CryptImportPemKey(prov, Pki(key + ".key"), nullptr));
+  CryptReleaseContext(prov, 0);
+  ContextPtr certificate(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
+  CryptKeyProvInfo info;
+  info.ContainerName = AnsiToWide(container);
+  info.ProvType = kGostProviderType;
+  info.KeySpec = AT_KEYEXCHANGE;
+  EXPECT_TRUE(
+      CertSetCertificateContextProperty(certificate.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+  return certificate;
+}
+
+OpenedRequest OpenGost(const GostTlsServer& server, const char* object) {
+  OpenedRequest opened = Open({.port = static_cast<uint16_t>(server.Port()),
+                               .object = object,
+                               .flags = kHttpsFlags | kAllIgnored});
+  SetNumber(opened.request.get(), INTERNET_OPTION_SECURITY_FLAGS,
+            kAllIgnored | SECURITY_FLAG_IGNORE_UNKNOWN_CA);
+  return opened;
+}
+
+bool SetClientCertificate(HINTERNET request, PCCERT_CONTEXT certificate) {
+  return InternetSetOptionA(request, INTERNET_OPTION_CLIENT_CERT_CONTEXT, certificate,
+                            sizeof *certificate);
+}
+
+// The way the platform's callers go: send, hear that a certificate is
+// needed, attach one and send again. The server checks the GOST client
+// certificate against the test PKI and the key's signature in the handshake.
+TEST(WinInet, GostClientCertificateAttachedAfterTheServerAsked) {
+  CryptRoots roots;
+  GostTlsServer server({PkiPath("root.cer"), PkiPath("intermediate.cer")});
+  server.Put("a.crl", PatternBytes(3000));
+  OpenedRequest opened = OpenGost(server, "a.crl");
+  HINTERNET request = opened.request.get();
+  EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED, Send(request));
+
+  ContextPtr certificate = BoundCertificate("signer2", "signer2");
+  ASSERT_TRUE(SetClientCertificate(request, certificate.get()));
+  certificate.reset();  // the request holds what it needs
+  ASSERT_EQ(0u, Send(request));
+  EXPECT_EQ(200u, StatusCode(request));
+  uint32_t error = 0;
+  EXPECT_EQ(PatternBytes(3000), ReadBody(request, 1024, error));
+  EXPECT_EQ(0u, error);
+  EXPECT_EQ(1, server.RefusedClientCertificates(1));
+}
+
+TEST(WinInet, ClientCertificateTheServerDoesNotTrust) {
+  CryptRoots roots;
+  GostTlsServer server({PkiPath("signer.cer")});
+  OpenedRequest opened = OpenGost(server, "a.crl");
+  ContextPtr certificate = BoundCertificate("signer2", "signer2");
+  ASSERT_TRUE(SetClientCertificate(opened.request.get(), certificate.get()));
+  EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED, Send(opened.request.get()));
+  EXPECT_EQ(1, server.RefusedClientCertificates(1));
+}
+
+TEST(WinInet, ClientCertificatesRefusedAndOneNotAskedFor) {
+  CryptRoots roots;
+  GostTlsServer server;
+  server.Put("a.cer", "certificate");
+  OpenedRequest opened = OpenGost(server, "a.cer");
+  HINTERNET request = opened.request.get();
+  ContextPtr good = BoundCertificate("signer2", "signer2");
+  ContextPtr free_standing(CertCreateCertificateContext(kMsgEncoding, Pki("signer2.cer")));
+  ContextPtr other_key = BoundCertificate("signer2", "signer");
+  EXPECT_FALSE(InternetSetOptionA(request, INTERNET_OPTION_CLIENT_CERT_CONTEXT, good.get(), 20));
+  EXPECT_EQ(ERROR_INTERNET_BAD_OPTION_LENGTH, GetLastError());
+  EXPECT_FALSE(SetClientCertificate(request, free_standing.get()));
+  EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP, GetLastError());
+  EXPECT_FALSE(SetClientCertificate(request, other_key.get()));
+  EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP, GetLastError());
+  // A server that does not ask is offered nothing.
+  ASSERT_TRUE(SetClientCertificate(request, good.get()));
+  ASSERT_EQ(0u, Send(request));
+  uint32_t error = 0;
+  EXPECT_EQ("certificate", ReadBody(request, 1024, error));
+}
+
 TEST(WinInet, ProxyKinds) {
   TestHttpServer proxy;
   TestHttpServer origin;
@@ -302,6 +400,7 @@ TEST(WinInet, ReportedCodesHaveSystemTexts) {
                               ERROR_INTERNET_SEC_CERT_CN_INVALID,
                               ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED,
                               ERROR_INTERNET_INVALID_CA,
+                              ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP,
                               ERROR_HTTP_HEADER_NOT_FOUND,
                               ERROR_HTTP_INVALID_SERVER_RESPONSE,
                               ERROR_HTTP_REDIRECT_FAILED,
