@@ -1,9 +1,14 @@
 #include "lib/http/https_client.h"
 
+#include <memory>
+#include <type_traits>
+
 #include "lib/foundation/errors.h"
+#include "lib/foundation/text_routines.h"
 #include "lib/http/http_status_exception.h"
 #include "lib/http/internet_error_texts.h"
 #include "lib/http/parsed_url.h"
+#include "platform/crypt/cert_store.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -15,6 +20,9 @@ constexpr uint32_t kHttpsRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_SEC
 constexpr uint32_t kHttpRequestFlags = INTERNET_FLAG_RELOAD;
 constexpr uint32_t kReadChunk = 1024;
 constexpr uint32_t kStatusTextSize = 1024;
+// Sends with the client certificate attached before a server that keeps
+// asking for one fails the request.
+constexpr int kClientCertificateSends = 2;
 
 // Runs one step of a request; its failure is wrapped in the step's message,
 // except a refused status, which reaches the caller as it is.
@@ -28,6 +36,13 @@ auto Step(const char* message, Body&& body) -> decltype(body()) {
     RaiseErrorFmt(message, {error.Message()});
   }
 }
+
+struct StoreCloser {
+  void operator()(HCERTSTORE store) const { CertCloseStore(store, CERT_CLOSE_STORE_CHECK_FLAG); }
+};
+struct ContextReleaser {
+  void operator()(PCCERT_CONTEXT context) const { CertFreeCertificateContext(context); }
+};
 
 void SetNumberOption(HINTERNET request, uint32_t option, uint32_t value) {
   InternetSetOptionA(request, option, &value, sizeof value);
@@ -120,10 +135,35 @@ void CHttpsClient::SetRequestOptions(HINTERNET request, const ParsedUrl& url) co
   }
 }
 
-// A server that asks for a client certificate (12044) fails here like any
-// other: offering `ClientCertSha1` from the "MY" store waits for the store.
+// A server that asks for a client certificate gets `ClientCertSha1`'s, when
+// one is set, and the request goes again.
 void CHttpsClient::SendRequest(HINTERNET request) const {
-  if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) RaiseInternetError(GetLastError());
+  for (int sends_with_certificate = 0;; ++sends_with_certificate) {
+    if (HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return;
+    const uint32_t error = GetLastError();
+    if (error != ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED || config_.ClientCertSha1.empty() ||
+        sends_with_certificate == kClientCertificateSends) {
+      RaiseInternetError(error);
+    }
+    SetClientCertificate(request);
+  }
+}
+
+void CHttpsClient::SetClientCertificate(HINTERNET request) const {
+  Step("Ошибка установки сертификата: [%s]", [&] {
+    const std::string hash = HexToBin(config_.ClientCertSha1);
+    const std::unique_ptr<std::remove_pointer_t<HCERTSTORE>, StoreCloser> store(
+        CertOpenSystemStoreA(nullptr, "MY"));
+    if (!store) RaiseLastOSError();
+    const CryptDataBlob blob{hash};
+    const std::unique_ptr<const CertContext, ContextReleaser> context(CertFindCertificateInStore(
+        store.get(), kMsgEncoding, 0, CERT_FIND_SHA1_HASH, &blob, nullptr));
+    if (!context) RaiseError("Ошибка получения контекста сертификата");
+    if (!InternetSetOptionA(request, INTERNET_OPTION_CLIENT_CERT_CONTEXT, context.get(),
+                            sizeof *context)) {
+      RaiseInternetError(GetLastError());
+    }
+  });
 }
 
 std::string CHttpsClient::ReadResponse(HINTERNET request) const {

@@ -20,6 +20,9 @@ class CHttpsClient {
   // The complete body of `url`. Raises on every failure, each step's in its
   // own message; with `CheckStatus` a status other than 200 raises
   // `CHttpStatusException`. Without it the body of any status is returned.
+  // A server that asks for a client certificate is sent the request again
+  // with `ClientCertSha1`'s from the current user's "MY" store, when that is
+  // set, at most twice.
   std::string Get(const std::string& url);
 
   // "Не удалось соединиться с сервером: %s (код %d)" with the code's text.
@@ -32,6 +35,7 @@ class CHttpsClient {
   UniqueInternetHandle OpenRequest(HINTERNET connection, const ParsedUrl& url) const;
   void SetRequestOptions(HINTERNET request, const ParsedUrl& url) const;
   void SendRequest(HINTERNET request) const;
+  void SetClientCertificate(HINTERNET request) const;
   std::string ReadResponse(HINTERNET request) const;
 
   CHttpsClientConfig config_;
