@@ -10,6 +10,7 @@
 #include "platform/kernel/codepage.h"
 #include "tests/platform/crypt/crypt_test_support.h"
 #include "tests/platform/inet/gost_tls_server.h"
+#include "tests/platform/inet/test_http_server.h"
 
 namespace {
 
@@ -54,6 +55,13 @@ TEST_F(ClientCertificateTest, ServerThatKeepsAskingFailsTheRequest) {
   EXPECT_EQ(kNeeded, FailureOf(client_, server.Url("/a.crl")));
   // Once without the certificate, then twice with it.
   EXPECT_EQ(3, server.RefusedClientCertificates(3));
+}
+
+// An EC server over TLS 1.3 (Python's) has no use for a GOST certificate:
+// it keeps asking, and the request ends as with any server that does.
+TEST_F(ClientCertificateTest, ServerOfAnotherAlgorithm) {
+  TestHttpServer server({.tls_name = "127.0.0.1", .client_cert = true});
+  EXPECT_EQ(kNeeded, FailureOf(client_, server.Url("/a.crl")));
 }
 
 TEST_F(ClientCertificateTest, NoCertificateToAttach) {
