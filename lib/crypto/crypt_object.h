@@ -38,7 +38,8 @@ class CCryptCertificate : public CCryptObject {
   ~CCryptCertificate() override;
 
   PCCERT_CONTEXT Context() const { return static_cast<PCCERT_CONTEXT>(Handle()); }
-  // The validity bounds as OLE automation dates in UTC, read once.
+  // The validity bounds as OLE automation dates in local time, as every
+  // date of the chain checks is, read once.
   double GetNotBefore();
   double GetNotAfter();
 

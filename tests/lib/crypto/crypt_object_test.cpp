@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <barrier>
 #include <cstring>
@@ -45,7 +47,12 @@ TEST(CryptObjectTest, SetHandleAttachesOnceAndReleasesWhatItReplaces) {
   EXPECT_EQ(2, object.released);
 }
 
-TEST(CryptCertificateTest, HoldsAReferenceOfItsOwnAndReadsUtcDates) {
+TEST(CryptCertificateTest, HoldsAReferenceOfItsOwnAndReadsLocalDates) {
+  // Moscow has kept UTC+3 all year since 2014: the dates are three hours on.
+  const char* saved = std::getenv("TZ");
+  const std::string old_zone = saved ? saved : "";
+  ::setenv("TZ", "Europe/Moscow", 1);
+  ::tzset();
   PCCERT_CONTEXT signer = CertCreateCertificateContext(kMsgEncoding, Pki("signer.cer"));
   PCCERT_CONTEXT root = CertCreateCertificateContext(kMsgEncoding, Pki("root.cer"));
   {
@@ -53,16 +60,18 @@ TEST(CryptCertificateTest, HoldsAReferenceOfItsOwnAndReadsUtcDates) {
     CertFreeCertificateContext(signer);  // the caller lets go of its own reference
     ASSERT_EQ(signer, certificate.Context());
     EXPECT_EQ(Pki("signer.cer"), certificate.Context()->Encoded());
-    EXPECT_DOUBLE_EQ(44197.0, certificate.GetNotBefore());  // 2021-01-01 00:00:00Z
-    EXPECT_DOUBLE_EQ(54788.0 + 86399.0 / 86400.0, certificate.GetNotAfter());
+    EXPECT_DOUBLE_EQ(44197.125, certificate.GetNotBefore());  // 2021-01-01 00:00:00Z
+    EXPECT_DOUBLE_EQ(54789.0 + (3 * 3600.0 - 1) / 86400.0, certificate.GetNotAfter());
 
     // Another context: the dates are read anew.
     certificate.SetHandle(root);
-    EXPECT_DOUBLE_EQ(43831.0, certificate.GetNotBefore());  // 2020-01-01
+    EXPECT_DOUBLE_EQ(43831.125, certificate.GetNotBefore());  // 2020-01-01 00:00:00Z
   }
   // The object dropped only its own reference.
   EXPECT_EQ(Pki("root.cer"), root->Encoded());
   CertFreeCertificateContext(root);
+  saved ? ::setenv("TZ", old_zone.c_str(), 1) : ::unsetenv("TZ");
+  ::tzset();
 }
 
 TEST(ThreadBufferTest, OneBufferPerThreadReusedAfterTheThreadEnds) {
