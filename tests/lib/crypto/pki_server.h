@@ -3,12 +3,11 @@
 // The server stops when the object goes.
 #pragma once
 
-#include <sys/types.h>
-
 #include <map>
 #include <string>
 #include <vector>
 
+#include "tests/support/python_server.h"
 #include "tests/support/temp_dir.h"
 
 class PkiServer {
@@ -30,10 +29,6 @@ class PkiServer {
   std::vector<std::string> Requests() const;
 
  private:
-  void Stop();
-
   TempDir dir_;
-  pid_t pid_ = -1;
-  int stdin_fd_ = -1;
-  int port_ = 0;
+  PythonServer server_;
 };

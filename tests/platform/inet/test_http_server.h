@@ -3,12 +3,11 @@
 // no_proxy for 127.0.0.1.
 #pragma once
 
-#include <sys/types.h>
-
 #include <map>
 #include <string>
 #include <vector>
 
+#include "tests/support/python_server.h"
 #include "tests/support/temp_dir.h"
 
 struct TestServerOptions {
@@ -33,20 +32,16 @@ class TestHttpServer {
   TestHttpServer(const TestHttpServer&) = delete;
   TestHttpServer& operator=(const TestHttpServer&) = delete;
 
-  int Port() const { return port_; }
+  int Port() const { return server_.Port(); }
   // "http://127.0.0.1:<port>" (https with TLS) followed by `path`.
   std::string Url(const std::string& path) const;
   // What the server has logged so far, in order.
   std::vector<LoggedRequest> Requests() const;
 
  private:
-  void Stop();
-
   TempDir dir_;
-  pid_t pid_ = -1;
-  int stdin_fd_ = -1;
-  int port_ = 0;
   bool tls_ = false;
+  PythonServer server_;
 };
 
 // A port on 127.0.0.1 that nothing listens on.
