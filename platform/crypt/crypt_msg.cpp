@@ -19,6 +19,7 @@ using crypt_detail::BioPtr;
 using crypt_detail::CmsPtr;
 using crypt_detail::DerElement;
 using crypt_detail::DerEncode;
+using crypt_detail::DerOf;
 using crypt_detail::DerReader;
 using crypt_detail::KeyOfCertificate;
 using crypt_detail::kTagInteger;
@@ -57,13 +58,7 @@ bool PutBytes(const std::string& value, uint8_t* out, uint32_t* size) {
   return true;
 }
 
-std::string CmsBytes(CMS_ContentInfo* cms) {
-  unsigned char* der = nullptr;
-  const int length = i2d_CMS_ContentInfo(cms, &der);
-  std::string bytes = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
-  OPENSSL_free(der);
-  return bytes;
-}
+std::string CmsBytes(CMS_ContentInfo* cms) { return DerOf(i2d_CMS_ContentInfo, cms); }
 
 CmsPtr ParseCms(std::string_view bytes, int expected_type) {
   DerReader reader(bytes);
@@ -95,23 +90,14 @@ X509AttributePtr ToAttribute(const CryptAttribute& attribute) {
 
 // The content octets of an INTEGER, least significant byte first.
 std::string SerialBytes(const ASN1_INTEGER* serial) {
-  unsigned char* der = nullptr;
-  const int length = i2d_ASN1_INTEGER(serial, &der);
-  std::string bytes = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
-  OPENSSL_free(der);
+  const std::string bytes = DerOf(i2d_ASN1_INTEGER, serial);
   DerReader reader(bytes);
   DerElement element;
   if (!reader.Expect(kTagInteger, &element)) return {};
   return std::string(element.content.rbegin(), element.content.rend());
 }
 
-std::string NameBytes(X509_NAME* name) {
-  unsigned char* der = nullptr;
-  const int length = i2d_X509_NAME(name, &der);
-  std::string bytes = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
-  OPENSSL_free(der);
-  return bytes;
-}
+std::string NameBytes(X509_NAME* name) { return DerOf(i2d_X509_NAME, name); }
 
 // The message's certificates, found by issuer and serial number.
 PCCERT_CONTEXT DefaultSigner(const CertInfo& signer_id, HCERTSTORE store) {
@@ -130,17 +116,13 @@ HCERTSTORE MessageStore(CMS_ContentInfo* cms) {
   HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0);
   STACK_OF(X509)* certificates = CMS_get1_certs(cms);
   for (int i = 0; i < sk_X509_num(certificates); ++i) {
-    unsigned char* der = nullptr;
-    const int length = i2d_X509(sk_X509_value(certificates, i), &der);
-    if (length > 0) {
-      PCCERT_CONTEXT context = CertCreateCertificateContext(
-          kMsgEncoding, std::string_view(reinterpret_cast<char*>(der), length));
-      if (context != nullptr) {
-        CertAddCertificateContextToStore(store, context, CERT_STORE_ADD_USE_EXISTING, nullptr);
-        CertFreeCertificateContext(context);
-      }
+    const std::string der = DerOf(i2d_X509, sk_X509_value(certificates, i));
+    if (der.empty()) continue;
+    PCCERT_CONTEXT context = CertCreateCertificateContext(kMsgEncoding, der);
+    if (context != nullptr) {
+      CertAddCertificateContextToStore(store, context, CERT_STORE_ADD_USE_EXISTING, nullptr);
+      CertFreeCertificateContext(context);
     }
-    OPENSSL_free(der);
   }
   sk_X509_pop_free(certificates, X509_free);
   return store;

@@ -30,6 +30,17 @@ using X509AttributePtr =
 BioPtr MemoryBio(std::string_view bytes);
 // Everything a memory BIO holds.
 std::string BioBytes(BIO* bio);
+// The DER encoding of an OpenSSL object through its i2d function; empty
+// when encoding fails.
+template <typename T>
+std::string DerOf(int (*i2d)(const T*, unsigned char**), const T* object) {
+  unsigned char* der = nullptr;
+  const int length = i2d(object, &der);
+  std::string bytes = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
+  OPENSSL_free(der);
+  return bytes;
+}
+
 // The certificate as OpenSSL sees it; its GOST key needs the engine.
 X509Ptr ToX509(std::string_view der);
 

@@ -60,11 +60,7 @@ std::string CertificateDer(const std::string& bytes) {
   crypt_detail::X509Ptr x509(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
   ERR_clear_error();
   if (!x509) return {};
-  unsigned char* der = nullptr;
-  const int length = i2d_X509(x509.get(), &der);
-  std::string result = length > 0 ? std::string(reinterpret_cast<char*>(der), length) : "";
-  OPENSSL_free(der);
-  return result;
+  return crypt_detail::DerOf(i2d_X509, x509.get());
 }
 
 // Puts the key and the certificate in; on failure leaves nothing behind.
