@@ -1,0 +1,10 @@
+// What the editor's routines need of the application object: its title,
+// the caption of every message box, and the running executable.
+#pragma once
+
+#include <string>
+
+const std::string& ApplicationTitle();
+void SetApplicationTitle(const std::string& title);
+// The running executable's path (cp1251).
+std::string ApplicationExeName();

@@ -1,0 +1,20 @@
+// SHGetFolderPathA where the shell is the XDG base directories. Paths are
+// cp1251.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/com/unknwn.h"
+#include "platform/kernel/handle.h"
+#include "platform/kernel/message_box.h"
+
+constexpr int MAX_PATH = 260;
+
+constexpr int CSIDL_DRIVES = 17;
+constexpr int CSIDL_APPDATA = 26;
+
+// Writes the folder's path with its zero byte into `path` (MAX_PATH bytes)
+// and returns 0. CSIDL_APPDATA is $XDG_CONFIG_HOME, else $HOME/.config. A
+// folder without a file-system path, an unknown id, a missing home or a path
+// of MAX_PATH bytes or more gives a negative code and an empty `path`.
+HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, uint32_t flags, char* path);

@@ -1,0 +1,161 @@
+#include "editor/model/shell_routines.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "editor/model/application.h"
+#include "platform/kernel/codepage.h"
+#include "platform/shell/browse_folder.h"
+#include "platform/shell/special_folder.h"
+#include "platform/shell/version_resource.h"
+#include "tests/support/temp_dir.h"
+
+TARVEX_VERSION_RESOURCE(3, 1, 4, 15);
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+TEST(ShellRoutinesTest, BoxTypes) {
+  EXPECT_EQ(MessageBoxType(kMessageWarning), MB_OK | MB_ICONWARNING);
+  EXPECT_EQ(MessageBoxType(kMessageError), MB_OK | MB_ICONERROR);
+  EXPECT_EQ(MessageBoxType(kMessageInformation), MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(MessageBoxType(7), MB_OK | MB_ICONINFORMATION);
+  // The editor asks with Yes as the default and the question mark.
+  EXPECT_EQ(YesNoBoxType(true, 3), MB_YESNO | MB_ICONQUESTION);
+  EXPECT_EQ(YesNoBoxType(false, 3), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+  EXPECT_EQ(YesNoBoxType(true, 0), MB_YESNO | MB_ICONWARNING);
+  EXPECT_EQ(YesNoBoxType(true, 1), MB_YESNO | MB_ICONERROR);
+  EXPECT_EQ(YesNoBoxType(true, 2), MB_YESNO | MB_ICONINFORMATION);
+  EXPECT_EQ(YesNoBoxType(true, -1), MB_YESNO | MB_ICONQUESTION);
+}
+
+TEST(ShellRoutinesTest, BoxesAreCaptionedWithTheApplicationTitle) {
+  SetApplicationTitle("Редактор");
+  testing::internal::CaptureStderr();
+  ShowMessageBox("Файл не найден", kMessageError);
+  EXPECT_TRUE(AskYesNo("Продолжить?", true, 3));
+  EXPECT_EQ(Utf8ToAnsi(testing::internal::GetCapturedStderr()),
+            "Редактор: Файл не найден\nРедактор: Продолжить?\n");
+}
+
+TEST(ShellRoutinesTest, BrowseForFolderAsksTheInstalledPicker) {
+  BrowseInfo asked;
+  std::optional<std::string> answer;
+  SetFolderPicker([&](const BrowseInfo& info) {
+    asked = info;
+    return answer;
+  });
+  std::string folder = "C:\\start";
+  answer = "C:\\picked";
+  EXPECT_TRUE(BrowseForFolder(nullptr, "Выберите папку", folder, false));
+  EXPECT_EQ(folder, "C:\\picked");
+  EXPECT_EQ(asked.root, CSIDL_DRIVES);
+  EXPECT_EQ(asked.flags, 0x2C0u);
+  EXPECT_EQ(asked.title, "Выберите папку");
+  EXPECT_EQ(asked.selection, "C:\\start");
+
+  EXPECT_TRUE(BrowseForFolder(nullptr, "", folder, true));
+  EXPECT_EQ(asked.flags, 0xC0u);
+  // Cancelled, or an item without a file-system path: the folder stays.
+  for (std::optional<std::string> refusal :
+       {std::optional<std::string>(), std::optional<std::string>("")}) {
+    answer = refusal;
+    EXPECT_FALSE(BrowseForFolder(nullptr, "", folder, false));
+    EXPECT_EQ(folder, "C:\\picked");
+  }
+  SetFolderPicker(nullptr);
+  EXPECT_FALSE(BrowseForFolder(nullptr, "", folder, false));
+}
+
+TEST(ShellRoutinesTest, VersionTexts) {
+  SetApplicationTitle("Редактор");
+  EXPECT_EQ(AppVersionText(), "Редактор 3.1.4.15");
+  const std::string exe = ApplicationExeName();
+  EXPECT_EQ(FileVersionText(exe, false), "3.1.4.15");
+  EXPECT_EQ(FileVersionText(exe, true), exe + " 3.1.4.15");
+  TempDir dir;
+  std::ofstream(dir.File("plain")) << "text";
+  EXPECT_EQ(FileVersionText(dir.File("plain"), false), "0.0.0.0");
+  EXPECT_EQ(FileVersionText(dir.File("missing"), true), dir.File("missing") + " 0.0.0.0");
+}
+
+TEST(ShellRoutinesTest, SaveStringToFileWritesBytesAsTheyAre) {
+  TempDir dir;
+  const std::string path = Utf8ToAnsi(dir.Path()) + "\\опись.xml";
+  const std::string text("a\0b\r\n\x98\xFF", 7);
+  std::string message = "untouched";
+  ASSERT_TRUE(SaveStringToFile(path, "longer content to be replaced", message));
+  ASSERT_TRUE(SaveStringToFile(path, text, message));
+  EXPECT_EQ(message, "untouched");
+  EXPECT_EQ(ReadBytes(SysPath(path)), text);
+  ASSERT_TRUE(SaveStringToFile(path, "", message));
+  EXPECT_EQ(ReadBytes(SysPath(path)), "");
+}
+
+TEST(ShellRoutinesTest, SaveStringToFileReportsThePathAndTheError) {
+  TempDir dir;
+  const std::string path = Utf8ToAnsi(dir.Path()) + "\\нет\\файл.txt";
+  const std::string prefix = "Ошибка записи файла " + path + " на диск: ";
+  std::string message;
+  EXPECT_FALSE(SaveStringToFile(path, "x", message));
+  EXPECT_EQ(message.rfind(prefix, 0), 0u) << AnsiToUtf8(message);
+  EXPECT_GT(message.size(), prefix.size());
+}
+
+TEST(ShellRoutinesTest, GetSpecialFolderAppData) {
+  ::setenv("XDG_CONFIG_HOME", AnsiToUtf8("/tmp/конфиг").c_str(), 1);
+  EXPECT_EQ(GetSpecialFolder(CSIDL_APPDATA), "/tmp/конфиг");
+  EXPECT_EQ(GetSpecialFolder(CSIDL_DRIVES), "");
+}
+
+class ClearFolderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(root_ / "sub" / "deeper");
+    for (const char* name : {"a.txt", "без точки", ".hidden", "sub/b", "sub/deeper/c"}) {
+      std::ofstream(root_ / AnsiToUtf8(name)) << "x";
+    }
+    fs::create_directory_symlink(outside_.Path(), root_ / "link");
+    std::ofstream(outside_.File("kept")) << "x";
+  }
+  std::vector<std::string> Left() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+      names.push_back(entry.path().lexically_relative(root_).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TempDir dir_;
+  TempDir outside_;
+  fs::path root_ = fs::path(dir_.Path()) / AnsiToUtf8("папка");
+};
+
+TEST_F(ClearFolderTest, FilesOnlyWithoutTheFlag) {
+  ClearFolder(Utf8ToAnsi(root_.string()), false);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"sub", "sub/b", "sub/deeper", "sub/deeper/c"}));
+  EXPECT_TRUE(fs::exists(outside_.File("kept")));
+}
+
+TEST_F(ClearFolderTest, EverythingWithTheFlagButWhatCannotBeDeleted) {
+  fs::permissions(root_ / "sub" / "b", fs::perms::owner_write, fs::perm_options::remove);
+  ClearFolder(Utf8ToAnsi(root_.string()) + "\\", true);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"sub", "sub/b"}));
+  EXPECT_TRUE(fs::exists(outside_.File("kept")));  // the link went, not its target
+  ClearFolder(Utf8ToAnsi(dir_.File("missing")), true);
+}
+
+}  // namespace
