@@ -1,0 +1,44 @@
+// CTarvexPackageConfig: the parameters the package hands to each document
+// and a document to each signature. Every receiver keeps its own copy.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "lib/foundation/base_class.h"
+
+class CXMLClass;
+
+class CTarvexPackageConfig : public CBaseClass {
+ public:
+  // Bound to `node` (not owned), using the current user's stores.
+  static std::unique_ptr<CTarvexPackageConfig> Create(CXMLClass* node, uint8_t flow_kind,
+                                                      const std::string& work_folder);
+  // No node, flow kind 0, no work folder, the current user's stores.
+  static std::unique_ptr<CTarvexPackageConfig> CreateEmpty();
+
+  // Copies node, work folder, flow kind and the storage flag.
+  void Assign(const CTarvexPackageConfig& other);
+
+  // The document or signature element of the transport description the
+  // receiving object is bound to; null when none.
+  CXMLClass* Node() const { return node_; }
+  void SetNode(CXMLClass* node) { node_ = node; }
+  // Where the package's content and signature files are read and written.
+  const std::string& WorkFolder() const { return work_folder_; }
+  // 1 legal entity, 2 individual entrepreneur, 0 unknown.
+  uint8_t FlowKind() const { return flow_kind_; }
+  // True: the current user's certificate stores; false: the machine's.
+  bool UseUserStorage() const { return use_user_storage_; }
+  void SetUseUserStorage(bool flag) { use_user_storage_ = flag; }
+
+ private:
+  CTarvexPackageConfig(CXMLClass* node, uint8_t flow_kind, std::string work_folder)
+      : node_(node), work_folder_(std::move(work_folder)), flow_kind_(flow_kind) {}
+
+  CXMLClass* node_;
+  std::string work_folder_;
+  uint8_t flow_kind_;
+  bool use_user_storage_ = true;
+};
