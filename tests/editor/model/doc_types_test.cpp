@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
