@@ -83,11 +83,9 @@ INSTANTIATE_TEST_SUITE_P(BothLocations, CryptoToolLocationTest, testing::Values(
 TEST_F(CryptoToolTest, EncryptsForACertificateGivenAsText) {
   const std::string der = Pki("signer.cer");
   const std::string pem = ReadBytes(Pem("signer"));
-  std::string base64;
-  for (const std::string& line : {pem}) {
-    const size_t begin = line.find('\n') + 1;
-    base64 = line.substr(begin, line.find("-----END") - begin);
-  }
+  // The PEM text between its marker lines.
+  const size_t begin = pem.find('\n') + 1;
+  const std::string base64 = pem.substr(begin, pem.find("-----END") - begin);
   for (const std::string& text : {der, pem, base64}) {
     EXPECT_EQ(kContent, OpensslDecrypt(CTarvexCryptoTool::EncryptByCertificate(kContent, text)));
   }
