@@ -1,0 +1,103 @@
+#include "platform/msxml/dom_document.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <limits>
+
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/files.h"
+
+namespace {
+
+struct XmlFree {
+  void operator()(xmlChar* text) const { xmlFree(text); }
+};
+
+const char* Chars(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
+
+bool IsBlankText(const xmlNode* node) {
+  if (node->type != XML_TEXT_NODE || node->content == nullptr) return false;
+  for (const xmlChar* c = node->content; *c; ++c) {
+    if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+DOMNodeType DOMNode::nodeType() const {
+  switch (node_->type) {
+    case XML_ELEMENT_NODE: return NODE_ELEMENT;
+    case XML_TEXT_NODE: return NODE_TEXT;
+    case XML_CDATA_SECTION_NODE: return NODE_CDATA_SECTION;
+    case XML_ENTITY_REF_NODE: return NODE_ENTITY_REFERENCE;
+    case XML_PI_NODE: return NODE_PROCESSING_INSTRUCTION;
+    case XML_COMMENT_NODE: return NODE_COMMENT;
+    default: return NODE_OTHER;
+  }
+}
+
+std::string DOMNode::nodeName() const {
+  switch (node_->type) {
+    case XML_TEXT_NODE: return "#text";
+    case XML_COMMENT_NODE: return "#comment";
+    case XML_CDATA_SECTION_NODE: return "#cdata-section";
+    default: return node_->name ? Utf8ToAnsi(Chars(node_->name)) : std::string();
+  }
+}
+
+std::vector<DOMNode> DOMNode::childNodes() const {
+  std::vector<DOMNode> children;
+  // A reference's children would be its entity's declaration: not expanded.
+  if (node_->type == XML_ENTITY_REF_NODE) return children;
+  for (xmlNode* child = node_->children; child; child = child->next) {
+    if (!preserve_white_space_ && IsBlankText(child)) continue;
+    children.push_back(DOMNode(child, preserve_white_space_));
+  }
+  return children;
+}
+
+std::optional<std::string> DOMNode::getAttribute(std::string_view name) const {
+  if (node_->type != XML_ELEMENT_NODE) return std::nullopt;
+  const std::string utf8_name = AnsiToUtf8(name);
+  // Attributes in a namespace are matched by their qualified name.
+  for (xmlAttr* attr = node_->properties; attr; attr = attr->next) {
+    std::string qualified = Chars(attr->name);
+    if (attr->ns && attr->ns->prefix)
+      qualified = std::string(Chars(attr->ns->prefix)) + ":" + qualified;
+    if (qualified != utf8_name) continue;
+    std::unique_ptr<xmlChar, XmlFree> value(xmlNodeListGetString(node_->doc, attr->children, 1));
+    return value ? Utf8ToAnsi(Chars(value.get())) : std::string();
+  }
+  return std::nullopt;
+}
+
+DOMDocument40::DOMDocument40() = default;
+DOMDocument40::~DOMDocument40() = default;
+
+void DOMDocument40::DocFree::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
+
+bool DOMDocument40::load(std::string_view path) {
+  doc_.reset();
+  // Read here rather than by libxml2, so that the name is never taken for
+  // an address.
+  UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
+  if (!file) return false;
+  uint32_t high = 0;
+  uint32_t size = GetFileSize(file.get(), &high);
+  if (high != 0 || size > static_cast<uint32_t>(std::numeric_limits<int>::max())) return false;
+  std::string bytes(size, '\0');
+  uint32_t read = 0;
+  if (!ReadFile(file.get(), bytes.data(), size, &read) || read != size) return false;
+  doc_.reset(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  return doc_ != nullptr && xmlDocGetRootElement(doc_.get()) != nullptr;
+}
+
+std::optional<DOMNode> DOMDocument40::documentElement() const {
+  if (!doc_) return std::nullopt;
+  xmlNode* root = xmlDocGetRootElement(doc_.get());
+  if (!root) return std::nullopt;
+  return DOMNode(root, preserveWhiteSpace);
+}

@@ -1,0 +1,66 @@
+// The DOM document of the editor's reference books, read-only, over
+// libxml2. Names and texts are cp1251 here whatever the file's encoding.
+// Loading never touches the network and substitutes no entities into the
+// tree; whitespace-only text between elements is dropped unless
+// preserveWhiteSpace is set, as the DOM does by default.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct _xmlDoc;
+struct _xmlNode;
+
+enum DOMNodeType {
+  NODE_ELEMENT = 1,
+  NODE_TEXT = 3,
+  NODE_CDATA_SECTION = 4,
+  NODE_ENTITY_REFERENCE = 5,
+  NODE_PROCESSING_INSTRUCTION = 7,
+  NODE_COMMENT = 8,
+  NODE_OTHER = 0,
+};
+
+// A view of one node, valid while its document lives and is not reloaded.
+class DOMNode {
+ public:
+  DOMNodeType nodeType() const;
+  // The element's name; "#text", "#comment", "#cdata-section" or the
+  // target of a processing instruction for the others.
+  std::string nodeName() const;
+  std::vector<DOMNode> childNodes() const;
+  // An element's attribute by its exact name; nothing when it has none.
+  std::optional<std::string> getAttribute(std::string_view name) const;
+
+ private:
+  friend class DOMDocument40;
+  DOMNode(_xmlNode* node, bool preserve_white_space)
+      : node_(node), preserve_white_space_(preserve_white_space) {}
+
+  _xmlNode* node_;
+  bool preserve_white_space_;
+};
+
+class DOMDocument40 {
+ public:
+  DOMDocument40();
+  ~DOMDocument40();
+  DOMDocument40(const DOMDocument40&) = delete;
+  DOMDocument40& operator=(const DOMDocument40&) = delete;
+
+  // Reads the file (cp1251 path) synchronously. False, and no document,
+  // when it cannot be read or is not well-formed XML.
+  bool load(std::string_view path);
+  std::optional<DOMNode> documentElement() const;
+
+  bool preserveWhiteSpace = false;
+
+ private:
+  struct DocFree {
+    void operator()(_xmlDoc* doc) const;
+  };
+  std::unique_ptr<_xmlDoc, DocFree> doc_;
+};
