@@ -1,0 +1,18 @@
+// OLE system errors: a failed COM call, carrying its HRESULT.
+#pragma once
+
+#include "lib/foundation/exception.h"
+#include "platform/com/unknwn.h"
+
+class EOleSysError : public Exception {
+ public:
+  EOleSysError(std::string message, HRESULT code) : Exception(std::move(message)), code_(code) {}
+
+  HRESULT ErrorCode() const { return code_; }
+
+ private:
+  HRESULT code_;
+};
+
+// Raises EOleSysError "Ошибка OLE [0x%08X]" (with a debug line) for a failed result.
+void OleCheck(HRESULT result);

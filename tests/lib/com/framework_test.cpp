@@ -1,0 +1,417 @@
+// The object framework, the factories, the exports and the registration
+// over a small test type library that this test program carries as its own
+// TYPELIB resource.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "lib/com/com_server.h"
+#include "lib/com/exports.h"
+#include "platform/com/guid_text.h"
+#include "platform/com/module_file.h"
+#include "tests/lib/com/test_thing.h"
+#include "tests/support/debug_capture.h"
+#include "tests/support/error_of.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+const TypeLibResource test_resource(&test_resource, TestTypeLib());
+
+const AutoClassEntry kThingClass = {kTestThingClass, "TestThing", ITestThing::kIid,
+                                    &TestThing::Create};
+
+struct ErrorInfoSeen {
+  GUID guid{};
+  std::string source;
+  std::string description;
+};
+
+ErrorInfoSeen TakeErrorInfo() {
+  ErrorInfoSeen seen;
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) != S_OK) return {{}, "<none>", "<none>"};
+  BSTR source = nullptr;
+  BSTR description = nullptr;
+  info->GetGUID(&seen.guid);
+  info->GetSource(&source);
+  info->GetDescription(&description);
+  seen.source = FromBstr(source);
+  seen.description = FromBstr(description);
+  SysFreeString(source);
+  SysFreeString(description);
+  info->Release();
+  return seen;
+}
+
+class FrameworkTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TARVEX_COM_REGISTRY_ROOT", registry_.Path().c_str(), 1);
+    server_ = std::make_unique<CComServer>(ModuleFileName(&test_resource),
+                                           std::span<const AutoClassEntry>(&kThingClass, 1));
+    TestThing::fail_initialize = false;
+  }
+  void TearDown() override {
+    server_.reset();
+    unsetenv("TARVEX_COM_REGISTRY_ROOT");
+  }
+
+  IClassFactory* Factory() {
+    IClassFactory* factory = nullptr;
+    EXPECT_EQ(
+        DllGetClassObject(kTestThingClass, IClassFactory::kIid, reinterpret_cast<void**>(&factory)),
+        S_OK);
+    return factory;
+  }
+
+  ITestThing* NewThing() {
+    IClassFactory* factory = Factory();
+    ITestThing* thing = nullptr;
+    EXPECT_EQ(factory->CreateInstance(nullptr, ITestThing::kIid, reinterpret_cast<void**>(&thing)),
+              S_OK);
+    factory->Release();
+    return thing;
+  }
+
+  std::string Value(const std::string& key, const std::string& name = "") const {
+    std::string path = registry_.Path() + "/HKEY_CLASSES_ROOT/" + key;
+    for (char& c : path) c = c == '\\' ? '/' : c;
+    std::ifstream file(path + "/=" + name, std::ios::binary);
+    if (!file) return "<absent>";
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  TempDir registry_;
+  std::unique_ptr<CComServer> server_;
+};
+
+TEST_F(FrameworkTest, ClassObjectsByClassAndInterface) {
+  void* object = reinterpret_cast<void*>(1);
+  EXPECT_EQ(DllGetClassObject(kAbsentClass, IClassFactory::kIid, &object),
+            static_cast<HRESULT>(0x80040111));
+  EXPECT_EQ(object, nullptr);
+
+  object = reinterpret_cast<void*>(1);
+  EXPECT_EQ(DllGetClassObject(kTestThingClass, IDispatch::kIid, &object),
+            static_cast<HRESULT>(0x80004002));
+  EXPECT_EQ(object, nullptr);
+
+  for (const IID& iid : {IClassFactory::kIid, IUnknown::kIid}) {
+    ASSERT_EQ(DllGetClassObject(kTestThingClass, iid, &object), S_OK);
+    static_cast<IUnknown*>(object)->Release();
+  }
+}
+
+TEST_F(FrameworkTest, UnloadWaitsForObjectsLocksAndFactoryReferences) {
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
+  IClassFactory* factory = Factory();
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+
+  ITestThing* thing = nullptr;
+  ASSERT_EQ(factory->CreateInstance(nullptr, ITestThing::kIid, reinterpret_cast<void**>(&thing)),
+            S_OK);
+  ASSERT_EQ(factory->LockServer(1), S_OK);
+  factory->Release();
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+
+  // Objects the library makes itself are not counted.
+  ITestThing* view = nullptr;
+  ASSERT_EQ(thing->get_View(&view), S_OK);
+  thing->Release();
+  EXPECT_EQ(TestThing::live, 0);
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // still locked
+
+  factory = Factory();
+  ASSERT_EQ(factory->LockServer(0), S_OK);
+  factory->Release();
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
+  view->Release();
+  EXPECT_EQ(server_->ObjectCount(), 0);
+  EXPECT_EQ(server_->FactoryCount(), 0);
+}
+
+TEST_F(FrameworkTest, CreateInstanceRefusesAggregationAndReportsAFailedInitialize) {
+  IClassFactory* factory = Factory();
+  void* object = reinterpret_cast<void*>(1);
+  IUnknown* outer = factory;
+  for (const IID& iid : {IUnknown::kIid, ITestThing::kIid}) {
+    EXPECT_EQ(factory->CreateInstance(outer, iid, &object), static_cast<HRESULT>(0x80040110));
+    EXPECT_EQ(object, nullptr);
+  }
+
+  EXPECT_EQ(factory->CreateInstance(nullptr, ITestOther::kIid, &object), E_NOINTERFACE);
+  EXPECT_EQ(TestThing::live, 0);
+
+  TestThing::fail_initialize = true;
+  EXPECT_EQ(factory->CreateInstance(nullptr, ITestThing::kIid, &object), E_UNEXPECTED);
+  EXPECT_EQ(object, nullptr);
+  const ErrorInfoSeen seen = TakeErrorInfo();
+  EXPECT_EQ(seen.description, "Модель не создана");
+  EXPECT_EQ(seen.source, "TestLib.TestThing");
+  EXPECT_EQ(seen.guid, ITestThing::kIid);
+  EXPECT_EQ(TestThing::live, 0);
+  factory->Release();
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+TEST_F(FrameworkTest, FactoriesCheckTheirCoclass) {
+  const AutoClassEntry absent = {kAbsentClass, "Absent", ITestThing::kIid, &TestThing::Create};
+  const AutoClassEntry other = {kTestOtherClass, "TestOther", ITestThing::kIid, &TestThing::Create};
+  const std::string path = ModuleFileName(&test_resource);
+  EXPECT_EQ(ErrorOf([&] { CComServer(path, std::span(&absent, 1)); }),
+            "Incorrect type information for class Absent");
+  EXPECT_EQ(ErrorOf([&] { CComServer(path, std::span(&other, 1)); }),
+            "Dispatch interface missing from class TestOther");
+  EXPECT_EQ(CComServer::Instance(), server_.get());
+}
+
+TEST_F(FrameworkTest, ErrorsBecomeResultsWithErrorInfo) {
+  ITestThing* thing = NewThing();
+  BSTR message = ToBstr("Документ не открыт");
+  EXPECT_EQ(thing->Fail(message), E_UNEXPECTED);
+  ErrorInfoSeen seen = TakeErrorInfo();
+  EXPECT_EQ(seen.description, "Документ не открыт");
+  EXPECT_EQ(seen.source, "TestLib.TestThing");
+  EXPECT_EQ(seen.guid, ITestThing::kIid);
+
+  // An OLE system error keeps its negative code.
+  EXPECT_EQ(thing->FailOle(static_cast<int32_t>(0x80070005)), static_cast<HRESULT>(0x80070005));
+  EXPECT_EQ(TakeErrorInfo().description, "Ошибка OLE [0x80070005]");
+
+  // A library-made object names only its interface.
+  ITestThing* view = nullptr;
+  ASSERT_EQ(thing->get_View(&view), S_OK);
+  EXPECT_EQ(view->Fail(message), E_UNEXPECTED);
+  seen = TakeErrorInfo();
+  EXPECT_EQ(seen.description, "Документ не открыт");
+  EXPECT_EQ(seen.source, "");
+  EXPECT_EQ(seen.guid, ITestThing::kIid);
+
+  SysFreeString(message);
+  view->Release();
+  thing->Release();
+}
+
+TEST_F(FrameworkTest, SupportErrorInfo) {
+  ITestThing* thing = NewThing();
+  ITestThing* view = nullptr;
+  ASSERT_EQ(thing->get_View(&view), S_OK);
+  ISupportErrorInfo* thing_support = nullptr;
+  ISupportErrorInfo* view_support = nullptr;
+  ASSERT_EQ(
+      thing->QueryInterface(ISupportErrorInfo::kIid, reinterpret_cast<void**>(&thing_support)),
+      S_OK);
+  ASSERT_EQ(view->QueryInterface(ISupportErrorInfo::kIid, reinterpret_cast<void**>(&view_support)),
+            S_OK);
+
+  // The automation object: every interface it implements.
+  for (const IID& iid :
+       {ITestThing::kIid, IDispatch::kIid, IUnknown::kIid, ISupportErrorInfo::kIid}) {
+    EXPECT_EQ(thing_support->InterfaceSupportsErrorInfo(iid), S_OK);
+  }
+  EXPECT_EQ(thing_support->InterfaceSupportsErrorInfo(ITestOther::kIid), S_FALSE);
+  // The library-made object: its dual interface only.
+  EXPECT_EQ(view_support->InterfaceSupportsErrorInfo(ITestThing::kIid), S_OK);
+  EXPECT_EQ(view_support->InterfaceSupportsErrorInfo(IDispatch::kIid), S_FALSE);
+
+  thing_support->Release();
+  view_support->Release();
+  view->Release();
+  thing->Release();
+}
+
+TEST_F(FrameworkTest, TypeInfoThroughIDispatch) {
+  ITestThing* thing = NewThing();
+  ITestThing* view = nullptr;
+  ASSERT_EQ(thing->get_View(&view), S_OK);
+  for (IDispatch* object : {static_cast<IDispatch*>(thing), static_cast<IDispatch*>(view)}) {
+    uint32_t count = 0;
+    EXPECT_EQ(object->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
+    EXPECT_EQ(object->GetTypeInfo(1, 0, &info), static_cast<HRESULT>(0x8002000B));
+    EXPECT_EQ(info, nullptr);
+    ASSERT_EQ(object->GetTypeInfo(0, 0, &info), S_OK);
+    BSTR name = nullptr;
+    info->GetDocumentation(-1, &name, nullptr);
+    EXPECT_EQ(FromBstr(name), "ITestThing");
+    SysFreeString(name);
+    info->Release();
+
+    OLECHAR* names[] = {const_cast<OLECHAR*>(u"JOIN"), const_cast<OLECHAR*>(u"flag")};
+    DISPID ids[2] = {};
+    EXPECT_EQ(object->GetIDsOfNames(IUnknown::kIid, names, 2, 0, ids), S_OK);
+    EXPECT_EQ(ids[0], 0xCA);
+    EXPECT_EQ(ids[1], 2);
+    OLECHAR* unknown[] = {const_cast<OLECHAR*>(u"Missing")};
+    EXPECT_EQ(object->GetIDsOfNames(IUnknown::kIid, unknown, 1, 0, ids), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(ids[0], -1);
+  }
+  view->Release();
+  thing->Release();
+}
+
+// Invoke with the arguments given first to last.
+HRESULT Call(IDispatch* object, DISPID id, uint16_t flags, std::vector<VARIANT> args,
+             VARIANT* result, EXCEPINFO* exception = nullptr, uint32_t* arg_error = nullptr) {
+  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+  DISPID put = DISPID_PROPERTYPUT;
+  const bool is_put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+  DISPPARAMS params = {reversed.data(), is_put ? &put : nullptr,
+                       static_cast<uint32_t>(reversed.size()), is_put ? 1u : 0u};
+  return object->Invoke(id, IUnknown::kIid, 0, flags, &params, result, exception, arg_error);
+}
+
+VARIANT Str(BSTR text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = text;
+  return v;
+}
+
+VARIANT Int(int32_t number) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = number;
+  return v;
+}
+
+VARIANT Bool(VARIANT_BOOL flag) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BOOL;
+  v.boolVal = flag;
+  return v;
+}
+
+TEST_F(FrameworkTest, InvokeCallsTheMembersThroughTheVtable) {
+  ITestThing* thing = NewThing();
+  // Every byte crosses as one character; a put by reference works as a put.
+  std::string all_bytes;
+  for (int b = 0; b < 256; ++b) all_bytes += static_cast<char>(b);
+  BSTR name = ToBstr(all_bytes);
+  VARIANT result;
+  VariantInit(&result);
+  EXPECT_EQ(Call(thing, 0xC9, DISPATCH_PROPERTYPUTREF, {Str(name)}, nullptr), S_OK);
+  ASSERT_EQ(Call(thing, 0xC9, DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  ASSERT_EQ(result.vt, VT_BSTR);
+  EXPECT_EQ(FromBstr(result.bstrVal), all_bytes);
+  VariantClear(&result);
+
+  BSTR head = ToBstr("голова");
+  BSTR tail = ToBstr("хвост");
+  ASSERT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(head), Int(-7), Bool(VARIANT_TRUE), Str(tail)},
+                 &result),
+            S_OK);
+  EXPECT_EQ(FromBstr(result.bstrVal), "голова|-7|-1|хвост");
+  VariantClear(&result);
+  // The optional last string defaults to empty; an integer counts as a boolean.
+  ASSERT_EQ(Call(thing, 0xCA, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {Str(head), Int(3), Int(5)},
+                 &result),
+            S_OK);
+  EXPECT_EQ(FromBstr(result.bstrVal), "голова|3|-1|");
+  VariantClear(&result);
+
+  ASSERT_EQ(Call(thing, 0xCD, DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  ASSERT_EQ(result.vt, VT_DISPATCH);
+  ITestThing* view = nullptr;
+  EXPECT_EQ(result.pdispVal->QueryInterface(ITestThing::kIid, reinterpret_cast<void**>(&view)),
+            S_OK);
+  view->Release();
+  VariantClear(&result);
+
+  SysFreeString(name);
+  SysFreeString(head);
+  SysFreeString(tail);
+  thing->Release();
+}
+
+TEST_F(FrameworkTest, InvokeRefusesWrongArgumentsAndReportsFailures) {
+  ITestThing* thing = NewThing();
+  BSTR text = ToBstr("текст");
+  VARIANT result;
+  VariantInit(&result);
+  uint32_t arg_error = 99;
+  EXPECT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(text), Str(text), Bool(0)}, &result, nullptr,
+                 &arg_error),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(arg_error, 1u);  // the second argument, counted as rgvarg holds them
+  EXPECT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(text), Int(1)}, &result),
+            DISP_E_PARAMNOTOPTIONAL);
+  EXPECT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(text), Int(1), Bool(0), Str(text), Str(text)},
+                 &result),
+            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(thing, 0xEE, DISPATCH_METHOD, {}, &result), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(thing, 0xCD, DISPATCH_PROPERTYPUT, {Int(1)}, &result), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(result.vt, VT_EMPTY);
+
+  EXCEPINFO exception{};
+  EXPECT_EQ(Call(thing, 0xCB, DISPATCH_METHOD, {Str(text)}, &result, &exception), DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, E_UNEXPECTED);
+  EXPECT_EQ(FromBstr(exception.bstrDescription), "текст");
+  EXPECT_EQ(FromBstr(exception.bstrSource), "TestLib.TestThing");
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+  SysFreeString(text);
+  thing->Release();
+}
+
+TEST_F(FrameworkTest, RegistrationWritesAndRemovesTheClassKeys) {
+  DebugCapture debug;
+  ASSERT_EQ(DllRegisterServer(), S_OK);
+  EXPECT_EQ(debug.Lines(),
+            (std::vector<std::string>{"DllRegisterServer.begin", "DllRegisterServer.end"}));
+
+  const std::string clsid = "CLSID\\" + GuidToRegistryString(kTestThingClass);
+  const std::string libid = GuidToRegistryString(kTestLibId);
+  const std::string path = ModuleFileName(&test_resource);
+  const std::string folder = path.substr(0, path.rfind('/'));
+  EXPECT_EQ(Value(clsid), "");
+  EXPECT_EQ(Value(clsid + "\\InprocServer32"), path);
+  EXPECT_EQ(Value(clsid + "\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_EQ(Value("TestLib.TestThing"), "");
+  EXPECT_EQ(Value("TestLib.TestThing\\Clsid"), GuidToRegistryString(kTestThingClass));
+  EXPECT_EQ(Value(clsid + "\\ProgID"), "TestLib.TestThing");
+  EXPECT_EQ(Value(clsid + "\\Version"), "1.0");
+  EXPECT_EQ(Value(clsid + "\\TypeLib"), libid);
+  EXPECT_EQ(Value("TypeLib\\" + libid + "\\1.0"), "Test library");
+  EXPECT_EQ(Value("TypeLib\\" + libid + "\\1.0\\0\\win32"), path);
+  EXPECT_EQ(Value("TypeLib\\" + libid + "\\1.0\\HELPDIR"), folder);
+  const std::string intf = "Interface\\" + GuidToRegistryString(ITestThing::kIid);
+  EXPECT_EQ(Value(intf), "ITestThing");
+  EXPECT_EQ(Value(intf + "\\TypeLib"), libid);
+
+  ASSERT_EQ(DllUnregisterServer(), S_OK);
+  const std::string root = registry_.Path() + "/HKEY_CLASSES_ROOT/";
+  for (const std::string& gone : {std::string("CLSID/") + GuidToRegistryString(kTestThingClass),
+                                  std::string("TestLib.TestThing"), "TypeLib/" + libid,
+                                  "Interface/" + GuidToRegistryString(ITestThing::kIid)}) {
+    EXPECT_FALSE(std::filesystem::exists(root + gone)) << gone;
+  }
+}
+
+TEST_F(FrameworkTest, AFailedRegistrationIsTracedAndReported) {
+  // A registry root that is a file cannot take keys.
+  const std::string blocked = registry_.File("blocked");
+  std::ofstream(blocked) << "x";
+  setenv("TARVEX_COM_REGISTRY_ROOT", blocked.c_str(), 1);
+  DebugCapture debug;
+  EXPECT_EQ(DllRegisterServer(), E_FAIL);
+  ASSERT_GE(debug.Lines().size(), 3u);
+  EXPECT_EQ(debug.Lines().front(), "DllRegisterServer.begin");
+  EXPECT_EQ(debug.Lines().back(), "DllRegisterServer.end");
+  EXPECT_EQ(debug.Lines()[debug.Lines().size() - 2].rfind("Ошибка OLE [0x", 0), 0u)
+      << debug.Lines()[debug.Lines().size() - 2];
+}
+
+}  // namespace
