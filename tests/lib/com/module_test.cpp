@@ -15,6 +15,8 @@
 #include "include/tarvex_interfaces.h"
 #include "platform/com/class_factory.h"
 #include "platform/com/guid_text.h"
+#include "platform/com/type_lib.h"
+#include "platform/kernel/codepage.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -104,6 +106,24 @@ TEST_F(LoadedModuleTest, ServesAFactoryForEachCreatableClass) {
   EXPECT_EQ(get_class_object_(ITarvex::kIid, IClassFactory::kIid, &object),
             static_cast<HRESULT>(0x80040111));
   EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(LoadedModuleTest, ItsTypeLibraryIsAResourceOnlyWhileItIsLoaded) {
+  const std::u16string path =
+      AnsiToWide(Utf8ToAnsi(folder_ + "/../Program Files/Qim.Tarvex.Lib.so"));
+  ITypeLib* lib = nullptr;
+  ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib), S_OK);
+  BSTR name = nullptr;
+  lib->GetDocumentation(-1, &name, nullptr);
+  EXPECT_EQ(std::u16string(name, SysStringLen(name)), u"QimTarvexLib");
+  SysFreeString(name);
+  lib->Release();
+
+  dlclose(handle_);
+  handle_ = nullptr;
+  lib = reinterpret_cast<ITypeLib*>(1);
+  EXPECT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib), TYPE_E_CANTLOADLIBRARY);
+  EXPECT_EQ(lib, nullptr);
 }
 
 TEST_F(LoadedModuleTest, RegistersFromAFolderWithASpaceAndUnregistersEverything) {
