@@ -4,6 +4,7 @@
 
 #include "lib/com/ole_error.h"
 #include "lib/foundation/errors.h"
+#include "platform/com/guid_text.h"
 #include "platform/com/interlocked.h"
 #include "platform/com/type_lib.h"
 #include "platform/kernel/codepage.h"
@@ -25,7 +26,8 @@ int32_t Load(const int32_t& count) {
 
 CComServer::CComServer(std::string module_path, std::span<const AutoClassEntry> classes)
     : module_path_(std::move(module_path)) {
-  OleCheck(LoadTypeLibEx(AnsiToWide(module_path_).c_str(), REGKIND_NONE, &type_lib_));
+  OleCheck(LoadTypeLibEx(AnsiToWide(module_path_).c_str(), REGKIND_NONE, &type_lib_),
+           "Не загружена библиотека типов модуля [" + module_path_ + "]");
   BSTR name = nullptr;
   if (SUCCEEDED(type_lib_->GetDocumentation(-1, &name, nullptr))) {
     server_name_ = WideToAnsi(std::u16string_view(name, SysStringLen(name)));
@@ -53,7 +55,8 @@ CComServer* CComServer::Instance() { return instance; }
 
 ITypeInfo* CComServer::InterfaceTypeInfo(const IID& iid) const {
   ITypeInfo* info = nullptr;
-  OleCheck(type_lib_->GetTypeInfoOfGuid(iid, &info));
+  OleCheck(type_lib_->GetTypeInfoOfGuid(iid, &info),
+           "Нет описания интерфейса " + GuidToRegistryString(iid) + " в библиотеке типов");
   return info;
 }
 
@@ -70,7 +73,8 @@ bool CComServer::CanUnloadNow() const { return ObjectCount() == 0 && FactoryCoun
 
 void CComServer::Register() {
   OleCheck(RegisterTypeLib(type_lib_, AnsiToWide(module_path_).c_str(),
-                           AnsiToWide(FolderOf(module_path_)).c_str()));
+                           AnsiToWide(FolderOf(module_path_)).c_str()),
+           "Не зарегистрирована библиотека типов модуля [" + module_path_ + "]");
   for (const auto& factory : factories_) factory->UpdateRegistry(true);
 }
 
@@ -79,7 +83,8 @@ void CComServer::Unregister() {
   OleCheck(type_lib_->GetLibAttr(&attr));
   const TLIBATTR lib = *attr;
   type_lib_->ReleaseTLibAttr(attr);
-  OleCheck(UnRegisterTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind));
+  OleCheck(UnRegisterTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind),
+           "Не снята регистрация библиотеки типов модуля [" + module_path_ + "]");
   for (const auto& factory : factories_) factory->UpdateRegistry(false);
 }
 

@@ -4,10 +4,11 @@
 
 #include "lib/foundation/errors.h"
 
-void OleCheck(HRESULT result) {
+void OleCheck(HRESULT result, const std::string& what) {
   if (SUCCEEDED(result)) return;
-  char text[64];
-  std::snprintf(text, sizeof text, "Ошибка OLE [0x%08X]", static_cast<unsigned>(result));
-  DebugLog("EXCEPTION %s", {text});
-  throw EOleSysError(text, result);
+  char code[64];
+  std::snprintf(code, sizeof code, "Ошибка OLE [0x%08X]", static_cast<unsigned>(result));
+  const std::string message = what.empty() ? std::string(code) : what + ": " + code;
+  DebugLog("EXCEPTION %s", {message});
+  throw EOleSysError(message, result);
 }

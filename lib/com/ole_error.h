@@ -14,5 +14,6 @@ class EOleSysError : public Exception {
   HRESULT code_;
 };
 
-// Raises EOleSysError "Ошибка OLE [0x%08X]" (with a debug line) for a failed result.
-void OleCheck(HRESULT result);
+// Raises EOleSysError "Ошибка OLE [0x%08X]" (with a debug line) for a failed
+// result; with `what`, the message is "<what>: Ошибка OLE [0x%08X]".
+void OleCheck(HRESULT result, const std::string& what = std::string());

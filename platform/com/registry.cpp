@@ -95,10 +95,13 @@ int32_t NewKey(std::string path, HKEY* result) {
   return *result != nullptr ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
 }
 
+// The temporary file lives beside the HKEY_CLASSES_ROOT folder, where no
+// key or value name can meet it, and is renamed into place.
 int32_t WriteWhole(const std::string& file, std::string_view bytes) {
-  const std::string temporary = file + ".tmp";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string temporary = RootFolder() + ".value-XXXXXX";
+  const int fd = mkstemp(temporary.data());
   if (fd < 0) return ErrnoToSystemError(errno);
+  fchmod(fd, 0644);
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);

@@ -9,7 +9,8 @@
 // written through a temporary file and a rename.
 //
 // Key names are cp1251 with "\" between the levels; a level may not be
-// empty, "." or "..", hold "/" or start with "=". Only REG_SZ values.
+// empty, "." or "..", hold "/" or start with "=". Names match exactly:
+// the callers spell every key one way. Only REG_SZ values.
 // Results are the system error codes (ERROR_SUCCESS = 0).
 #pragma once
 

@@ -410,8 +410,9 @@ TEST_F(FrameworkTest, AFailedRegistrationIsTracedAndReported) {
   ASSERT_GE(debug.Lines().size(), 3u);
   EXPECT_EQ(debug.Lines().front(), "DllRegisterServer.begin");
   EXPECT_EQ(debug.Lines().back(), "DllRegisterServer.end");
-  EXPECT_EQ(debug.Lines()[debug.Lines().size() - 2].rfind("Ошибка OLE [0x", 0), 0u)
-      << debug.Lines()[debug.Lines().size() - 2];
+  EXPECT_EQ(debug.Lines()[debug.Lines().size() - 2],
+            "Не зарегистрирована библиотека типов модуля [" + ModuleFileName(&test_resource) +
+                "]: Ошибка OLE [0x80070003]");  // ERROR_PATH_NOT_FOUND
 }
 
 }  // namespace

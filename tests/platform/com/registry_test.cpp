@@ -108,7 +108,12 @@ TEST_F(RegistryTest, AValueIsReplacedWhole) {
   ASSERT_EQ(Set("Key", nullptr, "a long first value"), 0);
   ASSERT_EQ(Set("Key", nullptr, "short"), 0);
   EXPECT_EQ(Query("Key", nullptr), "short");
-  EXPECT_FALSE(std::filesystem::exists(Folder("Key/=.tmp")));
+  // Writing one value never touches another, whatever its name.
+  ASSERT_EQ(Set("Key", "v.tmp", "first"), 0);
+  ASSERT_EQ(Set("Key", "v", "second"), 0);
+  EXPECT_EQ(Query("Key", "v.tmp"), "first");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_.Path()), {}),
+            1);  // no temporary file left
 }
 
 }  // namespace
