@@ -44,9 +44,7 @@ class CAutoObjectFactory final : public IClassFactory {
 
   CComServer& Server() const { return server_; }
   const CLSID& ClassId() const { return entry_.class_id; }
-  const std::string& ClassName() const { return class_name_; }
   const std::string& ProgId() const { return prog_id_; }
-  const std::string& Description() const { return description_; }
   const char* ThreadingModel() const { return "Apartment"; }
   // Without a reference.
   ITypeInfo* DispatchTypeInfo() const { return dispatch_type_info_; }

@@ -73,9 +73,8 @@ struct ITypeInfo : IUnknown {
   // Calls the member `id` of the vtable interface `instance` describes.
   virtual HRESULT Invoke(void* instance, MEMBERID id, uint16_t flags, DISPPARAMS* params,
                          VARIANT* result, EXCEPINFO* exception, uint32_t* arg_error) = 0;
-  // The type's name (index -1 of the library gives the library's).
+  // The type's name and help string (id -1, the only id served).
   virtual HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc_string) = 0;
-  virtual HRESULT GetContainingTypeLib(ITypeLib** lib, uint32_t* index) = 0;
 
  protected:
   ~ITypeInfo() = default;

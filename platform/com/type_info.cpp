@@ -175,23 +175,8 @@ HRESULT TypeInfo::Invoke(void* instance, MEMBERID id, uint16_t flags, DISPPARAMS
 }
 
 HRESULT TypeInfo::GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc_string) {
-  if (id == -1) return lib_->GetDocumentation(static_cast<int32_t>(index_), name, doc_string);
-  for (const FuncDesc& func : Desc().funcs) {
-    if (func.memid != id) continue;
-    if (name != nullptr) *name = AsciiBstr(func.name);
-    if (doc_string != nullptr) *doc_string = AsciiBstr("");
-    return S_OK;
-  }
-  return TYPE_E_ELEMENTNOTFOUND;
-}
-
-HRESULT TypeInfo::GetContainingTypeLib(ITypeLib** lib, uint32_t* index) {
-  if (lib != nullptr) {
-    lib_->AddRef();
-    *lib = lib_;
-  }
-  if (index != nullptr) *index = index_;
-  return S_OK;
+  if (id != -1) return TYPE_E_ELEMENTNOTFOUND;
+  return lib_->GetDocumentation(static_cast<int32_t>(index_), name, doc_string);
 }
 
 HRESULT DispGetIDsOfNames(ITypeInfo* info, OLECHAR** names, uint32_t count, DISPID* ids) {

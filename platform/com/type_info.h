@@ -46,7 +46,6 @@ class TypeInfo final : public ITypeInfo {
   HRESULT Invoke(void* instance, MEMBERID id, uint16_t flags, DISPPARAMS* params, VARIANT* result,
                  EXCEPINFO* exception, uint32_t* arg_error) override;
   HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc_string) override;
-  HRESULT GetContainingTypeLib(ITypeLib** lib, uint32_t* index) override;
 
  private:
   ~TypeInfo();

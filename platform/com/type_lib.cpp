@@ -79,7 +79,7 @@ TypeLibResource::~TypeLibResource() {
 HRESULT LoadTypeLibEx(const OLECHAR* file, REGKIND kind, ITypeLib** lib) {
   if (lib == nullptr) return E_INVALIDARG;
   *lib = nullptr;
-  if (file == nullptr) return E_INVALIDARG;
+  if (file == nullptr || kind != REGKIND_NONE) return E_INVALIDARG;
   const std::string path = FullPath(SysPath(Narrow(file)));
   const TypeLibDesc* desc = nullptr;
   {
@@ -90,16 +90,7 @@ HRESULT LoadTypeLibEx(const OLECHAR* file, REGKIND kind, ITypeLib** lib) {
   }
   if (desc == nullptr) return TYPE_E_CANTLOADLIBRARY;
   *lib = new (std::nothrow) TypeLib(*desc);
-  if (*lib == nullptr) return E_OUTOFMEMORY;
-  if (kind == REGKIND_REGISTER) {
-    const HRESULT hr = RegisterTypeLib(*lib, file, nullptr);
-    if (FAILED(hr)) {
-      (*lib)->Release();
-      *lib = nullptr;
-      return hr;
-    }
-  }
-  return S_OK;
+  return *lib != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT RegisterTypeLib(ITypeLib* lib, const OLECHAR* path, const OLECHAR* help_dir) {

@@ -67,7 +67,8 @@ class COMAPI TypeLibResource {
 enum REGKIND : int { REGKIND_DEFAULT = 0, REGKIND_REGISTER = 1, REGKIND_NONE = 2 };
 
 // `file` names a module (cp1251 path as UTF-16); TYPE_E_CANTLOADLIBRARY
-// when no loaded module of that file has a type library.
+// when no loaded module of that file has a type library. Only REGKIND_NONE
+// (load without registering) is served; other kinds give E_INVALIDARG.
 COMAPI HRESULT LoadTypeLibEx(const OLECHAR* file, REGKIND kind, ITypeLib** lib);
 // Writes TypeLib\{LIBID}\<major.minor> (help string, 0\win32 = `path`,
 // FLAGS, HELPDIR = `help_dir`) and Interface\{IID} for every interface.

@@ -23,10 +23,8 @@ constexpr VARTYPE VT_I2 = 2;
 constexpr VARTYPE VT_I4 = 3;
 constexpr VARTYPE VT_BSTR = 8;
 constexpr VARTYPE VT_DISPATCH = 9;
-constexpr VARTYPE VT_ERROR = 10;
 constexpr VARTYPE VT_BOOL = 11;
 constexpr VARTYPE VT_UNKNOWN = 13;
-constexpr VARTYPE VT_HRESULT = 25;
 constexpr VARTYPE VT_BYREF = 0x4000;
 
 struct VARIANT {
@@ -36,7 +34,6 @@ struct VARIANT {
     int32_t lVal;
     int16_t iVal;
     VARIANT_BOOL boolVal;
-    HRESULT scode;
     BSTR bstrVal;
     IUnknown* punkVal;
     IDispatch* pdispVal;
