@@ -1,0 +1,325 @@
+#include "lib/package/tarvex_document.h"
+
+#include "lib/crypto/crypt_object.h"
+#include "lib/crypto/crypt_tool.h"
+#include "lib/foundation/errors.h"
+#include "lib/foundation/file_routines.h"
+#include "lib/foundation/guid_routines.h"
+#include "lib/foundation/path_routines.h"
+#include "lib/foundation/str_array.h"
+#include "lib/foundation/value_check_tool.h"
+#include "lib/package/os_abbrevia_tool.h"
+#include "lib/package/tarvex_crypto_tool.h"
+#include "lib/package/tarvex_key.h"
+#include "lib/package/tarvex_package_config.h"
+#include "lib/package/tarvex_signature.h"
+#include "lib/package/tarvex_tool.h"
+#include "lib/package/xml_gpr_document.h"
+#include "lib/package/xml_gpr_signature.h"
+
+namespace {
+
+// A copy of `config` bound to `node` instead of its own node.
+std::unique_ptr<CTarvexPackageConfig> ConfigFor(const CTarvexPackageConfig& config,
+                                                CXMLClass* node) {
+  auto copy = CTarvexPackageConfig::CreateEmpty();
+  copy->Assign(config);
+  copy->SetNode(node);
+  return copy;
+}
+
+// The name part of a path: after the last separator or drive colon.
+std::string NamePart(const std::string& path) {
+  const size_t last = path.find_last_of("\\/:");
+  return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+// The extension of the name part with its dot; empty when it has none.
+std::string ExtensionOf(const std::string& path) {
+  const std::string name = NamePart(path);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+}  // namespace
+
+CTarvexDocument::CTarvexDocument()
+    : config_(CTarvexPackageConfig::CreateEmpty()),
+      cryptography_ok_(CTarvexCryptoTool::IsCryptographyOk()) {}
+
+CTarvexDocument::~CTarvexDocument() { CloseOnDestroy(); }
+
+bool CTarvexDocument::Open(void* config) {
+  return Safe([&] {
+    if (IsOpened()) return true;
+    if (!Close()) return false;
+    CValueCheckTool::CheckAssigned(config, "config");
+    Bind(*static_cast<CTarvexPackageConfig*>(config));
+    if (!node_->FileName().empty()) {
+      content_ = LoadFileToString(PathOf(node_->FileName()));
+      Unpack();
+    }
+    for (int i = 0; i < node_->Signatures().Count(); ++i) {
+      CXMLGprExtSignature* element = node_->Signatures().Item(i);
+      element->SetOwner(node_);
+      signatures_.push_back(std::make_unique<CTarvexSignature>());
+      if (!signatures_.back()->Open(ConfigFor(*config_, element).get())) return false;
+    }
+    RefreshPlainContent();
+    return true;
+  });
+}
+
+bool CTarvexDocument::Close() {
+  return Safe([&] {
+    content_.clear();
+    node_ = nullptr;
+    signatures_.clear();
+    return true;
+  });
+}
+
+bool CTarvexDocument::New(void* config) {
+  return Safe([&] {
+    if (IsOpened()) RaiseError("Документ уже открыт, операция невозможна");
+    CValueCheckTool::CheckAssigned(config, "config");
+    Bind(*static_cast<CTarvexPackageConfig*>(config));
+    if (node_->DocumentCode().empty()) node_->SetDocumentCode(NewGuidHex());
+    return true;
+  });
+}
+
+void CTarvexDocument::Bind(const CTarvexPackageConfig& config) {
+  auto* node = dynamic_cast<CXMLGprExtDocument*>(config.Node());
+  CValueCheckTool::CheckAssigned(node, "Node", "config");
+  config_->Assign(config);
+  node_ = node;
+}
+
+bool CTarvexDocument::Save() {
+  return Safe([&] {
+    WriteStringToFile(PathOf(GetFilename()), content_);
+    for (const auto& signature : signatures_) {
+      if (!signature->Save()) return false;
+    }
+    return true;
+  });
+}
+
+int CTarvexDocument::GetDocType() const {
+  return CTarvexTool::DocTypeByCode(config_->FlowKind(), CheckedNode().DocumentTypeCode()).number;
+}
+
+void CTarvexDocument::SetDocType(int number) {
+  CXMLGprExtDocument& node = CheckedNode();
+  const rTarvexDocType& row = CTarvexTool::DocTypeByNumber(config_->FlowKind(), number);
+  node.SetDocumentType(row.name);
+  node.SetDocumentTypeCode(row.code);
+}
+
+const std::string& CTarvexDocument::GetContentType() const { return CheckedNode().ContentType(); }
+
+void CTarvexDocument::SetContentType(const std::string& type) {
+  CheckedNode().SetContentType(type);
+}
+
+const std::string& CTarvexDocument::GetDocumentCode() const { return CheckedNode().DocumentCode(); }
+
+void CTarvexDocument::SetDocumentCode(const std::string& code) {
+  CheckedNode().SetDocumentCode(code);
+}
+
+const std::string& CTarvexDocument::GetOriginalFilename() const {
+  return CheckedNode().OriginalFileName();
+}
+
+void CTarvexDocument::SetOriginalFilename(const std::string& path) {
+  CheckedNode().SetOriginalFileName(NamePart(path));
+}
+
+std::string CTarvexDocument::GetFilename() {
+  CXMLGprExtDocument& node = CheckedNode();
+  if (node.FileName().empty()) {
+    const rTarvexDocType& row =
+        CTarvexTool::DocTypeByCode(config_->FlowKind(), node.DocumentTypeCode());
+    node.SetFileName(Format("%s_%s%s", {std::string(row.stem), node.DocumentCode(),
+                                        ExtensionOf(node.OriginalFileName())}));
+  }
+  return node.FileName();
+}
+
+void CTarvexDocument::SetFilename(const std::string& name) { CheckedNode().SetFileName(name); }
+
+bool CTarvexDocument::IsCompressed() const { return CheckedNode().Compressed(); }
+
+bool CTarvexDocument::IsEncrypted() const { return CheckedNode().Encrypted(); }
+
+void CTarvexDocument::SetContent(const std::string& bytes) {
+  CXMLGprExtDocument& node = CheckedNode();
+  content_ = bytes;
+  plain_content_ = bytes;
+  node.SetCompressed(false);
+  node.SetEncrypted(false);
+}
+
+void CTarvexDocument::Sign(CTarvexKey* key) {
+  Safe([&] {
+    CheckCryptography("подписание");
+    CValueCheckTool::CheckAssigned(key, "pKey");
+    if (CheckedNode().Encrypted()) RaiseError("Нельзя подписывать зашифрованный документ");
+    Unpack();
+    for (const auto& signature : signatures_) {
+      if (signature->Key().Sha1() == key->Sha1()) {
+        RaiseErrorFmt("Подпись [%s] уже имеется под этим документом", {key->SubjectCN()});
+      }
+    }
+    CValueCheckTool::CheckAssigned(key->CertContext, "CertContext", "pKey");
+    const CCryptCertificate certificate(key->CertContext);
+    AddSignBytes(CCryptTool::SignMessage(&certificate, content_, 0), key->SignRole);
+  });
+}
+
+void CTarvexDocument::Resign(CTarvexKey* key) {
+  Safe([&] {
+    CheckCryptography("переподписание");
+    CValueCheckTool::CheckAssigned(key, "pKey");
+    for (const auto& signature : signatures_) signature->Resign(key);
+  });
+}
+
+void CTarvexDocument::AddSign(const std::string& signature, uint8_t role) {
+  Safe([&] {
+    CValueCheckTool::CheckNotEmpty(signature, "sSignatureContent");
+    AddSignBytes(signature, role);
+  });
+}
+
+void CTarvexDocument::AddSignBytes(const std::string& signature, uint8_t role) {
+  CXMLGprExtDocument& node = CheckedNode();
+  TarvexSignerInfo signer;
+  if (cryptography_ok_) {
+    signer = CTarvexCryptoTool::GetSignerInfo(signature);
+    for (const auto& existing : signatures_) {
+      if (existing->Key().Sha1() == signer.Sha1) {
+        RaiseErrorFmt("Добавляемая подпись [%s] уже имеется под документом", {signer.SubjectCN});
+      }
+    }
+  }
+  CXMLGprExtSignature* element = node.Signatures().Add();
+  element->SetOwner(node_);
+  element->SetRole(role);
+  auto added = std::make_unique<CTarvexSignature>();
+  if (!added->New(ConfigFor(*config_, element).get())) return;
+  added->SetContent(signature);
+  if (cryptography_ok_) {
+    CTarvexKey& key = added->Key();
+    key.SetSha1(signer.Sha1);
+    key.SetCertificateBody(signer.CertificateBody);
+    key.SetSubjectCN(signer.SubjectCN);
+    key.SetSubject(signer.Subject);
+    key.SetIssuer(signer.Issuer);
+    key.SignRole = role;
+  }
+  signatures_.push_back(std::move(added));
+}
+
+void CTarvexDocument::DeleteSignatures() {
+  Safe([&] {
+    CXMLGprExtDocument& node = CheckedNode();
+    for (const auto& signature : signatures_) signature->ClearResignatures();
+    signatures_.clear();
+    node.Signatures().Clear();
+  });
+}
+
+void CTarvexDocument::DeleteSignature(int index) {
+  Safe([&] {
+    CXMLGprExtDocument& node = CheckedNode();
+    CValueCheckTool::CheckIntRange(index, 0, GetSignatureCount() - 1, "iIndex");
+    signatures_[index]->ClearResignatures();
+    signatures_.erase(signatures_.begin() + index);
+    node.Signatures().Delete(index);
+  });
+}
+
+void CTarvexDocument::CheckSign(bool download, bool check_revocation) {
+  Safe([&] {
+    CheckCryptography("Проверка подписи");
+    if (CheckedNode().Encrypted()) {
+      RaiseError(
+          "Нельзя проверить подпись под зашифрованным документом. Необходимо предварительно его "
+          "расшифровать");
+    }
+    CStrArray signers;
+    signers.OwnsObjects = StrArrayOwnership::Destroy;
+    for (size_t i = 0; i < signatures_.size(); ++i) {
+      try {
+        CTarvexCryptoTool::CheckSignatureEx(config_->UseUserStorage(), content_, check_revocation,
+                                            download, &signers, signatures_[i]->Content());
+      } catch (const Exception& error) {
+        RaiseErrorFmt("Ошибка при проверке подписи [#%d]: %s", {i, error.Message()});
+      }
+      signatures_[i]->CheckResignatures(download, check_revocation);
+    }
+  });
+}
+
+void CTarvexDocument::Encrypt(CTarvexKey* key) {
+  Safe([&] {
+    CheckCryptography("шифрование");
+    CValueCheckTool::CheckAssigned(key, "pKey");
+    CXMLGprExtDocument& node = CheckedNode();
+    if (!CTarvexTool::DocTypeByCode(config_->FlowKind(), node.DocumentTypeCode()).encrypt) return;
+    if (node.Encrypted()) return;
+    content_ =
+        key->CertificateBody().empty()
+            ? CTarvexCryptoTool::EncryptBySha1(config_->UseUserStorage(), content_, key->Sha1())
+            : CTarvexCryptoTool::EncryptByCertificate(content_, key->CertificateBody());
+    node.SetEncrypted(true);
+  });
+}
+
+void CTarvexDocument::Decrypt() {
+  Safe([&] {
+    CheckCryptography("расшифрование");
+    CXMLGprExtDocument& node = CheckedNode();
+    if (node.Encrypted()) {
+      content_ = CTarvexCryptoTool::Decrypt(config_->UseUserStorage(), content_);
+      node.SetEncrypted(false);
+      Unpack();
+    }
+    RefreshPlainContent();
+  });
+}
+
+void CTarvexDocument::Unpack() {
+  CXMLGprExtDocument& node = CheckedNode();
+  if (node.Encrypted() || !node.Compressed()) return;
+  content_ = COsAbbreviaTool::UnzipString(content_);
+  node.SetCompressed(false);
+}
+
+void CTarvexDocument::RefreshPlainContent() {
+  const CXMLGprExtDocument& node = CheckedNode();
+  if (!node.Compressed() && !node.Encrypted()) plain_content_ = content_;
+}
+
+CXMLGprExtDocument& CTarvexDocument::CheckedNode() const {
+  if (node_ == nullptr) RaiseError("Документ не открыт");
+  return *node_;
+}
+
+void CTarvexDocument::CheckCryptography(const char* operation) const {
+  if (!cryptography_ok_) {
+    RaiseErrorFmt("Не установлен СКЗИ КриптоПро, который требуется для операции: %s",
+                  {std::string(operation)});
+  }
+}
+
+std::string CTarvexDocument::PathOf(const std::string& file_name) const {
+  if (file_name.find_first_of("/\\") != std::string::npos || file_name == "." ||
+      file_name == "..") {
+    RaiseErrorFmt("Недопустимое имя файла документа: [%s]", {file_name});
+  }
+  return CombinePath(config_->WorkFolder(), file_name);
+}
