@@ -1,0 +1,107 @@
+// CTarvexDoc: the transport package. On disk one flat zip archive holding
+// "packageDescription.xml", one content file per document and one ".p7s"
+// file per signature and countersignature. In memory the description, the
+// document objects bound to its "документ" elements, and a private working
+// folder under TMP, where the archive is unpacked on opening and the files
+// are written before zipping on saving. The folder exists exactly while
+// the package is open.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/xml/custom_doc.h"
+
+class CTarvexDocument;
+class CTarvexKey;
+class CTarvexSignature;
+class CXMLGprExtPackage;
+
+class CTarvexDoc : public CCustomDoc {
+ public:
+  // The description file inside every package.
+  static constexpr const char* kDescriptionFile = "packageDescription.xml";
+
+  CTarvexDoc() = default;
+  ~CTarvexDoc() override;
+
+  // Closes, then opens the package file (a std::string); a name without a
+  // folder part is taken in the current directory.
+  bool Open(void* file_name) override;
+  bool Open(const std::string& file_name) { return Open(const_cast<std::string*>(&file_name)); }
+  // Removes the working folder and frees the description and documents.
+  bool Close() override;
+  bool IsOpened() override { return opened_; }
+  // Closes, then starts an empty package; `config` is not used.
+  bool New(void* config) override;
+  bool New() { return New(nullptr); }
+  // Writes every file into the emptied working folder and zips it into
+  // `file_name`, which replaces an existing file of that name only once the
+  // new archive is complete.
+  bool SaveAs(const std::string& file_name) override;
+
+  // Certificate stores of the current user (true) or of the machine for
+  // the documents made or opened from now on.
+  bool UseUserStorage() const { return use_user_storage_; }
+  void SetUseUserStorage(bool flag) { use_user_storage_ = flag; }
+
+  // Subject type codes and identifiers of the sender and the receiver.
+  uint8_t GetSenderType() const;
+  void SetSenderType(uint8_t code);
+  const std::string& GetSenderIdentifier() const;
+  void SetSenderIdentifier(const std::string& identifier);
+  uint8_t GetReceiverType() const;
+  void SetReceiverType(uint8_t code);
+  const std::string& GetReceiverIdentifier() const;
+  void SetReceiverIdentifier(const std::string& identifier);
+  // The transaction number of the flow kind's transaction code.
+  int GetDocTransactType() const;
+  // Sets the flow and the transaction from the transaction's row.
+  void SetDocTransactType(int number);
+
+  int GetFileCount() const;
+  CTarvexDocument* GetFile(int index) const;
+  // A new document bound to a new "документ" element, with a new code.
+  CTarvexDocument* AddFile();
+  bool DeleteFile(int index);
+  int GetFileSignatureCount(int file_index) const;
+  CTarvexSignature* GetFileSignature(int file_index, int signature_index) const;
+  int GetFileResignCount(int file_index, int signature_index) const;
+  CTarvexSignature* GetFileResign(int file_index, int signature_index, int resign_index) const;
+  bool DeleteFileSignatures(int file_index);
+  bool DeleteFileSignature(int file_index, int signature_index);
+  bool DeleteFileResignatures(int file_index, int signature_index);
+  // The document is found by its original file name, exactly.
+  bool SignFile(const std::string& original_name, CTarvexKey* key);
+  bool ReSignFile(const std::string& original_name, CTarvexKey* key);
+  // Encrypts the documents whose types are encrypted for the receiver.
+  bool Encrypt(CTarvexKey* key);
+  bool Decrypt();
+
+  CXMLGprExtPackage& Description() const;
+  // With a trailing separator; empty while closed.
+  const std::string& WorkFolder() const { return work_folder_; }
+
+ private:
+  // An empty description and document list, and a new working folder.
+  void Start();
+  void OpenFile(const std::string& file_name);
+  void CheckOpened() const;
+  // The flow kind of the description's flow type code.
+  uint8_t FlowKind() const;
+  CTarvexDocument* Document(int index, const char* argument) const;
+  CTarvexSignature* Signature(int file_index, int signature_index) const;
+  CTarvexDocument* FindByName(const std::string& original_name) const;
+  // Opens or makes the document object of element `index`.
+  std::unique_ptr<CTarvexDocument> BindDocument(int index, uint8_t flow_kind, bool make_new);
+
+  bool opened_ = false;
+  bool use_user_storage_ = true;
+  std::string work_folder_;
+  // Declared before the documents, which refer to its elements, so that it
+  // goes after them.
+  std::unique_ptr<CXMLGprExtPackage> description_;
+  std::vector<std::unique_ptr<CTarvexDocument>> documents_;
+};

@@ -1,0 +1,341 @@
+#include "lib/package/tarvex_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "lib/crypto/cryptoapi20_tool.h"
+#include "lib/foundation/text_routines.h"
+#include "lib/package/tarvex_document.h"
+#include "lib/package/tarvex_key.h"
+#include "lib/package/tarvex_signature.h"
+#include "lib/package/xml_gpr_document.h"
+#include "lib/package/xml_gpr_package.h"
+#include "platform/kernel/codepage.h"
+#include "tests/lib/crypto/signature_test_support.h"
+#include "tests/support/error_of.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kStatement = std::string("<Заявление>\0\xFF</Заявление>", 27);
+const std::string kPayment = "%PDF-1.4 платёж";
+
+// TMP of the test's own, so that working folders can be counted.
+class TarvexDocTest : public SignatureTest {
+ protected:
+  void SetUp() override {
+    SignatureTest::SetUp();
+    ::setenv("TMP", tmp_.Path().c_str(), 1);
+  }
+  void TearDown() override { ::unsetenv("TMP"); }
+
+  std::string Out(const std::string& name) const { return out_.File(name); }
+
+  // The working folders under TMP.
+  std::vector<std::string> WorkFolders() const {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(tmp_.Path())) {
+      names.push_back(item.path().filename().string());
+    }
+    return names;
+  }
+
+  // A legal-entity registration with its parties and two documents: the
+  // statement (encrypted for a receiver) and the payment (never).
+  static void Fill(CTarvexDoc& package) {
+    ASSERT_TRUE(package.New());
+    package.SetDocTransactType(1);
+    package.SetSenderType(5);
+    package.SetSenderIdentifier("7701");
+    package.SetReceiverType(2);
+    package.SetReceiverIdentifier("0046");
+    CTarvexDocument* statement = package.AddFile();
+    statement->SetDocType(1);
+    statement->SetContentType("xml");
+    statement->SetOriginalFilename("заявление.xml");
+    statement->SetContent(kStatement);
+    CTarvexDocument* payment = package.AddFile();
+    payment->SetDocType(4);
+    payment->SetContentType("pdf");
+    payment->SetOriginalFilename("C:\\Мои документы\\платёж.pdf");
+    payment->SetContent(kPayment);
+  }
+
+  std::unique_ptr<CTarvexKey> KeyOf(const std::string& name) const {
+    ImportKey(name, name, kUser);
+    auto key = std::make_unique<CTarvexKey>();
+    key->SetSha1(ThumbprintOf(name));
+    key->SetSubjectCN(name);
+    key->CertContext = CCryptoAPI20Tool::FindCertificate(kUser, kStoreMy, key->Sha1());
+    key->OwnsContext = true;
+    key->SignRole = 5;
+    EXPECT_NE(nullptr, key->CertContext);
+    return key;
+  }
+
+  // The independent check of a saved package: its lines, one per document.
+  std::string CheckPackage(const std::string& package) const {
+    const std::string folder = roots_.Dir().File("peer");
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    const CommandResult result =
+        RunCommand("python3 '" TARVEX_TEST_DIR "/check_package.py' " + Shell(package) + " " +
+                   Shell(folder) + " " + Shell(File("chain.pem")));
+    EXPECT_EQ(0, result.status) << result.output;
+    return result.output;
+  }
+
+  // A package file made by the zip peer, with raw entry names.
+  void MakeZip(const std::string& archive,
+               const std::vector<std::pair<std::string, std::string>>& entries) const {
+    std::string command = "python3 '" TARVEX_TEST_DIR "/zip_peer.py' make " + Shell(archive);
+    for (const auto& [name, content] : entries) {
+      command += " " + BinToHexStr(name) + "=" + BinToHexStr(content);
+    }
+    ASSERT_EQ(0, RunCommand(command).status);
+  }
+
+  TempDir tmp_;
+  TempDir out_;
+};
+
+TEST_F(TarvexDocTest, ASavedPackageReopensAsItWasAndChecksWithPeers) {
+  CTarvexDoc package;
+  Fill(package);
+  auto signer = KeyOf("signer");
+  auto signer2 = KeyOf("signer2");
+  ASSERT_TRUE(package.SignFile("заявление.xml", signer.get()));
+  ASSERT_TRUE(package.SignFile("платёж.pdf", signer.get()));
+  ASSERT_TRUE(package.SignFile("платёж.pdf", signer2.get()));
+  ASSERT_TRUE(package.ReSignFile("заявление.xml", signer2.get()));
+  // A countersignature of a countersignature.
+  package.GetFileResign(0, 0, 0)->Resign(signer.get());
+  ASSERT_TRUE(package.SaveAs(Out("package.zip")));
+
+  const std::string code0 = package.GetFile(0)->GetDocumentCode();
+  const std::string code1 = package.GetFile(1)->GetDocumentCode();
+  const std::string name0 = "ZayavUL_" + code0 + ".xml";
+  const std::string name1 = "GosPoshlina_" + code1 + ".pdf";
+  EXPECT_EQ(name0 + " false [('" + name0 + "_1.p7s', 'заявитель', [('" + name0 +
+                "_1.p7s_1.p7s', 'заявитель', [('" + name0 +
+                "_1.p7s_1.p7s_1.p7s', 'заявитель', [])])])]\n" + name1 + " false [('" + name1 +
+                "_1.p7s', 'заявитель', []), ('" + name1 + "_2.p7s', 'заявитель', [])]\n",
+            Utf8ToAnsi(CheckPackage(Out("package.zip"))));
+
+  CTarvexDoc read;
+  ASSERT_TRUE(read.Open(Out("package.zip")));
+  EXPECT_EQ(1, read.GetDocTransactType());
+  EXPECT_EQ(5, read.GetSenderType());
+  EXPECT_EQ("7701", read.GetSenderIdentifier());
+  EXPECT_EQ(2, read.GetReceiverType());
+  EXPECT_EQ("0046", read.GetReceiverIdentifier());
+  ASSERT_EQ(2, read.GetFileCount());
+  EXPECT_EQ(kStatement, read.GetFile(0)->Content());
+  EXPECT_EQ(name0, read.GetFile(0)->GetFilename());
+  EXPECT_EQ(code0, read.GetFile(0)->GetDocumentCode());
+  EXPECT_EQ("платёж.pdf", read.GetFile(1)->GetOriginalFilename());
+  EXPECT_EQ(kPayment, read.GetFile(1)->Content());
+  EXPECT_EQ(1, read.GetFileSignatureCount(0));
+  EXPECT_EQ(2, read.GetFileSignatureCount(1));
+  EXPECT_EQ(1, read.GetFileResignCount(0, 0));
+  EXPECT_EQ(ThumbprintOf("signer2"), read.GetFileResign(0, 0, 0)->Key().Sha1());
+  EXPECT_EQ(1, read.GetFileResign(0, 0, 0)->GetResignCount());
+  EXPECT_EQ(name1 + "_2.p7s", read.GetFileSignature(1, 1)->Node()->FileName());
+  TrustChain(kUser);
+  read.GetFile(0)->CheckSign(false, true);
+  read.GetFile(1)->CheckSign(false, true);
+
+  // Deleting a document drops its element; the next save leaves out its files.
+  ASSERT_TRUE(read.DeleteFileSignature(1, 0));
+  ASSERT_TRUE(read.DeleteFileResignatures(0, 0));
+  ASSERT_TRUE(read.DeleteFile(0));
+  ASSERT_TRUE(read.SaveAs(Out("second.zip")));
+  EXPECT_EQ(name1 + " false [('" + name1 + "_1.p7s', 'заявитель', [])]\n",
+            Utf8ToAnsi(CheckPackage(Out("second.zip"))));
+}
+
+TEST_F(TarvexDocTest, TheWorkingFolderLivesWhileThePackageIsOpen) {
+  CTarvexDoc package;
+  Fill(package);
+  ASSERT_TRUE(package.SaveAs(Out("package.zip")));
+  ASSERT_EQ(1u, WorkFolders().size());
+  const std::string folder = WorkFolders()[0];
+  EXPECT_EQ(38u, folder.size());
+  EXPECT_EQ('{', folder.front());
+  EXPECT_EQ(tmp_.File(folder) + "/", package.WorkFolder());
+
+  ASSERT_TRUE(package.Open(Out("package.zip")));
+  ASSERT_TRUE(package.Open(Out("package.zip")));
+  EXPECT_EQ(1u, WorkFolders().size());
+  EXPECT_NE(folder, WorkFolders()[0]);
+  ASSERT_TRUE(package.Close());
+  EXPECT_TRUE(WorkFolders().empty());
+  EXPECT_FALSE(package.IsOpened());
+  EXPECT_EQ("Документ не открыт", ErrorOf([&] { package.GetFileCount(); }));
+  EXPECT_EQ("Документ не открыт", ErrorOf([&] { package.SaveAs(Out("x.zip")); }));
+  {
+    CTarvexDoc destroyed;
+    ASSERT_TRUE(destroyed.New());
+  }
+  EXPECT_TRUE(WorkFolders().empty());
+}
+
+TEST_F(TarvexDocTest, SaveAsReplacesAnOldPackageOnlyWhenTheNewOneIsMade) {
+  CTarvexDoc package;
+  Fill(package);
+  const std::string target = Out("package.zip");
+  WriteBytes(target, "old");
+  ASSERT_TRUE(package.SaveAs(target));
+  CheckPackage(target);
+
+  fs::permissions(target, fs::perms::owner_read);
+  ASSERT_TRUE(package.SaveAs(target));
+  CheckPackage(target);
+
+  fs::create_directory(Out("folder.zip"));
+  WriteBytes(Out("folder.zip/inside"), "x");
+  EXPECT_EQ("Файл уже существует: продолжение невозможно [" + Out("folder.zip") + "]",
+            ErrorOf([&] { package.SaveAs(Out("folder.zip")); }));
+  EXPECT_EQ("Передан пустой аргумент: Имя файла", ErrorOf([&] { package.SaveAs(""); }));
+
+  // A package that cannot be written leaves the old file as it was and no
+  // archive behind.
+  CTarvexDoc unnamed;
+  ASSERT_TRUE(unnamed.New());
+  unnamed.SetDocTransactType(1);
+  unnamed.SetSenderType(5);
+  unnamed.SetReceiverType(2);
+  unnamed.SetReceiverIdentifier("0046");
+  const std::string before = ReadBytes(target);
+  EXPECT_EQ("Попытка записи пустого значения в атрибут [идентификаторСубъекта]",
+            ErrorOf([&] { unnamed.SaveAs(target); }));
+  EXPECT_EQ(before, ReadBytes(target));
+  EXPECT_NE("no error", ErrorOf([&] { unnamed.SaveAs(Out("none.zip")); }));
+  EXPECT_FALSE(fs::exists(Out("none.zip")));
+  std::vector<std::string> left;
+  for (const auto& item : fs::directory_iterator(out_.Path())) {
+    left.push_back(item.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ((std::vector<std::string>{"folder.zip", "package.zip"}), left);
+  // The package stays open, so the save can be repeated.
+  unnamed.SetSenderIdentifier("7701");
+  EXPECT_TRUE(unnamed.SaveAs(Out("none.zip")));
+}
+
+TEST_F(TarvexDocTest, OpenRefusesWhatIsNotAPackage) {
+  const std::string description = AnsiToUtf8("packageDescription.xml");
+  MakeZip(Out("no-description.zip"), {{"other.xml", "<x/>"}});
+  WriteBytes(Out("not-a-zip.zip"), "PK but not really");
+
+  CTarvexDoc good;
+  Fill(good);
+  good.GetFile(0)->Node()->SetDocumentType("ЗаявлениеИП");
+  ASSERT_TRUE(good.SaveAs(Out("wrong-type.zip")));
+  good.GetFile(0)->Node()->SetDocumentType("ЗаявлениеЮЛ");
+  good.Description().SetThreadTypeCode("ЖЖ");
+  ASSERT_TRUE(good.SaveAs(Out("unknown-flow.zip")));
+  good.DeleteFile(1);
+  good.DeleteFile(0);
+  ASSERT_TRUE(good.SaveAs(Out("unknown-flow-empty.zip")));
+  ASSERT_TRUE(good.Close());
+
+  const struct {
+    std::string file;
+    std::string error;
+  } cases[] = {
+      {Out("missing.zip"), "Файл с пакетом [" + Out("missing.zip") + "] не существует!"},
+      {Out("no-description.zip"),
+       "Неверный формат пакета: не найден главный файл [packageDescription.xml]"},
+      {Out("not-a-zip.zip"),
+       "Неверный формат пакета: не найден главный файл [packageDescription.xml]"},
+      {Out("wrong-type.zip"),
+       "Ожидается наименование типа документа по коду [01] - [ЗаявлениеЮЛ], встречено "
+       "[ЗаявлениеИП]"},
+      {Out("unknown-flow.zip"), "Неизвестный тип документооборота: [ЖЖ]"},
+      {Out("unknown-flow-empty.zip"), "no error"},
+  };
+  for (const auto& c : cases) {
+    CTarvexDoc package;
+    EXPECT_EQ(c.error, ErrorOf([&] { package.Open(c.file); })) << c.file;
+    // A failed open still counts as open, and Close clears it all.
+    EXPECT_TRUE(package.IsOpened());
+    EXPECT_TRUE(package.Close());
+    EXPECT_TRUE(WorkFolders().empty()) << c.file;
+  }
+}
+
+TEST_F(TarvexDocTest, IndexesAndNamesAreChecked) {
+  CTarvexDoc package;
+  ASSERT_TRUE(package.New());
+  EXPECT_EQ("Неизвестный тип документооборота: []", ErrorOf([&] { package.AddFile(); }));
+  EXPECT_EQ(0, package.Description().Documents().Count());
+  EXPECT_EQ("Неизвестный тип транзакции: [99]", ErrorOf([&] { package.SetDocTransactType(99); }));
+  EXPECT_EQ("Передан пустой аргумент: SubjectIdentifier",
+            ErrorOf([&] { package.SetSenderIdentifier(""); }));
+
+  Fill(package);
+  auto key = std::make_unique<CTarvexKey>();
+  const struct {
+    std::function<void()> call;
+    std::string error;
+  } cases[] = {
+      {[&] { package.GetFile(2); },
+       "Значение параметра FileIndex (2) должно находиться в интервале от 0 до 1"},
+      {[&] { package.DeleteFile(-1); },
+       "Значение параметра iFileIndex (-1) должно находиться в интервале от 0 до 1"},
+      {[&] { package.GetFileSignature(0, 0); },
+       "iSignaturesCount: ошибка задания диапазона - минимальное значение (0) больше "
+       "максимального(-1)"},
+      {[&] { package.SignFile("нет.xml", key.get()); }, "Документ с именем [нет.xml] не найден"},
+      {[&] { package.SignFile("", key.get()); }, "Передан пустой аргумент: Filename"},
+      {[&] { package.SignFile("заявление.xml", nullptr); }, "Передан пустой аргумент: pKey"},
+      {[&] { package.Encrypt(nullptr); }, "Передан пустой аргумент: pKey"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.error, ErrorOf(c.call));
+  EXPECT_EQ(2, package.GetFileCount());
+}
+
+TEST_F(TarvexDocTest, EncryptedDocumentsTravelEncryptedAndDecrypt) {
+  auto signer = KeyOf("signer");  // the receiver's "MY" key, for decrypting
+  CTarvexDoc package;
+  Fill(package);
+  ASSERT_TRUE(package.SignFile("заявление.xml", signer.get()));
+  auto receiver = std::make_unique<CTarvexKey>();
+  receiver->SetCertificateBody(Pki("signer.cer"));
+  ASSERT_TRUE(package.Encrypt(receiver.get()));
+  ASSERT_TRUE(package.SaveAs(Out("package.zip")));
+
+  const std::string lines = Utf8ToAnsi(CheckPackage(Out("package.zip")));
+  const std::string name0 = package.GetFile(0)->GetFilename();
+  const std::string name1 = package.GetFile(1)->GetFilename();
+  EXPECT_NE(std::string::npos, lines.find(name0 + " true ")) << lines;
+  EXPECT_NE(std::string::npos, lines.find(name1 + " false ")) << lines;
+  // openssl opens the encrypted content with the receiver's key.
+  const std::string peer = roots_.Dir().File("peer");
+  EXPECT_EQ(0, RunCommand("openssl cms -decrypt -engine gost -binary -inform DER -in " +
+                          Shell(peer + "/" + name0) + " -recip " + Shell(Pem("signer")) +
+                          " -inkey " + Shell(PkiPath("signer.key")) + " -out " +
+                          Shell(File("decrypted")) + " 2>/dev/null")
+                   .status);
+  EXPECT_EQ(kStatement, ReadBytes(File("decrypted")));
+  EXPECT_EQ(kPayment, ReadBytes(peer + "/" + name1));
+
+  CTarvexDoc read;
+  ASSERT_TRUE(read.Open(Out("package.zip")));
+  EXPECT_TRUE(read.GetFile(0)->IsEncrypted());
+  EXPECT_EQ("", read.GetFile(0)->PlainContent());
+  ASSERT_TRUE(read.Decrypt());
+  EXPECT_FALSE(read.GetFile(0)->IsEncrypted());
+  EXPECT_EQ(kStatement, read.GetFile(0)->Content());
+  EXPECT_EQ(kStatement, read.GetFile(0)->PlainContent());
+  TrustChain(kUser);
+  read.GetFile(0)->CheckSign(false, true);
+}
+
+}  // namespace
