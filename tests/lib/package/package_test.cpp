@@ -22,7 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kStatement = std::string("<Заявление>\0\xFF</Заявление>", 27);
+constexpr char kStatementBytes[] = "<Заявление>\0\xFF</Заявление>";
+const std::string kStatement(kStatementBytes, sizeof kStatementBytes - 1);
 const std::string kPayment = "%PDF-1.4 платёж";
 
 // TMP of the test's own, so that working folders can be counted.
