@@ -2,6 +2,8 @@
 
 #include <zip.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -125,6 +127,74 @@ void AddFile(const std::string& archive_file, zip_t* archive, const std::string&
   }
 }
 
+uint32_t ReadLE(const unsigned char* bytes, int size) {
+  uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  return value;
+}
+
+bool ReadAt(std::FILE* file, long offset, void* buffer, size_t size) {
+  return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(buffer, 1, size, file) == size;
+}
+
+bool WriteAt(std::FILE* file, long offset, const void* buffer, size_t size) {
+  return std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(buffer, 1, size, file) == size;
+}
+
+// libzip marks every name that happens to read as UTF-8 as UTF-8 (general
+// purpose bit 11), but our names are cp1251 bytes: a reader that trusted
+// the mark would see other names than the description's. The mark is taken
+// off again in the central directory and in the local headers of the names
+// with bytes above ASCII. A ZIP64 archive is left as it is.
+bool ClearUtf8MarksIn(std::FILE* file) {
+  constexpr uint16_t kUtf8Flag = 0x800;
+  constexpr long kEndRecord = 22;
+  if (std::fseek(file, 0, SEEK_END) != 0) return false;
+  const long size = std::ftell(file);
+  if (size < kEndRecord) return false;
+  const long tail_size = std::min<long>(size, kEndRecord + 0xFFFF);
+  std::string tail(static_cast<size_t>(tail_size), '\0');
+  if (!ReadAt(file, size - tail_size, tail.data(), tail.size())) return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(tail.data());
+  long end = tail_size - kEndRecord;
+  while (end >= 0 && ReadLE(bytes + end, 4) != 0x06054b50) --end;
+  if (end < 0) return false;
+  const uint32_t count = ReadLE(bytes + end + 10, 2);
+  const uint32_t directory_size = ReadLE(bytes + end + 12, 4);
+  const uint32_t directory_offset = ReadLE(bytes + end + 16, 4);
+  if (count == 0xFFFF || directory_offset == 0xFFFFFFFF) return true;
+  std::string directory(directory_size, '\0');
+  if (!ReadAt(file, directory_offset, directory.data(), directory.size())) return false;
+  auto* entry = reinterpret_cast<unsigned char*>(directory.data());
+  const unsigned char* directory_end = entry + directory.size();
+  for (uint32_t i = 0; i < count; ++i) {
+    if (directory_end - entry < 46 || ReadLE(entry, 4) != 0x02014b50) return false;
+    const uint32_t name_size = ReadLE(entry + 28, 2);
+    const uint32_t record_size = 46 + name_size + ReadLE(entry + 30, 2) + ReadLE(entry + 32, 2);
+    if (directory_end - entry < record_size) return false;
+    const uint32_t flags = ReadLE(entry + 8, 2);
+    const uint32_t local_offset = ReadLE(entry + 42, 4);
+    const std::string name(reinterpret_cast<const char*>(entry + 46), name_size);
+    if ((flags & kUtf8Flag) != 0 && HasAnsiBytes(name) && local_offset != 0xFFFFFFFF) {
+      entry[9] &= ~(kUtf8Flag >> 8);
+      unsigned char local_flags[2];
+      if (!ReadAt(file, local_offset + 6, local_flags, 2)) return false;
+      local_flags[1] &= ~(kUtf8Flag >> 8);
+      if (!WriteAt(file, local_offset + 6, local_flags, 2)) return false;
+    }
+    entry += record_size;
+  }
+  return WriteAt(file, directory_offset, directory.data(), directory.size());
+}
+
+void ClearUtf8Marks(const std::string& archive_file) {
+  StdFile file(std::fopen(SysPath(archive_file).c_str(), "r+b"));
+  const bool cleared = file && ClearUtf8MarksIn(file.get());
+  if (!cleared || std::fclose(file.release()) != 0) {
+    RaiseErrorFmt("Ошибка записи в файл: [%s]", {archive_file});
+  }
+}
+
 }  // namespace
 
 std::string COsAbbreviaTool::ExtractArchive(const std::string& target_folder,
@@ -174,5 +244,6 @@ bool COsAbbreviaTool::ZipFolder(const std::string& folder, const std::string& ma
   }
   if (zip_close(archive.get()) != 0) RaiseArchiveError(archive_file, archive.get());
   archive.release();  // closed and freed
+  ClearUtf8Marks(archive_file);
   return true;
 }

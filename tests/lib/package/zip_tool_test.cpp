@@ -18,6 +18,7 @@
 namespace {
 
 const std::string kAnsiName = "заявление.xml";  // cp1251 bytes
+const std::string kUtf8LookingName = "Рё.txt";  // D0 B8: "и" in UTF-8
 
 std::string Hex(const std::string& bytes) {
   std::string hex = BinToHexStr(bytes);
@@ -86,6 +87,8 @@ TEST_F(ZipToolTest, ZipsTheFilesOfAFolderUnderTheirBareNames) {
   WriteBytes(folder + "/packageDescription.xml", "<x/>");
   WriteBytes(folder + "/" + AnsiToUtf8(kAnsiName), std::string(5000, 'a'));
   WriteBytes(folder + "/empty.p7s", "");
+  // cp1251 bytes that also read as UTF-8 must not be marked as UTF-8.
+  WriteBytes(folder + "/" + AnsiToUtf8(kUtf8LookingName), "u");
   std::filesystem::create_directory(folder + "/sub");
   WriteBytes(folder + "/sub/inner.txt", "not taken");
 
@@ -94,17 +97,23 @@ TEST_F(ZipToolTest, ZipsTheFilesOfAFolderUnderTheirBareNames) {
   std::vector<PeerEntry> entries = ListZip(archive);
   std::sort(entries.begin(), entries.end(),
             [](const PeerEntry& a, const PeerEntry& b) { return a.name < b.name; });
-  ASSERT_EQ(3u, entries.size());
+  ASSERT_EQ(4u, entries.size());
   EXPECT_EQ("empty.p7s", entries[0].name);
   EXPECT_EQ("", entries[0].content);
   EXPECT_EQ("packageDescription.xml", entries[1].name);
   EXPECT_EQ("<x/>", entries[1].content);
-  // The cp1251 name is stored as it is, marked by its host byte, not as UTF-8.
-  EXPECT_EQ(kAnsiName, entries[2].name);
-  EXPECT_EQ(std::string(5000, 'a'), entries[2].content);
-  EXPECT_EQ(8, entries[2].compress_type);  // deflated
-  EXPECT_EQ(11, entries[2].create_system);
-  EXPECT_EQ(0, entries[2].utf8_flag);
+  // The cp1251 names are stored as they are, marked by their host byte and
+  // not as UTF-8, even when the bytes happen to read as UTF-8.
+  EXPECT_EQ(kUtf8LookingName, entries[2].name);
+  EXPECT_EQ("u", entries[2].content);
+  EXPECT_EQ(kAnsiName, entries[3].name);
+  EXPECT_EQ(std::string(5000, 'a'), entries[3].content);
+  EXPECT_EQ(8, entries[3].compress_type);  // deflated
+  for (const PeerEntry& entry : {entries[2], entries[3]}) {
+    EXPECT_EQ(11, entry.create_system) << entry.name;
+    EXPECT_EQ(0, entry.utf8_flag) << entry.name;
+  }
+  EXPECT_EQ(3, entries[0].create_system);
 
   EXPECT_FALSE(COsAbbreviaTool::ZipFolder(dir_.File("missing"), "*.*", dir_.File("no.zip")));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("no.zip")));
