@@ -86,8 +86,11 @@ std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flo
       CTarvexPackageConfig::Create(description_->Documents().Item(index), flow_kind, work_folder_);
   config->SetUseUserStorage(use_user_storage_);
   auto document = std::make_unique<CTarvexDocument>();
-  const bool bound = make_new ? document->New(config.get()) : document->Open(config.get());
-  if (!bound) RaiseError("Документ не открыт");
+  if (make_new) {
+    document->New(config.get());
+  } else {
+    document->Open(config.get());
+  }
   return document;
 }
 

@@ -203,6 +203,13 @@ TEST_F(TarvexDocTest, SaveAsReplacesAnOldPackageOnlyWhenTheNewOneIsMade) {
   EXPECT_EQ("Файл уже существует: продолжение невозможно [" + Out("folder.zip") + "]",
             ErrorOf([&] { package.SaveAs(Out("folder.zip")); }));
   EXPECT_EQ("Передан пустой аргумент: Имя файла", ErrorOf([&] { package.SaveAs(""); }));
+  // A bare name lies in the current directory.
+  const fs::path current = fs::current_path();
+  fs::current_path(out_.Path());
+  EXPECT_TRUE(package.SaveAs("bare.zip"));
+  fs::current_path(current);
+  CheckPackage(Out("bare.zip"));
+  fs::remove(Out("bare.zip"));
 
   // A package that cannot be written leaves the old file as it was and no
   // archive behind.
