@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <set>
 
 #include "lib/foundation/errors.h"
 #include "lib/foundation/file_routines.h"
@@ -145,8 +146,9 @@ bool WriteAt(std::FILE* file, long offset, const void* buffer, size_t size) {
 // purpose bit 11), but our names are cp1251 bytes: a reader that trusted
 // the mark would see other names than the description's. The mark is taken
 // off again in the central directory and in the local headers of the names
-// with bytes above ASCII. A ZIP64 archive is left as it is.
-bool ClearUtf8MarksIn(std::FILE* file) {
+// we added (`names`), so entries an existing archive held keep theirs. A
+// ZIP64 archive is left as it is.
+bool ClearUtf8MarksIn(std::FILE* file, const std::set<std::string>& names) {
   constexpr uint16_t kUtf8Flag = 0x800;
   constexpr long kEndRecord = 22;
   if (std::fseek(file, 0, SEEK_END) != 0) return false;
@@ -175,7 +177,7 @@ bool ClearUtf8MarksIn(std::FILE* file) {
     const uint32_t flags = ReadLE(entry + 8, 2);
     const uint32_t local_offset = ReadLE(entry + 42, 4);
     const std::string name(reinterpret_cast<const char*>(entry + 46), name_size);
-    if ((flags & kUtf8Flag) != 0 && HasAnsiBytes(name) && local_offset != 0xFFFFFFFF) {
+    if ((flags & kUtf8Flag) != 0 && names.count(name) != 0 && local_offset != 0xFFFFFFFF) {
       entry[9] &= ~(kUtf8Flag >> 8);
       unsigned char local_flags[2];
       if (!ReadAt(file, local_offset + 6, local_flags, 2)) return false;
@@ -187,9 +189,10 @@ bool ClearUtf8MarksIn(std::FILE* file) {
   return WriteAt(file, directory_offset, directory.data(), directory.size());
 }
 
-void ClearUtf8Marks(const std::string& archive_file) {
+void ClearUtf8Marks(const std::string& archive_file, const std::set<std::string>& names) {
+  if (names.empty()) return;
   StdFile file(std::fopen(SysPath(archive_file).c_str(), "r+b"));
-  const bool cleared = file && ClearUtf8MarksIn(file.get());
+  const bool cleared = file && ClearUtf8MarksIn(file.get(), names);
   if (!cleared || std::fclose(file.release()) != 0) {
     RaiseErrorFmt("Ошибка записи в файл: [%s]", {archive_file});
   }
@@ -239,11 +242,13 @@ bool COsAbbreviaTool::ZipFolder(const std::string& folder, const std::string& ma
                                 const std::string& archive_file) {
   if (!DirExists(folder)) return false;
   ZipArchive archive = OpenArchive(archive_file, ZIP_CREATE);
+  std::set<std::string> ansi_names;
   for (const FindData& found : FindFiles(CombinePath(folder, mask), 0)) {
     AddFile(archive_file, archive.get(), CombinePath(folder, found.cFileName), found.cFileName);
+    if (HasAnsiBytes(found.cFileName)) ansi_names.insert(found.cFileName);
   }
   if (zip_close(archive.get()) != 0) RaiseArchiveError(archive_file, archive.get());
   archive.release();  // closed and freed
-  ClearUtf8Marks(archive_file);
+  ClearUtf8Marks(archive_file, ansi_names);
   return true;
 }
