@@ -12,7 +12,7 @@
 #include "lib/package/tarvex_signature.h"
 #include "lib/package/xml_gpr_document.h"
 #include "lib/package/xml_gpr_signature.h"
-#include "tests/lib/crypto/signature_test_support.h"
+#include "tests/lib/package/package_test_support.h"
 #include "tests/support/error_of.h"
 
 namespace {
@@ -22,10 +22,10 @@ const std::string kCode = "0123456789abcdef0123456789abcdef";
 
 // A document element of a legal-entity package, a work folder and TMP of
 // the test's own.
-class TarvexDocumentTest : public SignatureTest {
+class TarvexDocumentTest : public PackageTest {
  protected:
   void SetUp() override {
-    SignatureTest::SetUp();
+    PackageTest::SetUp();
     ::setenv("TMP", tmp_.Path().c_str(), 1);
   }
   void TearDown() override { ::unsetenv("TMP"); }
@@ -43,20 +43,6 @@ class TarvexDocumentTest : public SignatureTest {
     document->SetOriginalFilename("заявление.xml");
     document->SetContent(kContent);
     return document;
-  }
-
-  // The signer's "MY" certificate with its container, as the catalogue
-  // hands it out.
-  std::unique_ptr<CTarvexKey> KeyOf(const std::string& name) const {
-    ImportKey(name, name, kUser);
-    auto key = std::make_unique<CTarvexKey>();
-    key->SetSha1(ThumbprintOf(name));
-    key->SetSubjectCN(name);
-    key->CertContext = CCryptoAPI20Tool::FindCertificate(kUser, kStoreMy, key->Sha1());
-    key->OwnsContext = true;
-    key->SignRole = 3;
-    EXPECT_NE(nullptr, key->CertContext);
-    return key;
   }
 
   // A receiver known by its certificate body only.

@@ -15,7 +15,7 @@
 #include "lib/package/xml_gpr_document.h"
 #include "lib/package/xml_gpr_package.h"
 #include "platform/kernel/codepage.h"
-#include "tests/lib/crypto/signature_test_support.h"
+#include "tests/lib/package/package_test_support.h"
 #include "tests/support/error_of.h"
 
 namespace {
@@ -27,10 +27,10 @@ const std::string kStatement(kStatementBytes, sizeof kStatementBytes - 1);
 const std::string kPayment = "%PDF-1.4 платёж";
 
 // TMP of the test's own, so that working folders can be counted.
-class TarvexDocTest : public SignatureTest {
+class TarvexDocTest : public PackageTest {
  protected:
   void SetUp() override {
-    SignatureTest::SetUp();
+    PackageTest::SetUp();
     ::setenv("TMP", tmp_.Path().c_str(), 1);
   }
   void TearDown() override { ::unsetenv("TMP"); }
@@ -68,15 +68,7 @@ class TarvexDocTest : public SignatureTest {
   }
 
   std::unique_ptr<CTarvexKey> KeyOf(const std::string& name) const {
-    ImportKey(name, name, kUser);
-    auto key = std::make_unique<CTarvexKey>();
-    key->SetSha1(ThumbprintOf(name));
-    key->SetSubjectCN(name);
-    key->CertContext = CCryptoAPI20Tool::FindCertificate(kUser, kStoreMy, key->Sha1());
-    key->OwnsContext = true;
-    key->SignRole = 5;
-    EXPECT_NE(nullptr, key->CertContext);
-    return key;
+    return PackageTest::KeyOf(name, 5);
   }
 
   // The independent check of a saved package: its lines, one per document.

@@ -10,7 +10,7 @@
 #include "lib/package/tarvex_package_config.h"
 #include "lib/package/xml_gpr_document.h"
 #include "lib/package/xml_gpr_signature.h"
-#include "tests/lib/crypto/signature_test_support.h"
+#include "tests/lib/package/package_test_support.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/error_of.h"
 
@@ -29,10 +29,10 @@ CXMLGprExtSignature* AddElement(CXMLGprExtSignatureCollection& list, CXMLClass* 
 
 // A document element with signature elements, a work folder, and the
 // signature objects bound to them.
-class TarvexSignatureTest : public SignatureTest {
+class TarvexSignatureTest : public PackageTest {
  protected:
   void SetUp() override {
-    SignatureTest::SetUp();
+    PackageTest::SetUp();
     document_->SetFileName(kDocumentFile);
   }
 
@@ -47,20 +47,6 @@ class TarvexSignatureTest : public SignatureTest {
         signature->New(ConfigFor(AddElement(document_->Signatures(), document_.get())).get()));
     signature->SetContent(bytes);
     return signature;
-  }
-
-  // The signer's "MY" certificate with its container, as the catalogue
-  // hands it out.
-  std::unique_ptr<CTarvexKey> KeyOf(const std::string& name) const {
-    ImportKey(name, name, kUser);
-    auto key = std::make_unique<CTarvexKey>();
-    key->SetSha1(ThumbprintOf(name));
-    key->SetSubjectCN(name);
-    key->CertContext = CCryptoAPI20Tool::FindCertificate(kUser, kStoreMy, key->Sha1());
-    key->OwnsContext = true;
-    key->SignRole = 3;
-    EXPECT_NE(nullptr, key->CertContext);
-    return key;
   }
 
   std::unique_ptr<CXMLGprExtDocument> document_ = CXMLGprExtDocument::Create();
