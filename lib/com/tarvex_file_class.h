@@ -1,0 +1,49 @@
+// CTarvexFile_class: one document of a package as ITarvexFile. A view: the
+// package owns the document, and the view shows it only while the package
+// holds it; the view never frees it.
+#pragma once
+
+#include "include/tarvex_interfaces.h"
+#include "lib/com/auto_intf_object.h"
+
+class CTarvexDocument;
+
+class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
+ public:
+  // A new view of `document` (not null), with one reference; raises.
+  static ITarvexFile* Create(CTarvexDocument* document);
+
+  HRESULT get_DocType(BSTR* Value) override;
+  HRESULT get_DocTypeCode(BSTR* Value) override;
+  HRESULT put_DocTypeCode(BSTR Value) override;
+  HRESULT get_ContentType(BSTR* Value) override;
+  HRESULT put_ContentType(BSTR Value) override;
+  HRESULT get_IsCompressed(VARIANT_BOOL* Value) override;
+  HRESULT get_IsEncrypted(VARIANT_BOOL* Value) override;
+  HRESULT get_DocumentCode(BSTR* Value) override;
+  HRESULT put_DocumentCode(BSTR Value) override;
+  HRESULT get_OriginalFilename(BSTR* Value) override;
+  HRESULT put_OriginalFilename(BSTR Value) override;
+  HRESULT get_Filename(BSTR* Value) override;
+  HRESULT put_Filename(BSTR Value) override;
+  HRESULT CheckSign(VARIANT_BOOL* bResult) override;
+  HRESULT Sign(ITarvexKey* pKey, VARIANT_BOOL* bResult) override;
+  HRESULT Resign(ITarvexKey* pKey, VARIANT_BOOL* bResult) override;
+  HRESULT get_RawContent(BSTR* Value) override;
+  HRESULT CheckSignEx(VARIANT_BOOL bDownloadContent, VARIANT_BOOL bCheckCRL,
+                      VARIANT_BOOL* bResult) override;
+  HRESULT AddSign(BSTR wsSignatureContent, SIGN_ROLE_TYPES enRole, VARIANT_BOOL* bResult) override;
+
+ private:
+  CTarvexFile_class(ITypeInfo* type_info, CTarvexDocument* document)
+      : CAutoIntfObject(type_info), document_(document) {}
+  ~CTarvexFile_class() override = default;
+
+  template <typename Get>
+  HRESULT GetText(BSTR* value, Get get);
+  // The document operations answer True or raise.
+  template <typename Work>
+  HRESULT Succeeds(VARIANT_BOOL* result, Work work);
+
+  CTarvexDocument* const document_;
+};

@@ -1,0 +1,124 @@
+#include "lib/com/tarvex_intf_tool.h"
+
+#include "lib/com/bstr_text.h"
+#include "lib/com/com_server.h"
+#include "lib/com/ole_error.h"
+#include "lib/com/tarvex_file_class.h"
+#include "lib/com/tarvex_key_class.h"
+#include "lib/com/tarvex_key_context.h"
+#include "lib/com/tarvex_signature_class.h"
+#include "lib/foundation/errors.h"
+#include "lib/foundation/value_check_tool.h"
+#include "lib/package/tarvex_code_tool.h"
+#include "lib/package/tarvex_key.h"
+#include "platform/com/error_info.h"
+
+namespace {
+
+// Releases an interface whatever happens.
+template <typename Intf>
+struct Released {
+  Intf* intf;
+  ~Released() {
+    if (intf != nullptr) intf->Release();
+  }
+};
+
+// A failed call raises with the description of the error info it left.
+void CheckCall(HRESULT result) {
+  if (SUCCEEDED(result)) return;
+  IErrorInfo* info = nullptr;
+  std::string description;
+  if (GetErrorInfo(0, &info) == S_OK) {
+    BSTR text = nullptr;
+    if (SUCCEEDED(info->GetDescription(&text))) description = BstrToAnsi(text);
+    SysFreeString(text);
+    info->Release();
+  }
+  if (description.empty()) OleCheck(result);
+  RaiseError(description);
+}
+
+// A text field through a BSTR that is freed whatever happens.
+template <typename Put>
+void PutText(const std::string& text, Put put) {
+  BSTR value = AnsiToBstr(text);
+  const HRESULT result = put(value);
+  SysFreeString(value);
+  CheckCall(result);
+}
+
+template <typename Get>
+std::string GetText(Get get) {
+  BSTR value = nullptr;
+  const HRESULT result = get(&value);
+  std::string text = BstrToAnsi(value);
+  SysFreeString(value);
+  CheckCall(result);
+  return text;
+}
+
+}  // namespace
+
+ITypeInfo* CTarvexIntfTool::TypeInfo(const IID& iid) {
+  CComServer* server = CComServer::Instance();
+  if (server == nullptr) RaiseError("Сервер COM библиотеки не создан");
+  return server->InterfaceTypeInfo(iid);
+}
+
+ITarvexKey* CTarvexIntfTool::KeyToIntf(const CTarvexKey* key) {
+  CValueCheckTool::CheckAssigned(key, "pСTarvexKey");
+  Released<ITarvexKey> made{CTarvexKey_class::Create()};
+  ITarvexKey* intf = made.intf;
+  PutText(key->ContainerName(), [&](BSTR value) { return intf->put_ContainerName(value); });
+  PutText(key->Sha1(), [&](BSTR value) { return intf->put_Sha1(value); });
+  PutText(key->SubjectCN(), [&](BSTR value) { return intf->put_SubjectCN(value); });
+  CheckCall(intf->put_SignRole(CTarvexCodeTool::RoleToCom(key->SignRole)));
+  PutText(key->CertificateBody(), [&](BSTR value) { return intf->put_CertificateBody(value); });
+  PutText(key->Subject(), [&](BSTR value) { return intf->put_Subject(value); });
+  PutText(key->Issuer(), [&](BSTR value) { return intf->put_Issuer(value); });
+  ITarvexKeyContext* context = nullptr;
+  OleCheck(intf->QueryInterface(ITarvexKeyContext::kIid, reinterpret_cast<void**>(&context)));
+  const Released<ITarvexKeyContext> held{context};
+  CheckCall(context->SetCertContext(key->CertContext));
+  made.intf = nullptr;
+  return intf;
+}
+
+void CTarvexIntfTool::KeyFromIntf(ITarvexKey* intf, CTarvexKey* key) {
+  CValueCheckTool::CheckAssigned(key, "pCTarvexKey");
+  CValueCheckTool::CheckAssigned(intf, "pKey");
+  key->SetContainerName(GetText([&](BSTR* value) { return intf->get_ContainerName(value); }));
+  key->SetSha1(GetText([&](BSTR* value) { return intf->get_Sha1(value); }));
+  key->SetSubjectCN(GetText([&](BSTR* value) { return intf->get_SubjectCN(value); }));
+  SIGN_ROLE_TYPES role = SIGN_ROLE_TYPE_UNKNOWN;
+  CheckCall(intf->get_SignRole(&role));
+  key->SignRole = static_cast<uint8_t>(CTarvexCodeTool::RoleFromCom(role));
+  key->SetCertificateBody(GetText([&](BSTR* value) { return intf->get_CertificateBody(value); }));
+  ITarvexKeyContext* context = nullptr;
+  if (FAILED(intf->QueryInterface(ITarvexKeyContext::kIid, reinterpret_cast<void**>(&context)))) {
+    RaiseError("Объект ключа создан не библиотекой: интерфейс ITarvexKeyContext не поддерживается");
+  }
+  const Released<ITarvexKeyContext> held{context};
+  PCCERT_CONTEXT certificate = nullptr;
+  CheckCall(context->GetCertContext(&certificate));
+  key->CertContext = certificate;
+  key->OwnsContext = false;
+}
+
+std::unique_ptr<CTarvexKey> CTarvexIntfTool::TemporaryKey(ITarvexKey* intf) {
+  if (intf == nullptr) return nullptr;
+  auto key = std::make_unique<CTarvexKey>();
+  KeyFromIntf(intf, key.get());
+  return key;
+}
+
+ITarvexFile* CTarvexIntfTool::DocumentToIntf(CTarvexDocument* document) {
+  CValueCheckTool::CheckAssigned(document, "pCTarvexDocument");
+  return CTarvexFile_class::Create(document);
+}
+
+ITarvexSignature* CTarvexIntfTool::SignatureToIntf(CTarvexSignature* signature) {
+  CValueCheckTool::CheckAssigned(signature, "pCTarvexSignature");
+  return CTarvexSignature_class::Create(signature);
+}

@@ -1,0 +1,293 @@
+// The package object and the file and signature views it hands out,
+// driven as the editor drives them; saved packages are checked with
+// Python's zipfile, ElementTree and openssl cms.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/lib/com/com_objects_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kStatement("<Заявление>\0\x98\xFF</Заявление>", 28);
+const std::string kPayment = "%PDF-1.4 платёж";
+
+class PackageObjectTest : public ComObjectsTest {
+ protected:
+  // An open legal-entity registration with its parties.
+  Ref<ITarvex> NewRegistration() {
+    Ref<ITarvex> tarvex = NewTarvex();
+    VARIANT_BOOL done = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_UL_REG_UL, &done));
+    EXPECT_EQ(VARIANT_TRUE, done);
+    EXPECT_EQ(S_OK, tarvex->put_SenderType(SIGN_ROLE_TYPE_APPLICANT));
+    EXPECT_EQ(S_OK, tarvex->put_SenderIdentifier(Bstr("7701")));
+    EXPECT_EQ(S_OK, tarvex->put_ReceiverType(SIGN_ROLE_TYPE_ZUK));
+    EXPECT_EQ(S_OK, tarvex->put_ReceiverIdentifier(Bstr("0046")));
+    return tarvex;
+  }
+
+  static Ref<ITarvexFile> Add(ITarvex* tarvex, const std::string& code, const std::string& name,
+                              const std::string& content) {
+    ITarvexFile* file = nullptr;
+    EXPECT_EQ(S_OK, tarvex->AddFile(Bstr("не используется"), Bstr(code), Bstr("xml"), Bstr(name),
+                                    Bstr(content), &file));
+    return Ref<ITarvexFile>(file);
+  }
+
+  // The failed call's HRESULT and its error info as the package reports it.
+  static std::string Failure(HRESULT result) {
+    const ErrorSeen error = TakeError();
+    EXPECT_EQ(E_UNEXPECTED, result);
+    EXPECT_EQ(ITarvex::kIid, error.guid);
+    EXPECT_EQ("QimTarvexLib.Tarvex", error.source);
+    return error.description;
+  }
+
+  static std::string Text(HRESULT result, BSTR& value) {
+    EXPECT_EQ(S_OK, result);
+    return Taken(value);
+  }
+
+  std::string CheckPackage(const std::string& package) const {
+    const std::string folder = File("peer");
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    const CommandResult result =
+        RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
+                   Shell(package) + " " + Shell(folder) + " " + Shell(File("chain.pem")));
+    EXPECT_EQ(0, result.status) << result.output;
+    return result.output;
+  }
+};
+
+TEST_F(PackageObjectTest, NewSetsTheTransactionAndAnUnknownOneFailsAfterOpening) {
+  const Ref<ITarvex> tarvex = NewTarvex();
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_IP_REG_IP, &result));
+  EXPECT_EQ(VARIANT_TRUE, result);
+  TRANSACTION_TYPES type = TRANSACTION_TYPE_UNKNOWN;
+  ASSERT_EQ(S_OK, tarvex->get_DocTransactType(&type));
+  EXPECT_EQ(TRANSACTION_TYPE_IP_REG_IP, type);
+
+  EXPECT_EQ("Неизвестный тип транзакции: [0]",
+            Failure(tarvex->New(TRANSACTION_TYPE_UNKNOWN, &result)));
+  ASSERT_EQ(S_OK, tarvex->IsOpened(&result));
+  EXPECT_EQ(VARIANT_TRUE, result);
+  // Outside 1-10 is 0 as well.
+  EXPECT_EQ("Неизвестный тип транзакции: [0]",
+            Failure(tarvex->put_DocTransactType(static_cast<TRANSACTION_TYPES>(11))));
+  EXPECT_EQ(S_OK, tarvex->put_DocTransactType(TRANSACTION_TYPE_UL_INFO));
+  ASSERT_EQ(S_OK, tarvex->get_DocTransactType(&type));
+  EXPECT_EQ(TRANSACTION_TYPE_UL_INFO, type);
+}
+
+TEST_F(PackageObjectTest, AClosedPackageFailsWithItsMessageAndLeavesOutParametersNull) {
+  const Ref<ITarvex> tarvex = NewTarvex();
+  VARIANT_BOOL result = VARIANT_TRUE;
+  ASSERT_EQ(S_OK, tarvex->IsOpened(&result));
+  EXPECT_EQ(VARIANT_FALSE, result);
+
+  ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
+  EXPECT_EQ("Документ не открыт", Failure(tarvex->GetFile(0, &file)));
+  EXPECT_EQ(nullptr, file);
+  file = reinterpret_cast<ITarvexFile*>(1);
+  EXPECT_EQ("Документ не открыт", Failure(tarvex->AddFile(Bstr(), Bstr("01"), Bstr("xml"),
+                                                          Bstr("a.xml"), Bstr("a"), &file)));
+  EXPECT_EQ(nullptr, file);
+  BSTR text = reinterpret_cast<BSTR>(1);
+  EXPECT_EQ("Документ не открыт", Failure(tarvex->get_SenderIdentifier(&text)));
+  EXPECT_EQ(nullptr, text);
+  int32_t count = 0;
+  EXPECT_EQ("Документ не открыт", Failure(tarvex->GetFileCount(&count)));
+  EXPECT_EQ("Документ не открыт", Failure(tarvex->get_IsEncrypted(&result)));
+  const std::string absent = out_.File("нет.zip");
+  EXPECT_EQ("Файл с пакетом [" + absent + "] не существует!",
+            Failure(tarvex->Open(Bstr(absent), &result)));
+  EXPECT_EQ(E_POINTER, tarvex->GetFileCount(nullptr));
+
+  // The storage flag needs no open package and never fails.
+  EXPECT_EQ(S_OK, tarvex->put_FlagUsageUserStorage(1));
+  ASSERT_EQ(S_OK, tarvex->get_FlagUsageUserStorage(&result));
+  EXPECT_EQ(VARIANT_TRUE, result);
+  EXPECT_EQ(S_OK, tarvex->put_FlagUsageUserStorage(0));
+  ASSERT_EQ(S_OK, tarvex->get_FlagUsageUserStorage(&result));
+  EXPECT_EQ(VARIANT_FALSE, result);
+}
+
+TEST_F(PackageObjectTest, AnEmptyPackageHasNoFilesToGive) {
+  const Ref<ITarvex> tarvex = NewRegistration();
+  VARIANT_BOOL encrypted = VARIANT_TRUE;
+  ASSERT_EQ(S_OK, tarvex->get_IsEncrypted(&encrypted));
+  EXPECT_EQ(VARIANT_FALSE, encrypted);
+  ITarvexFile* file = nullptr;
+  EXPECT_EQ(
+      "FileIndex: ошибка задания диапазона - минимальное значение (0) больше "
+      "максимального(-1)",
+      Failure(tarvex->GetFile(0, &file)));
+  EXPECT_EQ(nullptr, file);
+}
+
+TEST_F(PackageObjectTest, SubjectTypesCrossAsTheTypeLibraryNumbersThem) {
+  const Ref<ITarvex> tarvex = NewRegistration();
+  SIGN_ROLE_TYPES type = SIGN_ROLE_TYPE_UNKNOWN;
+  ASSERT_EQ(S_OK, tarvex->get_SenderType(&type));
+  EXPECT_EQ(SIGN_ROLE_TYPE_APPLICANT, type);
+  ASSERT_EQ(S_OK, tarvex->get_ReceiverType(&type));
+  EXPECT_EQ(SIGN_ROLE_TYPE_ZUK, type);
+  EXPECT_EQ("Неизвестный тип субъекта: [10]",
+            Failure(tarvex->put_SenderType(static_cast<SIGN_ROLE_TYPES>(10))));
+  ASSERT_EQ(S_OK, tarvex->get_SenderType(&type));
+  EXPECT_EQ(SIGN_ROLE_TYPE_APPLICANT, type);
+  BSTR text = nullptr;
+  EXPECT_EQ("7701", Text(tarvex->get_SenderIdentifier(&text), text));
+  EXPECT_EQ("0046", Text(tarvex->get_ReceiverIdentifier(&text), text));
+}
+
+TEST_F(PackageObjectTest, AddedFilesShowTheirDocumentsThroughNewViews) {
+  const Ref<ITarvex> tarvex = NewRegistration();
+  const Ref<ITarvexFile> added = Add(tarvex.get(), "01", "C:\\Мои\\заявление.xml", kStatement);
+  BSTR text = nullptr;
+  // Every byte of the content, the zero and 0x98 included.
+  EXPECT_EQ(kStatement, Text(added->get_RawContent(&text), text));
+  EXPECT_EQ("заявление.xml", Text(added->get_OriginalFilename(&text), text));
+  EXPECT_EQ("ЗаявлениеЮЛ", Text(added->get_DocType(&text), text));
+  EXPECT_EQ("01", Text(added->get_DocTypeCode(&text), text));
+  EXPECT_EQ("xml", Text(added->get_ContentType(&text), text));
+  VARIANT_BOOL flag = VARIANT_TRUE;
+  ASSERT_EQ(S_OK, added->get_IsCompressed(&flag));
+  EXPECT_EQ(VARIANT_FALSE, flag);
+  ASSERT_EQ(S_OK, added->get_IsEncrypted(&flag));
+  EXPECT_EQ(VARIANT_FALSE, flag);
+
+  ASSERT_EQ(S_OK, added->put_DocTypeCode(Bstr("04")));
+  EXPECT_EQ("ПДГоспошлина", Text(added->get_DocType(&text), text));
+  EXPECT_EQ(S_OK, added->put_DocumentCode(Bstr("0123456789abcdef0123456789abcdef")));
+  EXPECT_EQ("0123456789abcdef0123456789abcdef", Text(added->get_DocumentCode(&text), text));
+  const std::string filename = Text(added->get_Filename(&text), text);
+  EXPECT_EQ("GosPoshlina_0123456789abcdef0123456789abcdef.xml", filename);
+  // A code of the other flow kind is unknown here; the type stays.
+  EXPECT_EQ(E_UNEXPECTED, added->put_DocTypeCode(Bstr("36")));
+  const ErrorSeen error = TakeError();
+  EXPECT_EQ("Неизвестный тип документа: [36]", error.description);
+  EXPECT_EQ(ITarvexFile::kIid, error.guid);
+  EXPECT_EQ("", error.source);
+
+  // Two calls, two views of one document.
+  ITarvexFile* first = nullptr;
+  ITarvexFile* second = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFile(0, &first));
+  ASSERT_EQ(S_OK, tarvex->GetFile(0, &second));
+  const Ref<ITarvexFile> held_first(first);
+  const Ref<ITarvexFile> held_second(second);
+  EXPECT_NE(first, second);
+  EXPECT_NE(first, added.get());
+  EXPECT_EQ(filename, Text(first->get_Filename(&text), text));
+  EXPECT_EQ(filename, Text(second->get_Filename(&text), text));
+}
+
+TEST_F(PackageObjectTest, AFailedAddFileLeavesNoDocumentBehind) {
+  const Ref<ITarvex> tarvex = NewRegistration();
+  Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
+  // "36" is a document type of the entrepreneur's flow only.
+  EXPECT_EQ(
+      "Неизвестный тип документа: [36]",
+      Failure(tarvex->AddFile(Bstr(), Bstr("36"), Bstr("xml"), Bstr("b.xml"), Bstr("b"), &file)));
+  EXPECT_EQ(nullptr, file);
+  int32_t count = 0;
+  ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
+  EXPECT_EQ(1, count);
+}
+
+TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
+  TrustChain(kUser);
+  const Ref<ITarvexKey> signer = KeyOf("signer");
+  const Ref<ITarvexKey> signer2 = KeyOf("signer2");
+  const std::string package = out_.File("пакет.zip");
+  {
+    const Ref<ITarvex> tarvex = NewRegistration();
+    const Ref<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+    Add(tarvex.get(), "04", "платёж.pdf", kPayment);
+    VARIANT_BOOL result = VARIANT_FALSE;
+    ASSERT_EQ(S_OK, statement->Sign(signer.get(), &result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+    ASSERT_EQ(S_OK, tarvex->SignFile(Bstr("платёж.pdf"), signer.get(), &result));
+    ASSERT_EQ(S_OK, tarvex->ReSignFile(Bstr("заявление.xml"), signer2.get(), &result));
+    EXPECT_EQ("Документ с именем [нет.xml] не найден",
+              Failure(tarvex->SignFile(Bstr("нет.xml"), signer.get(), &result)));
+    EXPECT_EQ("Передан пустой аргумент: pKey",
+              Failure(tarvex->SignFile(Bstr("платёж.pdf"), nullptr, &result)));
+    ASSERT_EQ(S_OK, tarvex->Save(Bstr(package), &result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+  }
+  const std::string lines = CheckPackage(AnsiToUtf8(package));
+  EXPECT_NE(std::string::npos, lines.find(AnsiToUtf8("false [('ZayavUL_"))) << lines;
+
+  const Ref<ITarvex> tarvex = NewTarvex();
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, tarvex->Open(Bstr(package), &result));
+  int32_t count = 0;
+  ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
+  ASSERT_EQ(2, count);
+  ASSERT_EQ(S_OK, tarvex->GetFileSignatureCount(0, &count));
+  EXPECT_EQ(1, count);
+  ASSERT_EQ(S_OK, tarvex->GetFileResignCount(0, 0, &count));
+  EXPECT_EQ(1, count);
+  ITarvexFile* file = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFile(0, &file));
+  const Ref<ITarvexFile> statement(file);
+  BSTR text = nullptr;
+  EXPECT_EQ(kStatement, Text(statement->get_RawContent(&text), text));
+  ASSERT_EQ(S_OK, statement->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &result));
+  EXPECT_EQ(VARIANT_TRUE, result);
+
+  ITarvexSignature* signature = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
+  const Ref<ITarvexSignature> held(signature);
+  const std::string name = Text(signature->get_Filename(&text), text);
+  const std::string bytes = Text(signature->get_SignatureContent(&text), text);
+  EXPECT_TRUE(ReadBytes(File("peer/" + name)) == bytes) << name;
+  EXPECT_EQ(0, OpensslVerify(bytes, kStatement));
+  EXPECT_EQ(E_UNEXPECTED, signature->put_Filename(Bstr("")));
+  const ErrorSeen error = TakeError();
+  EXPECT_EQ("Передан пустой аргумент: signFilename", error.description);
+  EXPECT_EQ(ITarvexSignature::kIid, error.guid);
+
+  // Each read of the signer's key is a copy of its own.
+  ITarvexKey* first = nullptr;
+  ITarvexKey* second = nullptr;
+  ASSERT_EQ(S_OK, signature->get_SignKey(&first));
+  ASSERT_EQ(S_OK, signature->get_SignKey(&second));
+  const Ref<ITarvexKey> held_first(first);
+  const Ref<ITarvexKey> held_second(second);
+  EXPECT_NE(first, second);
+  EXPECT_EQ("Иванов Иван Иванович", Text(first->get_SubjectCN(&text), text));
+  SIGN_ROLE_TYPES role = SIGN_ROLE_TYPE_UNKNOWN;
+  ASSERT_EQ(S_OK, first->get_SignRole(&role));
+  EXPECT_EQ(SIGN_ROLE_TYPE_APPLICANT, role);
+  ASSERT_EQ(S_OK, first->put_SubjectCN(Bstr("другой")));
+  EXPECT_EQ("Иванов Иван Иванович", Text(second->get_SubjectCN(&text), text));
+
+  ITarvexSignature* resign = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFileResign(0, 0, 0, &resign));
+  const Ref<ITarvexSignature> held_resign(resign);
+  ITarvexKey* resigner = nullptr;
+  ASSERT_EQ(S_OK, resign->get_SignKey(&resigner));
+  EXPECT_EQ("Петров Пётр Петрович", Text(resigner->get_SubjectCN(&text), text));
+  resigner->Release();
+
+  ASSERT_EQ(S_OK, tarvex->DeleteFileResignatures(0, 0, &result));
+  ASSERT_EQ(S_OK, tarvex->GetFileResignCount(0, 0, &count));
+  EXPECT_EQ(0, count);
+  ASSERT_EQ(S_OK, tarvex->DeleteFileSignature(1, 0, &result));
+  ASSERT_EQ(S_OK, tarvex->GetFileSignatureCount(1, &count));
+  EXPECT_EQ(0, count);
+  ASSERT_EQ(S_OK, tarvex->DeleteFile(1, &result));
+  ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
+  EXPECT_EQ(1, count);
+}
+
+}  // namespace
