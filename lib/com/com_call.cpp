@@ -1,0 +1,31 @@
+#include "lib/com/com_call.h"
+
+#include <string>
+
+#include "lib/com/bstr_text.h"
+#include "lib/com/ole_error.h"
+#include "lib/foundation/errors.h"
+#include "platform/com/error_info.h"
+
+namespace {
+
+std::string TakeErrorDescription() {
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) != S_OK) return std::string();
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  info->Release();
+  std::string description = BstrToAnsi(text);
+  SysFreeString(text);
+  return description;
+}
+
+}  // namespace
+
+void RaiseComFailure(HRESULT result) {
+  if (SUCCEEDED(result)) return;
+  const std::string description = TakeErrorDescription();
+  if (description.empty()) OleCheck(result);
+  DebugLog("EXCEPTION %s", {description});
+  throw EOleSysError(description, result);
+}
