@@ -10,7 +10,8 @@
 
 namespace {
 
-const std::string kContent("текст\0\x98\xFF", 7);
+constexpr char kContentBytes[] = "текст\0\x98\xFF";
+const std::string kContent(kContentBytes, sizeof kContentBytes - 1);
 
 // A key object that a client made itself: it answers ITarvexKey with fixed
 // fields but has no certificate context to give.

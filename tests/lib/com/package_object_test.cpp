@@ -11,7 +11,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kStatement("<Заявление>\0\x98\xFF</Заявление>", 28);
+constexpr char kStatementBytes[] = "<Заявление>\0\x98\xFF</Заявление>";
+const std::string kStatement(kStatementBytes, sizeof kStatementBytes - 1);
 const std::string kPayment = "%PDF-1.4 платёж";
 
 class PackageObjectTest : public ComObjectsTest {

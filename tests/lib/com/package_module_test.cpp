@@ -1,0 +1,154 @@
+// The package as the editor meets it: the library module loaded with
+// dlopen, its objects made by DllGetClassObject's factories, the signing key
+// taken from the module's catalogue; the saved package is checked with
+// Python's zipfile, ElementTree and openssl cms.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "include/tarvex_guids.h"
+#include "include/tarvex_interfaces.h"
+#include "platform/com/class_factory.h"
+#include "tests/lib/com/com_client.h"
+#include "tests/lib/crypto/signature_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using GetClassObjectFn = HRESULT (*)(const CLSID&, const IID&, void**);
+using CanUnloadNowFn = HRESULT (*)();
+
+constexpr char kStatementBytes[] = "<Заявление>\0\x98\xFF</Заявление>";
+const std::string kStatement(kStatementBytes, sizeof kStatementBytes - 1);
+
+class PackageModuleTest : public SignatureTest {
+ protected:
+  void SetUp() override {
+    SignatureTest::SetUp();
+    ::setenv("TMP", tmp_.Path().c_str(), 1);
+    ::setenv("TARVEX_COM_REGISTRY_ROOT", registry_.Path().c_str(), 1);
+    handle_ = dlopen(TARVEX_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(nullptr, handle_) << dlerror();
+    get_class_object_ = reinterpret_cast<GetClassObjectFn>(dlsym(handle_, "DllGetClassObject"));
+    can_unload_now_ = reinterpret_cast<CanUnloadNowFn>(dlsym(handle_, "DllCanUnloadNow"));
+    ASSERT_TRUE(get_class_object_ && can_unload_now_);
+  }
+  void TearDown() override {
+    if (handle_ != nullptr) dlclose(handle_);
+    ::unsetenv("TARVEX_COM_REGISTRY_ROOT");
+    ::unsetenv("TMP");
+  }
+
+  template <typename Intf>
+  Ref<Intf> Create(const CLSID& class_id) {
+    IClassFactory* factory = nullptr;
+    EXPECT_EQ(S_OK,
+              get_class_object_(class_id, IClassFactory::kIid, reinterpret_cast<void**>(&factory)));
+    Intf* object = nullptr;
+    if (factory != nullptr) {
+      EXPECT_EQ(S_OK,
+                factory->CreateInstance(nullptr, Intf::kIid, reinterpret_cast<void**>(&object)));
+      factory->Release();
+    }
+    return Ref<Intf>(object);
+  }
+
+  // The personal key of the PKI certificate `name` from the catalogue.
+  static Ref<ITarvexKey> PrivateKey(ITarvexCrypt* crypt, const std::string& name) {
+    ITarvexKey* key = nullptr;
+    EXPECT_EQ(S_OK, crypt->GetPrivateKeyBySha1(Bstr(ThumbprintOf(name)), &key))
+        << TakeError().description;
+    return Ref<ITarvexKey>(key);
+  }
+
+  std::string CheckPackage(const std::string& package) const {
+    const std::string folder = File("peer");
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    const CommandResult result =
+        RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
+                   Shell(package) + " " + Shell(folder) + " " + Shell(File("chain.pem")));
+    EXPECT_EQ(0, result.status) << result.output;
+    return result.output;
+  }
+
+  TempDir tmp_;
+  TempDir registry_;
+  TempDir out_;
+  void* handle_ = nullptr;
+  GetClassObjectFn get_class_object_ = nullptr;
+  CanUnloadNowFn can_unload_now_ = nullptr;
+};
+
+TEST_F(PackageModuleTest, APackageSignedWithCatalogueKeysSavesAndReopens) {
+  ImportKey("signer", "signer", kUser);
+  ImportKey("signer2", "signer2", kUser);
+  TrustChain(kUser);
+  const std::string package = out_.File("package.zip");
+  {
+    const Ref<ITarvexCrypt> crypt = Create<ITarvexCrypt>(CLSID_TarvexCrypt);
+    ASSERT_NE(nullptr, crypt);
+    VARIANT_BOOL result = VARIANT_FALSE;
+    ASSERT_EQ(S_OK, crypt->Init(&result));
+    const Ref<ITarvexKey> signer = PrivateKey(crypt.get(), "signer");
+    const Ref<ITarvexKey> signer2 = PrivateKey(crypt.get(), "signer2");
+    ASSERT_TRUE(signer && signer2);
+    // A new Init rebuilds the catalogue; the copies handed out stay usable.
+    ASSERT_EQ(S_OK, crypt->Init(&result));
+    ASSERT_EQ(S_OK, signer->Init());
+
+    const Ref<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
+    ASSERT_NE(nullptr, tarvex);
+    ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_IP_REG_IP, &result));
+    ASSERT_EQ(S_OK, tarvex->put_SenderType(SIGN_ROLE_TYPE_APPLICANT));
+    ASSERT_EQ(S_OK, tarvex->put_SenderIdentifier(Bstr("7701")));
+    ASSERT_EQ(S_OK, tarvex->put_ReceiverType(SIGN_ROLE_TYPE_ZUK));
+    ASSERT_EQ(S_OK, tarvex->put_ReceiverIdentifier(Bstr("0046")));
+    ITarvexFile* file = nullptr;
+    ASSERT_EQ(S_OK, tarvex->AddFile(Bstr(), Bstr("01"), Bstr("xml"), Bstr("заявление.xml"),
+                                    Bstr(kStatement), &file));
+    const Ref<ITarvexFile> added(file);
+    ASSERT_EQ(S_OK, tarvex->SignFile(Bstr("заявление.xml"), signer.get(), &result))
+        << TakeError().description;
+    ASSERT_EQ(S_OK, tarvex->ReSignFile(Bstr("заявление.xml"), signer2.get(), &result))
+        << TakeError().description;
+
+    // A failure reaches the client as E_UNEXPECTED with the package's error info.
+    EXPECT_EQ(E_UNEXPECTED, tarvex->GetFile(1, &file));
+    EXPECT_EQ(nullptr, file);
+    const ErrorSeen error = TakeError();
+    EXPECT_EQ(ITarvex::kIid, error.guid);
+    EXPECT_EQ("QimTarvexLib.Tarvex", error.source);
+    EXPECT_EQ("Значение параметра FileIndex (1) должно находиться в интервале от 0 до 0",
+              error.description);
+
+    ASSERT_EQ(S_OK, tarvex->Save(Bstr(package), &result)) << TakeError().description;
+    EXPECT_EQ(S_FALSE, can_unload_now_());
+  }
+  EXPECT_EQ(S_OK, can_unload_now_());
+  const std::string lines = CheckPackage(package);
+  EXPECT_EQ(0u, lines.find("ZayavIP_")) << lines;
+
+  const Ref<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, tarvex->Open(Bstr(package), &result));
+  TRANSACTION_TYPES type = TRANSACTION_TYPE_UNKNOWN;
+  ASSERT_EQ(S_OK, tarvex->get_DocTransactType(&type));
+  EXPECT_EQ(TRANSACTION_TYPE_IP_REG_IP, type);
+  int32_t count = 0;
+  ASSERT_EQ(S_OK, tarvex->GetFileResignCount(0, 0, &count));
+  EXPECT_EQ(1, count);
+  ITarvexFile* file = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFile(0, &file));
+  const Ref<ITarvexFile> statement(file);
+  BSTR content = nullptr;
+  ASSERT_EQ(S_OK, statement->get_RawContent(&content));
+  EXPECT_EQ(kStatement, Taken(content));
+  ASSERT_EQ(S_OK, statement->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &result))
+      << TakeError().description;
+  EXPECT_EQ(VARIANT_TRUE, result);
+}
+
+}  // namespace
