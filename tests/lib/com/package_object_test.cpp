@@ -291,4 +291,60 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
   EXPECT_EQ(1, count);
 }
 
+TEST_F(PackageObjectTest, EncryptionCoversTheTypesThatAreEncryptedAndSurvivesSaving) {
+  const Ref<ITarvexKey> receiver = KeyOf("signer2");
+  const std::string package = out_.File("encrypted.zip");
+  VARIANT_BOOL result = VARIANT_FALSE;
+  {
+    const Ref<ITarvex> tarvex = NewRegistration();
+    const Ref<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+    const Ref<ITarvexFile> payment = Add(tarvex.get(), "04", "платёж.pdf", kPayment);
+    ASSERT_EQ(S_OK, tarvex->EncryptByCertificate(Bstr(Pki("signer2.cer")), &result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+    ASSERT_EQ(S_OK, tarvex->get_IsEncrypted(&result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+    ASSERT_EQ(S_OK, statement->get_IsEncrypted(&result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+    ASSERT_EQ(S_OK, payment->get_IsEncrypted(&result));
+    EXPECT_EQ(VARIANT_FALSE, result);
+    EXPECT_EQ(E_UNEXPECTED, statement->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &result));
+    EXPECT_EQ(
+        "Нельзя проверить подпись под зашифрованным документом. Необходимо предварительно "
+        "его расшифровать",
+        TakeError().description);
+    ASSERT_EQ(S_OK, tarvex->Save(Bstr(package), &result));
+  }
+  const std::string lines = CheckPackage(AnsiToUtf8(package));
+  const std::string content_file = lines.substr(0, lines.find(' '));
+  ASSERT_EQ(0u, content_file.find("ZayavUL_")) << lines;
+  // The receiver's openssl reads the content.
+  ASSERT_EQ(0, RunCommand("openssl cms -decrypt -engine gost -inform DER -in " +
+                          Shell(File("peer/" + content_file)) + " -recip " + Shell(Pem("signer2")) +
+                          " -inkey " + Shell(PkiPath("signer2.key")) + " -out " +
+                          Shell(File("decrypted")) + " 2>/dev/null")
+                   .status);
+  EXPECT_TRUE(kStatement == ReadBytes(File("decrypted")));
+
+  const Ref<ITarvex> tarvex = NewTarvex();
+  ASSERT_EQ(S_OK, tarvex->Open(Bstr(package), &result));
+  ASSERT_EQ(S_OK, tarvex->get_IsEncrypted(&result));
+  EXPECT_EQ(VARIANT_TRUE, result);
+  ITarvexFile* file = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFile(0, &file));
+  const Ref<ITarvexFile> statement(file);
+  BSTR text = nullptr;
+  EXPECT_EQ("", Text(statement->get_RawContent(&text), text));
+  ASSERT_EQ(S_OK, tarvex->Decrypt(&result)) << TakeError().description;
+  EXPECT_TRUE(kStatement == Text(statement->get_RawContent(&text), text));
+  ASSERT_EQ(S_OK, tarvex->get_IsEncrypted(&result));
+  EXPECT_EQ(VARIANT_FALSE, result);
+
+  // A key object of the library encrypts as well.
+  const Ref<ITarvex> other = NewRegistration();
+  Add(other.get(), "01", "заявление.xml", kStatement);
+  ASSERT_EQ(S_OK, other->Encrypt(receiver.get(), &result)) << TakeError().description;
+  ASSERT_EQ(S_OK, other->get_IsEncrypted(&result));
+  EXPECT_EQ(VARIANT_TRUE, result);
+}
+
 }  // namespace
