@@ -20,7 +20,7 @@ CTarvex_class::CTarvex_class(CAutoObjectFactory& factory) : CAutoObject(factory)
 CTarvex_class::~CTarvex_class() = default;
 
 void CTarvex_class::Initialize() {
-  package_ = std::make_unique<CTarvexDoc>();
+  package_ = std::make_shared<CTarvexDoc>();
   package_->SetUseUserStorage(true);
 }
 
@@ -71,7 +71,7 @@ HRESULT CTarvex_class::AddFile(BSTR, BSTR wsDocTypeCode, BSTR wsContentType, BST
       document->SetContentType(BstrToAnsi(wsContentType));
       document->SetOriginalFilename(BstrToAnsi(wsFilename));
       document->SetContent(BstrToAnsi(wsContent));
-      return CTarvexIntfTool::DocumentToIntf(document);
+      return CTarvexIntfTool::DocumentToIntf(document, package_);
     } catch (...) {
       // A document that did not get its type and content would be saved
       // broken: it goes again with the failure.
@@ -86,8 +86,9 @@ HRESULT CTarvex_class::GetFileCount(int32_t* iResult) {
 }
 
 HRESULT CTarvex_class::GetFile(int32_t iIndex, ITarvexFile** pResult) {
-  return Result(pResult,
-                [&] { return CTarvexIntfTool::DocumentToIntf(package_->GetFile(iIndex)); });
+  return Result(pResult, [&] {
+    return CTarvexIntfTool::DocumentToIntf(package_->GetFile(iIndex), package_);
+  });
 }
 
 HRESULT CTarvex_class::IsOpened(VARIANT_BOOL* bResult) {
@@ -115,7 +116,8 @@ HRESULT CTarvex_class::GetFileSignatureCount(int32_t iIndex, int32_t* iResult) {
 HRESULT CTarvex_class::GetFileSignature(int32_t iFileIndex, int32_t iSignIndex,
                                         ITarvexSignature** pResult) {
   return Result(pResult, [&] {
-    return CTarvexIntfTool::SignatureToIntf(package_->GetFileSignature(iFileIndex, iSignIndex));
+    return CTarvexIntfTool::SignatureToIntf(package_->GetFileSignature(iFileIndex, iSignIndex),
+                                            package_);
   });
 }
 
@@ -128,7 +130,7 @@ HRESULT CTarvex_class::GetFileResign(int32_t iFileIndex, int32_t iSignIndex, int
                                      ITarvexSignature** pResult) {
   return Result(pResult, [&] {
     return CTarvexIntfTool::SignatureToIntf(
-        package_->GetFileResign(iFileIndex, iSignIndex, iResignIndex));
+        package_->GetFileResign(iFileIndex, iSignIndex, iResignIndex), package_);
   });
 }
 

@@ -66,5 +66,6 @@ class CTarvex_class final : public CAutoObject<ITarvex> {
   template <typename T, typename Work>
   HRESULT Result(T* result, Work work);
 
-  std::unique_ptr<CTarvexDoc> package_;
+  // Shared only so that the views can tell whether it is still there.
+  std::shared_ptr<CTarvexDoc> package_;
 };

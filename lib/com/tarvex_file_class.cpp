@@ -2,18 +2,39 @@
 
 #include "lib/com/bstr_text.h"
 #include "lib/com/tarvex_intf_tool.h"
+#include "lib/foundation/errors.h"
 #include "lib/package/tarvex_code_tool.h"
+#include "lib/package/tarvex_doc.h"
 #include "lib/package/tarvex_document.h"
 #include "lib/package/tarvex_key.h"
 #include "lib/package/tarvex_package_config.h"
 #include "lib/package/tarvex_tool.h"
+// CTarvexDoc's inline constructor needs the description's full type.
+#include "lib/package/xml_gpr_package.h"
 
-ITarvexFile* CTarvexFile_class::Create(CTarvexDocument* document) {
+ITarvexFile* CTarvexFile_class::Create(CTarvexDocument* document,
+                                       std::weak_ptr<CTarvexDoc> package) {
   ITypeInfo* info = CTarvexIntfTool::TypeInfo(ITarvexFile::kIid);
-  auto* file = new CTarvexFile_class(info, document);
+  auto* file = new CTarvexFile_class(info, document, std::move(package));
   info->Release();
   file->AddRef();
   return file;
+}
+
+CTarvexDocument& CTarvexFile_class::Document() const {
+  const std::shared_ptr<CTarvexDoc> package = package_.lock();
+  if (package != nullptr && package->IsOpened()) {
+    const int count = package->GetFileCount();
+    for (int index = 0; index < count; ++index) {
+      if (package->GetFile(index) == document_) return *document_;
+    }
+  }
+  RaiseError("Документ больше не входит в пакет");
+}
+
+const rTarvexDocType& CTarvexFile_class::TypeRow() const {
+  const CTarvexDocument& document = Document();
+  return CTarvexTool::DocTypeByNumber(document.Config().FlowKind(), document.GetDocType());
 }
 
 template <typename Get>
@@ -30,93 +51,88 @@ HRESULT CTarvexFile_class::Succeeds(VARIANT_BOOL* result, Work work) {
 }
 
 HRESULT CTarvexFile_class::get_DocType(BSTR* Value) {
-  return GetText(Value, [&] {
-    return std::string(
-        CTarvexTool::DocTypeByNumber(document_->Config().FlowKind(), document_->GetDocType()).name);
-  });
+  return GetText(Value, [&] { return std::string(TypeRow().name); });
 }
 
 HRESULT CTarvexFile_class::get_DocTypeCode(BSTR* Value) {
-  return GetText(Value, [&] {
-    return std::string(
-        CTarvexTool::DocTypeByNumber(document_->Config().FlowKind(), document_->GetDocType()).code);
-  });
+  return GetText(Value, [&] { return std::string(TypeRow().code); });
 }
 
 HRESULT CTarvexFile_class::put_DocTypeCode(BSTR Value) {
   return Safe([&] {
-    document_->SetDocType(
-        CTarvexTool::DocTypeByCode(document_->Config().FlowKind(), BstrToAnsi(Value)).number);
+    CTarvexDocument& document = Document();
+    document.SetDocType(
+        CTarvexTool::DocTypeByCode(document.Config().FlowKind(), BstrToAnsi(Value)).number);
   });
 }
 
 HRESULT CTarvexFile_class::get_ContentType(BSTR* Value) {
-  return GetText(Value, [&] { return document_->GetContentType(); });
+  return GetText(Value, [&] { return Document().GetContentType(); });
 }
 
 HRESULT CTarvexFile_class::put_ContentType(BSTR Value) {
-  return Safe([&] { document_->SetContentType(BstrToAnsi(Value)); });
+  return Safe([&] { Document().SetContentType(BstrToAnsi(Value)); });
 }
 
 HRESULT CTarvexFile_class::get_IsCompressed(VARIANT_BOOL* Value) {
   if (!PrepareOut(Value)) return E_POINTER;
-  return Safe([&] { *Value = ToVariantBool(document_->IsCompressed()); });
+  return Safe([&] { *Value = ToVariantBool(Document().IsCompressed()); });
 }
 
 HRESULT CTarvexFile_class::get_IsEncrypted(VARIANT_BOOL* Value) {
   if (!PrepareOut(Value)) return E_POINTER;
-  return Safe([&] { *Value = ToVariantBool(document_->IsEncrypted()); });
+  return Safe([&] { *Value = ToVariantBool(Document().IsEncrypted()); });
 }
 
 HRESULT CTarvexFile_class::get_DocumentCode(BSTR* Value) {
-  return GetText(Value, [&] { return document_->GetDocumentCode(); });
+  return GetText(Value, [&] { return Document().GetDocumentCode(); });
 }
 
 HRESULT CTarvexFile_class::put_DocumentCode(BSTR Value) {
-  return Safe([&] { document_->SetDocumentCode(BstrToAnsi(Value)); });
+  return Safe([&] { Document().SetDocumentCode(BstrToAnsi(Value)); });
 }
 
 HRESULT CTarvexFile_class::get_OriginalFilename(BSTR* Value) {
-  return GetText(Value, [&] { return document_->GetOriginalFilename(); });
+  return GetText(Value, [&] { return Document().GetOriginalFilename(); });
 }
 
 HRESULT CTarvexFile_class::put_OriginalFilename(BSTR Value) {
-  return Safe([&] { document_->SetOriginalFilename(BstrToAnsi(Value)); });
+  return Safe([&] { Document().SetOriginalFilename(BstrToAnsi(Value)); });
 }
 
 HRESULT CTarvexFile_class::get_Filename(BSTR* Value) {
-  return GetText(Value, [&] { return document_->GetFilename(); });
+  return GetText(Value, [&] { return Document().GetFilename(); });
 }
 
 HRESULT CTarvexFile_class::put_Filename(BSTR Value) {
-  return Safe([&] { document_->SetFilename(BstrToAnsi(Value)); });
+  return Safe([&] { Document().SetFilename(BstrToAnsi(Value)); });
 }
 
 HRESULT CTarvexFile_class::CheckSign(VARIANT_BOOL* bResult) {
-  return Succeeds(bResult, [&] { document_->CheckSign(true, true); });
+  return Succeeds(bResult, [&] { Document().CheckSign(true, true); });
 }
 
 HRESULT CTarvexFile_class::Sign(ITarvexKey* pKey, VARIANT_BOOL* bResult) {
-  return Succeeds(bResult, [&] { document_->Sign(CTarvexIntfTool::TemporaryKey(pKey).get()); });
+  return Succeeds(bResult, [&] { Document().Sign(CTarvexIntfTool::TemporaryKey(pKey).get()); });
 }
 
 HRESULT CTarvexFile_class::Resign(ITarvexKey* pKey, VARIANT_BOOL* bResult) {
-  return Succeeds(bResult, [&] { document_->Resign(CTarvexIntfTool::TemporaryKey(pKey).get()); });
+  return Succeeds(bResult, [&] { Document().Resign(CTarvexIntfTool::TemporaryKey(pKey).get()); });
 }
 
 HRESULT CTarvexFile_class::get_RawContent(BSTR* Value) {
-  return GetText(Value, [&] { return document_->PlainContent(); });
+  return GetText(Value, [&] { return Document().PlainContent(); });
 }
 
 HRESULT CTarvexFile_class::CheckSignEx(VARIANT_BOOL bDownloadContent, VARIANT_BOOL bCheckCRL,
                                        VARIANT_BOOL* bResult) {
-  return Succeeds(bResult, [&] { document_->CheckSign(bDownloadContent != 0, bCheckCRL != 0); });
+  return Succeeds(bResult, [&] { Document().CheckSign(bDownloadContent != 0, bCheckCRL != 0); });
 }
 
 HRESULT CTarvexFile_class::AddSign(BSTR wsSignatureContent, SIGN_ROLE_TYPES enRole,
                                    VARIANT_BOOL* bResult) {
   return Succeeds(bResult, [&] {
     const int role = CTarvexCodeTool::RoleFromCom(enRole);
-    document_->AddSign(BstrToAnsi(wsSignatureContent), static_cast<uint8_t>(role));
+    Document().AddSign(BstrToAnsi(wsSignatureContent), static_cast<uint8_t>(role));
   });
 }

@@ -1,17 +1,23 @@
 // CTarvexFile_class: one document of a package as ITarvexFile. A view: the
 // package owns the document, and the view shows it only while the package
-// holds it; the view never frees it.
+// holds it; afterwards its members fail. The view never frees the document
+// and does not keep the package alive.
 #pragma once
+
+#include <memory>
 
 #include "include/tarvex_interfaces.h"
 #include "lib/com/auto_intf_object.h"
 
+class CTarvexDoc;
 class CTarvexDocument;
+struct rTarvexDocType;
 
 class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
  public:
-  // A new view of `document` (not null), with one reference; raises.
-  static ITarvexFile* Create(CTarvexDocument* document);
+  // A new view of `document` (not null) of `package`, with one reference;
+  // raises.
+  static ITarvexFile* Create(CTarvexDocument* document, std::weak_ptr<CTarvexDoc> package);
 
   HRESULT get_DocType(BSTR* Value) override;
   HRESULT get_DocTypeCode(BSTR* Value) override;
@@ -35,8 +41,9 @@ class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
   HRESULT AddSign(BSTR wsSignatureContent, SIGN_ROLE_TYPES enRole, VARIANT_BOOL* bResult) override;
 
  private:
-  CTarvexFile_class(ITypeInfo* type_info, CTarvexDocument* document)
-      : CAutoIntfObject(type_info), document_(document) {}
+  CTarvexFile_class(ITypeInfo* type_info, CTarvexDocument* document,
+                    std::weak_ptr<CTarvexDoc> package)
+      : CAutoIntfObject(type_info), document_(document), package_(std::move(package)) {}
   ~CTarvexFile_class() override = default;
 
   template <typename Get>
@@ -45,5 +52,11 @@ class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
   template <typename Work>
   HRESULT Succeeds(VARIANT_BOOL* result, Work work);
 
+  // The document while the package holds it; raises afterwards.
+  CTarvexDocument& Document() const;
+  // The document type's row in the package's flow kind.
+  const rTarvexDocType& TypeRow() const;
+
   CTarvexDocument* const document_;
+  const std::weak_ptr<CTarvexDoc> package_;
 };

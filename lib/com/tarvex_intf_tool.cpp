@@ -113,12 +113,14 @@ std::unique_ptr<CTarvexKey> CTarvexIntfTool::TemporaryKey(ITarvexKey* intf) {
   return key;
 }
 
-ITarvexFile* CTarvexIntfTool::DocumentToIntf(CTarvexDocument* document) {
+ITarvexFile* CTarvexIntfTool::DocumentToIntf(CTarvexDocument* document,
+                                             std::weak_ptr<CTarvexDoc> package) {
   CValueCheckTool::CheckAssigned(document, "pCTarvexDocument");
-  return CTarvexFile_class::Create(document);
+  return CTarvexFile_class::Create(document, std::move(package));
 }
 
-ITarvexSignature* CTarvexIntfTool::SignatureToIntf(CTarvexSignature* signature) {
+ITarvexSignature* CTarvexIntfTool::SignatureToIntf(CTarvexSignature* signature,
+                                                   std::weak_ptr<CTarvexDoc> package) {
   CValueCheckTool::CheckAssigned(signature, "pCTarvexSignature");
-  return CTarvexSignature_class::Create(signature);
+  return CTarvexSignature_class::Create(signature, std::move(package));
 }

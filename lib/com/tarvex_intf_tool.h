@@ -8,6 +8,7 @@
 
 #include "include/tarvex_interfaces.h"
 
+class CTarvexDoc;
 class CTarvexDocument;
 class CTarvexKey;
 class CTarvexSignature;
@@ -26,9 +27,11 @@ class CTarvexIntfTool {
   // A record filled from `intf` for one operation; null for a null `intf`,
   // so that the operation names the missing key itself.
   static std::unique_ptr<CTarvexKey> TemporaryKey(ITarvexKey* intf);
-  // New views, with one reference; the item must not be null.
-  static ITarvexFile* DocumentToIntf(CTarvexDocument* document);
-  static ITarvexSignature* SignatureToIntf(CTarvexSignature* signature);
+  // New views of an item of `package`, with one reference; the item must
+  // not be null. A view fails cleanly once the package no longer holds it.
+  static ITarvexFile* DocumentToIntf(CTarvexDocument* document, std::weak_ptr<CTarvexDoc> package);
+  static ITarvexSignature* SignatureToIntf(CTarvexSignature* signature,
+                                           std::weak_ptr<CTarvexDoc> package);
 
   // The type info of one of the library's interfaces, with a reference.
   static ITypeInfo* TypeInfo(const IID& iid);

@@ -1,17 +1,22 @@
 // CTarvexSignature_class: one signature or countersignature of a package as
 // ITarvexSignature. A view: the package owns the signature, and the view
-// shows it only while the package holds it; the view never frees it.
+// shows it only while the package holds it; afterwards its members fail.
+// The view never frees the signature and does not keep the package alive.
 #pragma once
+
+#include <memory>
 
 #include "include/tarvex_interfaces.h"
 #include "lib/com/auto_intf_object.h"
 
+class CTarvexDoc;
 class CTarvexSignature;
 
 class CTarvexSignature_class final : public CAutoIntfObject<ITarvexSignature> {
  public:
-  // A new view of `signature` (not null), with one reference; raises.
-  static ITarvexSignature* Create(CTarvexSignature* signature);
+  // A new view of `signature` (not null) of `package`, with one
+  // reference; raises.
+  static ITarvexSignature* Create(CTarvexSignature* signature, std::weak_ptr<CTarvexDoc> package);
 
   HRESULT get_Filename(BSTR* Value) override;
   HRESULT put_Filename(BSTR Value) override;
@@ -21,9 +26,14 @@ class CTarvexSignature_class final : public CAutoIntfObject<ITarvexSignature> {
   HRESULT get_SignatureContent(BSTR* Value) override;
 
  private:
-  CTarvexSignature_class(ITypeInfo* type_info, CTarvexSignature* signature)
-      : CAutoIntfObject(type_info), signature_(signature) {}
+  CTarvexSignature_class(ITypeInfo* type_info, CTarvexSignature* signature,
+                         std::weak_ptr<CTarvexDoc> package)
+      : CAutoIntfObject(type_info), signature_(signature), package_(std::move(package)) {}
   ~CTarvexSignature_class() override = default;
 
+  // The signature while the package holds it; raises afterwards.
+  CTarvexSignature& Signature() const;
+
   CTarvexSignature* const signature_;
+  const std::weak_ptr<CTarvexDoc> package_;
 };

@@ -149,9 +149,9 @@ TEST_F(KeyObjectTest, TheToolRefusesWhatItCannotCopy) {
   EXPECT_EQ("Передан пустой аргумент: SubjectCN",
             ErrorOf([&] { CTarvexIntfTool::KeyFromIntf(key.get(), &record); }));
   EXPECT_EQ("Передан пустой аргумент: pCTarvexDocument",
-            ErrorOf([] { CTarvexIntfTool::DocumentToIntf(nullptr); }));
+            ErrorOf([] { CTarvexIntfTool::DocumentToIntf(nullptr, {}); }));
   EXPECT_EQ("Передан пустой аргумент: pCTarvexSignature",
-            ErrorOf([] { CTarvexIntfTool::SignatureToIntf(nullptr); }));
+            ErrorOf([] { CTarvexIntfTool::SignatureToIntf(nullptr, {}); }));
 }
 
 TEST_F(KeyObjectTest, AForeignKeyObjectIsRefused) {

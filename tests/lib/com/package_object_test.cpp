@@ -347,4 +347,53 @@ TEST_F(PackageObjectTest, EncryptionCoversTheTypesThatAreEncryptedAndSurvivesSav
   EXPECT_EQ(VARIANT_TRUE, result);
 }
 
+TEST_F(PackageObjectTest, ViewsFailCleanlyOnceThePackageNoLongerHoldsTheirItems) {
+  const Ref<ITarvexKey> signer = KeyOf("signer");
+  const Ref<ITarvexKey> signer2 = KeyOf("signer2");
+  Ref<ITarvex> tarvex = NewRegistration();
+  const Ref<ITarvexFile> kept = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  const Ref<ITarvexFile> deleted = Add(tarvex.get(), "04", "платёж.pdf", kPayment);
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, kept->Sign(signer.get(), &result));
+  ASSERT_EQ(S_OK, kept->Resign(signer2.get(), &result));
+  ITarvexSignature* signature = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
+  const Ref<ITarvexSignature> signature_view(signature);
+  ASSERT_EQ(S_OK, tarvex->GetFileResign(0, 0, 0, &signature));
+  const Ref<ITarvexSignature> resign_view(signature);
+
+  const auto file_failure = [](HRESULT hr) {
+    EXPECT_EQ(E_UNEXPECTED, hr);
+    const ErrorSeen error = TakeError();
+    EXPECT_EQ(ITarvexFile::kIid, error.guid);
+    return error.description;
+  };
+  const auto signature_failure = [](HRESULT hr) {
+    EXPECT_EQ(E_UNEXPECTED, hr);
+    return TakeError().description;
+  };
+  BSTR text = nullptr;
+  ASSERT_EQ(S_OK, tarvex->DeleteFile(1, &result));
+  EXPECT_EQ("Документ больше не входит в пакет", file_failure(deleted->get_Filename(&text)));
+  EXPECT_EQ(nullptr, text);
+  EXPECT_EQ("заявление.xml", Text(kept->get_OriginalFilename(&text), text));
+
+  ASSERT_EQ(S_OK, tarvex->DeleteFileResignatures(0, 0, &result));
+  EXPECT_EQ("Подпись больше не входит в пакет",
+            signature_failure(resign_view->get_SignatureContent(&text)));
+  EXPECT_EQ(S_OK, signature_view->get_SignatureContent(&text));
+  SysFreeString(text);
+  ASSERT_EQ(S_OK, tarvex->DeleteFileSignature(0, 0, &result));
+  EXPECT_EQ("Подпись больше не входит в пакет", signature_failure(signature_view->AddSign(
+                                                    Bstr("x"), SIGN_ROLE_TYPE_APPLICANT, &result)));
+
+  // Closing and releasing the package end the views as well.
+  ASSERT_EQ(S_OK, tarvex->Close(&result));
+  EXPECT_EQ("Документ больше не входит в пакет", file_failure(kept->put_ContentType(Bstr("pdf"))));
+  ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_UL_REG_UL, &result));
+  const Ref<ITarvexFile> last = Add(tarvex.get(), "01", "a.xml", "a");
+  tarvex.reset();
+  EXPECT_EQ("Документ больше не входит в пакет", file_failure(last->get_RawContent(&text)));
+}
+
 }  // namespace
