@@ -244,6 +244,10 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
   EXPECT_EQ(kStatement, Text(statement->get_RawContent(&text), text));
   ASSERT_EQ(S_OK, statement->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &result));
   EXPECT_EQ(VARIANT_TRUE, result);
+  // With the revocation check: the CRLs are in the stores already.
+  result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, statement->CheckSign(&result)) << TakeError().description;
+  EXPECT_EQ(VARIANT_TRUE, result);
 
   ITarvexSignature* signature = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
@@ -394,6 +398,22 @@ TEST_F(PackageObjectTest, ViewsFailCleanlyOnceThePackageNoLongerHoldsTheirItems)
   const Ref<ITarvexFile> last = Add(tarvex.get(), "01", "a.xml", "a");
   tarvex.reset();
   EXPECT_EQ("Документ больше не входит в пакет", file_failure(last->get_RawContent(&text)));
+}
+
+TEST_F(PackageObjectTest, ASignatureCheckAnswersTrueOrFails) {
+  TrustChain(kUser);
+  const Ref<ITarvex> tarvex = NewRegistration();
+  const Ref<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, statement->Sign(KeyOf("revoked").get(), &result));
+  // Without the revocation check the signature holds; with it, it fails.
+  ASSERT_EQ(S_OK, statement->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &result));
+  EXPECT_EQ(VARIANT_TRUE, result);
+  EXPECT_EQ(E_UNEXPECTED, statement->CheckSign(&result));
+  const ErrorSeen error = TakeError();
+  EXPECT_EQ(ITarvexFile::kIid, error.guid);
+  EXPECT_EQ(0u, error.description.find("Ошибка при проверке подписи [#0]"));
+  EXPECT_NE(std::string::npos, error.description.find("сертификат был отозван"));
 }
 
 }  // namespace
