@@ -1,6 +1,7 @@
 #include "lib/com/tarvex_intf_tool.h"
 
 #include "lib/com/bstr_text.h"
+#include "lib/com/com_call.h"
 #include "lib/com/com_server.h"
 #include "lib/com/ole_error.h"
 #include "lib/com/tarvex_file_class.h"
@@ -11,7 +12,6 @@
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/tarvex_code_tool.h"
 #include "lib/package/tarvex_key.h"
-#include "platform/com/error_info.h"
 
 namespace {
 
@@ -24,28 +24,13 @@ struct Released {
   }
 };
 
-// A failed call raises with the description of the error info it left.
-void CheckCall(HRESULT result) {
-  if (SUCCEEDED(result)) return;
-  IErrorInfo* info = nullptr;
-  std::string description;
-  if (GetErrorInfo(0, &info) == S_OK) {
-    BSTR text = nullptr;
-    if (SUCCEEDED(info->GetDescription(&text))) description = BstrToAnsi(text);
-    SysFreeString(text);
-    info->Release();
-  }
-  if (description.empty()) OleCheck(result);
-  RaiseError(description);
-}
-
 // A text field through a BSTR that is freed whatever happens.
 template <typename Put>
 void PutText(const std::string& text, Put put) {
   BSTR value = AnsiToBstr(text);
   const HRESULT result = put(value);
   SysFreeString(value);
-  CheckCall(result);
+  RaiseComFailure(result);
 }
 
 template <typename Get>
@@ -54,7 +39,7 @@ std::string GetText(Get get) {
   const HRESULT result = get(&value);
   std::string text = BstrToAnsi(value);
   SysFreeString(value);
-  CheckCall(result);
+  RaiseComFailure(result);
   return text;
 }
 
@@ -73,14 +58,14 @@ ITarvexKey* CTarvexIntfTool::KeyToIntf(const CTarvexKey* key) {
   PutText(key->ContainerName(), [&](BSTR value) { return intf->put_ContainerName(value); });
   PutText(key->Sha1(), [&](BSTR value) { return intf->put_Sha1(value); });
   PutText(key->SubjectCN(), [&](BSTR value) { return intf->put_SubjectCN(value); });
-  CheckCall(intf->put_SignRole(CTarvexCodeTool::RoleToCom(key->SignRole)));
+  RaiseComFailure(intf->put_SignRole(CTarvexCodeTool::RoleToCom(key->SignRole)));
   PutText(key->CertificateBody(), [&](BSTR value) { return intf->put_CertificateBody(value); });
   PutText(key->Subject(), [&](BSTR value) { return intf->put_Subject(value); });
   PutText(key->Issuer(), [&](BSTR value) { return intf->put_Issuer(value); });
   ITarvexKeyContext* context = nullptr;
   OleCheck(intf->QueryInterface(ITarvexKeyContext::kIid, reinterpret_cast<void**>(&context)));
   const Released<ITarvexKeyContext> held{context};
-  CheckCall(context->SetCertContext(key->CertContext));
+  RaiseComFailure(context->SetCertContext(key->CertContext));
   made.intf = nullptr;
   return intf;
 }
@@ -92,7 +77,7 @@ void CTarvexIntfTool::KeyFromIntf(ITarvexKey* intf, CTarvexKey* key) {
   key->SetSha1(GetText([&](BSTR* value) { return intf->get_Sha1(value); }));
   key->SetSubjectCN(GetText([&](BSTR* value) { return intf->get_SubjectCN(value); }));
   SIGN_ROLE_TYPES role = SIGN_ROLE_TYPE_UNKNOWN;
-  CheckCall(intf->get_SignRole(&role));
+  RaiseComFailure(intf->get_SignRole(&role));
   key->SignRole = static_cast<uint8_t>(CTarvexCodeTool::RoleFromCom(role));
   key->SetCertificateBody(GetText([&](BSTR* value) { return intf->get_CertificateBody(value); }));
   ITarvexKeyContext* context = nullptr;
@@ -101,7 +86,7 @@ void CTarvexIntfTool::KeyFromIntf(ITarvexKey* intf, CTarvexKey* key) {
   }
   const Released<ITarvexKeyContext> held{context};
   PCCERT_CONTEXT certificate = nullptr;
-  CheckCall(context->GetCertContext(&certificate));
+  RaiseComFailure(context->GetCertContext(&certificate));
   key->CertContext = certificate;
   key->OwnsContext = false;
 }
