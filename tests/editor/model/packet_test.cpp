@@ -86,6 +86,8 @@ class PacketTest : public testing::Test {
     WriteBytes(in_.File(AnsiToUtf8(name)), bytes);
     return Ansi(in_.File(AnsiToUtf8(name)));
   }
+  // A file name in the output folder; its cp1251 path.
+  std::string Output(const std::string& name) const { return Ansi(out_.File(AnsiToUtf8(name))); }
   std::string SizedInput(const std::string& name, uintmax_t size) const {
     const std::string path = Input(name, "%PDF-1.4");
     fs::resize_file(AnsiToUtf8(path), size);
@@ -494,6 +496,38 @@ TEST_F(PacketTest, DeletingAFileRemovesItsRowIfItHasOne) {
   EXPECT_TRUE(packet_.Documents.empty());
 }
 
+TEST_F(PacketTest, AnEncryptedPackageOpensOnlyWhereItCanBeDecrypted) {
+  packet_.EnsureCrypt();
+  ITarvexKey* receiver = nullptr;
+  OleCheck(
+      packet_.Crypt->ImportOpponentCertificate(OleString(Pki("signer2.cer")).get(), &receiver));
+  receiver->Release();
+  packet_.EncryptCertSha1 = ThumbprintOf(PkiPath("signer2.cer"));
+  packet_.Encrypt = 1;
+  packet_.SenderType = SIGN_ROLE_TYPE_APPLICANT;
+  packet_.ReceiverType = SIGN_ROLE_TYPE_ZUK;
+  ASSERT_EQ(0, packet_.AddDocument(Input("а.pdf", "%PDF-1.4 секрет"), "03", "", "А", false, 0));
+  const std::string path = Output("шифр.zip");
+  std::string message;
+  ASSERT_TRUE(packet_.ValidateAndSave(message, path)) << message;
+  VARIANT_BOOL encrypted = VARIANT_FALSE;
+  OleCheck(packet_.Package->get_IsEncrypted(&encrypted));
+  EXPECT_NE(VARIANT_FALSE, encrypted);
+  fs::create_directory(out_.File("peer"));
+  const CommandResult peer =
+      RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
+                 Shell(SysPath(path)) + " " + Shell(out_.File("peer")) + " /dev/null");
+  ASSERT_EQ(0, peer.status) << peer.output;
+  EXPECT_NE(std::string::npos, peer.output.find(" true []")) << peer.output;
+
+  // The receiver's private key is not here.
+  TPacket opened;
+  EXPECT_FALSE(opened.OpenPacket(path, message));
+  EXPECT_EQ("Пакет уже зашифрован и не может быть расшифрован и открыт: ", message.substr(0, 59))
+      << message;
+  EXPECT_EQ("", opened.PackageFileName);
+}
+
 TEST_F(PacketTest, ValidationEncryptionOpeningAndInventoryFailuresGiveTheirMessages) {
   const struct {
     const char* sender;
@@ -521,15 +555,15 @@ TEST_F(PacketTest, ValidationEncryptionOpeningAndInventoryFailuresGiveTheirMessa
   packet_.DocTypeCode = "01";
   packet_.Encrypt = 1;
   std::string message;
-  EXPECT_FALSE(packet_.ValidateAndSave(message, Ansi(out_.File("шифр.zip"))));
+  EXPECT_FALSE(packet_.ValidateAndSave(message, Output("шифр.zip")));
   EXPECT_EQ("Не определен сертификат шифрования", message);
   packet_.EncryptCertSha1 = std::string(40, 'a');
-  EXPECT_FALSE(packet_.ValidateAndSave(message, Ansi(out_.File("шифр.zip"))));
+  EXPECT_FALSE(packet_.ValidateAndSave(message, Output("шифр.zip")));
   EXPECT_EQ("Ошибка получения сертификата шифрования: ", message.substr(0, 41)) << message;
-  EXPECT_FALSE(fs::exists(out_.File("шифр.zip")));
+  EXPECT_FALSE(fs::exists(SysPath(Output("шифр.zip"))));
 
   // The library's own message for a missing package, unchanged.
-  const std::string absent = Ansi(out_.File("нет.zip"));
+  const std::string absent = Output("нет.zip");
   EXPECT_FALSE(packet_.OpenPacket(absent, message));
   EXPECT_EQ("Файл с пакетом [" + absent + "] не существует!", message);
   EXPECT_EQ("", packet_.PackageFileName);
