@@ -241,12 +241,20 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
   row->PackageIndex = FileCount(Package.get()) - 1;
 
   if (sign) {
-    if (SignCertSha1.empty()) throw EditorError("Не выбран сертификат ключа подписи");
-    EnsureCrypt();
-    SelectSignKey(SignCertSha1, role);
-    VARIANT_BOOL done = VARIANT_FALSE;
-    OleCheck(file->Sign(SignKey.get(), &done));
-    row->SignatureFileName = FirstSignatureFileName(Package.get(), FileCount(Package.get()) - 1);
+    // A document that cannot be signed leaves the package again: kept, it
+    // would be saved unsigned with no row in the list to show it.
+    try {
+      if (SignCertSha1.empty()) throw EditorError("Не выбран сертификат ключа подписи");
+      EnsureCrypt();
+      SelectSignKey(SignCertSha1, role);
+      VARIANT_BOOL done = VARIANT_FALSE;
+      OleCheck(file->Sign(SignKey.get(), &done));
+      row->SignatureFileName = FirstSignatureFileName(Package.get(), row->PackageIndex);
+    } catch (...) {
+      VARIANT_BOOL deleted = VARIANT_FALSE;
+      Package->DeleteFile(row->PackageIndex, &deleted);
+      throw;
+    }
   }
   const int32_t index = row->PackageIndex;
   Documents.push_back(std::move(row));

@@ -303,11 +303,12 @@ TEST_F(PacketTest, AddRefusalsNameTheirValueAndAddNothing) {
   EXPECT_TRUE(packet_.Documents.empty());
 
   // Without a thumbprint the signature fails after the library took the
-  // file: it stays in the package without a row.
+  // file: the file leaves the package again, so nothing unsigned and unlisted
+  // is saved.
   std::string message;
   EXPECT_EQ(-1, packet_.AddDocumentSafe(pdf, "03", "", "Квитанция", true, 0, message));
   EXPECT_EQ("Не выбран сертификат ключа подписи", message);
-  EXPECT_EQ(1, FileCount());
+  EXPECT_EQ(0, FileCount());
   EXPECT_TRUE(packet_.Documents.empty());
 }
 
@@ -453,11 +454,11 @@ TEST_F(PacketTest, ASignerWithoutARoleSignsNothingAndIsNotKeptAsTheCurrentKey) {
     EXPECT_EQ(previous, packet_.SignKey.get());
     EXPECT_EQ(0, packet_.SignerRole);
   }
-  int32_t signatures = -1;
-  OleCheck(packet_.Package->GetFileSignatureCount(0, &signatures));
-  EXPECT_EQ(0, signatures);
+  EXPECT_EQ(0, FileCount());  // nothing unsigned stays behind
 
   // With a role given, the same certificate signs.
+  ASSERT_EQ(0, packet_.AddDocument(pdf, "03", "", "А", false, 0));
+  int32_t signatures = -1;
   ASSERT_TRUE(packet_.SignDocumentSafe(0, nocn, message, SIGN_ROLE_TYPE_NOTARY)) << message;
   EXPECT_EQ(SIGN_ROLE_TYPE_NOTARY, KeyRole());
   OleCheck(packet_.Package->GetFileSignatureCount(0, &signatures));
