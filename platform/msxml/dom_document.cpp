@@ -4,6 +4,7 @@
 #include <libxml/tree.h>
 
 #include <limits>
+#include <new>
 
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
@@ -15,6 +16,11 @@ struct XmlFree {
 };
 
 const char* Chars(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
+const xmlChar* Text(const std::string& text) {
+  return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 bool IsBlankText(const xmlNode* node) {
   if (node->type != XML_TEXT_NODE || node->content == nullptr) return false;
@@ -73,6 +79,21 @@ std::optional<std::string> DOMNode::getAttribute(std::string_view name) const {
   return std::nullopt;
 }
 
+void DOMNode::setAttribute(std::string_view name, std::string_view value) {
+  if (node_->type != XML_ELEMENT_NODE) return;
+  const std::string utf8_name = AnsiToUtf8(name);
+  const std::string utf8_value = AnsiToUtf8(value);
+  xmlSetProp(node_, Text(utf8_name), Text(utf8_value));
+}
+
+DOMNode DOMNode::appendElement(std::string_view name) {
+  const std::string utf8_name = AnsiToUtf8(name);
+  xmlNode* element = xmlNewDocNode(node_->doc, nullptr, Text(utf8_name), nullptr);
+  if (element == nullptr) throw std::bad_alloc();
+  xmlAddChild(node_, element);
+  return DOMNode(element, preserve_white_space_);
+}
+
 DOMDocument40::DOMDocument40() = default;
 DOMDocument40::~DOMDocument40() = default;
 
@@ -90,9 +111,36 @@ bool DOMDocument40::load(std::string_view path) {
   std::string bytes(size, '\0');
   uint32_t read = 0;
   if (!ReadFile(file.get(), bytes.data(), size, &read) || read != size) return false;
-  doc_.reset(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  doc_.reset(
+      xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, kParseOptions));
   return doc_ != nullptr && xmlDocGetRootElement(doc_.get()) != nullptr;
+}
+
+bool DOMDocument40::loadXML(std::string_view text) {
+  doc_.reset();
+  const std::string utf8 = AnsiToUtf8(text);
+  if (utf8.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
+  doc_.reset(
+      xmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8", kParseOptions));
+  if (doc_ == nullptr || xmlDocGetRootElement(doc_.get()) == nullptr) {
+    doc_.reset();
+    return false;
+  }
+  return true;
+}
+
+bool DOMDocument40::save(std::string_view path) const {
+  if (!doc_) return false;
+  xmlChar* raw = nullptr;
+  int size = 0;
+  xmlDocDumpMemoryEnc(doc_.get(), &raw, &size, "windows-1251");
+  const std::unique_ptr<xmlChar, XmlFree> bytes(raw);
+  if (!bytes || size < 0) return false;
+  UniqueHandle file(CreateFileA(path, GENERIC_WRITE, 0, CREATE_ALWAYS, 0));
+  if (!file) return false;
+  uint32_t written = 0;
+  return WriteFile(file.get(), bytes.get(), static_cast<uint32_t>(size), &written) &&
+         written == static_cast<uint32_t>(size);
 }
 
 std::optional<DOMNode> DOMDocument40::documentElement() const {

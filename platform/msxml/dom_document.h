@@ -1,4 +1,4 @@
-// The DOM document of the editor's reference books, read-only, over
+// The DOM document of the editor's reference books and inventories, over
 // libxml2. Names and texts are cp1251 here whatever the file's encoding.
 // Loading never touches the network and substitutes no entities into the
 // tree; whitespace-only text between elements is dropped unless
@@ -34,6 +34,11 @@ class DOMNode {
   std::vector<DOMNode> childNodes() const;
   // An element's attribute by its exact name; nothing when it has none.
   std::optional<std::string> getAttribute(std::string_view name) const;
+  // Sets (or replaces) an element's attribute.
+  void setAttribute(std::string_view name, std::string_view value);
+  // Creates an element of the document and appends it as the last child;
+  // the new element's view.
+  DOMNode appendElement(std::string_view name);
 
  private:
   friend class DOMDocument40;
@@ -54,7 +59,15 @@ class DOMDocument40 {
   // Reads the file (cp1251 path) synchronously. False, and no document,
   // when it cannot be read or is not well-formed XML.
   bool load(std::string_view path);
+  // Parses the text (cp1251) as a document; the encoding it declares is
+  // not looked at, as the text is already characters. False, and no
+  // document, when it is not well-formed XML.
+  bool loadXML(std::string_view text);
   std::optional<DOMNode> documentElement() const;
+  // Writes the document to the file (cp1251 path) in windows-1251, without
+  // added whitespace. False when there is no document or the file cannot
+  // be written.
+  bool save(std::string_view path) const;
 
   bool preserveWhiteSpace = false;
 

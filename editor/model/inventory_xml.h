@@ -1,0 +1,36 @@
+// The pieces of an inventory document that both registration kinds write
+// and read through the DOM: attributes, the root, document rows and their
+// signatures. Names and values are cp1251.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "editor/model/packet.h"
+#include "platform/msxml/dom_document.h"
+
+// Writes the attribute, or nothing when `optional` is set and the value is
+// empty; a required empty value is written empty.
+void SetXmlAttribute(DOMNode& element, const std::string& name, const std::string& value,
+                     bool optional);
+bool HasAttribute(const DOMNode& node, const std::string& name);
+// The attribute's value; raises, naming the attribute and its element,
+// when the node has none.
+std::string RequiredAttribute(const DOMNode& node, const std::string& name);
+
+// A document holding only the root Файл with ИдФайл, ВерсФорм, ВерсПрог,
+// КодСФРД and КодНО of the packet; the caller adds the rest.
+std::unique_ptr<DOMDocument40> NewInventoryDocument(const TPacket& packet);
+// Writes the document to the packet's InventoryPath or raises.
+void SaveInventoryDocument(const DOMDocument40& document, const TPacket& packet);
+// Parses the text of an inventory or raises "Невозможно загрузить опись".
+std::unique_ptr<DOMDocument40> LoadInventoryDocument(const std::string& text);
+
+// A Документ element for the row, with its five attributes.
+DOMNode AppendDocumentElement(DOMNode& root, const TRegDoc& row);
+// A Подпись of signature `sign` of package file `file` with the signer's
+// names; `role_word` replaces the key's role word when not null.
+void AppendSignatureElement(DOMNode& document, ITarvex* package, int32_t file, int32_t sign,
+                            const std::string* role_word);
+// A row from a Документ element, without its signatures.
+std::unique_ptr<TRegDoc> ReadDocumentRow(const DOMNode& element);

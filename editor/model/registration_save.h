@@ -1,0 +1,17 @@
+// The save sequence of the registration packets: the parties, the package
+// name, and a fresh signed inventory in place of the previous one.
+#pragma once
+
+#include <string>
+
+#include "editor/model/packet.h"
+
+// The inventory file exists only during the call and is deleted also when
+// it fails; a failure leaves the package as far as it got.
+void SaveRegistrationPacket(TPacket& packet, const std::string& path);
+// "<prefix>_YYYYMMDD_<guid>.xml" with the local date of now, in
+// `InventoryFileName`.
+void MakeRegistrationInventoryName(TPacket& packet, const std::string& prefix);
+// "ZUK_<sender>_<receiver>_<guid>_<kind>_01_<doc type>.zip" in
+// `PackageFileName`.
+void MakeRegistrationPackageName(TPacket& packet, const std::string& kind);
