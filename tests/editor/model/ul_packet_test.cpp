@@ -1,0 +1,239 @@
+// The legal-entity packet and its inventory, driven through the real
+// module; the saved inventory is read by Python's ElementTree from the
+// package (zipfile) and every signature checked with openssl cms.
+#include "editor/model/ul_packet.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cctype>
+#include <filesystem>
+#include <string>
+
+#include "editor/model/ole_check.h"
+#include "editor/model/ole_string.h"
+#include "platform/kernel/codepage.h"
+#include "tests/platform/crypt/crypt_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Shell(const std::string& path) { return "'" + path + "'"; }
+std::string Utf8(const std::string& ansi) { return AnsiToUtf8(ansi); }
+
+class ULPacketTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("TMP", tmp_.Path().c_str(), 1);
+    ::setenv("TARVEX_COM_REGISTRY_ROOT", registry_.Path().c_str(), 1);
+    packet_.OutputFolder = Utf8ToAnsi(out_.Path());
+    packet_.SenderId = "7701";
+    packet_.ReceiverId = "0046";
+    packet_.DocTypeCode = "01";
+    packet_.КодСФРД = "11001";
+    packet_.ProgramVersion = "Тарвекс 1.0";
+    packet_.Entity.НаимЮЛПолн = "ООО \"Ромашка\"";
+    std::string message;
+    ASSERT_TRUE(packet_.NewPacket(message)) << message;
+  }
+  void TearDown() override {
+    ::unsetenv("TARVEX_COM_REGISTRY_ROOT");
+    ::unsetenv("TMP");
+  }
+
+  std::string Input(const std::string& name, const std::string& bytes) const {
+    WriteBytes(in_.File(Utf8(name)), bytes);
+    return Utf8ToAnsi(in_.File(Utf8(name)));
+  }
+
+  // Puts the PKI signer into a container with the key command; its
+  // thumbprint, upper-case as the catalogue writes it.
+  static std::string ImportSigner(const std::string& name) {
+    const std::string command = std::string(TARVEX_KEYS_TOOL) + " import " + name + " " +
+                                Shell(PkiPath(name + ".key")) + " " +
+                                Shell(PkiPath(name + ".cer")) + " >/dev/null";
+    EXPECT_EQ(0, RunCommand(command).status);
+    const CommandResult sha1 = RunCommand(
+        "openssl x509 -inform DER -noout -fingerprint -sha1 -in " + Shell(PkiPath(name + ".cer")));
+    std::string hex;
+    for (const char c : sha1.output.substr(sha1.output.find('=') + 1)) {
+      if (std::isxdigit(static_cast<unsigned char>(c))) hex += static_cast<char>(std::toupper(c));
+    }
+    return hex;
+  }
+
+  // A decision of the justice body signed by both signers, an unsigned
+  // statement and an attachment signed by the second signer.
+  void AddDocuments() {
+    packet_.SignCertSha1 = ImportSigner("signer");
+    const std::string second = ImportSigner("signer2");
+    std::string message;
+    ASSERT_EQ(0, packet_.AddDocumentSafe(Input("решение.pdf", "%PDF-1.4 решение"), "22", "040011",
+                                         "Решение", true, 0, message))
+        << message;
+    ASSERT_TRUE(packet_.SignDocumentSafe(0, second, message, 0)) << message;
+    ASSERT_EQ(1, packet_.AddDocumentSafe(Input("заявление.xml", "<з/>"), "02", "010001",
+                                         "Заявление", false, 0, message))
+        << message;
+    packet_.SignCertSha1 = second;
+    ASSERT_EQ(2, packet_.AddDocumentSafe(Input("устав.pdf", "%PDF-1.4 устав"), "03", "", "Устав",
+                                         true, 0, message))
+        << message;
+  }
+
+  std::string PeerInventory() {
+    const CommandResult peer = RunCommand("python3 '" TARVEX_TEST_DIR "/read_inventory.py' " +
+                                          Shell(SysPath(packet_.PackagePath())) + " " +
+                                          Shell(packet_.Documents.back()->FileName));
+    EXPECT_EQ(0, peer.status) << peer.output;
+    return peer.output;
+  }
+  void CheckSignatures() {
+    fs::create_directory(out_.File("peer"));
+    for (const char* ca : {"root", "intermediate"}) {
+      ASSERT_EQ(
+          0, RunCommand("openssl x509 -inform DER -in " + Shell(PkiPath(ca + std::string(".cer"))) +
+                        " >> " + Shell(out_.File("chain.pem")))
+                 .status);
+    }
+    const CommandResult peer =
+        RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
+                   Shell(SysPath(packet_.PackagePath())) + " " + Shell(out_.File("peer")) + " " +
+                   Shell(out_.File("chain.pem")));
+    ASSERT_EQ(0, peer.status) << peer.output;
+  }
+
+  std::string SignatureName(int32_t file, int32_t sign) {
+    ITarvexSignature* raw = nullptr;
+    OleCheck(packet_.Package->GetFileSignature(file, sign, &raw));
+    const ComRef<ITarvexSignature> signature(raw);
+    OleString name;
+    OleCheck(signature->get_Filename(name.out()));
+    return name.Ansi();
+  }
+
+  CryptRoots roots_;
+  TempDir tmp_;
+  TempDir registry_;
+  TempDir in_;
+  TempDir out_;
+  TULPacket packet_;
+};
+
+TEST_F(ULPacketTest, ValidationNamesTheFirstOfFiveMissingFields) {
+  std::string TULPacket::*const fields[] = {
+      &TULPacket::SenderId, &TULPacket::ReceiverId,     &TULPacket::DocTypeCode,
+      &TULPacket::КодСФРД,  &TULPacket::ProgramVersion,
+  };
+  const char* const messages[] = {
+      "Не указан идентификатор отправителя",    "Не указан код налогового органа",
+      "Не указан код типа документа",           "Не указан код заявления по справочнику СФРД",
+      "Не указана версия передающей программы",
+  };
+  std::string message;
+  // No applicant is needed.
+  EXPECT_TRUE(packet_.Validate(message)) << message;
+  for (int i = 4; i >= 0; --i) {
+    packet_.*fields[i] = "";
+    EXPECT_FALSE(packet_.Validate(message));
+    EXPECT_EQ(messages[i], message);
+  }
+}
+
+TEST_F(ULPacketTest, TheInventoryDescribesEverySignatureAndTheJusticeBodysDocuments) {
+  AddDocuments();
+  packet_.КодМЮиЦБ = "77";
+  packet_.AddApplicant("Сидоров", "Семён", "Семёнович", "s@example.ru", "500100732259");
+  packet_.AddApplicant("Кузнецова", "Анна", "", "a@example.ru", "");
+  std::string message;
+  ASSERT_TRUE(packet_.ValidateAndSave(message, "")) << message;
+
+  const std::string& name = packet_.PackageFileName;
+  EXPECT_EQ("_ЮЛ_01_01.zip", name.substr(name.size() - 13)) << name;
+  EXPECT_EQ("OP_REGUL_", packet_.InventoryFileName.substr(0, 9));
+  EXPECT_FALSE(fs::exists(SysPath(packet_.InventoryPath())));
+  ASSERT_EQ(4u, packet_.Documents.size());
+
+  auto document = [&](int i) {
+    const TRegDoc& row = *packet_.Documents[i];
+    return "  Документ КодСВДРЕГ='" + row.КодСВДРЕГ + "' типСодержимого='" + row.ContentType +
+           "' ИдДок='" + row.DocumentCode + "' ИсхИмяФайла='" + row.OriginalFileName +
+           "' ИмяФайла='" + row.FileName + "'\n";
+  };
+  auto signature = [&](int file, int sign, const std::string& role, const std::string& names) {
+    return "    Подпись ИмяФайла='" + SignatureName(file, sign) + "' Роль='" + role +
+           "'\n      ФИО " + names + "\n";
+  };
+  const std::string ivanov = "Фамилия='Иванов' Имя='Иван' Отчество='Иванович'";
+  const std::string petrov = "Фамилия='Петров' Имя='Пётр' Отчество='Петрович'";
+  const std::string id = packet_.InventoryFileName.substr(0, packet_.InventoryFileName.size() - 4);
+  const std::string expected =
+      "Файл ИдФайл='" + id +
+      "' ВерсФорм='9.02' ВерсПрог='Тарвекс 1.0' КодСФРД='11001' КодНО='0046' КодМЮиЦБ='77'\n"
+      "  СвЮЛ НаимЮЛПолн='ООО \"Ромашка\"'\n"
+      "  СвЗаявит ИННФЛ='500100732259' E-mail='s@example.ru'\n"
+      "    ФИО Фамилия='Сидоров' Имя='Семён' Отчество='Семёнович'\n"
+      "  СвЗаявит E-mail='a@example.ru'\n"
+      "    ФИО Фамилия='Кузнецова' Имя='Анна'\n" +
+      document(0) + signature(0, 0, "органМинюста", ivanov) +
+      signature(0, 1, "органМинюста", petrov) + document(1) + document(2) +
+      signature(2, 0, "заявитель", petrov);
+  EXPECT_EQ(Utf8(expected), PeerInventory());
+  CheckSignatures();
+}
+
+TEST_F(ULPacketTest, AnInventoryReadsBackIntoANewPacket) {
+  AddDocuments();
+  packet_.ПрВысБум = "1";
+  packet_.Entity.ОГРН = "1027700132195";
+  packet_.AddApplicant("Сидоров", "Семён", "Семёнович", "s@example.ru", "500100732259");
+  packet_.MakeInventoryName();
+  packet_.WriteInventory();
+  const std::string text = ReadBytes(SysPath(packet_.InventoryPath()));
+
+  TULPacket read;
+  read.КодМЮиЦБ = "untouched";
+  std::string message;
+  ASSERT_TRUE(read.LoadInventoryText(text, message)) << message;
+  EXPECT_EQ("11001|0046|1|untouched",
+            read.КодСФРД + "|" + read.ReceiverId + "|" + read.ПрВысБум + "|" + read.КодМЮиЦБ);
+  EXPECT_EQ("ООО \"Ромашка\"|1027700132195", read.Entity.НаимЮЛПолн + "|" + read.Entity.ОГРН);
+  ASSERT_EQ(1u, read.Applicants.size());
+  const TQuendaInfo& a = *read.Applicants[0];
+  EXPECT_EQ("500100732259|s@example.ru|Сидоров|Семён|Семёнович",
+            a.ИННФЛ + "|" + a.Email + "|" + a.Фамилия + "|" + a.Имя + "|" + a.Отчество);
+  ASSERT_EQ(3u, read.Documents.size());
+  for (size_t i = 0; i < 3; ++i) {
+    const TRegDoc& written = *packet_.Documents[i];
+    const TRegDoc& row = *read.Documents[i];
+    EXPECT_EQ(
+        written.DocumentCode + written.FileName + written.OriginalFileName + written.ContentType +
+            written.КодСВДРЕГ,
+        row.DocumentCode + row.FileName + row.OriginalFileName + row.ContentType + row.КодСВДРЕГ);
+    // No signer data is read.
+    EXPECT_EQ("", row.SignatureFileName + row.SignerRole + row.SignerSurname);
+  }
+}
+
+TEST(ULInventoryReading, AnApplicantPerNameUnderOneApplicantElement) {
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?><Файл КодСФРД=\"1\" КодНО=\"2\">"
+      "<СвЗаявит ИННФЛ=\"7\" E-mail=\"x@y.ru\"><ФИО Фамилия=\"А\" Имя=\"Б\" Отчество=\"В\"/>"
+      "<ФИО Фамилия=\"Г\" Имя=\"Д\"/></СвЗаявит><СвЗаявит E-mail=\"z@y.ru\"><ФИО Имя=\"Е\"/>"
+      "</СвЗаявит></Файл>";
+  TULPacket packet;
+  std::string message;
+  EXPECT_FALSE(packet.LoadInventoryText(text, message));
+  EXPECT_EQ(
+      "Ошибка загрузки описи: Отсутствует реквизит [Фамилия] элемента [ФИО] в описи документов",
+      message);
+  ASSERT_EQ(2u, packet.Applicants.size());
+  for (const auto& [i, names] : {std::pair<int, const char*>{0, "А|Б|В"}, {1, "Г|Д|"}}) {
+    const TQuendaInfo& a = *packet.Applicants[i];
+    EXPECT_EQ(std::string("7|x@y.ru|") + names,
+              a.ИННФЛ + "|" + a.Email + "|" + a.Фамилия + "|" + a.Имя + "|" + a.Отчество);
+  }
+}
+
+}  // namespace
