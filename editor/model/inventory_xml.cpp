@@ -64,6 +64,14 @@ std::unique_ptr<DOMDocument40> LoadInventoryDocument(const std::string& text) {
   return document;
 }
 
+int32_t PackageFileOfRow(const TPacket& packet, const TRegDoc& row) {
+  const int32_t index = packet.IndexOfFileByDocumentCode(row.DocumentCode);
+  if (index < 0) {
+    throw EditorError("Документ описи [" + row.DocumentCode + "] не найден в пакете");
+  }
+  return index;
+}
+
 DOMNode AppendDocumentElement(DOMNode& root, const TRegDoc& row) {
   DOMNode element = root.appendElement("Документ");
   SetXmlAttribute(element, "КодСВДРЕГ", row.КодСВДРЕГ, false);

@@ -26,6 +26,11 @@ void SaveInventoryDocument(const DOMDocument40& document, const TPacket& packet)
 // Parses the text of an inventory or raises "Невозможно загрузить опись".
 std::unique_ptr<DOMDocument40> LoadInventoryDocument(const std::string& text);
 
+// The index of the package file of the row's document, found by its code
+// rather than by the row's position, so that a row list out of step with
+// the package (read from another program's inventory, say) still describes
+// each file's own signatures; raises when the package has no such file.
+int32_t PackageFileOfRow(const TPacket& packet, const TRegDoc& row);
 // A Документ element for the row, with its five attributes.
 DOMNode AppendDocumentElement(DOMNode& root, const TRegDoc& row);
 // A Подпись of signature `sign` of package file `file` with the signer's

@@ -55,9 +55,9 @@ void TNewIPPacket::WriteInventory() {
   SetXmlAttribute(names, "Имя", Applicant.Имя, false);
   SetXmlAttribute(names, "Отчество", Applicant.Отчество, true);
 
-  for (size_t i = 0; i < Documents.size(); ++i) {
-    DOMNode element = AppendDocumentElement(root, *Documents[i]);
-    AppendSignatureElement(element, Package.get(), static_cast<int32_t>(i), 0, nullptr);
+  for (const auto& row : Documents) {
+    DOMNode element = AppendDocumentElement(root, *row);
+    AppendSignatureElement(element, Package.get(), PackageFileOfRow(*this, *row), 0, nullptr);
   }
   SaveInventoryDocument(*document, *this);
 }

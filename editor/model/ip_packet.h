@@ -26,7 +26,7 @@ class TIPPacket : public TPacket {
 class TNewIPPacket : public TIPPacket {
  public:
   // Файл with СвИП and one Документ per row, each with the first signature
-  // of its package file (the row's position is the file's index).
+  // of the row's package file.
   void WriteInventory() override;
   // Adds the applicant's fields and one row per Документ to this packet.
   void LoadInventory(const std::string& text) override;

@@ -80,12 +80,12 @@ void TULPacket::WriteInventory() {
   }
 
   const std::string justice = RoleElementName(SIGN_ROLE_TYPE_MINUST);
-  for (size_t i = 0; i < Documents.size(); ++i) {
-    const int32_t file = static_cast<int32_t>(i);
-    DOMNode element = AppendDocumentElement(root, *Documents[i]);
+  for (const auto& row : Documents) {
+    const int32_t file = PackageFileOfRow(*this, *row);
+    DOMNode element = AppendDocumentElement(root, *row);
     int32_t signatures = 0;
     OleCheck(Package->GetFileSignatureCount(file, &signatures));
-    const bool by_justice = Documents[i]->КодСВДРЕГ == kJusticeDocument;
+    const bool by_justice = row->КодСВДРЕГ == kJusticeDocument;
     for (int32_t sign = 0; sign < signatures; ++sign) {
       AppendSignatureElement(element, Package.get(), file, sign, by_justice ? &justice : nullptr);
     }

@@ -21,8 +21,7 @@ class TULPacket : public TPacket {
   // "OP_REGUL_YYYYMMDD_<guid>.xml".
   void MakeInventoryName() override;
   // Файл with СвЮЛ, one СвЗаявит per applicant and one Документ per row
-  // with every signature of its package file (the row's position is the
-  // file's index).
+  // with every signature of the row's package file.
   void WriteInventory() override;
   // Adds the entity's fields, the applicants and one row per Документ.
   void LoadInventory(const std::string& text) override;

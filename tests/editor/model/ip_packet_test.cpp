@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
@@ -267,6 +268,30 @@ TEST_F(IPPacketTest, AnInventoryReadsBackIntoANewPacket) {
     EXPECT_EQ("", row.DocTypeCode);
     EXPECT_EQ(-1, row.PackageIndex);
   }
+}
+
+TEST_F(IPPacketTest, EachRowIsDescribedWithItsOwnFilesSignatureWhateverItsPosition) {
+  AddTwoSignedDocuments();
+  // Rows in another order than the files, as an inventory of another
+  // program may list them.
+  std::swap(packet_.Documents[0], packet_.Documents[1]);
+  packet_.MakeInventoryName();
+  packet_.WriteInventory();
+  TNewIPPacket read;
+  std::string message;
+  ASSERT_TRUE(read.LoadInventoryText(ReadBytes(SysPath(packet_.InventoryPath())), message))
+      << message;
+  ASSERT_EQ(2u, read.Documents.size());
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(packet_.Documents[i]->FileName, read.Documents[i]->FileName);
+    EXPECT_EQ(packet_.Documents[i]->SignatureFileName, read.Documents[i]->SignatureFileName);
+  }
+
+  // A row whose document the package does not hold.
+  packet_.Documents[0]->DocumentCode = "00000000000000000000000000000000";
+  EXPECT_FALSE(packet_.ValidateAndSave(message, ""));
+  EXPECT_EQ("Документ описи [00000000000000000000000000000000] не найден в пакете", message);
+  EXPECT_FALSE(fs::exists(SysPath(packet_.InventoryPath())));
 }
 
 TEST(IPInventoryReading, ErrorsKeepWhatWasReadAndOddNamesAreIgnored) {
