@@ -11,34 +11,23 @@ void TIPPacket::MakeInventoryName() { MakeRegistrationInventoryName(*this, "OP_R
 
 void TIPPacket::MakePackageName() { MakeRegistrationPackageName(*this, "ИП"); }
 
-void TIPPacket::New() {
-  VARIANT_BOOL opened = VARIANT_FALSE;
-  OleCheck(Package->IsOpened(&opened));
-  VARIANT_BOOL done = VARIANT_FALSE;
-  if (opened != VARIANT_FALSE) OleCheck(Package->Close(&done));
-  OleCheck(Package->New(TRANSACTION_TYPE_IP_REG_IP, &done));
-}
+void TIPPacket::New() { NewRegistrationPackage(*this, TRANSACTION_TYPE_IP_REG_IP); }
 
 void TIPPacket::Save(const std::string& path) { SaveRegistrationPacket(*this, path); }
 
 bool TIPPacket::Validate(std::string& message) {
-  const std::pair<const std::string*, const char*> checks[] = {
-      {&SenderId, "Не указан идентификатор отправителя"},
-      {&ReceiverId, "Не указан код налогового органа"},
-      {&DocTypeCode, "Не указан код типа документа"},
-      {&КодСФРД, "Не указан код заявления по справочнику СФРД"},
-      {&ProgramVersion, "Не указана версия передающей программы"},
-      {&Applicant.Email, "Не указан E-Mail заявителя"},
-      {&Applicant.Фамилия, "Не указана фамилия заявителя"},
-      {&Applicant.Имя, "Не указано имя заявителя"},
-  };
-  for (const auto& [field, text] : checks) {
-    if (field->empty()) {
-      message = text;
-      return false;
-    }
-  }
-  return true;
+  return CheckRequiredFields(
+      {
+          {&SenderId, "Не указан идентификатор отправителя"},
+          {&ReceiverId, "Не указан код налогового органа"},
+          {&DocTypeCode, "Не указан код типа документа"},
+          {&КодСФРД, "Не указан код заявления по справочнику СФРД"},
+          {&ProgramVersion, "Не указана версия передающей программы"},
+          {&Applicant.Email, "Не указан E-Mail заявителя"},
+          {&Applicant.Фамилия, "Не указана фамилия заявителя"},
+          {&Applicant.Имя, "Не указано имя заявителя"},
+      },
+      message);
 }
 
 void TNewIPPacket::WriteInventory() {

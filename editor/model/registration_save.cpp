@@ -73,3 +73,22 @@ void SaveRegistrationPacket(TPacket& packet, const std::string& path) {
   VARIANT_BOOL done = VARIANT_FALSE;
   OleCheck(package->Save(OleString(target).get(), &done));
 }
+
+void NewRegistrationPackage(TPacket& packet, TRANSACTION_TYPES transaction) {
+  VARIANT_BOOL opened = VARIANT_FALSE;
+  OleCheck(packet.Package->IsOpened(&opened));
+  VARIANT_BOOL done = VARIANT_FALSE;
+  if (opened != VARIANT_FALSE) OleCheck(packet.Package->Close(&done));
+  OleCheck(packet.Package->New(transaction, &done));
+}
+
+bool CheckRequiredFields(const std::vector<std::pair<const std::string*, const char*>>& checks,
+                         std::string& message) {
+  for (const auto& [field, text] : checks) {
+    if (field->empty()) {
+      message = text;
+      return false;
+    }
+  }
+  return true;
+}

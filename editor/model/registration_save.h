@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/model/packet.h"
 
@@ -15,3 +17,8 @@ void MakeRegistrationInventoryName(TPacket& packet, const std::string& prefix);
 // "ZUK_<sender>_<receiver>_<guid>_<kind>_01_<doc type>.zip" in
 // `PackageFileName`.
 void MakeRegistrationPackageName(TPacket& packet, const std::string& kind);
+// Closes the package when open and starts a new one for `transaction`.
+void NewRegistrationPackage(TPacket& packet, TRANSACTION_TYPES transaction);
+// The first empty field of `checks` puts its text in `message`: false.
+bool CheckRequiredFields(const std::vector<std::pair<const std::string*, const char*>>& checks,
+                         std::string& message);

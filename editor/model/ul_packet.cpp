@@ -18,31 +18,20 @@ void TULPacket::MakeInventoryName() { MakeRegistrationInventoryName(*this, "OP_R
 
 void TULPacket::MakePackageName() { MakeRegistrationPackageName(*this, "ЮЛ"); }
 
-void TULPacket::New() {
-  VARIANT_BOOL opened = VARIANT_FALSE;
-  OleCheck(Package->IsOpened(&opened));
-  VARIANT_BOOL done = VARIANT_FALSE;
-  if (opened != VARIANT_FALSE) OleCheck(Package->Close(&done));
-  OleCheck(Package->New(TRANSACTION_TYPE_UL_REG_UL, &done));
-}
+void TULPacket::New() { NewRegistrationPackage(*this, TRANSACTION_TYPE_UL_REG_UL); }
 
 void TULPacket::Save(const std::string& path) { SaveRegistrationPacket(*this, path); }
 
 bool TULPacket::Validate(std::string& message) {
-  const std::pair<const std::string*, const char*> checks[] = {
-      {&SenderId, "Не указан идентификатор отправителя"},
-      {&ReceiverId, "Не указан код налогового органа"},
-      {&DocTypeCode, "Не указан код типа документа"},
-      {&КодСФРД, "Не указан код заявления по справочнику СФРД"},
-      {&ProgramVersion, "Не указана версия передающей программы"},
-  };
-  for (const auto& [field, text] : checks) {
-    if (field->empty()) {
-      message = text;
-      return false;
-    }
-  }
-  return true;
+  return CheckRequiredFields(
+      {
+          {&SenderId, "Не указан идентификатор отправителя"},
+          {&ReceiverId, "Не указан код налогового органа"},
+          {&DocTypeCode, "Не указан код типа документа"},
+          {&КодСФРД, "Не указан код заявления по справочнику СФРД"},
+          {&ProgramVersion, "Не указана версия передающей программы"},
+      },
+      message);
 }
 
 void TULPacket::AddApplicant(const std::string& surname, const std::string& name,
