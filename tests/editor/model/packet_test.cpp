@@ -15,6 +15,7 @@
 #include "editor/model/ole_string.h"
 #include "editor/model/packet.h"
 #include "platform/kernel/codepage.h"
+#include "tests/editor/model/signer_support.h"
 #include "tests/platform/crypt/crypt_test_support.h"
 
 namespace {
@@ -92,26 +93,6 @@ class PacketTest : public testing::Test {
     const std::string path = Input(name, "%PDF-1.4");
     fs::resize_file(AnsiToUtf8(path), size);
     return path;
-  }
-
-  // Puts the PKI signer into a container with the key command; its
-  // thumbprint.
-  static std::string ImportSigner(const std::string& name) {
-    const std::string command = std::string(TARVEX_KEYS_TOOL) + " import " + name + " " +
-                                Shell(PkiPath(name + ".key")) + " " +
-                                Shell(PkiPath(name + ".cer")) + " >/dev/null";
-    EXPECT_EQ(0, RunCommand(command).status);
-    return ThumbprintOf(PkiPath(name + ".cer"));
-  }
-  // Upper-case hex, as the catalogue writes it.
-  static std::string ThumbprintOf(const std::string& cer) {
-    const CommandResult sha1 =
-        RunCommand("openssl x509 -inform DER -noout -fingerprint -sha1 -in " + Shell(cer));
-    std::string hex;
-    for (const char c : sha1.output.substr(sha1.output.find('=') + 1)) {
-      if (std::isxdigit(static_cast<unsigned char>(c))) hex += static_cast<char>(std::toupper(c));
-    }
-    return hex;
   }
 
   int32_t FileCount() {
@@ -437,7 +418,7 @@ TEST_F(PacketTest, ASignerWithoutARoleSignsNothingAndIsNotKeptAsTheCurrentKey) {
   ASSERT_EQ(0, RunCommand(std::string(TARVEX_KEYS_TOOL) + " import nocn " +
                           Shell(PkiPath("signer.key")) + " " + Shell(cer) + " >/dev/null")
                    .status);
-  const std::string nocn = ThumbprintOf(cer);
+  const std::string nocn = OpensslSha1(cer);
   const std::string signer = ImportSigner("signer");
   packet_.EnsureCrypt();
   packet_.SelectSignKey(signer, 0);
@@ -503,7 +484,7 @@ TEST_F(PacketTest, AnEncryptedPackageOpensOnlyWhereItCanBeDecrypted) {
   OleCheck(
       packet_.Crypt->ImportOpponentCertificate(OleString(Pki("signer2.cer")).get(), &receiver));
   receiver->Release();
-  packet_.EncryptCertSha1 = ThumbprintOf(PkiPath("signer2.cer"));
+  packet_.EncryptCertSha1 = OpensslSha1(PkiPath("signer2.cer"));
   packet_.Encrypt = 1;
   packet_.SenderType = SIGN_ROLE_TYPE_APPLICANT;
   packet_.ReceiverType = SIGN_ROLE_TYPE_ZUK;

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cctype>
 #include <filesystem>
 #include <string>
 
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 #include "platform/kernel/codepage.h"
+#include "tests/editor/model/signer_support.h"
 #include "tests/platform/crypt/crypt_test_support.h"
 
 namespace {
@@ -45,22 +45,6 @@ class ULPacketTest : public testing::Test {
   std::string Input(const std::string& name, const std::string& bytes) const {
     WriteBytes(in_.File(Utf8(name)), bytes);
     return Utf8ToAnsi(in_.File(Utf8(name)));
-  }
-
-  // Puts the PKI signer into a container with the key command; its
-  // thumbprint, upper-case as the catalogue writes it.
-  static std::string ImportSigner(const std::string& name) {
-    const std::string command = std::string(TARVEX_KEYS_TOOL) + " import " + name + " " +
-                                Shell(PkiPath(name + ".key")) + " " +
-                                Shell(PkiPath(name + ".cer")) + " >/dev/null";
-    EXPECT_EQ(0, RunCommand(command).status);
-    const CommandResult sha1 = RunCommand(
-        "openssl x509 -inform DER -noout -fingerprint -sha1 -in " + Shell(PkiPath(name + ".cer")));
-    std::string hex;
-    for (const char c : sha1.output.substr(sha1.output.find('=') + 1)) {
-      if (std::isxdigit(static_cast<unsigned char>(c))) hex += static_cast<char>(std::toupper(c));
-    }
-    return hex;
   }
 
   // A decision of the justice body signed by both signers, an unsigned
