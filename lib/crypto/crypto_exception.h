@@ -5,22 +5,23 @@
 #include <cstdint>
 #include <string>
 
+#include "lib/crypto/check_result.h"
 #include "lib/foundation/exception.h"
 
 class CCryptoAPI20Exception : public Exception {
  public:
   // Takes the thread's last error before anything else can change it.
-  CCryptoAPI20Exception(uint8_t code, std::string message);
+  CCryptoAPI20Exception(CheckResult code, std::string message);
 
-  uint8_t Code() const { return code_; }
+  CheckResult Code() const { return code_; }
   uint32_t LastError() const { return last_error_; }
   // LastErrorText of that error.
   const std::string& ErrorText() const { return error_text_; }
 
  private:
-  CCryptoAPI20Exception(uint32_t last_error, uint8_t code, std::string message);
+  CCryptoAPI20Exception(uint32_t last_error, CheckResult code, std::string message);
 
-  uint8_t code_;
+  CheckResult code_;
   uint32_t last_error_;
   std::string error_text_;
 };

@@ -17,16 +17,12 @@
 
 namespace {
 
-constexpr uint8_t kNotVerified = 22;
-constexpr uint8_t kNoSignerCertificate = 32;
-constexpr uint8_t kGeneralError = 33;
-
 constexpr uint32_t kSignerStore = 1;  // "MY"
 
 constexpr const char* kNoSignerText =
     "Ошибка при проверке подписи: невозможно выделить сертификат из подписи";
 
-[[noreturn]] void RaiseSignatureError(uint8_t code, const std::string& message) {
+[[noreturn]] void RaiseSignatureError(CheckResult code, const std::string& message) {
   CCryptoAPI20Exception error(code, message);  // takes the last error first
   DebugLog("%0:s %1:s", {"EXCEPTION", message});
   throw error;
@@ -159,7 +155,7 @@ bool CCryptoSignature::Verify(const std::string& signed_data, const std::string&
     CValueCheckTool::CheckNotEmpty(signed_data, "sSignedData");
     CValueCheckTool::CheckNotEmpty(signature_content, "sSignatureContent");
   } catch (const Exception& error) {
-    throw CCryptoAPI20Exception(kGeneralError, error.Message());
+    throw CCryptoAPI20Exception(CheckResult::kChainError, error.Message());
   }
   CheckOpened(*this);
   SignedText = signed_data;
@@ -175,9 +171,9 @@ bool CCryptoSignature::Verify(const std::string& signed_data, const std::string&
   };
   if (!CryptVerifyDetachedMessageSignature(para, 0, Signature, SignedText, nullptr)) {
     if (GetLastError() == 0 && listed.First() == nullptr) {
-      RaiseSignatureError(kNoSignerCertificate, kNoSignerText);
+      RaiseSignatureError(CheckResult::kNoSignerCertificate, kNoSignerText);
     }
-    RaiseSignatureError(kNotVerified,
+    RaiseSignatureError(CheckResult::kNotVerified,
                         Format("Ошибка при проверке подписи [%s]", {LastErrorText()}));
   }
   if ((Config->Options & kSignatureCheckChain) != 0) {
@@ -190,7 +186,7 @@ void CCryptoSignature::CheckSignerChain(PCCERT_CONTEXT signer,
                                         CCryptoAPI20ChainBuilderBase* builder, double date) {
   CValueCheckTool::CheckAssigned(builder, "builder");
   if (signer == nullptr) {
-    RaiseSignatureError(kNoSignerCertificate, kNoSignerText);
+    RaiseSignatureError(CheckResult::kNoSignerCertificate, kNoSignerText);
   }
   // The certificate that verified the signature, found by the signer's
   // issuer and serial number: a message may carry its chain, and the first
@@ -225,6 +221,6 @@ bool CCryptoSignature::VerifyStrict(const std::string& signed_data,
     builder.Open(&config);
     return Verify(signed_data, signature_content, &builder, date);
   } catch (const Exception& error) {
-    RaiseSignatureError(kNotVerified, error.Message());
+    RaiseSignatureError(CheckResult::kNotVerified, error.Message());
   }
 }

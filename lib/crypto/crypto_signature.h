@@ -78,7 +78,7 @@ class CCryptoSignature : public CCustomDoc {
               CCryptoAPI20ChainBuilderBase* builder, double date);
   // Verify with a strict chain builder made for the call, its options taken
   // from the signature options; every failure is raised as
-  // CCryptoAPI20Exception code 22 with the first message. A negative date
+  // CCryptoAPI20Exception code kNotVerified with the first message. A negative date
   // is refused as it is.
   bool VerifyStrict(const std::string& signed_data, const std::string& signature_content,
                     double date);

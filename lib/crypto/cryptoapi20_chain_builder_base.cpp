@@ -72,11 +72,11 @@ void CCryptoAPI20ChainBuilderBase::CreateConfig() {
   Config = std::make_unique<CCryptoAPI20ChainBuilderBaseConfig>();
 }
 
-void CCryptoAPI20ChainBuilderBase::RaiseChainError(uint8_t code, const std::string& text) {
+void CCryptoAPI20ChainBuilderBase::RaiseChainError(CheckResult code, const std::string& text) {
   throw CCryptoAPI20Exception(code, text);
 }
 
-void CCryptoAPI20ChainBuilderBase::ChainError(uint8_t code, const std::string& text) {
+void CCryptoAPI20ChainBuilderBase::ChainError(CheckResult code, const std::string& text) {
   RaiseChainError(code, text);
   throw CCryptoAPI20Exception(code, text);
 }
@@ -145,11 +145,11 @@ void CCryptoAPI20ChainBuilderBase::BuildChain(PCCERT_CONTEXT certificate, double
         return;
       }
       if (!self_signed && error != CRYPT_E_NOT_FOUND) {
-        ChainError(33, "Ошибка при построении цепочки");
+        ChainError(CheckResult::kChainError, "Ошибка при построении цепочки");
       }
       std::string text = Format("Не найден сертификат УЦ [%s]", {issuer_name});
       if (!aia_url.empty()) text += Format(". URL для скачивания: [%s]", {aia_url});
-      ChainError(35, text);
+      ChainError(CheckResult::kCaCertificateNotFound, text);
     }
     visited.emplace_back(CertDuplicateCertificateContext(issuer.get()));
     AfterFindIssuer(current.get(), issuer.get());

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/crypto/check_result.h"
 #include "lib/crypto/context_refs.h"
 #include "lib/xml/custom_doc.h"
 #include "platform/crypt/cert_store.h"
@@ -66,10 +67,10 @@ class CCryptoAPI20ChainBuilderBase : public CCustomDoc {
   }
   virtual void CreateConfig();
   // Raises CCryptoAPI20Exception with the code and text.
-  virtual void RaiseChainError(uint8_t code, const std::string& text);
+  virtual void RaiseChainError(CheckResult code, const std::string& text);
   // RaiseChainError, and the same error should an override return: a chain
   // error never lets the check go on.
-  [[noreturn]] void ChainError(uint8_t code, const std::string& text);
+  [[noreturn]] void ChainError(CheckResult code, const std::string& text);
   virtual void OpenStores();
   virtual void CloseStores();
 

@@ -196,8 +196,9 @@ void CCryptoAPI20ChainBuilderStrict::CheckRevocation(PCCERT_CONTEXT subject,
   if ((config.Options & CCryptoAPI20ChainBuilderStrictConfig::kCheckRevocation) == 0) return;
   if (config.VerificationTime == 0) config.VerificationTime = LocalNow();
   if (!CheckAgainstIssuerCRL(subject, issuer, config.VerificationTime)) {
-    ChainError(33, Format("Статус актуальности сертификата [%s] не может быть проверен",
-                          {CCryptoAPI20Utils::GetSubjectCN(subject)}));
+    ChainError(CheckResult::kChainError,
+               Format("Статус актуальности сертификата [%s] не может быть проверен",
+                      {CCryptoAPI20Utils::GetSubjectCN(subject)}));
   }
 }
 
@@ -213,11 +214,13 @@ bool CCryptoAPI20ChainBuilderStrict::CheckAgainstIssuerCRL(PCCERT_CONTEXT subjec
   CrlRef crl = FindIssuerCRL(issuer);
   if (crl != nullptr) return CheckCertificate(subject, crl.get(), date, cdp_list);
   if (GetLastError() != CRYPT_E_NOT_FOUND) {
-    ChainError(33, Format("Ошибка при проверке по списку отозванных сертификатов [%s]",
-                          {LastErrorText()}));
+    ChainError(
+        CheckResult::kChainError,
+        Format("Ошибка при проверке по списку отозванных сертификатов [%s]", {LastErrorText()}));
   }
-  ChainError(34, WithUrl(Format("Список отозванных сертификатов для [%s] не найден", {issuer_name}),
-                         cdp_list));
+  ChainError(CheckResult::kCrlNotFound,
+             WithUrl(Format("Список отозванных сертификатов для [%s] не найден", {issuer_name}),
+                     cdp_list));
 }
 
 int CCryptoAPI20ChainBuilderStrict::ClassifyDate(double date, double start, double end) const {
@@ -233,8 +236,8 @@ bool CCryptoAPI20ChainBuilderStrict::CheckCertificate(PCCERT_CONTEXT subject, PC
                                                       double date, const std::string& cdp_list) {
   const double now = LocalNow();
   if (date > now) {
-    ChainError(33, Format("Дата подписи [%s] больше текущей даты [%s]",
-                          {DateTimeText(date), DateTimeText(now)}));
+    ChainError(CheckResult::kChainError, Format("Дата подписи [%s] больше текущей даты [%s]",
+                                                {DateTimeText(date), DateTimeText(now)}));
   }
   const double not_before = FileTimeToDateTime(subject->Info().NotBefore);
   const double not_after = FileTimeToDateTime(subject->Info().NotAfter);
@@ -242,26 +245,28 @@ bool CCryptoAPI20ChainBuilderStrict::CheckCertificate(PCCERT_CONTEXT subject, PC
 
   switch (ClassifyDate(date, not_before, not_after)) {
     case 1:
-      ChainError(21,
+      ChainError(CheckResult::kCertificateDate,
                  Format("Дата подписи [%s] вне срока действия сертификата [%s - %s]",
                         {DateTimeText(date), DateTimeText(not_before), DateTimeText(not_after)}));
     case 2:
-      ChainError(21,
+      ChainError(CheckResult::kCertificateDate,
                  Format("Дата подписи [%s] недопустимо близка к окончанию срока действия "
                         "сертификата [%s - %s]",
                         {DateTimeText(date), DateTimeText(not_before), DateTimeText(not_after)}));
   }
   switch (ClassifyDate(date, 0, next_update)) {
     case 1:
-      ChainError(33, WithUrl(Format("Нет актуального списка отозванных сертификатов [%s] на дату "
-                                    "подписи [%s]",
-                                    {DateTimeText(next_update), DateTimeText(date)}),
-                             cdp_list));
+      ChainError(CheckResult::kChainError,
+                 WithUrl(Format("Нет актуального списка отозванных сертификатов [%s] на дату "
+                                "подписи [%s]",
+                                {DateTimeText(next_update), DateTimeText(date)}),
+                         cdp_list));
     case 2:
-      ChainError(33, WithUrl(Format("Дата подписи [%s] недопустимо близка к сроку действия списка "
-                                    "отозванных сертификатов [%s]",
-                                    {DateTimeText(date), DateTimeText(next_update)}),
-                             cdp_list));
+      ChainError(CheckResult::kChainError,
+                 WithUrl(Format("Дата подписи [%s] недопустимо близка к сроку действия списка "
+                                "отозванных сертификатов [%s]",
+                                {DateTimeText(date), DateTimeText(next_update)}),
+                         cdp_list));
   }
 
   const std::string serial = CCryptoAPI20Utils::GetSerialNumber(subject);
@@ -271,12 +276,14 @@ bool CCryptoAPI20ChainBuilderStrict::CheckCertificate(PCCERT_CONTEXT subject, PC
     const double revoked = FileTimeToDateTime(entry->RevocationDate);
     switch (ClassifyDate(date, 0, revoked)) {
       case 1:
-        ChainError(21, Format("На момент подписания [%s] сертификат был отозван [%s]",
-                              {DateText(date), DateText(revoked)}));
+        ChainError(CheckResult::kCertificateDate,
+                   Format("На момент подписания [%s] сертификат был отозван [%s]",
+                          {DateText(date), DateText(revoked)}));
       case 2:
-        ChainError(21, Format("Дата подписи [%s] недопустимо близка к дате отзыва "
-                              "сертификата [%s]",
-                              {DateText(date), DateText(revoked)}));
+        ChainError(CheckResult::kCertificateDate,
+                   Format("Дата подписи [%s] недопустимо близка к дате отзыва "
+                          "сертификата [%s]",
+                          {DateText(date), DateText(revoked)}));
     }
   }
   return true;

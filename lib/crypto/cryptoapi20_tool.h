@@ -64,7 +64,7 @@ class CCryptoAPI20Tool : public CBaseClass {
   // Verifies the signature and the signer's chain over the local stores,
   // downloading CA certificates and CRLs with `full_chain` and testing
   // revocation with `revocation`, at `date` (0: now). Every failure is
-  // raised as CCryptoAPI20Exception code 22. A given `list` takes over the
+  // raised as CCryptoAPI20Exception code kNotVerified. A given `list` takes over the
   // signers (thumbprint, CKestrinCertificate): it must own its objects.
   static bool VerifySignature(bool current_user, const std::string& content, bool revocation,
                               bool full_chain, double date, CStrArray* list,

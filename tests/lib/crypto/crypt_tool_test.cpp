@@ -72,7 +72,7 @@ TEST_F(CryptToolTest, DetachedSignatureHasTheFormatAndVerifiesBothWays) {
       Verify(checked, checked_signature);
       ADD_FAILURE() << "verified";
     } catch (const CCryptoAPI20Exception& error) {
-      EXPECT_EQ(22, error.Code());
+      EXPECT_EQ(CheckResult::kNotVerified, error.Code());
       EXPECT_EQ(0u, error.Message().find("Ошибка при проверке подписи [0x8009")) << error.Message();
     }
   }

@@ -166,14 +166,35 @@ TEST_F(CryptoProviderTest, StoresFollowTheProvidersKeySet) {
 
 TEST(CryptoExceptionTest, KeepsTheLastErrorOfItsMaking) {
   SetLastError(CRYPT_E_NOT_FOUND);
-  const CCryptoAPI20Exception error(35, "Не найден сертификат УЦ [x]");
+  const CCryptoAPI20Exception error(CheckResult::kCaCertificateNotFound,
+                                    "Не найден сертификат УЦ [x]");
   SetLastError(0);
-  EXPECT_EQ(35, error.Code());
+  EXPECT_EQ(CheckResult::kCaCertificateNotFound, error.Code());
   EXPECT_EQ(CRYPT_E_NOT_FOUND, error.LastError());
   EXPECT_EQ("0x80092004 (-2146885628): Объект или свойство не найдено", error.ErrorText());
   EXPECT_EQ("Не найден сертификат УЦ [x]", error.Message());
   const Exception& general = error;  // the general family
   EXPECT_EQ(error.Message(), general.Message());
+}
+
+// Callers that read the code as a number saw these values before the names.
+TEST(CryptoExceptionTest, CheckResultsKeepTheirNumbersAndTexts) {
+  const struct {
+    CheckResult result;
+    int number;
+    std::string_view text;
+  } cases[] = {
+      {CheckResult::kCertificateDate, 21, "certificate not valid at the signing date"},
+      {CheckResult::kNotVerified, 22, "signature not verified"},
+      {CheckResult::kNoSignerCertificate, 32, "no signer certificate in the signature"},
+      {CheckResult::kChainError, 33, "chain or revocation list error"},
+      {CheckResult::kCrlNotFound, 34, "revocation list not found"},
+      {CheckResult::kCaCertificateNotFound, 35, "CA certificate not found"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.number, static_cast<int>(c.result));
+    EXPECT_EQ(c.text, to_string(c.result));
+  }
 }
 
 }  // namespace

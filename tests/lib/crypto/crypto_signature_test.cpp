@@ -12,6 +12,9 @@
 
 namespace {
 
+// The outcome as the number the test helpers keep beside their sentinels.
+constexpr int Num(CheckResult result) { return static_cast<int>(result); }
+
 const std::string kContent = std::string("Устав\0\x98\xFF", 8);
 
 struct Failure {
@@ -24,7 +27,7 @@ Failure FailureOf(Call call) {
   try {
     call();
   } catch (const CCryptoAPI20Exception& error) {
-    return {error.Code(), error.Message()};
+    return {Num(error.Code()), error.Message()};
   } catch (const Exception& error) {
     return {0, error.Message()};
   }
@@ -141,12 +144,14 @@ TEST_F(CryptoSignatureTest, VerifyNamesWhatFailed) {
     int code;
     std::string message;
   } cases[] = {
-      {"", signature, 33, "Передан пустой аргумент: sSignedData"},
-      {kContent, "", 33, "Передан пустой аргумент: sSignatureContent"},
-      {kContent, no_certificate, 32,
+      {"", signature, Num(CheckResult::kChainError), "Передан пустой аргумент: sSignedData"},
+      {kContent, "", Num(CheckResult::kChainError), "Передан пустой аргумент: sSignatureContent"},
+      {kContent, no_certificate, Num(CheckResult::kNoSignerCertificate),
        "Ошибка при проверке подписи: невозможно выделить сертификат из подписи"},
-      {kContent, "not a signature", 22, "Ошибка при проверке подписи [0x8009310B"},
-      {kContent + "!", signature, 22, "Ошибка при проверке подписи [0x80091007"},
+      {kContent, "not a signature", Num(CheckResult::kNotVerified),
+       "Ошибка при проверке подписи [0x8009310B"},
+      {kContent + "!", signature, Num(CheckResult::kNotVerified),
+       "Ошибка при проверке подписи [0x80091007"},
   };
   for (const auto& c : cases) {
     const Failure failure =
@@ -161,9 +166,9 @@ TEST_F(CryptoSignatureTest, OpensslSignaturesVerify) {
   for (const char* flags : {"-nosmimecap", "-noattr", ""}) {
     const std::string signature = OpensslSign("signer", kContent, flags);
     EXPECT_TRUE(opened.signature.Verify(kContent, signature, nullptr, 0)) << flags;
-    EXPECT_EQ(22, FailureOf([&] {
-                    opened.signature.Verify(kContent.substr(1), signature, nullptr, 0);
-                  }).code)
+    EXPECT_EQ(
+        Num(CheckResult::kNotVerified),
+        FailureOf([&] { opened.signature.Verify(kContent.substr(1), signature, nullptr, 0); }).code)
         << flags;
   }
 }
@@ -185,12 +190,14 @@ TEST_F(CryptoSignatureTest, StrictVerificationChecksTheSignersChain) {
   EXPECT_EQ(&provider_, signer->GetUserData());
 
   const Failure failure = FailureOf([&] { checked.signature.VerifyStrict(kContent, revoked, 0); });
-  EXPECT_EQ(22, failure.code);
+  EXPECT_EQ(Num(CheckResult::kNotVerified), failure.code);
   EXPECT_EQ(0u, failure.message.find("На момент подписания [")) << failure.message;
   EXPECT_NE(std::string::npos, failure.message.find("сертификат был отозван")) << failure.message;
-  // Every other failure becomes code 22 as well, with its own text.
-  EXPECT_EQ(22, FailureOf([&] { checked.signature.VerifyStrict("", good, 0); }).code);
-  EXPECT_EQ(22, FailureOf([&] { checked.signature.VerifyStrict(kContent, "x", 0); }).code);
+  // Every other failure becomes code kNotVerified as well, with its own text.
+  EXPECT_EQ(Num(CheckResult::kNotVerified),
+            FailureOf([&] { checked.signature.VerifyStrict("", good, 0); }).code);
+  EXPECT_EQ(Num(CheckResult::kNotVerified),
+            FailureOf([&] { checked.signature.VerifyStrict(kContent, "x", 0); }).code);
 
   // Without the revocation option only the chain counts.
   Opened chain_only(&provider_, chain);
@@ -207,7 +214,7 @@ TEST_F(CryptoSignatureTest, StrictVerificationFailsOnAnUnknownIssuer) {
   Opened checked(&provider_, kSignatureCheckChain);
   const Failure failure =
       FailureOf([&] { checked.signature.VerifyStrict(kContent, SignAs("signer", kContent), 0); });
-  EXPECT_EQ(22, failure.code);
+  EXPECT_EQ(Num(CheckResult::kNotVerified), failure.code);
   EXPECT_EQ(
       "Не найден сертификат УЦ [Тестовый УЦ]. URL для скачивания: "
       "[http://127.0.0.1:18080/intermediate.cer]",
@@ -228,7 +235,7 @@ TEST_F(CryptoSignatureTest, AForeignSignatureIsCheckedByItsSignerNotByTheFirstCe
   Opened checked(&provider_, kSignatureCheckChain | kSignatureCheckRevocation);
   const Failure failure =
       FailureOf([&] { checked.signature.VerifyStrict(kContent, signature, 0); });
-  EXPECT_EQ(22, failure.code);
+  EXPECT_EQ(Num(CheckResult::kNotVerified), failure.code);
   EXPECT_NE(std::string::npos, failure.message.find("сертификат был отозван")) << failure.message;
 
   const std::string good = OpensslSign("signer", kContent, "-certfile " + Shell(File("chain.pem")));

@@ -21,6 +21,9 @@ namespace {
 
 using Config = CCryptoAPI20ChainBuilderStrictConfig;
 
+// The outcome as the number the test helpers keep beside their sentinels.
+constexpr int Num(CheckResult result) { return static_cast<int>(result); }
+
 constexpr uint8_t kNoDownloads = Config::kCheckRevocation;
 
 // What a BuildChain ended with: code -1 for a chain that holds, 0 for an
@@ -34,7 +37,7 @@ Outcome OutcomeOf(const std::function<void()>& call) {
   try {
     call();
   } catch (const CCryptoAPI20Exception& e) {
-    return {e.Code(), e.Message()};
+    return {Num(e.Code()), e.Message()};
   } catch (const Exception& e) {
     return {0, e.Message()};
   }
@@ -130,7 +133,7 @@ TEST_F(ChainBuilderTest, IntermediateOnlyByAiaAndEachAddressFetchedOncePerBuilde
   EXPECT_EQ(server_->Pki("root.cer"), builder->RootCertificate()->Encoded());
 
   // Later runs, and a failing one among them, fetch nothing again.
-  EXPECT_EQ(21, Build(*builder, "revoked.cer").code);
+  EXPECT_EQ(Num(CheckResult::kCertificateDate), Build(*builder, "revoked.cer").code);
   EXPECT_EQ(-1, Build(*builder, "signer.cer").code);
   std::vector<std::string> requests = server_->Requests();
   std::sort(requests.begin(), requests.end());
@@ -142,7 +145,8 @@ TEST_F(ChainBuilderTest, IntermediateOnlyByAiaAndEachAddressFetchedOncePerBuilde
   // know no intermediate.
   EXPECT_EQ(-1, Build(*OpenStrict(Config().Options), "signer.cer").code);
   EXPECT_EQ(8u, server_->Requests().size());
-  EXPECT_EQ(35, Build(*OpenStrict(Config::kDownloadCRLs | kNoDownloads), "signer.cer").code);
+  EXPECT_EQ(Num(CheckResult::kCaCertificateNotFound),
+            Build(*OpenStrict(Config::kDownloadCRLs | kNoDownloads), "signer.cer").code);
 }
 
 TEST_F(ChainBuilderTest, CrlOnlyByCdp) {
@@ -153,7 +157,7 @@ TEST_F(ChainBuilderTest, CrlOnlyByCdp) {
   EXPECT_EQ(-1, built.code) << built.message;
   // The root's list comes from "CA" when its address gives nothing.
   EXPECT_EQ((std::vector<std::string>{"/intermediate.crl", "/root.crl"}), server_->Requests());
-  EXPECT_EQ(34, Build(*OpenStrict(kNoDownloads), "signer.cer").code);
+  EXPECT_EQ(Num(CheckResult::kCrlNotFound), Build(*OpenStrict(kNoDownloads), "signer.cer").code);
 }
 
 TEST_F(ChainBuilderTest, MissingCrlIsCode34WithItsAddress) {
@@ -166,7 +170,7 @@ TEST_F(ChainBuilderTest, MissingCrlIsCode34WithItsAddress) {
                                server_->Url("intermediate.crl") + "]";
   for (int run = 0; run < 2; ++run) {
     const Outcome built = Build(*builder, "signer.cer");
-    EXPECT_EQ(34, built.code);
+    EXPECT_EQ(Num(CheckResult::kCrlNotFound), built.code);
     EXPECT_EQ(expected, built.message);
   }
   EXPECT_EQ((std::vector<std::string>{"/intermediate.cer", "/intermediate.crl"}),
@@ -206,7 +210,7 @@ TEST_F(ChainBuilderTest, MissingCaCertificateIsCode35WithItsAddress) {
     server_->Serve(c.served);
     debug_.Clear();
     const Outcome built = Build(*OpenStrict(Config::kDownloadCACertificates), "signer.cer");
-    EXPECT_EQ(35, built.code);
+    EXPECT_EQ(Num(CheckResult::kCaCertificateNotFound), built.code);
     EXPECT_EQ(c.message, built.message);
     EXPECT_NE(debug_.Lines().end(), std::find_if(debug_.Lines().begin(), debug_.Lines().end(),
                                                  [&](const std::string& line) {
@@ -222,7 +226,7 @@ TEST_F(ChainBuilderTest, CertificateWithoutAddressesLeavesDebugLinesOnly) {
   Store(u"ROOT", {"forged-root.cer"});
   server_->Serve({});
   const Outcome built = Build(*OpenStrict(Config().Options), "forged-intermediate.cer");
-  EXPECT_EQ(34, built.code);
+  EXPECT_EQ(Num(CheckResult::kCrlNotFound), built.code);
   EXPECT_EQ("Список отозванных сертификатов для [Тестовый корневой УЦ] не найден", built.message);
   const auto& lines = debug_.Lines();
   for (const char* line :
@@ -250,8 +254,9 @@ TEST_F(ChainBuilderTest, RevocationAtTheSigningDate) {
   } cases[] = {
       {revoked - 2, 0, -1, ""},
       {revoked - 2, 24, -1, ""},
-      {0, 0, 21, "] сертификат был отозван [" + DateText(revoked) + "]"},
-      {revoked - 1.0 / 24, 24, 21,
+      {0, 0, Num(CheckResult::kCertificateDate),
+       "] сертификат был отозван [" + DateText(revoked) + "]"},
+      {revoked - 1.0 / 24, 24, Num(CheckResult::kCertificateDate),
        "] недопустимо близка к дате отзыва сертификата [" + DateText(revoked) + "]"},
   };
   for (const Case& c : cases) {
@@ -277,15 +282,16 @@ TEST_F(ChainBuilderTest, ValidityOfTheSignerWithItsMargin) {
   } cases[] = {
       {not_before, 0, -1, ""},
       {not_after - 25.0 / 24, 24, -1, ""},
-      {not_after, 0, 21,
+      {not_after, 0, Num(CheckResult::kCertificateDate),
        "Дата подписи [01.01.2022 3:00:00] вне срока действия сертификата" + period},
-      {0, 0, 21, "...] вне срока действия сертификата" + period},
-      {not_after - 23.0 / 24, 24, 21,
+      {0, 0, Num(CheckResult::kCertificateDate), "...] вне срока действия сертификата" + period},
+      {not_after - 23.0 / 24, 24, Num(CheckResult::kCertificateDate),
        "Дата подписи [31.12.2021 4:00:00] недопустимо близка к окончанию срока действия "
        "сертификата" +
            period},
       // The future is refused before any other date test.
-      {LocalNow() + 1, 0, 33, "...] больше текущей даты [" + DateText(LocalNow())},
+      {LocalNow() + 1, 0, Num(CheckResult::kChainError),
+       "...] больше текущей даты [" + DateText(LocalNow())},
   };
   for (const Case& c : cases) {
     const Outcome built = Build(*OpenStrict(kNoDownloads, c.margin), "expired.cer", c.date);
@@ -303,7 +309,7 @@ TEST_F(ChainBuilderTest, CrlPastItsNextUpdate) {
   Store(u"CA", {"intermediate.cer", "root.crl"});
   server_->Serve({{"intermediate.crl", "stale-intermediate.crl"}});
   const Outcome built = Build(*OpenStrict(Config().Options), "signer.cer");
-  EXPECT_EQ(33, built.code);
+  EXPECT_EQ(Num(CheckResult::kChainError), built.code);
   EXPECT_EQ(0u, built.message.find("Нет актуального списка отозванных сертификатов "
                                    "[01.01.2023 3:00:00] на дату подписи ["))
       << built.message;
@@ -322,14 +328,14 @@ TEST_F(ChainBuilderTest, ForgedIntermediateIsNoIssuer) {
                     {"intermediate.crl", "intermediate.crl"},
                     {"root.crl", "root.crl"}});
     const Outcome built = Build(*OpenStrict(Config().Options), "signer.cer");
-    EXPECT_EQ(35, built.code);
+    EXPECT_EQ(Num(CheckResult::kCaCertificateNotFound), built.code);
     EXPECT_EQ(missing, built.message);
   }
   struct Case {
     std::vector<std::string> ca;
     int code;
   } cases[] = {
-      {{"forged-intermediate.cer"}, 35},
+      {{"forged-intermediate.cer"}, Num(CheckResult::kCaCertificateNotFound)},
       {{"forged-intermediate.cer", "intermediate.cer"}, -1},
   };
   for (const Case& c : cases) {
@@ -341,7 +347,7 @@ TEST_F(ChainBuilderTest, ForgedIntermediateIsNoIssuer) {
     ASSERT_TRUE(builder.Open(&config));
     const Outcome built = Build(builder, "signer.cer");
     EXPECT_EQ(c.code, built.code) << built.message;
-    if (c.code == 35) {
+    if (c.code == Num(CheckResult::kCaCertificateNotFound)) {
       EXPECT_EQ(missing, built.message);
     }
   }
@@ -356,10 +362,14 @@ TEST_F(ChainBuilderTest, ForgedCrlIsNotTaken) {
     bool served;  // the forged list at the CDP address
     int code;
   } cases[] = {
-      {{"intermediate.cer", "root.crl"}, true, 34},
+      {{"intermediate.cer", "root.crl"}, true, Num(CheckResult::kCrlNotFound)},
       // A forged list newer than the true one does not take its place.
-      {{"intermediate.cer", "intermediate.crl", "root.crl"}, true, 21},
-      {{"intermediate.cer", "forged-intermediate.crl", "root.crl"}, false, 34},
+      {{"intermediate.cer", "intermediate.crl", "root.crl"},
+       true,
+       Num(CheckResult::kCertificateDate)},
+      {{"intermediate.cer", "forged-intermediate.crl", "root.crl"},
+       false,
+       Num(CheckResult::kCrlNotFound)},
   };
   for (const Case& c : cases) {
     CryptRoots roots;
@@ -370,7 +380,7 @@ TEST_F(ChainBuilderTest, ForgedCrlIsNotTaken) {
                             : std::map<std::string, std::string>{});
     const Outcome built = Build(*OpenStrict(Config::kDownloadCRLs | kNoDownloads), "revoked.cer");
     EXPECT_EQ(c.code, built.code) << built.message;
-    if (c.code == 34) {
+    if (c.code == Num(CheckResult::kCrlNotFound)) {
       EXPECT_EQ(missing, built.message);
     }
   }
@@ -379,7 +389,7 @@ TEST_F(ChainBuilderTest, ForgedCrlIsNotTaken) {
 TEST_F(ChainBuilderTest, SelfSignedSignerIsARootOnlyWhenTrusted) {
   server_->Serve({});
   const Outcome untrusted = Build(*OpenStrict(Config().Options), "selfsigned.cer");
-  EXPECT_EQ(35, untrusted.code);
+  EXPECT_EQ(Num(CheckResult::kCaCertificateNotFound), untrusted.code);
   EXPECT_EQ("Не найден сертификат УЦ [Самозванец]", untrusted.message);
 
   Store(u"ROOT", {"selfsigned.cer"});
@@ -398,7 +408,7 @@ TEST_F(ChainBuilderTest, BaseWalkSkipsAnIssuerOutOfDate) {
   const double in_2030 = 47484, mid_2050 = 54940;
   EXPECT_EQ(-1, Build(builder, "signer.cer", in_2030).code);
   const Outcome late = Build(builder, "signer.cer", mid_2050);
-  EXPECT_EQ(35, late.code);
+  EXPECT_EQ(Num(CheckResult::kCaCertificateNotFound), late.code);
   EXPECT_EQ("Не найден сертификат УЦ [Тестовый УЦ]. URL для скачивания: [" +
                 server_->Url("intermediate.cer") + "]",
             late.message);

@@ -256,7 +256,7 @@ TEST_F(CryptoAPI20ToolTest, VerificationHandsTheSignerToTheList) {
     CCryptoAPI20Tool::VerifySignature(false, kContent, false, false, 0, nullptr, signature);
     ADD_FAILURE() << "verified without the machine's stores";
   } catch (const CCryptoAPI20Exception& error) {
-    EXPECT_EQ(22, error.Code());
+    EXPECT_EQ(CheckResult::kNotVerified, error.Code());
     EXPECT_EQ(0u, error.Message().find("Не найден сертификат УЦ [Тестовый УЦ]")) << error.Message();
   }
 }
@@ -274,7 +274,7 @@ TEST_F(CryptoAPI20ToolTest, CheckSignatureFailsOnAnIssuerThatCannotBeFound) {
     CCryptoAPI20Tool::CheckSignature(true, kContent, 0, signature);
     ADD_FAILURE() << "verified without the issuer";
   } catch (const CCryptoAPI20Exception& error) {
-    EXPECT_EQ(22, error.Code());
+    EXPECT_EQ(CheckResult::kNotVerified, error.Code());
     EXPECT_EQ(
         "Не найден сертификат УЦ [Тестовый УЦ]. URL для скачивания: "
         "[http://127.0.0.1:18080/intermediate.cer]",

@@ -320,7 +320,7 @@ TEST_F(CatalogueCheckTest, CheckSignatureUsesTheStoresOfTheInitLocation) {
     catalogue_.CheckSignature(changed, signature);
     ADD_FAILURE() << "a changed content verified";
   } catch (const CCryptoAPI20Exception& error) {
-    EXPECT_EQ(22, error.Code());
+    EXPECT_EQ(CheckResult::kNotVerified, error.Code());
   }
   const std::string revoked =
       ErrorOf([&] { catalogue_.CheckSignature(kContent, OpensslSign("revoked", kContent, "")); });

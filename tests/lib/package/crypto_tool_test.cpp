@@ -124,7 +124,7 @@ TEST_F(CryptoToolTest, CheckSignatureExFillsTheListWithTheSignerAndItsKey) {
     CTarvexCryptoTool::CheckSignatureEx(true, changed, true, false, &signers, signature);
     ADD_FAILURE() << "a changed content verified";
   } catch (const CCryptoAPI20Exception& error) {
-    EXPECT_EQ(22, error.Code());
+    EXPECT_EQ(CheckResult::kNotVerified, error.Code());
   }
   EXPECT_EQ(0, signers.Count());
   // The chain is looked for in the stores of the location asked for.
