@@ -18,6 +18,7 @@
 #include "tests/platform/crypt/crypt_test_support.h"
 #include "tests/platform/inet/gost_tls_server.h"
 #include "tests/platform/inet/test_http_server.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -85,20 +86,6 @@ uint32_t StatusCode(HINTERNET request) {
                              &length, nullptr));
   return code;
 }
-
-// Sets one environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(WinInet, SendsTheRequestTheServerLogs) {
   TestHttpServer server;

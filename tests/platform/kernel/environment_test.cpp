@@ -7,25 +7,9 @@
 
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
-
-// Sets or removes a variable for one test and puts it back afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~ScopedEnv() { had_ ? ::setenv(name_, old_.c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  bool had_;
-  std::string old_;
-};
 
 std::string Get(const char* name) {
   char buffer[64];
