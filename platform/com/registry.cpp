@@ -13,6 +13,7 @@
 
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
+#include "platform/kernel/user_folders.h"
 
 struct RegKey {
   std::string path;  // cp1251, levels joined by "\", empty for the root
@@ -35,10 +36,9 @@ std::string WithoutTrailingSlash(std::string path) {
 std::string RootFolder() {
   std::string root = Variable("TARVEX_COM_REGISTRY_ROOT");
   if (root.empty()) {
-    const std::string data_home = Variable("XDG_DATA_HOME");
-    root = !data_home.empty()
-               ? WithoutTrailingSlash(data_home) + "/tarvex/registry"
-               : WithoutTrailingSlash(Variable("HOME")) + "/.local/share/tarvex/registry";
+    const std::string data_home = UserDataHome();
+    if (data_home.empty()) return {};
+    root = data_home + "/tarvex/registry";
   }
   return WithoutTrailingSlash(root) + "/HKEY_CLASSES_ROOT";
 }
@@ -66,8 +66,10 @@ bool JoinKey(HKEY parent, const char* subkey, std::string* path) {
   return true;
 }
 
+// Empty when there is no root folder.
 std::string KeyFolder(const std::string& path) {
   std::string folder = RootFolder();
+  if (folder.empty()) return folder;
   if (!path.empty()) folder += "/" + SysPath(path);
   return folder;
 }
@@ -142,7 +144,9 @@ int32_t RegCreateKeyA(HKEY parent, const char* subkey, HKEY* result) {
   *result = nullptr;
   std::string path;
   if (!JoinKey(parent, subkey, &path)) return ERROR_INVALID_NAME;
-  if (const int32_t error = MakeFolders(KeyFolder(path)); error != ERROR_SUCCESS) return error;
+  const std::string folder = KeyFolder(path);
+  if (folder.empty()) return ERROR_PATH_NOT_FOUND;
+  if (const int32_t error = MakeFolders(folder); error != ERROR_SUCCESS) return error;
   return NewKey(std::move(path), result);
 }
 
@@ -151,7 +155,9 @@ int32_t RegOpenKeyA(HKEY parent, const char* subkey, HKEY* result) {
   *result = nullptr;
   std::string path;
   if (!JoinKey(parent, subkey, &path)) return ERROR_INVALID_NAME;
-  if (!IsFolder(KeyFolder(path))) return ERROR_FILE_NOT_FOUND;
+  const std::string folder = KeyFolder(path);
+  if (folder.empty()) return ERROR_PATH_NOT_FOUND;
+  if (!IsFolder(folder)) return ERROR_FILE_NOT_FOUND;
   return NewKey(std::move(path), result);
 }
 
@@ -170,13 +176,16 @@ int32_t RegSetValueExA(HKEY key, const char* name, uint32_t, uint32_t type, cons
   }
   std::string_view text(reinterpret_cast<const char*>(data), size);
   if (!text.empty() && text.back() == '\0') text.remove_suffix(1);
-  if (!IsFolder(KeyFolder(key->path))) return ERROR_FILE_NOT_FOUND;
+  const std::string folder = KeyFolder(key->path);
+  if (folder.empty()) return ERROR_PATH_NOT_FOUND;
+  if (!IsFolder(folder)) return ERROR_FILE_NOT_FOUND;
   return WriteWhole(ValueFile(key, name), text);
 }
 
 int32_t RegQueryValueExA(HKEY key, const char* name, uint32_t*, uint32_t* type, uint8_t* data,
                          uint32_t* size) {
   if (key == nullptr) return ERROR_INVALID_HANDLE;
+  if (KeyFolder(key->path).empty()) return ERROR_PATH_NOT_FOUND;
   std::string text;
   if (!ReadWhole(ValueFile(key, name), &text)) return ERROR_FILE_NOT_FOUND;
   if (type != nullptr) *type = REG_SZ;
@@ -195,6 +204,7 @@ int32_t RegDeleteKeyA(HKEY parent, const char* subkey) {
   std::string path;
   if (!JoinKey(parent, subkey, &path) || path.empty()) return ERROR_INVALID_NAME;
   const std::string folder = KeyFolder(path);
+  if (folder.empty()) return ERROR_PATH_NOT_FOUND;
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrnoToSystemError(errno);
   std::vector<std::string> values;

@@ -2,7 +2,8 @@
 // point it at its own folder.
 //
 // Environment variable (read at every call): TARVEX_COM_REGISTRY_ROOT; default
-// $XDG_DATA_HOME/tarvex/registry, else $HOME/.local/share/tarvex/registry.
+// <user data home>/tarvex/registry (platform/kernel/user_folders.h). Without
+// either every call fails with ERROR_PATH_NOT_FOUND.
 // Layout: <root>/HKEY_CLASSES_ROOT/<key>/<subkey>/... are folders; a value
 // is the file "=<name>" in its key's folder ("=" alone for the default
 // value) holding the string without its terminating zero. Every value is

@@ -86,8 +86,9 @@ HCERTSTORE OpenSystemStore(uint32_t flags, std::u16string_view parameter) {
   }
   const std::string name = crypt_detail::Utf16ToUtf8(parameter);
   if (!IsStoreName(name)) return FailOpen(ERROR_INVALID_NAME);
-  const std::string folder = CryptRootFolder(location == CERT_SYSTEM_STORE_LOCAL_MACHINE) +
-                             "/stores/" + crypt_detail::AsciiLower(name);
+  const std::string root = CryptRootFolder(location == CERT_SYSTEM_STORE_LOCAL_MACHINE);
+  if (root.empty()) return FailOpen(ERROR_PATH_NOT_FOUND);
+  const std::string folder = root + "/stores/" + crypt_detail::AsciiLower(name);
 
   const bool exists = crypt_detail::FolderExists(folder);
   if (!exists && (flags & CERT_STORE_OPEN_EXISTING_FLAG)) return FailOpen(ERROR_FILE_NOT_FOUND);

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/kernel/user_folders.h"
+
 namespace {
 
 std::string Variable(const char* name) {
@@ -20,7 +22,6 @@ std::string CryptRootFolder(bool machine) {
   std::string root = Variable(machine ? "TARVEX_CRYPT_MACHINE_ROOT" : "TARVEX_CRYPT_USER_ROOT");
   if (!root.empty()) return WithoutTrailingSlash(root);
   if (machine) return "/var/lib/tarvex/crypt";
-  const std::string data_home = Variable("XDG_DATA_HOME");
-  if (!data_home.empty()) return WithoutTrailingSlash(data_home) + "/tarvex/crypt";
-  return WithoutTrailingSlash(Variable("HOME")) + "/.local/share/tarvex/crypt";
+  const std::string data_home = UserDataHome();
+  return data_home.empty() ? std::string() : data_home + "/tarvex/crypt";
 }

@@ -4,8 +4,8 @@
 // Environment variables (read at every call, so a test can point them at
 // its own temporary folders):
 //   TARVEX_CRYPT_USER_ROOT     the current user's root; default
-//                              $XDG_DATA_HOME/tarvex/crypt, else
-//                              $HOME/.local/share/tarvex/crypt
+//                              <user data home>/tarvex/crypt
+//                              (platform/kernel/user_folders.h)
 //   TARVEX_CRYPT_MACHINE_ROOT  the local machine's root; default
 //                              /var/lib/tarvex/crypt
 //   TARVEX_GOST_ABSENT         when set to a non-empty value other than "0",
@@ -29,7 +29,8 @@
 #include <string>
 
 // The root folder (UTF-8 path, no trailing separator) of the machine or of
-// the current user.
+// the current user; empty when the user has no data folder, and then stores
+// and key sets fail to open with ERROR_PATH_NOT_FOUND.
 std::string CryptRootFolder(bool machine);
 
 // The provider is installed: the gost engine loads and the test switch is

@@ -3,28 +3,12 @@
 #include <cstring>
 #include <string>
 
-#include "platform/kernel/environment.h"
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/user_folders.h"
 
 namespace {
 
 constexpr HRESULT kFail = static_cast<HRESULT>(0x80004005);
-
-std::string EnvironmentValue(const char* name) {
-  char buffer[MAX_PATH * 4];
-  uint32_t length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-  if (length == 0 || length >= sizeof buffer) return {};
-  return std::string(buffer, length);
-}
-
-// XDG asks to ignore relative values.
-std::string ConfigHome() {
-  std::string config = EnvironmentValue("XDG_CONFIG_HOME");
-  if (!config.empty() && config[0] == '/') return config;
-  std::string home = EnvironmentValue("HOME");
-  if (home.empty() || home[0] != '/') return {};
-  if (home.back() == '/') home.pop_back();
-  return home + "/.config";
-}
 
 }  // namespace
 
@@ -32,7 +16,7 @@ HRESULT SHGetFolderPathA(HWND /*owner*/, int folder, HANDLE /*token*/, uint32_t 
                          char* path) {
   path[0] = '\0';
   std::string result;
-  if (folder == CSIDL_APPDATA) result = ConfigHome();
+  if (folder == CSIDL_APPDATA) result = Utf8ToAnsi(UserConfigHome());
   if (result.empty() || result.size() >= static_cast<size_t>(MAX_PATH)) return kFail;
   std::memcpy(path, result.c_str(), result.size() + 1);
   return 0;

@@ -14,7 +14,8 @@ constexpr int CSIDL_DRIVES = 17;
 constexpr int CSIDL_APPDATA = 26;
 
 // Writes the folder's path with its zero byte into `path` (MAX_PATH bytes)
-// and returns 0. CSIDL_APPDATA is $XDG_CONFIG_HOME, else $HOME/.config. A
+// and returns 0. CSIDL_APPDATA is the user's config home
+// (platform/kernel/user_folders.h). A
 // folder without a file-system path, an unknown id, a missing home or a path
 // of MAX_PATH bytes or more gives a negative code and an empty `path`.
 HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, uint32_t flags, char* path);

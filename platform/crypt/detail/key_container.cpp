@@ -21,7 +21,11 @@ constexpr const char* kNameFile = "/name";
 constexpr const char* kKeyFile = "/private.pem";
 constexpr const char* kCertificateFile = "/certificate.cer";
 
-std::string KeySetFolder(bool machine) { return CryptRootFolder(machine) + "/keys"; }
+// Empty when the key set has no root folder.
+std::string KeySetFolder(bool machine) {
+  const std::string root = CryptRootFolder(machine);
+  return root.empty() ? root : root + "/keys";
+}
 
 bool Fail(uint32_t error) {
   SetLastError(error);
@@ -40,7 +44,9 @@ int NoPassword(char*, int, int, void*) { return 0; }
 }  // namespace
 
 bool FindContainer(bool machine, std::string_view name, Container* container) {
-  const std::string folder = KeySetFolder(machine) + "/" + Sha1Hex(name);
+  const std::string keys = KeySetFolder(machine);
+  if (keys.empty()) return Fail(ERROR_PATH_NOT_FOUND);
+  const std::string folder = keys + "/" + Sha1Hex(name);
   std::string stored;
   if (!ReadWholeFile(folder + kNameFile, &stored) || stored != name) {
     return Fail(NTE_BAD_KEYSET);
@@ -50,7 +56,9 @@ bool FindContainer(bool machine, std::string_view name, Container* container) {
 }
 
 bool CreateContainer(bool machine, std::string_view name, Container* container) {
-  const std::string folder = KeySetFolder(machine) + "/" + Sha1Hex(name);
+  const std::string keys = KeySetFolder(machine);
+  if (keys.empty()) return Fail(ERROR_PATH_NOT_FOUND);
+  const std::string folder = keys + "/" + Sha1Hex(name);
   if (FolderExists(folder)) return Fail(NTE_EXISTS);
   if (!EnsureFolder(folder) || !WriteFileAtomic(folder + kNameFile, name, 0600)) return false;
   *container = Container{folder, std::string(name), machine};
@@ -68,6 +76,7 @@ bool DeleteContainer(const Container& container) {
 std::vector<std::string> ListContainers(bool machine) {
   std::vector<std::string> names;
   const std::string keys = KeySetFolder(machine);
+  if (keys.empty()) return names;
   for (const std::string& entry : ListFolder(keys)) {
     std::string name;
     if (ReadWholeFile(keys + "/" + entry + kNameFile, &name) && Sha1Hex(name) == entry) {

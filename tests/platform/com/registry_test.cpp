@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -114,6 +115,21 @@ TEST_F(RegistryTest, AValueIsReplacedWhole) {
   EXPECT_EQ(Query("Key", "v.tmp"), "first");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_.Path()), {}),
             1);  // no temporary file left
+}
+
+TEST(RegistryWithoutRoot, EveryCallFailsInsteadOfWritingBelowTheFileSystemRoot) {
+  ScopedEnv root("TARVEX_COM_REGISTRY_ROOT", nullptr);
+  ScopedEnv data("XDG_DATA_HOME", nullptr);
+  ScopedEnv home("HOME", "relative/home");
+  HKEY key = nullptr;
+  EXPECT_EQ(3, RegCreateKeyA(HKEY_CLASSES_ROOT, "Prog.Id", &key));  // ERROR_PATH_NOT_FOUND
+  EXPECT_EQ(3, RegOpenKeyA(HKEY_CLASSES_ROOT, "Prog.Id", &key));
+  EXPECT_EQ(3, RegSetValueExA(HKEY_CLASSES_ROOT, "v", 0, REG_SZ,
+                              reinterpret_cast<const uint8_t*>("x"), 2));
+  uint32_t size = 0;
+  EXPECT_EQ(3, RegQueryValueExA(HKEY_CLASSES_ROOT, "v", nullptr, nullptr, nullptr, &size));
+  EXPECT_EQ(3, RegDeleteKeyA(HKEY_CLASSES_ROOT, "Prog.Id"));
+  EXPECT_FALSE(std::filesystem::exists("/HKEY_CLASSES_ROOT"));
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/crypt/crypt_prov.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 #include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -207,6 +209,20 @@ TEST_F(CertStoreTest, RefusesBadLocationsAndNames) {
   EXPECT_FALSE(OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"Never", CERT_STORE_OPEN_EXISTING_FLAG));
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
   EXPECT_FALSE(CertCloseStore(nullptr, 0));
+}
+
+// Without a data folder nothing may land below the file system root.
+TEST_F(CertStoreTest, AUserWithoutAHomeFolderHasNoStoresAndNoKeys) {
+  ScopedEnv root("TARVEX_CRYPT_USER_ROOT", nullptr);
+  ScopedEnv data("XDG_DATA_HOME", "relative");
+  ScopedEnv home("HOME", nullptr);
+  EXPECT_FALSE(OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY"));
+  EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
+  HCRYPTPROV prov = 0;
+  EXPECT_FALSE(
+      CryptAcquireContextA(&prov, "Без дома", nullptr, kGostProviderType, CRYPT_NEWKEYSET));
+  EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
+  EXPECT_FALSE(std::filesystem::exists("/stores") || std::filesystem::exists("/keys"));
 }
 
 TEST_F(CertStoreTest, Pkcs7BundleOpensReadOnlyInItsOrder) {
