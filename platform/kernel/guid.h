@@ -1,7 +1,7 @@
 // New GUIDs: random version-4 identifiers (RFC 4122 variant) from getrandom.
 #pragma once
 
-#include "platform/com/unknwn.h"
+#include "platform/kernel/result_types.h"
 
 // 0 (S_OK), or the failure of the random source as the HRESULT of its
 // system code.

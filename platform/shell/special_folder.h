@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/com/unknwn.h"
+#include "platform/kernel/result_types.h"
 #include "platform/kernel/handle.h"
 #include "platform/kernel/message_box.h"
 
