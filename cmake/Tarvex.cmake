@@ -5,10 +5,18 @@ if(TARVEX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# CI and scripts/test build with warnings as errors; a plain build only
+# warns, so a newer compiler's new warning never stops a user's build.
+option(TARVEX_WERROR "Treat warnings as errors" OFF)
+
 # Text inside both deliverables is code page 1251: Russian literals in the
 # UTF-8 sources become cp1251 bytes.
 function(tarvex_options target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -fexec-charset=CP1251)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor
+    -Woverloaded-virtual -Wold-style-cast -Wformat=2 -fexec-charset=CP1251)
+  if(TARVEX_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 

@@ -190,7 +190,8 @@ HRESULT InvokeFunc(const FuncDesc& func, void* instance, DISPPARAMS* params, VAR
   }
   void* method = (*static_cast<void***>(instance))[func.slot];
   ffi_arg returned = 0;
-  ffi_call(&cif, FFI_FN(method), &returned, values.data());
+  // FFI_FN is a C cast; the member is called through the vtable slot.
+  ffi_call(&cif, reinterpret_cast<void (*)()>(method), &returned, values.data());
   hr = static_cast<HRESULT>(static_cast<int32_t>(returned));
   release_args();
 

@@ -17,7 +17,8 @@
 namespace {
 
 struct MappingObject : KernelObject {
-  MappingObject(int fd, uint64_t size, bool writable) : fd(fd), size(size), writable(writable) {}
+  MappingObject(int descriptor, uint64_t length, bool can_write)
+      : fd(descriptor), size(length), writable(can_write) {}
   ~MappingObject() override { ::close(fd); }
 
   int fd;  // a duplicate: the mapping keeps the file open on its own

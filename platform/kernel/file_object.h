@@ -7,7 +7,7 @@
 #include "platform/kernel/handle.h"
 
 struct FileObject : KernelObject {
-  FileObject(int fd, uint32_t access) : fd(fd), access(access) {}
+  FileObject(int descriptor, uint32_t rights) : fd(descriptor), access(rights) {}
   ~FileObject() override;
   // Closes the descriptor now; false (and the last error) when that failed.
   bool Close();

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "platform/kernel/result_types.h"
 #include "platform/kernel/handle.h"
 #include "platform/kernel/message_box.h"
+#include "platform/kernel/result_types.h"
 
 constexpr int MAX_PATH = 260;
 

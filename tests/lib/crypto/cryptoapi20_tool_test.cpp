@@ -137,7 +137,9 @@ TEST_P(CryptoAPI20ToolStoreTest, SignsEncryptsAndDecryptsWithTheLocationsKeys) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLocations, CryptoAPI20ToolStoreTest, testing::Values(kMachine, kUser),
-                         [](const auto& info) { return info.param == kUser ? "User" : "Machine"; });
+                         [](const auto& param_info) {
+                           return param_info.param == kUser ? "User" : "Machine";
+                         });
 
 TEST_F(CryptoAPI20ToolTest, InstanceOperationsRefuseThroughTheHandler) {
   CCryptoAPI20Tool tool;

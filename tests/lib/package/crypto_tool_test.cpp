@@ -78,7 +78,9 @@ TEST_P(CryptoToolLocationTest, TheFlagChoosesTheStoresOfOneLocation) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLocations, CryptoToolLocationTest, testing::Values(kMachine, kUser),
-                         [](const auto& info) { return info.param == kUser ? "User" : "Machine"; });
+                         [](const auto& param_info) {
+                           return param_info.param == kUser ? "User" : "Machine";
+                         });
 
 TEST_F(CryptoToolTest, EncryptsForACertificateGivenAsText) {
   const std::string der = Pki("signer.cer");
