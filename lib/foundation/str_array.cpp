@@ -62,10 +62,14 @@ void CStrArray::SetCompareMode(uint8_t mode) {
   }
 }
 
+// `Capacity` is the number of slots the list reports, which grows by the
+// small steps of `Grow`; the storage under it grows geometrically, so that
+// filling a list copies each item a bounded number of times.
 void CStrArray::SetCapacity(int capacity) {
   CheckLimit(capacity);
+  const bool shrinking = capacity < Capacity();
   items_.resize(capacity);
-  items_.shrink_to_fit();
+  if (shrinking) items_.shrink_to_fit();
 }
 
 void CStrArray::SetCount(int count) {

@@ -38,10 +38,13 @@ class CXMLClass : public CBaseClass {
   void Load();
 
  protected:
-  CXMLTextWriter& Writer() { return *OwnWriter; }
-  CXMLTextReader& Reader() { return *OwnReader; }
+  CXMLTextWriter& Writer();
+  CXMLTextReader& Reader();
 
  private:
+  // Made on first use: a document's element objects read and write through
+  // their root's, so most of them never need their own, and a reader's
+  // window is 1 MiB.
   std::unique_ptr<CXMLTextWriter> OwnWriter;
   std::unique_ptr<CXMLTextReader> OwnReader;
 };
