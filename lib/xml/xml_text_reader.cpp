@@ -1,6 +1,7 @@
 #include "lib/xml/xml_text_reader.h"
 
 #include "lib/foundation/errors.h"
+#include "lib/xml/xml_tag_attributes.h"
 #include "platform/kernel/codepage.h"
 
 namespace {
@@ -26,25 +27,7 @@ void ReplaceExact(std::string& text, const std::string& from, const std::string&
   text = std::move(out);
 }
 
-std::string ValueAfter(const std::string& text, const std::string& name, char quote) {
-  const std::string mark = " " + name + "=" + quote;
-  const size_t at = text.find(mark);
-  if (at == std::string::npos) return std::string();
-  const size_t start = at + mark.size();
-  const size_t end = text.find(quote, start);
-  if (end == std::string::npos) return std::string();
-  return text.substr(start, end - start);
-}
-
-// The text between the first "<" and the next `mark`, or "" when the mark
-// does not follow or the piece holds a space, "/", ">" or "<".
-std::string NameCandidate(const std::string& text, size_t open, char mark) {
-  const size_t end = text.find(mark, open + 1);
-  if (end == std::string::npos) return std::string();
-  std::string piece = text.substr(open + 1, end - open - 1);
-  if (piece.find_first_of(" /><") != std::string::npos) return std::string();
-  return piece;
-}
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 bool FoldedEquals(const std::string& text, const char* word) {
   size_t i = 0;
@@ -71,6 +54,7 @@ void CXMLTextReader::SetXML(const std::string& text) {
     auto tokenizer = std::make_unique<TXMLTokenizer>(*stream);
     Tokenizer = std::move(tokenizer);  // the old tokenizer goes before its stream
     Stream = std::move(stream);
+    AttributesToken = 0;
   });
 }
 
@@ -78,6 +62,7 @@ void CXMLTextReader::Clear() {
   Safe([&] {
     Stream->Clear();
     Tokenizer = std::make_unique<TXMLTokenizer>(*Stream);
+    AttributesToken = 0;
   });
 }
 
@@ -86,25 +71,20 @@ void CXMLTextReader::SkipToTag() {
 }
 
 bool CXMLTextReader::IsElement(const std::string& name) const {
-  const std::string& text = Tokenizer->TokenString();
-  const std::string mark = "<" + name;
-  for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1)) {
-    const size_t next = at + mark.size();
-    if (next < text.size()) {
-      const char c = text[next];
-      if (c == ' ' || c == '/' || c == '>' || c == '\t' || c == '\n') return true;
-    }
-  }
-  return false;
+  return !name.empty() && CurrentElementName() == name;
 }
 
+// The name ends where the tag's first pair or its end begins, as XML reads
+// it; a "<" further on in the tag, inside a value, names nothing.
 std::string CXMLTextReader::CurrentElementName() const {
   const std::string& text = Tokenizer->TokenString();
   const size_t open = text.find('<');
   if (open == std::string::npos) return std::string();
-  std::string name = NameCandidate(text, open, '>');
-  if (name.empty()) name = NameCandidate(text, open, '/');
-  if (name.empty()) name = NameCandidate(text, open, ' ');
+  size_t end = open + 1;
+  while (end < text.size() && !IsBlank(text[end]) && text[end] != '/' && text[end] != '>') ++end;
+  if (end == text.size()) return std::string();
+  std::string name = text.substr(open + 1, end - open - 1);
+  if (name.find('<') != std::string::npos) return std::string();
   return name;
 }
 
@@ -135,9 +115,7 @@ void CXMLTextReader::FindElement(const std::string& name) {
 
 std::string CXMLTextReader::ReadAttribute(const std::string& name) {
   return Safe([&] {
-    const std::string& text = Tokenizer->TokenString();
-    std::string value = ValueAfter(text, name, '"');
-    if (value.empty()) value = ValueAfter(text, name, '\'');
+    std::string value = AttributeValue(name);
     if (value.find('&') != std::string::npos) {
       ReplaceExact(value, "&quot;", "\"");
       ReplaceExact(value, "&lt;", "<");
@@ -147,6 +125,17 @@ std::string CXMLTextReader::ReadAttribute(const std::string& name) {
     }
     return value;
   });
+}
+
+std::string CXMLTextReader::AttributeValue(const std::string& name) {
+  if (AttributesToken != Tokenizer->TokenNumber()) {
+    Attributes = ParseTagAttributes(Tokenizer->TokenString());
+    AttributesToken = Tokenizer->TokenNumber();
+  }
+  for (const XMLTagAttribute& attribute : Attributes) {
+    if (attribute.name == name) return std::string(attribute.value);
+  }
+  return std::string();
 }
 
 bool CXMLTextReader::ReadBoolAttribute(const std::string& name) {

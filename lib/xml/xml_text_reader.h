@@ -8,11 +8,14 @@
 // start or empty-element tag, whether a child, a sibling or one further on.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "lib/foundation/base_class.h"
 #include "lib/xml/memory_stream.h"
+#include "lib/xml/xml_tag_attributes.h"
 #include "lib/xml/xml_tokenizer.h"
 
 class CXMLTextReader : public CBaseClass {
@@ -30,9 +33,10 @@ class CXMLTextReader : public CBaseClass {
 
   // Moves on until a start tag, an empty-element tag or the end.
   void SkipToTag();
-  // The current token holds "<" + name followed by a space, "/", ">", tab
-  // or LF.
+  // The current tag's element name is `name`.
   bool IsElement(const std::string& name) const;
+  // The bytes after the current tag's "<" up to a blank, "/" or ">"; "" at
+  // the end of the input, for text and for an end tag.
   std::string CurrentElementName() const;
   // Skips to a tag; when `name` is not empty that tag must be it, else
   // raises "Не найден ожидаемый узел [%s] (вместо найденного %s)". Then moves
@@ -41,10 +45,11 @@ class CXMLTextReader : public CBaseClass {
   // Skips forward to the element `name`, staying on it when it is current;
   // raises "Элемент [%s] не найден" at the end of the input.
   void FindElement(const std::string& name);
-  // The value of the attribute in the current token, "" when absent. The
-  // name is matched exactly after a space, followed by "=" and a double quote
-  // (or, when that gives nothing, an apostrophe). "&quot;", "&lt;", "&gt;"
-  // and, last, "&amp;" are decoded.
+  // The value of the attribute in the current tag, "" when absent. The tag
+  // is read as a run of name="value" (or name='value') pairs and the name is
+  // matched exactly; a tag that is not such a run raises (see
+  // `ParseTagAttributes`). "&quot;", "&lt;", "&gt;" and, last, "&amp;" are
+  // decoded.
   std::string ReadAttribute(const std::string& name);
   // "true" or "1" in any case.
   bool ReadBoolAttribute(const std::string& name);
@@ -56,7 +61,14 @@ class CXMLTextReader : public CBaseClass {
   bool IsEndElement(const std::string& name) const;
 
  private:
+  // The raw value, from the current tag's pairs, parsed once per token.
+  std::string AttributeValue(const std::string& name);
+
   // The tokenizer reads from the stream: it goes first.
   std::unique_ptr<CMemoryStream> Stream;
   std::unique_ptr<TXMLTokenizer> Tokenizer;
+  // The pairs of the token numbered `AttributesToken` (0: none yet), as
+  // views into the tokenizer's text of it.
+  std::vector<XMLTagAttribute> Attributes;
+  uint64_t AttributesToken = 0;
 };

@@ -53,6 +53,7 @@ TXMLTokenizer::TXMLTokenizer(CMemoryStream& stream)
 
 XMLToken TXMLTokenizer::NextToken() {
   TextValid = false;
+  ++Number;
   if (!SkipBlanks()) {
     TokenStart = Current;
     Kind = XMLToken::End;

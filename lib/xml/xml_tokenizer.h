@@ -44,6 +44,9 @@ class TXMLTokenizer {
   // whole, and then stands at the end of the input.
   XMLToken NextToken();
   XMLToken TokenKind() const { return Kind; }
+  // Counts the tokens read, the first one being 1: tells the tokens apart
+  // where their texts may be equal.
+  uint64_t TokenNumber() const { return Number; }
   // The current token's bytes; except in a CDATA section, every CR LF pair
   // and then every LF CR pair is removed and runs of spaces become one space.
   const std::string& TokenString() const;
@@ -70,6 +73,7 @@ class TXMLTokenizer {
   char* TokenStart;
   bool StreamEnded = false;
   XMLToken Kind = XMLToken::End;
+  uint64_t Number = 0;
   mutable std::string Text;
   mutable bool TextValid = false;
 };

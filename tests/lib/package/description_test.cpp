@@ -421,3 +421,24 @@ TEST(XMLGprExtSignature, NestingDepthIsBounded) {
   EXPECT_EQ(ErrorOf([&] { Read(WithDocument(kDocumentAttributes, nested)); }),
             "Глубина вложенности подписей [65] больше [64]");
 }
+
+// A value may hold text that looks like another attribute: the document is
+// read as an XML parser reads it, and saving it changes nothing of it.
+TEST(XMLGprDocument, AttributeTextInsideAValueIsReadAsThatValueAndSavedSo) {
+  const std::string decoy = "ffffffffffffffffffffffffffffffff";
+  const std::string original = " идентификаторДокумента=\"" + decoy + "\" ";
+  auto package = Read(WithDocument("исходноеИмяФайла='" + original + "' " + kDocumentAttributes));
+  ASSERT_EQ(package->Documents().Count(), 1);
+  const CXMLGprExtDocument* read = package->Documents().Item(0);
+  EXPECT_EQ(read->DocumentCode(), kCode32);
+  EXPECT_EQ(read->OriginalFileName(), original);
+
+  auto again = Read(TextOf(*package));
+  const CXMLGprExtDocument* reread = again->Documents().Item(0);
+  EXPECT_EQ(reread->DocumentCode(), kCode32);
+  EXPECT_EQ(reread->OriginalFileName(), original);
+
+  EXPECT_EQ(ErrorOf([&] { Read(WithDocument("исходноеИмяФайла=\"a.pdf")); }),
+            "Не закрыта кавычка значения атрибута [исходноеИмяФайла]: <документ "
+            "исходноеИмяФайла=\"a.pdf>");
+}

@@ -178,3 +178,48 @@ TEST(XMLPeers, TheReaderGetsBackEveryValueTheWriterTook) {
   }
   EXPECT_EQ(reader.CurrentElementName(), "");
 }
+
+TEST(XMLPeers, OnCraftedTagsTheReaderAgreesWithElementTree) {
+  // Text that looks like a pair inside another pair's value, and pairs
+  // spread over lines.
+  const std::vector<std::pair<std::string, Element>> crafted = {
+      {"<e v=' x=\"1\" ' x=\"2\"/>", {"e", {{"v", " x=\"1\" "}, {"x", "2"}}}},
+      {"<e w=\"y=&quot;3&quot; z=\" y='4'/>", {"e", {{"w", "y=\"3\" z="}, {"y", "4"}}}},
+      {"<e\ta=\"1\"\r\n\tb = '2'/>", {"e", {{"a", "1"}, {"b", "2"}}}},
+      {"<документ исходноеИмяФайла=' идентификаторДокумента=\"A\"' "
+       "идентификаторДокумента=\"B\"/>",
+       {"документ",
+        {{"исходноеИмяФайла", " идентификаторДокумента=\"A\""}, {"идентификаторДокумента", "B"}}}},
+  };
+  std::string text = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<корень>\r\n";
+  std::string expected = Hex("корень") + "\n";
+  for (const auto& [tag, element] : crafted) {
+    text += tag + "\r\n";
+    expected += Hex(element.name);
+    for (const auto& [name, value] : element.attributes) {
+      expected += " " + Hex(name) + "=" + Hex(value);
+    }
+    expected += "\n";
+  }
+  text += "</корень>\r\n";
+
+  TempDir dir;
+  const std::string file = dir.File("crafted.xml");
+  std::ofstream(file, std::ios::binary) << text;
+  int status = 0;
+  const std::string dumped =
+      RunCommand("python3 '" TARVEX_TEST_DIR "/dump_elements.py' '" + file + "' 2>&1", status);
+  EXPECT_EQ(status, 0) << dumped;
+  EXPECT_EQ(dumped, expected);
+
+  CXMLTextReader reader;
+  reader.SetXML(text);
+  reader.ReadElement("корень");
+  for (const auto& [tag, element] : crafted) {
+    ASSERT_EQ(reader.CurrentElementName(), element.name) << tag;
+    for (const auto& [name, value] : element.attributes) {
+      EXPECT_EQ(reader.ReadAttribute(name), value) << tag;
+    }
+    reader.ReadElement(element.name);
+  }
+}

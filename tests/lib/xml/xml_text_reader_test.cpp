@@ -40,10 +40,53 @@ TEST(XMLTextReader, ReadsAttributeValuesOfTheCurrentTag) {
   for (const Case& c : cases) EXPECT_EQ(r.reader.ReadAttribute(c.name), c.value) << c.name;
 }
 
-TEST(XMLTextReader, AttributeMustFollowASpaceAndTouchItsEqualsSign) {
-  Reader r("<a\tt=\"1\"\nl=\"2\" b = \"3\" c= \"4\" d =\"5\" e=\"6\"/>");
-  for (const char* name : {"t", "l", "b", "c", "d"}) EXPECT_EQ(r.reader.ReadAttribute(name), "");
-  EXPECT_EQ(r.reader.ReadAttribute("e"), "6");
+TEST(XMLTextReader, AttributesArePairsWhateverBlanksSeparateThem) {
+  // The pairs of a tag written over several lines lose their CR LF when the
+  // tag's text is normalised: a pair may then touch the one before it.
+  Reader r("<a\tt=\"1\"\nl=\"2\" b = \"3\" c= \"4\" d =\"5\" e=\"6\"\r\nf='7'/>");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"t", "1"}, {"l", "2"}, {"b", "3"}, {"c", "4"}, {"d", "5"}, {"e", "6"}, {"f", "7"}};
+  for (const auto& [name, value] : cases) EXPECT_EQ(r.reader.ReadAttribute(name), value) << name;
+}
+
+TEST(XMLTextReader, TextLikeAnAttributeInsideAValueIsNotOne) {
+  Reader r("<a v=' x=\"1\" ' x=\"2\" w=\"y=&quot;3&quot; z=\" y='4'/>");
+  EXPECT_EQ(r.reader.ReadAttribute("x"), "2");
+  EXPECT_EQ(r.reader.ReadAttribute("v"), " x=\"1\" ");
+  EXPECT_EQ(r.reader.ReadAttribute("y"), "4");
+  EXPECT_EQ(r.reader.ReadAttribute("w"), "y=\"3\" z=");
+  EXPECT_EQ(r.reader.ReadAttribute("z"), "");
+}
+
+TEST(XMLTextReader, TagThatIsNoRunOfPairsIsRefused) {
+  const std::string long_value(100, 'x');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"<a x=\"1/>", "Не закрыта кавычка значения атрибута [x]: <a x=\"1/>"},
+      {"<a x='1\" y=\"2\"/>", "Не закрыта кавычка значения атрибута [x]: <a x='1\" y=\"2\"/>"},
+      {"<a x=1/>", "У атрибута [x] нет значения в кавычках: <a x=1/>"},
+      {"<a x y=\"1\">", "У атрибута [x] нет значения в кавычках: <a x y=\"1\">"},
+      {"<a x=\"1\" =\"2\">", "Неверная запись атрибутов в теге: <a x=\"1\" =\"2\">"},
+      {"<a x=\"1\" x='2'/>", "Атрибут [x] указан в теге дважды: <a x=\"1\" x='2'/>"},
+      {"<a x=\"" + long_value + "/>",
+       "Не закрыта кавычка значения атрибута [x]: <a x=\"" + long_value.substr(0, 58) + "..."},
+  };
+  for (const auto& [text, message] : cases) {
+    Reader r(text);
+    // Whichever attribute is asked for: the tag as a whole is refused.
+    EXPECT_EQ(ErrorOf([&] { r.reader.ReadAttribute("b"); }), message) << text;
+    EXPECT_EQ(ErrorOf([&] { r.reader.ReadBoolAttribute("x"); }), message) << text;
+  }
+}
+
+TEST(XMLTextReader, AttributesAreThoseOfTheCurrentTag) {
+  Reader r("<a x=\"1\"/>");
+  EXPECT_EQ(r.reader.ReadAttribute("x"), "1");
+  r.reader.SetXML("<a x=\"2\"/><a x=\"3\"/><a y=\"4\"/>");
+  r.reader.SkipToTag();
+  for (const char* value : {"2", "3", ""}) {
+    EXPECT_EQ(r.reader.ReadAttribute("x"), value);
+    r.reader.ReadElement("a");
+  }
 }
 
 TEST(XMLTextReader, ReadBoolAttribute) {
@@ -60,8 +103,9 @@ TEST(XMLTextReader, CurrentElementNameAndIsElement) {
     std::string name;
   };
   const std::vector<Case> cases = {
-      {"<a x=\"1\">", "a"},     {"<a/>", "a"}, {"<a>", "a"}, {"<a x=\"1/2\"/>", "a"},
-      {"<подпись>", "подпись"}, {"</a>", ""},  {"", ""},     {"text", ""},
+      {"<a x=\"1\">", "a"},     {"<a/>", "a"},         {"<a>", "a"}, {"<a x=\"1/2\"/>", "a"},
+      {"<подпись>", "подпись"}, {"</a>", ""},          {"", ""},     {"text", ""},
+      {"<a\tx=\"1\"/>", "a"},   {"<a\nx=\"1\">", "a"},
   };
   for (const Case& c : cases) {
     CXMLTextReader reader;
@@ -71,7 +115,8 @@ TEST(XMLTextReader, CurrentElementNameAndIsElement) {
       EXPECT_TRUE(reader.IsElement(c.name)) << c.text;
     }
   }
-  Reader r("<ab\tx=\"<a\"/>");
+  // A tag that names another element inside a value is not that element.
+  Reader r("<ab\tx=\"<a \" y=\"<a>\"/>");
   EXPECT_TRUE(r.reader.IsElement("ab"));
   EXPECT_FALSE(r.reader.IsElement("a"));
   EXPECT_FALSE(r.reader.IsElement("AB"));
