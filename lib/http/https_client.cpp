@@ -62,6 +62,7 @@ void CHttpsClient::RaiseInternetError(uint32_t code) {
 // The handles close in the order request, connection, internet handle, also
 // when a step fails.
 std::string CHttpsClient::Execute(const std::string& url) {
+  const Clock::time_point started = Clock::now();
   const ParsedUrl parsed = ParseUrl(url);
   UniqueInternetHandle internet =
       Step("Ошибка при открытии соединения: [%s]", [&] { return OpenInternet(); });
@@ -71,8 +72,9 @@ std::string CHttpsClient::Execute(const std::string& url) {
                                       [&] { return OpenRequest(connection.get(), parsed); });
   Step("Ошибка при установки параметров соединения: [%s]",
        [&] { SetRequestOptions(request.get(), parsed); });
-  Step("Ошибка при отправке запроса: [%s]", [&] { SendRequest(request.get()); });
-  return Step("Ошибка при получении ответа: [%s]", [&] { return ReadResponse(request.get()); });
+  Step("Ошибка при отправке запроса: [%s]", [&] { SendRequest(request.get(), url, started); });
+  return Step("Ошибка при получении ответа: [%s]",
+              [&] { return ReadResponse(request.get(), url, started); });
 }
 
 UniqueInternetHandle CHttpsClient::OpenInternet() const {
@@ -133,17 +135,32 @@ void CHttpsClient::SetRequestOptions(HINTERNET request, const ParsedUrl& url) co
     SetNumberOption(request, INTERNET_OPTION_RECEIVE_TIMEOUT,
                     static_cast<uint32_t>(config_.ReceiveTimeout));
   }
+  if (config_.TransferTimeout > 0) {
+    SetNumberOption(request, INTERNET_OPTION_TRANSFER_TIMEOUT,
+                    static_cast<uint32_t>(config_.TransferTimeout));
+  }
+}
+
+// A time-out once the whole transfer's time is up is that limit's.
+void CHttpsClient::RaiseTransferError(uint32_t code, const std::string& url,
+                                      Clock::time_point started) const {
+  const auto limit = std::chrono::milliseconds(config_.TransferTimeout);
+  if (code == ERROR_INTERNET_TIMEOUT && limit.count() > 0 && Clock::now() - started >= limit) {
+    RaiseErrorFmt("Загрузка с адреса [%0:s] не завершилась за %1:d мс", {url, limit.count()});
+  }
+  RaiseInternetError(code);
 }
 
 // A server that asks for a client certificate gets `ClientCertSha1`'s, when
 // one is set, and the request goes again.
-void CHttpsClient::SendRequest(HINTERNET request) const {
+void CHttpsClient::SendRequest(HINTERNET request, const std::string& url,
+                               Clock::time_point started) const {
   for (int sends_with_certificate = 0;; ++sends_with_certificate) {
     if (HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return;
     const uint32_t error = GetLastError();
     if (error != ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED || config_.ClientCertSha1.empty() ||
         sends_with_certificate == kClientCertificateSends) {
-      RaiseInternetError(error);
+      RaiseTransferError(error, url, started);
     }
     SetClientCertificate(request);
   }
@@ -166,7 +183,8 @@ void CHttpsClient::SetClientCertificate(HINTERNET request) const {
   });
 }
 
-std::string CHttpsClient::ReadResponse(HINTERNET request) const {
+std::string CHttpsClient::ReadResponse(HINTERNET request, const std::string& url,
+                                       Clock::time_point started) const {
   if (config_.CheckStatus) {
     uint32_t status = 0;
     uint32_t length = sizeof status;
@@ -189,7 +207,10 @@ std::string CHttpsClient::ReadResponse(HINTERNET request) const {
   do {
     // A failed read is a failed download, not the end of the body.
     if (!InternetReadFile(request, buffer, sizeof buffer, &read)) {
-      RaiseInternetError(GetLastError());
+      RaiseTransferError(GetLastError(), url, started);
+    }
+    if (config_.MaxBodySize > 0 && static_cast<int64_t>(body.size() + read) > config_.MaxBodySize) {
+      RaiseErrorFmt("Ответ сервера по адресу [%0:s] больше %1:d байт", {url, config_.MaxBodySize});
     }
     body.append(buffer, read);
   } while (read != 0);

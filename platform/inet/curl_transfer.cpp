@@ -22,7 +22,9 @@ CurlTransfer::CurlTransfer(const TransferSettings& settings)
     : tls_(settings.security_flags, settings.client_certificate),
       easy_(curl_easy_init()),
       multi_(curl_multi_init()),
-      receive_timeout_(settings.receive_timeout_ms) {}
+      receive_timeout_(settings.receive_timeout_ms),
+      transfer_timeout_(settings.transfer_timeout_ms),
+      created_(Clock::now()) {}
 
 CurlTransfer::~CurlTransfer() {
   if (attached_) curl_multi_remove_handle(multi_.get(), easy_.get());
@@ -140,6 +142,11 @@ uint32_t CurlTransfer::RunUntil(Ready ready) {
       return result_ == CURLE_OK ? 0 : Fail(InternetErrorFromCurl(result_, tls_));
     }
     int running = 0;
+    // Checked before each step, so that a server sending fast enough to
+    // keep the transfer busy is held to the limit too.
+    if (transfer_timeout_.count() > 0 && Clock::now() - created_ >= transfer_timeout_) {
+      return Fail(ERROR_INTERNET_TIMEOUT);
+    }
     if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
       return Fail(ERROR_INTERNET_INTERNAL_ERROR);
     }
@@ -158,6 +165,11 @@ uint32_t CurlTransfer::RunUntil(Ready ready) {
       if (waited >= receive_timeout_) return Fail(ERROR_INTERNET_TIMEOUT);
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(receive_timeout_ - waited);
       wait_ms = static_cast<int>(std::min<long long>(wait_ms, left.count()));
+    }
+    if (transfer_timeout_.count() > 0) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(transfer_timeout_ -
+                                                                     (Clock::now() - created_));
+      wait_ms = static_cast<int>(std::clamp<long long>(left.count(), 0, wait_ms));
     }
     if (curl_multi_poll(multi_.get(), nullptr, 0, wait_ms, nullptr) != CURLM_OK) {
       return Fail(ERROR_INTERNET_INTERNAL_ERROR);

@@ -61,6 +61,8 @@ class CurlTransfer {
   bool attached_ = false;
 
   std::chrono::milliseconds receive_timeout_;
+  std::chrono::milliseconds transfer_timeout_;  // from `created_` on; 0: none
+  Clock::time_point created_;
   bool awaiting_server_ = false;  // connected: the receive time-out runs
   Clock::time_point last_arrival_;
 

@@ -24,4 +24,5 @@ struct TransferSettings {
   std::shared_ptr<const ClientCertificate> client_certificate;
   uint32_t connect_timeout_ms = 60000;
   uint32_t receive_timeout_ms = 30000;
+  uint32_t transfer_timeout_ms = 0;  // the whole transfer; 0: no limit
 };

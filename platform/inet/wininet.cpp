@@ -280,6 +280,8 @@ bool InternetQueryOptionA(HINTERNET handle, uint32_t option, void* buffer, uint3
       return CopyNumber(settings.connect_timeout_ms, buffer, length);
     case INTERNET_OPTION_RECEIVE_TIMEOUT:
       return CopyNumber(settings.receive_timeout_ms, buffer, length);
+    case INTERNET_OPTION_TRANSFER_TIMEOUT:
+      return CopyNumber(settings.transfer_timeout_ms, buffer, length);
     default: return Fail(ERROR_INTERNET_INVALID_OPTION);
   }
 }
@@ -301,6 +303,7 @@ bool InternetSetOptionA(HINTERNET handle, uint32_t option, const void* buffer, u
     case INTERNET_OPTION_SECURITY_FLAGS:
     case INTERNET_OPTION_CONNECT_TIMEOUT:
     case INTERNET_OPTION_RECEIVE_TIMEOUT:
+    case INTERNET_OPTION_TRANSFER_TIMEOUT:
       if (length != sizeof number) return Fail(ERROR_INTERNET_BAD_OPTION_LENGTH);
       std::memcpy(&number, buffer, sizeof number);
       break;
@@ -321,6 +324,7 @@ bool InternetSetOptionA(HINTERNET handle, uint32_t option, const void* buffer, u
       break;
     case INTERNET_OPTION_CONNECT_TIMEOUT: settings.connect_timeout_ms = number; break;
     case INTERNET_OPTION_RECEIVE_TIMEOUT: settings.receive_timeout_ms = number; break;
+    case INTERNET_OPTION_TRANSFER_TIMEOUT: settings.transfer_timeout_ms = number; break;
   }
   return true;
 }

@@ -23,6 +23,17 @@ std::string RefusedUrl(const std::string& path) {
   return "http://127.0.0.1:" + std::to_string(UnusedPort()) + path;
 }
 
+// The list fetcher's client keeps the defaults: a server that sends
+// without end is cut off at 64 MiB.
+TEST(HttpClientTool, BodyWithoutEndStopsAtTheDefaultSizeLimit) {
+  TestHttpServer server;
+  const std::string endless = server.Url("/endless");
+  DebugCapture debug;
+  EXPECT_EQ("Ошибка при получении ответа: [Ответ сервера по адресу [" + endless +
+                "] больше 67108864 байт][" + endless + "]",
+            FailureOf(endless));
+}
+
 TEST(HttpClientTool, ErrorPageThenWorkingMirror) {
   TestHttpServer primary;
   TestHttpServer mirror;

@@ -118,6 +118,30 @@ TEST(HttpsClient, SilentServerEndsWithTheReceiveTimeOut) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900));
 }
 
+TEST(HttpsClient, DownloadsAreBoundedInSizeAndInTime) {
+  TestHttpServer server;
+  CHttpsClient client;
+  client.Config().MaxBodySize = 4096;
+  client.Config().TransferTimeout = 500;
+  EXPECT_EQ(PatternBytes(4096), client.Get(server.Url("/bytes/4096")));
+
+  const auto started = std::chrono::steady_clock::now();
+  const std::string endless = server.Url("/endless");
+  EXPECT_EQ(
+      "Ошибка при получении ответа: [Ответ сервера по адресу [" + endless + "] больше 4096 байт]",
+      FailureOf(client, endless));
+  // A byte every 100 ms keeps the receive time-out from ever running out.
+  const std::pair<std::string, std::string> drips[] = {
+      {server.Url("/drip-head"), "Ошибка при отправке запроса"},
+      {server.Url("/drip-body"), "Ошибка при получении ответа"},
+  };
+  for (const auto& [url, step] : drips) {
+    EXPECT_EQ(step + ": [Загрузка с адреса [" + url + "] не завершилась за 500 мс]",
+              FailureOf(client, url));
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+}
+
 TEST(HttpsClient, ProxyConfiguration) {
   TestHttpServer proxy;
   TestHttpServer origin;

@@ -13,6 +13,10 @@ Targets:
   /truncated        announces 2048 bytes, sends 100 and closes the connection
   /stall-body       announces 100 bytes, sends 10 and then nothing more
   /stall            never answers
+  /endless          200 without a length, then 256 MiB, more than a client
+                    takes, and the connection closes
+  /drip-body        announces 50 bytes and sends one every 100 ms
+  /drip-head        sends its status line and headers a byte every 100 ms
   anything else     200 "ok" (also for a proxy's absolute targets)
 
 --silent accepts connections and never says anything (no HTTP, no TLS).
@@ -91,6 +95,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(body)
         self.wfile.flush()
 
+    def send_until_closed(self, chunk, pause, times=None):
+        """Sends `chunk` `times` times (without end when None), pausing
+        between them; False once the client has gone."""
+        sent = 0
+        while times is None or sent < times:
+            try:
+                self.wfile.write(chunk)
+                self.wfile.flush()
+            except OSError:
+                self.close_connection = True
+                return False
+            sent += 1
+            if pause:
+                time.sleep(pause)
+        return True
+
     def do_GET(self):
         self.log_request_line()
         parts = self.path.split("/")
@@ -116,6 +136,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
             time.sleep(3600)
         elif self.path == "/stall":
             time.sleep(3600)
+        elif self.path == "/endless":
+            self.send_response(200)
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.close_connection = True
+            self.send_until_closed(b"x" * 65536, 0, 4096)
+        elif self.path == "/drip-body":
+            self.send_response(200)
+            self.send_header("Content-Length", "50")
+            self.end_headers()
+            self.send_until_closed(b"x", 0.1, 50)
+        elif self.path == "/drip-head":
+            head = b"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"
+            for i in range(len(head)):
+                if not self.send_until_closed(head[i:i + 1], 0.1, 1):
+                    break
         else:
             self.answer(200, b"ok")
 

@@ -358,6 +358,31 @@ TEST(WinInet, TimeOuts) {
   EXPECT_LT(steady_clock::now() - started, std::chrono::seconds(2));
 }
 
+TEST(WinInet, TransferTimeOutEndsAServerThatDrips) {
+  using std::chrono::steady_clock;
+  TestHttpServer server;
+  const auto port = static_cast<uint16_t>(server.Port());
+  const auto started = steady_clock::now();
+  // A byte every 100 ms: never silent long enough for the receive time-out.
+  OpenedRequest head = Open({.port = port, .object = "drip-head"});
+  SetNumber(head.request.get(), INTERNET_OPTION_TRANSFER_TIMEOUT, 300);
+  EXPECT_EQ(ERROR_INTERNET_TIMEOUT, Send(head.request.get()));
+
+  OpenedRequest body = Open({.port = port, .object = "drip-body"});
+  SetNumber(body.request.get(), INTERNET_OPTION_TRANSFER_TIMEOUT, 300);
+  uint32_t limit = 0;
+  uint32_t length = sizeof limit;
+  ASSERT_TRUE(
+      InternetQueryOptionA(body.request.get(), INTERNET_OPTION_TRANSFER_TIMEOUT, &limit, &length));
+  EXPECT_EQ(300u, limit);
+  ASSERT_EQ(0u, Send(body.request.get()));
+  uint32_t error = 0;
+  EXPECT_LT(ReadBody(body.request.get(), 1024, error).size(), 50u);
+  EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
+
+  EXPECT_LT(steady_clock::now() - started, std::chrono::seconds(2));
+}
+
 TEST(WinInet, BrokenConnections) {
   TestHttpServer server;
   OpenedRequest refused = Open({.port = static_cast<uint16_t>(UnusedPort())});
