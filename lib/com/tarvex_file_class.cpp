@@ -15,18 +15,23 @@
 ITarvexFile* CTarvexFile_class::Create(CTarvexDocument* document,
                                        std::weak_ptr<CTarvexDoc> package) {
   ITypeInfo* info = CTarvexIntfTool::TypeInfo(ITarvexFile::kIid);
-  auto* file = new CTarvexFile_class(info, document, std::move(package));
+  auto* file = new CTarvexFile_class(info, *document, std::move(package));
   info->Release();
   file->AddRef();
   return file;
 }
+
+CTarvexFile_class::CTarvexFile_class(ITypeInfo* type_info, const CTarvexDocument& document,
+                                     std::weak_ptr<CTarvexDoc> package)
+    : CAutoIntfObject(type_info), serial_(document.Serial()), package_(std::move(package)) {}
 
 CTarvexDocument& CTarvexFile_class::Document() const {
   const std::shared_ptr<CTarvexDoc> package = package_.lock();
   if (package != nullptr && package->IsOpened()) {
     const int count = package->GetFileCount();
     for (int index = 0; index < count; ++index) {
-      if (package->GetFile(index) == document_) return *document_;
+      CTarvexDocument* document = package->GetFile(index);
+      if (document->Serial() == serial_) return *document;
     }
   }
   RaiseError("Документ больше не входит в пакет");

@@ -1,9 +1,12 @@
 // CTarvexFile_class: one document of a package as ITarvexFile. A view: the
 // package owns the document, and the view shows it only while the package
-// holds it; afterwards its members fail. The view never frees the document
-// and does not keep the package alive.
+// holds it; afterwards its members fail. The view knows the document by its
+// serial, so a document added later at the same address is not taken for
+// it. The view never frees the document and does not keep the package
+// alive.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "include/tarvex_interfaces.h"
@@ -41,9 +44,8 @@ class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
   HRESULT AddSign(BSTR wsSignatureContent, SIGN_ROLE_TYPES enRole, VARIANT_BOOL* bResult) override;
 
  private:
-  CTarvexFile_class(ITypeInfo* type_info, CTarvexDocument* document,
-                    std::weak_ptr<CTarvexDoc> package)
-      : CAutoIntfObject(type_info), document_(document), package_(std::move(package)) {}
+  CTarvexFile_class(ITypeInfo* type_info, const CTarvexDocument& document,
+                    std::weak_ptr<CTarvexDoc> package);
   ~CTarvexFile_class() override = default;
 
   template <typename Get>
@@ -57,6 +59,6 @@ class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
   // The document type's row in the package's flow kind.
   const rTarvexDocType& TypeRow() const;
 
-  CTarvexDocument* const document_;
+  const uint64_t serial_;
   const std::weak_ptr<CTarvexDoc> package_;
 };

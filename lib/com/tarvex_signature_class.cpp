@@ -13,26 +13,28 @@
 
 namespace {
 
-// Whether `signature` is among the countersignatures below `parent`, at any
-// depth.
-bool HoldsResign(const CTarvexSignature& parent, const CTarvexSignature* signature) {
+// The signature numbered `serial` among `parent`'s countersignatures, at any
+// depth, or null.
+CTarvexSignature* FindResign(const CTarvexSignature& parent, uint64_t serial) {
   for (int index = 0; index < parent.GetResignCount(); ++index) {
-    const CTarvexSignature* resign = parent.GetResign(index);
-    if (resign == signature || HoldsResign(*resign, signature)) return true;
+    CTarvexSignature* resign = parent.GetResign(index);
+    if (resign->Serial() == serial) return resign;
+    if (CTarvexSignature* found = FindResign(*resign, serial)) return found;
   }
-  return false;
+  return nullptr;
 }
 
-bool Holds(CTarvexDoc& package, const CTarvexSignature* signature) {
-  if (!package.IsOpened()) return false;
+CTarvexSignature* Find(CTarvexDoc& package, uint64_t serial) {
+  if (!package.IsOpened()) return nullptr;
   for (int file = 0; file < package.GetFileCount(); ++file) {
     const CTarvexDocument* document = package.GetFile(file);
     for (int index = 0; index < document->GetSignatureCount(); ++index) {
-      const CTarvexSignature* own = document->GetSignature(index);
-      if (own == signature || HoldsResign(*own, signature)) return true;
+      CTarvexSignature* own = document->GetSignature(index);
+      if (own->Serial() == serial) return own;
+      if (CTarvexSignature* found = FindResign(*own, serial)) return found;
     }
   }
-  return false;
+  return nullptr;
 }
 
 }  // namespace
@@ -40,18 +42,22 @@ bool Holds(CTarvexDoc& package, const CTarvexSignature* signature) {
 ITarvexSignature* CTarvexSignature_class::Create(CTarvexSignature* signature,
                                                  std::weak_ptr<CTarvexDoc> package) {
   ITypeInfo* info = CTarvexIntfTool::TypeInfo(ITarvexSignature::kIid);
-  auto* view = new CTarvexSignature_class(info, signature, std::move(package));
+  auto* view = new CTarvexSignature_class(info, *signature, std::move(package));
   info->Release();
   view->AddRef();
   return view;
 }
 
+CTarvexSignature_class::CTarvexSignature_class(ITypeInfo* type_info,
+                                               const CTarvexSignature& signature,
+                                               std::weak_ptr<CTarvexDoc> package)
+    : CAutoIntfObject(type_info), serial_(signature.Serial()), package_(std::move(package)) {}
+
 CTarvexSignature& CTarvexSignature_class::Signature() const {
   const std::shared_ptr<CTarvexDoc> package = package_.lock();
-  if (package == nullptr || !Holds(*package, signature_)) {
-    RaiseError("Подпись больше не входит в пакет");
-  }
-  return *signature_;
+  CTarvexSignature* signature = package != nullptr ? Find(*package, serial_) : nullptr;
+  if (signature == nullptr) RaiseError("Подпись больше не входит в пакет");
+  return *signature;
 }
 
 HRESULT CTarvexSignature_class::get_Filename(BSTR* Value) {

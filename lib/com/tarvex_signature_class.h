@@ -1,9 +1,12 @@
 // CTarvexSignature_class: one signature or countersignature of a package as
 // ITarvexSignature. A view: the package owns the signature, and the view
 // shows it only while the package holds it; afterwards its members fail.
-// The view never frees the signature and does not keep the package alive.
+// The view knows the signature by its serial, so a signature added later at
+// the same address is not taken for it. The view never frees the signature
+// and does not keep the package alive.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "include/tarvex_interfaces.h"
@@ -26,14 +29,13 @@ class CTarvexSignature_class final : public CAutoIntfObject<ITarvexSignature> {
   HRESULT get_SignatureContent(BSTR* Value) override;
 
  private:
-  CTarvexSignature_class(ITypeInfo* type_info, CTarvexSignature* signature,
-                         std::weak_ptr<CTarvexDoc> package)
-      : CAutoIntfObject(type_info), signature_(signature), package_(std::move(package)) {}
+  CTarvexSignature_class(ITypeInfo* type_info, const CTarvexSignature& signature,
+                         std::weak_ptr<CTarvexDoc> package);
   ~CTarvexSignature_class() override = default;
 
   // The signature while the package holds it; raises afterwards.
   CTarvexSignature& Signature() const;
 
-  CTarvexSignature* const signature_;
+  const uint64_t serial_;
   const std::weak_ptr<CTarvexDoc> package_;
 };

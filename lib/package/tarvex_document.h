@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/package/item_serial.h"
 #include "lib/xml/custom_doc.h"
 
 class CTarvexKey;
@@ -86,6 +87,8 @@ class CTarvexDocument : public CCustomDoc {
   // Decrypts with a certificate of "MY" that reaches its private key.
   void Decrypt();
 
+  // The item's identity, never reused (item_serial.h).
+  uint64_t Serial() const { return serial_; }
   CXMLGprExtDocument* Node() const { return node_; }
   const CTarvexPackageConfig& Config() const { return *config_; }
 
@@ -103,6 +106,7 @@ class CTarvexDocument : public CCustomDoc {
   // a description cannot point outside the folder.
   std::string PathOf(const std::string& file_name) const;
 
+  const uint64_t serial_ = NewItemSerial();
   CXMLGprExtDocument* node_ = nullptr;
   std::unique_ptr<CTarvexPackageConfig> config_;
   std::vector<std::unique_ptr<CTarvexSignature>> signatures_;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "lib/foundation/str_array.h"
+#include "lib/package/item_serial.h"
 #include "lib/xml/custom_doc.h"
 
 class CTarvexKey;
@@ -65,6 +66,8 @@ class CTarvexSignature : public CCustomDoc {
 
   const std::string& Content() const { return content_; }
   void SetContent(const std::string& bytes) { content_ = bytes; }
+  // The item's identity, never reused (item_serial.h).
+  uint64_t Serial() const { return serial_; }
   CXMLGprExtSignature* Node() const { return node_; }
   CTarvexKey& Key() const { return *key_; }
   const CTarvexPackageConfig& Config() const { return *config_; }
@@ -81,6 +84,7 @@ class CTarvexSignature : public CCustomDoc {
   // a description cannot point outside the folder.
   std::string PathOf(const std::string& file_name) const;
 
+  const uint64_t serial_ = NewItemSerial();
   CXMLGprExtSignature* node_ = nullptr;
   std::vector<std::unique_ptr<CTarvexSignature>> resigns_;
   std::string content_;

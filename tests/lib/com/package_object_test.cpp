@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "tests/lib/com/com_objects_fixture.h"
 
@@ -398,6 +400,38 @@ TEST_F(PackageObjectTest, ViewsFailCleanlyOnceThePackageNoLongerHoldsTheirItems)
   const Ref<ITarvexFile> last = Add(tarvex.get(), "01", "a.xml", "a");
   tarvex.reset();
   EXPECT_EQ("Документ больше не входит в пакет", file_failure(last->get_RawContent(&text)));
+}
+
+// A document or signature made after a deleted one may take its memory; a
+// view kept of the deleted one must not reach the new one.
+TEST_F(PackageObjectTest, AViewKeptAfterDeletionNeverReachesTheItemMadeInItsPlace) {
+  const Ref<ITarvexKey> signer = KeyOf("signer");
+  const Ref<ITarvex> tarvex = NewRegistration();
+  VARIANT_BOOL result = VARIANT_FALSE;
+  std::vector<Ref<ITarvexFile>> old_files;
+  std::vector<Ref<ITarvexSignature>> old_signatures;
+  Ref<ITarvexFile> current = Add(tarvex.get(), "01", "0.xml", kStatement);
+  for (int round = 1; round <= 8; ++round) {
+    ASSERT_EQ(S_OK, current->Sign(signer.get(), &result)) << TakeError().description;
+    ITarvexSignature* signature = nullptr;
+    ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
+    old_signatures.emplace_back(signature);
+    ASSERT_EQ(S_OK, tarvex->DeleteFileSignature(0, 0, &result));
+    ASSERT_EQ(S_OK, current->Sign(signer.get(), &result)) << TakeError().description;
+    old_files.push_back(std::move(current));
+    ASSERT_EQ(S_OK, tarvex->DeleteFile(0, &result));
+    current = Add(tarvex.get(), "01", std::to_string(round) + ".xml", kStatement);
+  }
+  BSTR text = nullptr;
+  for (const Ref<ITarvexFile>& file : old_files) {
+    EXPECT_EQ(E_UNEXPECTED, file->get_OriginalFilename(&text));
+    EXPECT_EQ("Документ больше не входит в пакет", TakeError().description);
+  }
+  for (const Ref<ITarvexSignature>& signature : old_signatures) {
+    EXPECT_EQ(E_UNEXPECTED, signature->get_SignatureContent(&text));
+    EXPECT_EQ("Подпись больше не входит в пакет", TakeError().description);
+  }
+  EXPECT_EQ("8.xml", Text(current->get_OriginalFilename(&text), text));
 }
 
 TEST_F(PackageObjectTest, ASignatureCheckAnswersTrueOrFails) {
