@@ -1,9 +1,12 @@
 // CAutoIntfObject: the base of the COM objects the library makes itself.
 // It serves IDispatch of the object's dual interface `Dual` through that
 // interface's type info and answers ISupportErrorInfo for it; its members
-// convert their errors with the dual interface's IID.
+// convert their errors with the dual interface's IID. Each live one counts
+// in the server's object count, so that the module is not unloaded under
+// a view or a key a client still holds.
 #pragma once
 
+#include "lib/com/com_server.h"
 #include "lib/com/interfaced_object.h"
 #include "lib/com/safe_call.h"
 #include "platform/com/error_info.h"
@@ -14,8 +17,12 @@ class CAutoIntfObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others
  public:
   // Takes a reference on `type_info`, the type info of `Dual`.
   explicit CAutoIntfObject(ITypeInfo* type_info)
-      : dispatch_iid_(Dual::kIid), dispatch_type_info_(type_info), dispatch_intf_entry_(this) {
+      : dispatch_iid_(Dual::kIid),
+        dispatch_type_info_(type_info),
+        dispatch_intf_entry_(this),
+        server_(CComServer::Instance()) {
     dispatch_type_info_->AddRef();
+    if (server_ != nullptr) server_->ObjectCreated();
   }
 
   HRESULT GetTypeInfoCount(uint32_t* count) override {
@@ -51,7 +58,10 @@ class CAutoIntfObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others
   }
 
  protected:
-  ~CAutoIntfObject() override { dispatch_type_info_->Release(); }
+  ~CAutoIntfObject() override {
+    dispatch_type_info_->Release();
+    if (server_ != nullptr) server_->ObjectDestroyed();
+  }
 
   void* FindInterface(const IID& iid) override {
     if (iid == IDispatch::kIid) return static_cast<IDispatch*>(dispatch_intf_entry_);
@@ -68,4 +78,5 @@ class CAutoIntfObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others
   IID dispatch_iid_;
   ITypeInfo* dispatch_type_info_;
   Dual* dispatch_intf_entry_;
+  CComServer* const server_;  // null while the library has none (unit tests)
 };

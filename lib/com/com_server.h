@@ -1,5 +1,6 @@
 // The server object: one per loaded library. It holds the module's type
-// library, counts the live automation objects with the server locks and the
+// library, counts the live objects (of the creatable classes, and the
+// views and keys the library makes) with the server locks and the
 // outstanding factory references, and serves the four exports.
 #pragma once
 

@@ -82,6 +82,37 @@ class PackageModuleTest : public SignatureTest {
   CanUnloadNowFn can_unload_now_ = nullptr;
 };
 
+// A client may keep a file view, a signature view or a key after it has
+// let the package and the catalogue go: the module must stay loaded.
+TEST_F(PackageModuleTest, EveryLiveObjectOfTheLibraryKeepsTheModuleLoaded) {
+  ImportKey("signer", "signer", kUser);
+  Ref<ITarvexCrypt> crypt = Create<ITarvexCrypt>(CLSID_TarvexCrypt);
+  Ref<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
+  ASSERT_TRUE(crypt && tarvex);
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, crypt->Init(&result));
+  Ref<ITarvexKey> key = PrivateKey(crypt.get(), "signer");
+  ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_IP_REG_IP, &result));
+  ITarvexFile* file = nullptr;
+  ASSERT_EQ(S_OK, tarvex->AddFile(Bstr(), Bstr("01"), Bstr("xml"), Bstr("заявление.xml"),
+                                  Bstr(kStatement), &file));
+  Ref<ITarvexFile> view(file);
+  ASSERT_EQ(S_OK, view->Sign(key.get(), &result)) << TakeError().description;
+  ITarvexSignature* signature = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
+  Ref<ITarvexSignature> signature_view(signature);
+  crypt.reset();
+  tarvex.reset();
+
+  EXPECT_EQ(S_FALSE, can_unload_now_());
+  key.reset();
+  EXPECT_EQ(S_FALSE, can_unload_now_());
+  view.reset();
+  EXPECT_EQ(S_FALSE, can_unload_now_());
+  signature_view.reset();
+  EXPECT_EQ(S_OK, can_unload_now_());
+}
+
 TEST_F(PackageModuleTest, APackageSignedWithCatalogueKeysSavesAndReopens) {
   ImportKey("signer", "signer", kUser);
   ImportKey("signer2", "signer2", kUser);
