@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/crypt/crypt_env.h"
-#include "platform/crypt/detail/asn1_parse.h"
+#include "platform/crypt/detail/cms_message.h"
 #include "platform/crypt/detail/context_state.h"
 #include "platform/crypt/detail/der.h"
 #include "platform/crypt/detail/files.h"

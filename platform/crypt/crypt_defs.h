@@ -66,3 +66,8 @@ constexpr uint32_t CRYPT_E_NO_DECRYPT_CERT = 0x8009200C;
 constexpr uint32_t CRYPT_E_NO_SIGNER = 0x8009200E;
 constexpr uint32_t CRYPT_E_ASN1_EOD = 0x80093102;
 constexpr uint32_t CRYPT_E_ASN1_BADTAG = 0x8009310B;
+
+// The stand-in's own code, with the customer bit set, as the platform has
+// none for it: the message names the recipient by key agreement, and only
+// recipients by key transport are decrypted.
+constexpr uint32_t TARVEX_E_KEY_AGREEMENT = 0xA0091001;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "platform/crypt/detail/cms_message.h"
 #include "platform/crypt/detail/context_state.h"
 #include "platform/crypt/detail/der.h"
 #include "platform/crypt/detail/gost_engine.h"
@@ -61,17 +62,9 @@ bool PutBytes(const std::string& value, uint8_t* out, uint32_t* size) {
 std::string CmsBytes(CMS_ContentInfo* cms) { return DerOf(i2d_CMS_ContentInfo, cms); }
 
 CmsPtr ParseCms(std::string_view bytes, int expected_type) {
-  DerReader reader(bytes);
-  DerElement element;
-  if (!reader.Expect(kTagSequence, &element)) {
-    Fail(reader.Error());
-    return nullptr;
-  }
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  CmsPtr cms(d2i_CMS_ContentInfo(nullptr, &p, static_cast<long>(bytes.size())));
-  if (!cms || OBJ_obj2nid(CMS_get0_type(cms.get())) != expected_type) {
-    Fail(CRYPT_E_ASN1_BADTAG);
-    return nullptr;
+  CmsPtr cms;
+  if (const uint32_t error = crypt_detail::ParseCmsMessage(bytes, expected_type, &cms)) {
+    Fail(error);
   }
   return cms;
 }
@@ -185,6 +178,33 @@ bool VerifySigner(CMS_ContentInfo* cms, CMS_SignerInfo* info, PCCERT_CONTEXT cer
   return true;
 }
 
+// How a message names the owner of a certificate among its recipients.
+enum class RecipientKind { kNone, kKeyTransport, kKeyAgreement };
+
+bool AgreesWith(CMS_RecipientInfo* info, X509* x509) {
+  STACK_OF(CMS_RecipientEncryptedKey)* keys = CMS_RecipientInfo_kari_get0_reks(info);
+  for (int i = 0; i < sk_CMS_RecipientEncryptedKey_num(keys); ++i) {
+    if (CMS_RecipientEncryptedKey_cert_cmp(sk_CMS_RecipientEncryptedKey_value(keys, i), x509) ==
+        0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+RecipientKind RecipientOf(STACK_OF(CMS_RecipientInfo) * recipients, X509* x509) {
+  RecipientKind kind = RecipientKind::kNone;
+  for (int i = 0; i < sk_CMS_RecipientInfo_num(recipients); ++i) {
+    CMS_RecipientInfo* info = sk_CMS_RecipientInfo_value(recipients, i);
+    const int type = CMS_RecipientInfo_type(info);
+    if (type == CMS_RECIPINFO_TRANS && CMS_RecipientInfo_ktri_cert_cmp(info, x509) == 0) {
+      return RecipientKind::kKeyTransport;
+    }
+    if (type == CMS_RECIPINFO_AGREE && AgreesWith(info, x509)) kind = RecipientKind::kKeyAgreement;
+  }
+  return kind;
+}
+
 }  // namespace
 
 bool CryptSignMessage(const CryptSignMessagePara& para, bool detached, std::string_view content,
@@ -277,17 +297,14 @@ bool CryptDecryptMessage(const CryptDecryptMessagePara& para, std::string_view e
   if (!cms) return false;
   if (!RequireGost()) return false;
   STACK_OF(CMS_RecipientInfo)* recipients = CMS_get0_RecipientInfos(cms.get());
+  bool key_agreement = false;
   for (HCERTSTORE store : para.CertStores) {
     PCCERT_CONTEXT context = nullptr;
     while ((context = CertEnumCertificatesInStore(store, context)) != nullptr) {
       X509Ptr x509 = ToX509(context->Encoded());
-      bool recipient = false;
-      for (int i = 0; x509 && i < sk_CMS_RecipientInfo_num(recipients) && !recipient; ++i) {
-        CMS_RecipientInfo* info = sk_CMS_RecipientInfo_value(recipients, i);
-        recipient = CMS_RecipientInfo_type(info) == CMS_RECIPINFO_TRANS &&
-                    CMS_RecipientInfo_ktri_cert_cmp(info, x509.get()) == 0;
-      }
-      PkeyPtr key = recipient ? KeyOfCertificate(context) : nullptr;
+      const RecipientKind kind = x509 ? RecipientOf(recipients, x509.get()) : RecipientKind::kNone;
+      key_agreement = key_agreement || kind == RecipientKind::kKeyAgreement;
+      PkeyPtr key = kind == RecipientKind::kKeyTransport ? KeyOfCertificate(context) : nullptr;
       if (!key) continue;
       BioPtr out(BIO_new(BIO_s_mem()));
       if (CMS_decrypt(cms.get(), key.get(), x509.get(), nullptr, out.get(), CMS_BINARY) != 1) {
@@ -306,5 +323,7 @@ bool CryptDecryptMessage(const CryptDecryptMessagePara& para, std::string_view e
       return true;
     }
   }
-  return Fail(CRYPT_E_NO_DECRYPT_CERT);
+  // A certificate of ours named by key agreement is found, but cannot be
+  // used: saying that it is missing would send the user looking for it.
+  return Fail(key_agreement ? TARVEX_E_KEY_AGREEMENT : CRYPT_E_NO_DECRYPT_CERT);
 }

@@ -234,45 +234,4 @@ uint32_t ParseName(std::string_view data, CertNameInfo* name) {
   return 0;
 }
 
-uint32_t ParseSignedDataBags(std::string_view data, std::vector<std::string>* certificates,
-                             std::vector<std::string>* crls) {
-  static const std::string kSignedData = OidFromText("1.2.840.113549.1.7.2");
-  DerReader outer(data);
-  DerElement content_info, type, explicit_content, signed_data;
-  if (!outer.Expect(kTagSequence, &content_info)) return outer.Error();
-  DerReader ci(content_info.content);
-  if (!ci.Expect(kTagOid, &type) || !ci.Expect(ContextTag(0, true), &explicit_content)) {
-    return ci.Error();
-  }
-  if (type.content != kSignedData) return CRYPT_E_ASN1_BADTAG;
-  DerReader wrapper(explicit_content.content);
-  if (!wrapper.Expect(kTagSequence, &signed_data)) return wrapper.Error();
-  DerReader sd(signed_data.content);
-  DerElement version, digests, encap, bag;
-  if (!sd.Expect(kTagInteger, &version) || !sd.Expect(kTagSet, &digests) ||
-      !sd.Expect(kTagSequence, &encap)) {
-    return sd.Error();
-  }
-  bool present = false;
-  if (!sd.Optional(ContextTag(0, true), &bag, &present)) return sd.Error();
-  if (present) {
-    DerReader items(bag.content);
-    while (!items.AtEnd()) {
-      DerElement item;
-      if (!items.Next(&item)) return items.Error();
-      if (item.tag == kTagSequence) certificates->emplace_back(item.whole);
-    }
-  }
-  if (!sd.Optional(ContextTag(1, true), &bag, &present)) return sd.Error();
-  if (present) {
-    DerReader items(bag.content);
-    while (!items.AtEnd()) {
-      DerElement item;
-      if (!items.Expect(kTagSequence, &item)) return items.Error();
-      crls->emplace_back(item.whole);
-    }
-  }
-  return 0;
-}
-
 }  // namespace crypt_detail

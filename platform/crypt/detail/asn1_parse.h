@@ -17,9 +17,5 @@ namespace crypt_detail {
 uint32_t ParseCertificate(std::string_view data, std::string* encoded, CertInfo* info);
 uint32_t ParseCrl(std::string_view data, std::string* encoded, CrlInfo* info);
 uint32_t ParseName(std::string_view data, CertNameInfo* name);
-// The certificates and CRLs of a DER ContentInfo holding a SignedData, as
-// their DER.
-uint32_t ParseSignedDataBags(std::string_view data, std::vector<std::string>* certificates,
-                             std::vector<std::string>* crls);
 
 }  // namespace crypt_detail

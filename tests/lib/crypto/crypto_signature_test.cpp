@@ -209,6 +209,17 @@ TEST_F(CryptoSignatureTest, StrictVerificationChecksTheSignersChain) {
   EXPECT_EQ(0u, negative.message.find("Неверное значение аргумента [")) << negative.message;
 }
 
+TEST_F(CryptoSignatureTest, AStreamedSignatureOfIndefiniteLengthsVerifiesWithItsChain) {
+  TrustChain(kUser);
+  const std::string streamed = OpensslSign("signer", kContent, "-stream");
+  ASSERT_EQ(0x80, static_cast<unsigned char>(streamed[1]));  // the outer length is indefinite
+  Opened checked(&provider_, kSignatureCheckChain);
+  EXPECT_TRUE(checked.signature.VerifyStrict(kContent, streamed, 0));
+  ASSERT_EQ(1, checked.signature.Signers.Count());
+  EXPECT_EQ(ThumbprintOf("signer"), checked.signature.Signers.GetString(0));
+  EXPECT_EQ(22, FailureOf([&] { checked.signature.VerifyStrict("other", streamed, 0); }).code);
+}
+
 TEST_F(CryptoSignatureTest, StrictVerificationFailsOnAnUnknownIssuer) {
   TrustChain(kUser, false);
   Opened checked(&provider_, kSignatureCheckChain);

@@ -49,13 +49,16 @@ class EncryptionTest : public testing::Test {
   }
 
   // openssl's encryption of the content for a recipient of the test PKI.
-  std::string OpensslEncrypt(const std::string& content, const std::string& recipient) const {
+  // With "-stream" openssl writes indefinite lengths, as other GOST
+  // implementations do by default.
+  std::string OpensslEncrypt(const std::string& content, const std::string& recipient,
+                             const std::string& flags = "-engine gost -gost89") const {
     WriteBytes(File("plain"), content);
-    EXPECT_EQ(
-        0, RunCommand("openssl cms -encrypt -engine gost -gost89 -binary -in " +
-                      Quoted(File("plain")) + " -outform DER -out " + Quoted(File("openssl.p7m")) +
-                      " " + Quoted(File(recipient + ".pem")) + " 2>/dev/null")
-               .status);
+    EXPECT_EQ(0,
+              RunCommand("openssl cms -encrypt " + flags + " -binary -in " + Quoted(File("plain")) +
+                         " -outform DER -out " + Quoted(File("openssl.p7m")) + " " +
+                         Quoted(File(recipient + ".pem")) + " 2>/dev/null")
+                  .status);
     return ReadBytes(File("openssl.p7m"));
   }
 
@@ -83,6 +86,7 @@ TEST_F(EncryptionTest, OpensslAndWeReadEachOthersMessages) {
     EXPECT_EQ(content, OpensslDecrypt(ours));
     EXPECT_EQ(content, Decrypt(ours));
     EXPECT_EQ(content, Decrypt(OpensslEncrypt(content, "signer")));
+    EXPECT_EQ(content, Decrypt(OpensslEncrypt(content, "signer", "-engine gost -gost89 -stream")));
   }
 }
 
@@ -110,6 +114,30 @@ TEST_F(EncryptionTest, OurMessageIsEnvelopedDataForOneRecipient) {
     }
     return count;
   }());
+}
+
+TEST_F(EncryptionTest, ARecipientByKeyAgreementIsNamedAsUnsupported) {
+  // openssl names an EC recipient by key agreement; its certificate is ours.
+  ASSERT_EQ(0, RunCommand("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                          "-nodes -subj /CN=EC -days 1 -keyout " +
+                          Quoted(File("ec.key")) + " -out " + Quoted(File("ec.pem")) +
+                          " 2>/dev/null && openssl x509 -in " + Quoted(File("ec.pem")) +
+                          " -outform DER -out " + Quoted(File("ec.cer")))
+                   .status);
+  const std::string encrypted = OpensslEncrypt("secret", "ec", "-aes128");
+  ASSERT_NE(std::string::npos,
+            RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(File("openssl.p7m")))
+                .output.find("d.kari:"));
+  PCCERT_CONTEXT ec = CCryptoAPI20Utils::ImportCertificate(ReadBytes(File("ec.cer")));
+  CCryptoAPI20Utils::AddCertificateToStore(prov_.Get(), kUser, kMy, ec, "");
+  CertFreeCertificateContext(ec);
+  HCERTSTORE my = CCryptoAPI20Utils::OpenSystemStore(nullptr, kUser, kMy);
+  EXPECT_EQ(
+      "Ошибка при расшифровании (1): 0xA0091001 (-1610018815): Получатель сообщения указан через "
+      "согласование ключей (key agreement), а расшифрование для такого получателя не "
+      "поддерживается",
+      ErrorOf([&] { CCryptoAPI20Utils::DecryptWithStore(my, encrypted); }));
+  CertCloseStore(my, 0);
 }
 
 TEST_F(EncryptionTest, AMessageForSomeoneElseIsNotDecrypted) {

@@ -90,6 +90,13 @@ class CryptMsgTest : public testing::Test {
         .status;
   }
 
+  // Whether the DER-form file holds an element of indefinite length (BER).
+  static bool Indefinite(const std::string& file) {
+    const CommandResult parsed = RunCommand("openssl asn1parse -inform DER -in " + Quoted(file));
+    EXPECT_EQ(0, parsed.status) << file;
+    return parsed.output.find("l=inf") != std::string::npos;
+  }
+
   CryptRoots roots_;
   HCERTSTORE my_ = nullptr;
   PCCERT_CONTEXT signer_ = nullptr;
@@ -108,6 +115,7 @@ TEST_F(CryptMsgTest, AnImportedKeySignsWhatOpensslVerifies) {
           .output;
   EXPECT_NE(std::string::npos, printed.find("Mar  1 09:00:00 2026 GMT")) << printed;
   EXPECT_NE(std::string::npos, printed.find("eContent: <ABSENT>")) << printed;
+  EXPECT_FALSE(Indefinite(File("signature.p7s")));
   EXPECT_EQ(0, RunCommand("openssl pkcs7 -inform DER -in " + Quoted(File("signature.p7s")) +
                           " -print_certs | grep -c 'BEGIN CERTIFICATE' | grep -qx 1")
                    .status);
@@ -200,6 +208,65 @@ TEST_F(CryptMsgTest, VerifiesOpensslSignaturesAndTellsFailuresApart) {
   EXPECT_EQ(0u, GetLastError());
 }
 
+TEST_F(CryptMsgTest, ReadsTheIndefiniteLengthsOfAStreamingPeer) {
+  ASSERT_EQ(0, RunCommand("openssl cms -sign -stream -outform DER -engine gost -binary -md "
+                          "md_gost94 -in " +
+                          Quoted(File("content")) + " -signer " + Quoted(File("signer.pem")) +
+                          " -inkey " + Quoted(PkiPath("signer.key")) + " -out " +
+                          Quoted(File("streamed.p7s")) + " 2>/dev/null")
+                   .status);
+  ASSERT_EQ(0, RunCommand("openssl cms -encrypt -stream -outform DER -engine gost -binary -gost89 "
+                          "-in " +
+                          Quoted(File("content")) + " -out " + Quoted(File("streamed.p7m")) + " " +
+                          Quoted(File("signer.pem")) + " 2>/dev/null")
+                   .status);
+  ASSERT_TRUE(Indefinite(File("streamed.p7s")));
+  ASSERT_TRUE(Indefinite(File("streamed.p7m")));
+  const std::string signature = ReadBytes(File("streamed.p7s"));
+  const std::string encrypted = ReadBytes(File("streamed.p7m"));
+
+  CryptVerifyMessagePara verify;
+  verify.MsgAndCertEncodingType = kMsgEncoding;
+  PCCERT_CONTEXT found = nullptr;
+  ASSERT_TRUE(CryptVerifyDetachedMessageSignature(verify, 0, signature, kContent, &found))
+      << std::hex << GetLastError();
+  EXPECT_EQ(Pki("signer.cer"), found->Encoded());
+  CertFreeCertificateContext(found);
+  std::string altered = kContent;
+  altered[0] ^= 1;
+  EXPECT_FALSE(CryptVerifyDetachedMessageSignature(verify, 0, signature, altered, nullptr));
+  EXPECT_EQ(CRYPT_E_HASH_VALUE, GetLastError());
+
+  // The signer's certificate comes out of the message as it was issued.
+  HCERTSTORE bag =
+      CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr, 0, CryptDataBlob{signature});
+  ASSERT_NE(nullptr, bag) << std::hex << GetLastError();
+  PCCERT_CONTEXT first = CertEnumCertificatesInStore(bag, nullptr);
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(Pki("signer.cer"), first->Encoded());
+  CertFreeCertificateContext(first);
+  CertCloseStore(bag, 0);
+
+  CryptDecryptMessagePara decrypt;
+  decrypt.MsgAndCertEncodingType = kMsgEncoding;
+  decrypt.CertStores = {my_};
+  std::string plain(kContent.size() + 16, '\0');
+  uint32_t size = static_cast<uint32_t>(plain.size());
+  ASSERT_TRUE(CryptDecryptMessage(decrypt, encrypted, reinterpret_cast<uint8_t*>(plain.data()),
+                                  &size, nullptr))
+      << std::hex << GetLastError();
+  plain.resize(size);
+  EXPECT_EQ(kContent, plain);
+
+  // Cut short, either message is an unexpected end of data.
+  EXPECT_FALSE(
+      CryptVerifyDetachedMessageSignature(verify, 0, signature.substr(0, 100), kContent, nullptr));
+  EXPECT_EQ(CRYPT_E_ASN1_EOD, GetLastError());
+  EXPECT_FALSE(CryptDecryptMessage(decrypt, encrypted.substr(0, encrypted.size() - 2), nullptr,
+                                   &size, nullptr));
+  EXPECT_EQ(CRYPT_E_ASN1_EOD, GetLastError());
+}
+
 TEST_F(CryptMsgTest, ASignatureFileOpensAsAStoreOfItsCertificates) {
   WriteBytes(File("signature.sign"), Sign(true));
   HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_FILENAME_W, kMsgEncoding, nullptr, 0,
@@ -232,6 +299,7 @@ TEST_F(CryptMsgTest, EncryptsWhatOpensslDecrypts) {
                           Quoted(File("decrypted")) + " 2>/dev/null")
                    .status);
   EXPECT_EQ(kContent, ReadBytes(File("decrypted")));
+  EXPECT_FALSE(Indefinite(File("encrypted.p7m")));
   const std::string printed =
       RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(File("encrypted.p7m")))
           .output;
