@@ -57,7 +57,8 @@ CAutoObjectFactory::CAutoObjectFactory(CComServer& server, const AutoClassEntry&
   }
   error_iid_ = entry.dual_iid;
   BSTR help = nullptr;
-  if (SUCCEEDED(class_type_info_->GetDocumentation(-1, nullptr, &help))) {
+  if (SUCCEEDED(
+          class_type_info_->GetDocumentation(MEMBERID_NIL, nullptr, &help, nullptr, nullptr))) {
     description_ = WideToAnsi(std::u16string_view(help, SysStringLen(help)));
   }
   SysFreeString(help);

@@ -29,7 +29,7 @@ CComServer::CComServer(std::string module_path, std::span<const AutoClassEntry> 
   OleCheck(LoadTypeLibEx(AnsiToWide(module_path_).c_str(), REGKIND_NONE, &type_lib_),
            "Не загружена библиотека типов модуля [" + module_path_ + "]");
   BSTR name = nullptr;
-  if (SUCCEEDED(type_lib_->GetDocumentation(-1, &name, nullptr))) {
+  if (SUCCEEDED(type_lib_->GetDocumentation(-1, &name, nullptr, nullptr, nullptr))) {
     server_name_ = WideToAnsi(std::u16string_view(name, SysStringLen(name)));
   }
   SysFreeString(name);

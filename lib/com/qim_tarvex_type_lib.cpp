@@ -1,9 +1,24 @@
 #include "lib/com/qim_tarvex_type_lib.h"
 
+#include "include/tarvex_enums.h"
 #include "include/tarvex_guids.h"
 #include "include/tarvex_interfaces.h"
 
 namespace {
+
+// The types' indexes in the library, in their order there: coclasses name
+// their default interface, enum-typed parameters their enumeration by it.
+enum TypeIndex : uint32_t {
+  kITarvex,
+  kTarvex,
+  kITarvexFile,
+  kITarvexSignature,
+  kSignRoleTypes,
+  kTransactionTypes,
+  kITarvexCrypt,
+  kTarvexCrypt,
+  kITarvexKey,
+};
 
 constexpr uint16_t kDualFlags = TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE;
 
@@ -12,6 +27,11 @@ ParamDesc Bool(const char* name = nullptr) { return {VT_BOOL, nullptr, name}; }
 ParamDesc Str(const char* name = nullptr) { return {VT_BSTR, nullptr, name}; }
 ParamDesc Intf(const IID& iid, const char* name = nullptr) { return {VT_DISPATCH, &iid, name}; }
 ParamDesc Key(const char* name = nullptr) { return Intf(ITarvexKey::kIid, name); }
+// Enumerations travel as I4 and are typed by their enumeration.
+ParamDesc Role(const char* name = nullptr) { return {VT_I4, nullptr, name, false, kSignRoleTypes}; }
+ParamDesc Transaction(const char* name = nullptr) {
+  return {VT_I4, nullptr, name, false, kTransactionTypes};
+}
 const ParamDesc kNone = {VT_EMPTY};
 
 FuncDesc Method(const char* name, MEMBERID id, uint16_t slot, std::vector<ParamDesc> params,
@@ -36,7 +56,7 @@ TypeDesc ITarvexType() {
   return Dual(
       "ITarvex", ITarvex::kIid,
       {
-          Method("New", 0xC9, 7, {I4("enTransactionType")}, Bool("bResult")),
+          Method("New", 0xC9, 7, {Transaction("enTransactionType")}, Bool("bResult")),
           Method("Open", 0xCA, 8, {Str("wsFilename")}, Bool("bResult")),
           Method("Close", 0xCB, 9, {}, Bool("bResult")),
           Method("Save", 0xCC, 10, {Str("wsFilename")}, Bool("bResult")),
@@ -58,16 +78,16 @@ TypeDesc ITarvexType() {
           Method("GetFileResign", 0xD8, 22,
                  {I4("iFileIndex"), I4("iSignIndex"), I4("iResignIndex")}, signature),
           Get("IsEncrypted", 0xD9, 23, Bool("Value")),
-          Get("SenderType", 0xDA, 24, I4("Value")),
-          Put("SenderType", 0xDA, 25, I4()),
+          Get("SenderType", 0xDA, 24, Role("Value")),
+          Put("SenderType", 0xDA, 25, Role()),
           Get("SenderIdentifier", 0xDB, 26, Str("Value")),
           Put("SenderIdentifier", 0xDB, 27, Str()),
-          Get("ReceiverType", 0xDC, 28, I4("Value")),
-          Put("ReceiverType", 0xDC, 29, I4()),
+          Get("ReceiverType", 0xDC, 28, Role("Value")),
+          Put("ReceiverType", 0xDC, 29, Role()),
           Get("ReceiverIdentifier", 0xDD, 30, Str("Value")),
           Put("ReceiverIdentifier", 0xDD, 31, Str()),
-          Get("DocTransactType", 0xDE, 32, I4("Value")),
-          Put("DocTransactType", 0xDE, 33, I4()),
+          Get("DocTransactType", 0xDE, 32, Transaction("Value")),
+          Put("DocTransactType", 0xDE, 33, Transaction()),
           Method("DeleteFile", 0xDF, 34, {I4("iFileIndex")}, Bool("bResult")),
           Method("DeleteFileSignatures", 0xE0, 35, {I4("iFileIndex")}, Bool("bResult")),
           Method("DeleteFileResignatures", 0xE1, 36, {I4("iFileIndex"), I4("iSignIndex")},
@@ -103,7 +123,7 @@ TypeDesc ITarvexFileType() {
           Get("RawContent", 0xD4, 23, Str("Value")),
           Method("CheckSignEx", 0xD5, 24, {Bool("bDownloadContent"), Bool("bCheckCRL")},
                  Bool("bResult")),
-          Method("AddSign", 0xD6, 25, {Str("wsSignatureContent"), I4("enRole")}, Bool("bResult")),
+          Method("AddSign", 0xD6, 25, {Str("wsSignatureContent"), Role("enRole")}, Bool("bResult")),
       });
 }
 
@@ -114,7 +134,7 @@ TypeDesc ITarvexSignatureType() {
           Get("Filename", 0xC9, 7, Str("Value")),
           Put("Filename", 0xC9, 8, Str()),
           Get("SignKey", 0xCA, 9, Key("Value")),
-          Method("AddSign", 0xCB, 10, {Str("wsSignatureContent"), I4("enRole")}, Bool("bResult")),
+          Method("AddSign", 0xCB, 10, {Str("wsSignatureContent"), Role("enRole")}, Bool("bResult")),
           Get("SignatureContent", 0xCC, 11, Str("Value")),
       });
 }
@@ -157,8 +177,8 @@ TypeDesc ITarvexKeyType() {
                   Put("Sha1", 0xCA, 10, Str()),
                   Get("SubjectCN", 0xCB, 11, Str("Value")),
                   Put("SubjectCN", 0xCB, 12, Str()),
-                  Get("SignRole", 0xCC, 13, I4("Value")),
-                  Put("SignRole", 0xCC, 14, I4()),
+                  Get("SignRole", 0xCC, 13, Role("Value")),
+                  Put("SignRole", 0xCC, 14, Role()),
                   Get("CertificateBody", 0xCD, 15, Str("Value")),
                   Put("CertificateBody", 0xCD, 16, Str()),
                   Get("Subject", 0xCE, 17, Str("Value")),
@@ -174,13 +194,42 @@ TypeDesc CoClass(const char* name, const CLSID& id, uint32_t default_interface) 
           TYPEFLAG_FCANCREATE, {},   {{default_interface, IMPLTYPEFLAG_FDEFAULT}}};
 }
 
-TypeDesc Enum(const char* name, const GUID& id) { return {TKIND_ENUM, name, id, 0, {}, {}}; }
+TypeDesc Enum(const char* name, const GUID& id, std::vector<ConstDesc> members) {
+  return {TKIND_ENUM, name, id, 0, {}, {}, std::move(members)};
+}
+
+// The members' names are the enumerators' own.
+#define TARVEX_MEMBER(enumerator) \
+  ConstDesc { #enumerator, enumerator }
+
+TypeDesc SignRoleTypes() {
+  return Enum("SIGN_ROLE_TYPES", GUID_SIGN_ROLE_TYPES,
+              {TARVEX_MEMBER(SIGN_ROLE_TYPE_UNKNOWN), TARVEX_MEMBER(SIGN_ROLE_TYPE_ABONENT),
+               TARVEX_MEMBER(SIGN_ROLE_TYPE_APPLICANT), TARVEX_MEMBER(SIGN_ROLE_TYPE_NOTARY),
+               TARVEX_MEMBER(SIGN_ROLE_TYPE_ZUK), TARVEX_MEMBER(SIGN_ROLE_TYPE_SOS),
+               TARVEX_MEMBER(SIGN_ROLE_TYPE_DUC), TARVEX_MEMBER(SIGN_ROLE_TYPE_CBRF),
+               TARVEX_MEMBER(SIGN_ROLE_TYPE_IONOTARY), TARVEX_MEMBER(SIGN_ROLE_TYPE_MINUST)});
+}
+
+TypeDesc TransactionTypes() {
+  return Enum(
+      "TRANSACTION_TYPES", GUID_TRANSACTION_TYPES,
+      {TARVEX_MEMBER(TRANSACTION_TYPE_UNKNOWN), TARVEX_MEMBER(TRANSACTION_TYPE_UL_REG_UL),
+       TARVEX_MEMBER(TRANSACTION_TYPE_UL_NOTICE_RECEIPT),
+       TARVEX_MEMBER(TRANSACTION_TYPE_UL_RECEIPT),
+       TARVEX_MEMBER(TRANSACTION_TYPE_UL_REJECT_DECISION), TARVEX_MEMBER(TRANSACTION_TYPE_UL_INFO),
+       TARVEX_MEMBER(TRANSACTION_TYPE_IP_REG_IP), TARVEX_MEMBER(TRANSACTION_TYPE_IP_NOTICE_RECEIPT),
+       TARVEX_MEMBER(TRANSACTION_TYPE_IP_RECEIPT),
+       TARVEX_MEMBER(TRANSACTION_TYPE_IP_REJECT_DECISION),
+       TARVEX_MEMBER(TRANSACTION_TYPE_IP_INFO)});
+}
+
+#undef TARVEX_MEMBER
 
 }  // namespace
 
 const TypeLibDesc& QimTarvexTypeLib() {
-  // Type infos in their order in the library; coclasses name their default
-  // interface by that index.
+  // Type infos in the order of TypeIndex.
   static const TypeLibDesc lib = {
       "QimTarvexLib",
       LIBID_QimTarvexLib,
@@ -189,9 +238,8 @@ const TypeLibDesc& QimTarvexTypeLib() {
       0x409,
       SYS_WIN32,
       "QimTarvexLib Library [Kestrin]",
-      {ITarvexType(), CoClass("Tarvex", CLSID_Tarvex, 0), ITarvexFileType(), ITarvexSignatureType(),
-       Enum("SIGN_ROLE_TYPES", GUID_SIGN_ROLE_TYPES),
-       Enum("TRANSACTION_TYPES", GUID_TRANSACTION_TYPES), ITarvexCryptType(),
-       CoClass("TarvexCrypt", CLSID_TarvexCrypt, 6), ITarvexKeyType()}};
+      {ITarvexType(), CoClass("Tarvex", CLSID_Tarvex, kITarvex), ITarvexFileType(),
+       ITarvexSignatureType(), SignRoleTypes(), TransactionTypes(), ITarvexCryptType(),
+       CoClass("TarvexCrypt", CLSID_TarvexCrypt, kITarvexCrypt), ITarvexKeyType()}};
   return lib;
 }

@@ -33,4 +33,6 @@ void SysFreeString(BSTR text) {
   if (text != nullptr) std::free(Prefix(text));
 }
 
-uint32_t SysStringLen(BSTR text) { return text == nullptr ? 0 : *Prefix(text) / sizeof(OLECHAR); }
+uint32_t SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
+
+uint32_t SysStringByteLen(BSTR text) { return text == nullptr ? 0 : *Prefix(text); }

@@ -17,3 +17,5 @@ COMAPI BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length);
 COMAPI BSTR SysAllocString(const OLECHAR* text);
 COMAPI void SysFreeString(BSTR text);
 COMAPI uint32_t SysStringLen(BSTR text);
+// The length in bytes, as the prefix keeps it.
+COMAPI uint32_t SysStringByteLen(BSTR text);

@@ -7,4 +7,4 @@
 #include "platform/com/unknwn.h"
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hex.
-COMAPI std::string GuidToRegistryString(const GUID& guid);
+COM_SHARED std::string GuidToRegistryString(const GUID& guid);

@@ -23,19 +23,19 @@
 struct RegKey;
 using HKEY = RegKey*;
 
-COMAPI extern const HKEY HKEY_CLASSES_ROOT;
+COM_SHARED extern const HKEY HKEY_CLASSES_ROOT;
 
 constexpr uint32_t REG_SZ = 1;
 
-COMAPI int32_t RegCreateKeyA(HKEY parent, const char* subkey, HKEY* result);
-COMAPI int32_t RegOpenKeyA(HKEY parent, const char* subkey, HKEY* result);
-COMAPI int32_t RegCloseKey(HKEY key);
+COM_SHARED int32_t RegCreateKeyA(HKEY parent, const char* subkey, HKEY* result);
+COM_SHARED int32_t RegOpenKeyA(HKEY parent, const char* subkey, HKEY* result);
+COM_SHARED int32_t RegCloseKey(HKEY key);
 // `data` is `size` bytes; a terminating zero at the end is not stored.
-COMAPI int32_t RegSetValueExA(HKEY key, const char* name, uint32_t reserved, uint32_t type,
-                              const uint8_t* data, uint32_t size);
+COM_SHARED int32_t RegSetValueExA(HKEY key, const char* name, uint32_t reserved, uint32_t type,
+                                  const uint8_t* data, uint32_t size);
 // The value with its terminating zero; ERROR_MORE_DATA (and the size needed)
 // when `data` is too small, the size alone when `data` is null.
-COMAPI int32_t RegQueryValueExA(HKEY key, const char* name, uint32_t* reserved, uint32_t* type,
-                                uint8_t* data, uint32_t* size);
+COM_SHARED int32_t RegQueryValueExA(HKEY key, const char* name, uint32_t* reserved, uint32_t* type,
+                                    uint8_t* data, uint32_t* size);
 // Deletes a key without subkeys; ERROR_ACCESS_DENIED while it has some.
-COMAPI int32_t RegDeleteKeyA(HKEY parent, const char* subkey);
+COM_SHARED int32_t RegDeleteKeyA(HKEY parent, const char* subkey);

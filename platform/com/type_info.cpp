@@ -1,100 +1,18 @@
+// A type info: one type of the library described to its clients, and the
+// dispatch calls of a dual interface.
 #include "platform/com/type_info.h"
 
 #include <new>
-#include <string_view>
 
-namespace {
-
-BSTR AsciiBstr(const char* text) {
-  std::u16string wide;
-  for (const char* c = text; *c != 0; ++c)
-    wide += static_cast<char16_t>(static_cast<unsigned char>(*c));
-  return SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
-}
-
-// Automation names match without regard to the case of the Latin letters.
-bool SameName(const OLECHAR* wide, const char* name) {
-  auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-  for (; *wide != 0 && *name != 0; ++wide, ++name) {
-    if (fold(*wide) != fold(static_cast<unsigned char>(*name))) return false;
-  }
-  return *wide == 0 && *name == 0;
-}
-
-template <typename Self, typename Interface>
-HRESULT QueryOne(Self* self, const IID& iid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  if (iid == IUnknown::kIid || iid == Interface::kIid) {
-    *object = static_cast<Interface*>(self);
-    self->AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-}  // namespace
-
-HRESULT TypeLib::QueryInterface(const IID& iid, void** object) {
-  return QueryOne<TypeLib, ITypeLib>(this, iid, object);
-}
-
-uint32_t TypeLib::Release() {
-  const uint32_t count = --count_;
-  if (count == 0) delete this;
-  return count;
-}
-
-uint32_t TypeLib::GetTypeInfoCount() { return static_cast<uint32_t>(desc_.types.size()); }
-
-HRESULT TypeLib::GetTypeInfo(uint32_t index, ITypeInfo** info) {
-  if (info == nullptr) return E_INVALIDARG;
-  *info = nullptr;
-  if (index >= desc_.types.size()) return TYPE_E_ELEMENTNOTFOUND;
-  *info = new (std::nothrow) TypeInfo(this, index);
-  return *info != nullptr ? S_OK : E_OUTOFMEMORY;
-}
-
-HRESULT TypeLib::GetTypeInfoOfGuid(const GUID& guid, ITypeInfo** info) {
-  if (info == nullptr) return E_INVALIDARG;
-  *info = nullptr;
-  for (uint32_t index = 0; index < desc_.types.size(); ++index) {
-    if (desc_.types[index].guid == guid) return GetTypeInfo(index, info);
-  }
-  return TYPE_E_ELEMENTNOTFOUND;
-}
-
-HRESULT TypeLib::GetLibAttr(TLIBATTR** attr) {
-  if (attr == nullptr) return E_INVALIDARG;
-  *attr = new (std::nothrow)
-      TLIBATTR{desc_.libid, desc_.lcid, desc_.syskind, desc_.major, desc_.minor, 0};
-  return *attr != nullptr ? S_OK : E_OUTOFMEMORY;
-}
-
-void TypeLib::ReleaseTLibAttr(TLIBATTR* attr) { delete attr; }
-
-HRESULT TypeLib::GetDocumentation(int32_t index, BSTR* name, BSTR* doc_string) {
-  const char* type_name;
-  const char* help = "";
-  if (index == -1) {
-    type_name = desc_.name;
-    help = desc_.help_string;
-  } else if (index >= 0 && static_cast<size_t>(index) < desc_.types.size()) {
-    type_name = desc_.types[index].name;
-  } else {
-    return TYPE_E_ELEMENTNOTFOUND;
-  }
-  if (name != nullptr) *name = AsciiBstr(type_name);
-  if (doc_string != nullptr) *doc_string = AsciiBstr(help);
-  return S_OK;
-}
+#include "platform/com/type_descs.h"
+#include "platform/com/type_names.h"
 
 TypeInfo::TypeInfo(TypeLib* lib, uint32_t index) : lib_(lib), index_(index) { lib_->AddRef(); }
 
 TypeInfo::~TypeInfo() { lib_->Release(); }
 
 HRESULT TypeInfo::QueryInterface(const IID& iid, void** object) {
-  return QueryOne<TypeInfo, ITypeInfo>(this, iid, object);
+  return QueryOne<ITypeInfo>(this, iid, object);
 }
 
 uint32_t TypeInfo::Release() {
@@ -105,20 +23,47 @@ uint32_t TypeInfo::Release() {
 
 HRESULT TypeInfo::GetTypeAttr(TYPEATTR** attr) {
   if (attr == nullptr) return E_INVALIDARG;
-  const TypeDesc& desc = Desc();
-  *attr = new (std::nothrow) TYPEATTR{desc.guid,
-                                      lib_->Desc().lcid,
-                                      desc.kind,
-                                      static_cast<uint16_t>(desc.funcs.size()),
-                                      0,
-                                      static_cast<uint16_t>(desc.impl_types.size()),
-                                      desc.flags,
-                                      lib_->Desc().major,
-                                      lib_->Desc().minor};
+  *attr = NewTypeAttr(lib_->Desc(), Desc());
   return *attr != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-void TypeInfo::ReleaseTypeAttr(TYPEATTR* attr) { delete attr; }
+void TypeInfo::ReleaseTypeAttr(TYPEATTR* attr) { FreeTypeAttr(attr); }
+
+HRESULT TypeInfo::GetFuncDesc(uint32_t index, FUNCDESC** desc) {
+  if (desc == nullptr) return E_INVALIDARG;
+  *desc = nullptr;
+  if (index >= Desc().funcs.size()) return TYPE_E_ELEMENTNOTFOUND;
+  *desc = NewFuncDesc(Desc().funcs[index]);
+  return *desc != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+void TypeInfo::ReleaseFuncDesc(FUNCDESC* desc) { FreeFuncDesc(desc); }
+
+HRESULT TypeInfo::GetVarDesc(uint32_t index, VARDESC** desc) {
+  if (desc == nullptr) return E_INVALIDARG;
+  *desc = nullptr;
+  if (index >= Desc().consts.size()) return TYPE_E_ELEMENTNOTFOUND;
+  *desc = NewVarDesc(Desc().consts[index], index);
+  return *desc != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+void TypeInfo::ReleaseVarDesc(VARDESC* desc) { FreeVarDesc(desc); }
+
+HRESULT TypeInfo::GetNames(MEMBERID id, BSTR* names, uint32_t max_names, uint32_t* count) {
+  if (count == nullptr || (names == nullptr && max_names > 0)) return E_INVALIDARG;
+  *count = 0;
+  const char* member = MemberName(Desc(), id);
+  if (member == nullptr) return TYPE_E_ELEMENTNOTFOUND;
+  std::vector<const char*> all{member};
+  if (const FuncDesc* func = FuncById(Desc(), id)) {
+    for (const ParamDesc& param : func->params) {
+      if (param.name != nullptr) all.push_back(param.name);
+    }
+  }
+  for (; *count < max_names && *count < all.size(); ++*count)
+    names[*count] = AsciiBstr(all[*count]);
+  return S_OK;
+}
 
 HRESULT TypeInfo::GetRefTypeOfImplType(uint32_t index, HREFTYPE* ref) {
   if (ref == nullptr) return E_INVALIDARG;
@@ -134,6 +79,7 @@ HRESULT TypeInfo::GetImplTypeFlags(uint32_t index, int* flags) {
   return S_OK;
 }
 
+// A reference is the index of the type in the library.
 HRESULT TypeInfo::GetRefTypeInfo(HREFTYPE ref, ITypeInfo** info) {
   return lib_->GetTypeInfo(ref, info);
 }
@@ -174,9 +120,27 @@ HRESULT TypeInfo::Invoke(void* instance, MEMBERID id, uint16_t flags, DISPPARAMS
   return DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT TypeInfo::GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc_string) {
-  if (id != -1) return TYPE_E_ELEMENTNOTFOUND;
-  return lib_->GetDocumentation(static_cast<int32_t>(index_), name, doc_string);
+HRESULT TypeInfo::GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc_string,
+                                   uint32_t* help_context, BSTR* help_file) {
+  if (id == MEMBERID_NIL) {
+    return lib_->GetDocumentation(static_cast<int32_t>(index_), name, doc_string, help_context,
+                                  help_file);
+  }
+  const char* member = MemberName(Desc(), id);
+  if (member == nullptr) return TYPE_E_ELEMENTNOTFOUND;
+  if (name != nullptr) *name = AsciiBstr(member);
+  if (doc_string != nullptr) *doc_string = AsciiBstr("");
+  if (help_context != nullptr) *help_context = 0;
+  if (help_file != nullptr) *help_file = nullptr;
+  return S_OK;
+}
+
+HRESULT TypeInfo::GetContainingTypeLib(ITypeLib** lib, uint32_t* index) {
+  if (lib == nullptr) return E_INVALIDARG;
+  lib_->AddRef();
+  *lib = lib_;
+  if (index != nullptr) *index = index_;
+  return S_OK;
 }
 
 HRESULT DispGetIDsOfNames(ITypeInfo* info, OLECHAR** names, uint32_t count, DISPID* ids) {

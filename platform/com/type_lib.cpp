@@ -104,7 +104,7 @@ HRESULT RegisterTypeLib(ITypeLib* lib, const OLECHAR* path, const OLECHAR* help_
 
   BSTR name = nullptr;
   BSTR help = nullptr;
-  lib->GetDocumentation(-1, &name, &help);
+  lib->GetDocumentation(-1, &name, &help, nullptr, nullptr);
   const std::string help_text = Narrow(SysStringLen(help) != 0 ? help : name);
   SysFreeString(name);
   SysFreeString(help);
@@ -121,7 +121,7 @@ HRESULT RegisterTypeLib(ITypeLib* lib, const OLECHAR* path, const OLECHAR* help_
     if (SUCCEEDED(info->GetTypeAttr(&type))) {
       if (type->typekind == TKIND_DISPATCH || type->typekind == TKIND_INTERFACE) {
         const std::string key = "Interface\\" + GuidToRegistryString(type->guid);
-        info->GetDocumentation(-1, &type_name, nullptr);
+        info->GetDocumentation(MEMBERID_NIL, &type_name, nullptr, nullptr, nullptr);
         error = SetDefault(key, Narrow(type_name));
         if (error == 0) error = SetDefault(key + "\\TypeLib", libid);
         if (error == 0)

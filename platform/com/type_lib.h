@@ -1,7 +1,8 @@
 // Type libraries: a module describes its types in a `TypeLibDesc` and makes
 // it its TYPELIB resource; LoadTypeLibEx of the module's file finds it.
-// The type infos serve IDispatch of dual interfaces: names to ids, and calls
-// through the interface's vtable.
+// The type infos serve IDispatch of dual interfaces (names to ids, and calls
+// through the interface's vtable) and describe the members, parameters and
+// enumerations to late-bound clients.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,9 @@ struct ParamDesc {
   const IID* iid = nullptr;    // interfaces: the interface the member takes
   const char* name = nullptr;  // null for the unnamed parameter of a put
   bool optional = false;       // a BSTR with the empty string as its default
+  // A VT_I4 that holds a value of an enumeration: the enumeration's index
+  // in the library, which clients see as the parameter's type; -1 for none.
+  int32_t enum_type = -1;
 };
 
 struct FuncDesc {
@@ -24,6 +28,12 @@ struct FuncDesc {
   uint16_t slot;     // vtable slot of the member
   std::vector<ParamDesc> params;
   ParamDesc retval = {VT_EMPTY};  // the [out, retval] parameter; VT_EMPTY: none
+};
+
+// A member of an enumeration.
+struct ConstDesc {
+  const char* name;
+  int32_t value;
 };
 
 struct ImplTypeDesc {
@@ -38,6 +48,7 @@ struct TypeDesc {
   uint16_t flags = 0;
   std::vector<FuncDesc> funcs;           // interfaces
   std::vector<ImplTypeDesc> impl_types;  // coclasses
+  std::vector<ConstDesc> consts = {};    // enumerations
 };
 
 struct TypeLibDesc {
@@ -53,7 +64,7 @@ struct TypeLibDesc {
 
 // The TYPELIB resource of the module that holds `address_in_module`, for as
 // long as this object lives (make it a static object of the module).
-class COMAPI TypeLibResource {
+class COM_SHARED TypeLibResource {
  public:
   TypeLibResource(const void* address_in_module, const TypeLibDesc& desc);
   ~TypeLibResource();

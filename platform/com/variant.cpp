@@ -19,3 +19,21 @@ HRESULT VariantClear(VARIANT* value) {
   VariantInit(value);
   return S_OK;
 }
+
+HRESULT VariantCopy(VARIANT* dest, const VARIANT* source) {
+  if (dest == nullptr || source == nullptr) return E_INVALIDARG;
+  if (dest == source) return S_OK;
+  VariantClear(dest);
+  const bool owned_block = (source->vt & VT_ARRAY) != 0 || source->vt == VT_RECORD;
+  if (owned_block && (source->vt & VT_BYREF) == 0) return DISP_E_BADVARTYPE;
+  VARIANT copy = *source;
+  if (source->vt == VT_BSTR && source->bstrVal != nullptr) {
+    copy.bstrVal = SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal));
+    if (copy.bstrVal == nullptr) return E_OUTOFMEMORY;
+  } else if ((source->vt == VT_UNKNOWN || source->vt == VT_DISPATCH) &&
+             source->punkVal != nullptr) {
+    source->punkVal->AddRef();
+  }
+  *dest = copy;
+  return S_OK;
+}

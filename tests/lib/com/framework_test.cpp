@@ -242,7 +242,7 @@ TEST_F(FrameworkTest, TypeInfoThroughIDispatch) {
     EXPECT_EQ(info, nullptr);
     ASSERT_EQ(object->GetTypeInfo(0, 0, &info), S_OK);
     BSTR name = nullptr;
-    info->GetDocumentation(-1, &name, nullptr);
+    info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
     EXPECT_EQ(FromBstr(name), "ITestThing");
     SysFreeString(name);
     info->Release();

@@ -114,7 +114,7 @@ TEST_F(LoadedModuleTest, ItsTypeLibraryIsAResourceOnlyWhileItIsLoaded) {
   ITypeLib* lib = nullptr;
   ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib), S_OK);
   BSTR name = nullptr;
-  lib->GetDocumentation(-1, &name, nullptr);
+  lib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
   EXPECT_EQ(std::u16string(name, SysStringLen(name)), u"QimTarvexLib");
   SysFreeString(name);
   lib->Release();

@@ -10,19 +10,34 @@
 #include <type_traits>
 #include <vector>
 
+#include "include/tarvex_enums.h"
 #include "include/tarvex_guids.h"
 #include "include/tarvex_interfaces.h"
 
 namespace {
 
+bool SameGuid(const GUID* a, const GUID* b) {
+  return (a == nullptr) == (b == nullptr) && (a == nullptr || *a == *b);
+}
+
+// An enum-typed value is an I4 typed by its enumeration (`enum_guid`).
 struct Kind {
   VARTYPE vt;
   const IID* iid = nullptr;
+  const GUID* enum_guid = nullptr;
   friend bool operator==(const Kind& a, const Kind& b) {
-    return a.vt == b.vt && (a.iid == nullptr) == (b.iid == nullptr) &&
-           (a.iid == nullptr || *a.iid == *b.iid);
+    return a.vt == b.vt && SameGuid(a.iid, b.iid) && SameGuid(a.enum_guid, b.enum_guid);
   }
 };
+
+Kind KindOf(const ParamDesc& param) {
+  const auto& types = QimTarvexTypeLib().types;
+  const GUID* enum_guid = nullptr;
+  if (param.enum_type >= 0 && static_cast<size_t>(param.enum_type) < types.size()) {
+    enum_guid = &types[param.enum_type].guid;
+  }
+  return {param.vt, param.iid, enum_guid};
+}
 
 template <typename T>
 Kind KindOf() {
@@ -30,7 +45,11 @@ Kind KindOf() {
     return {VT_BSTR};
   } else if constexpr (std::is_same_v<T, VARIANT_BOOL>) {
     return {VT_BOOL};
-  } else if constexpr (std::is_same_v<T, int32_t> || std::is_enum_v<T>) {
+  } else if constexpr (std::is_same_v<T, SIGN_ROLE_TYPES>) {
+    return {VT_I4, nullptr, &GUID_SIGN_ROLE_TYPES};
+  } else if constexpr (std::is_same_v<T, TRANSACTION_TYPES>) {
+    return {VT_I4, nullptr, &GUID_TRANSACTION_TYPES};
+  } else if constexpr (std::is_same_v<T, int32_t>) {
     return {VT_I4};
   } else {
     static_assert(std::is_pointer_v<T> && std::is_base_of_v<IDispatch, std::remove_pointer_t<T>>);
@@ -240,10 +259,9 @@ TEST(TypeLibTest, EveryMemberMatchesItsDeclaration) {
       EXPECT_EQ(got.slot, 7 + n) << where;  // own members follow IDispatch in order
       ASSERT_EQ(got.params.size(), want.params.size()) << where;
       for (size_t p = 0; p < want.params.size(); ++p) {
-        EXPECT_TRUE((Kind{got.params[p].vt, got.params[p].iid} == want.params[p]))
-            << where << " #" << p;
+        EXPECT_TRUE(KindOf(got.params[p]) == want.params[p]) << where << " #" << p;
       }
-      EXPECT_TRUE((Kind{got.retval.vt, got.retval.iid} == want.retval)) << where;
+      EXPECT_TRUE(KindOf(got.retval) == want.retval) << where;
       EXPECT_GE(got.memid, 0xC9) << where;
     }
   }

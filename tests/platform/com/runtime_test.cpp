@@ -38,6 +38,47 @@ TEST(VariantTest, ClearFreesTheStringItHolds) {
   EXPECT_EQ(value.vt, VT_EMPTY);
 }
 
+TEST(VariantTest, CopyOwnsWhatItCopied) {
+  VARIANT text;
+  VariantInit(&text);
+  text.vt = VT_BSTR;
+  text.bstrVal = SysAllocString(u"copied");
+  VARIANT copy;
+  VariantInit(&copy);
+  ASSERT_EQ(VariantCopy(&copy, &text), S_OK);
+  EXPECT_NE(copy.bstrVal, text.bstrVal);
+  EXPECT_EQ(Text(copy.bstrVal), u"copied");
+  EXPECT_EQ(SysStringByteLen(copy.bstrVal), 12u);
+  VariantClear(&text);
+
+  struct Counted final : IUnknown {
+    int count = 1;
+    HRESULT QueryInterface(const IID&, void**) override { return E_NOINTERFACE; }
+    uint32_t AddRef() override { return static_cast<uint32_t>(++count); }
+    uint32_t Release() override { return static_cast<uint32_t>(--count); }
+  } object;
+  VARIANT intf;
+  VariantInit(&intf);
+  intf.vt = VT_UNKNOWN;
+  intf.punkVal = &object;
+  ASSERT_EQ(VariantCopy(&copy, &intf), S_OK);  // frees the string copy first
+  EXPECT_EQ(object.count, 2);
+  VariantClear(&copy);
+  EXPECT_EQ(object.count, 1);
+
+  // A reference is copied as it is; an array by value is not ours to copy.
+  int32_t number = 5;
+  VARIANT reference;
+  VariantInit(&reference);
+  reference.vt = VT_I4 | VT_BYREF;
+  reference.plVal = &number;
+  ASSERT_EQ(VariantCopy(&copy, &reference), S_OK);
+  EXPECT_EQ(copy.plVal, &number);
+  reference.vt = VT_ARRAY | VT_I4;
+  EXPECT_EQ(VariantCopy(&copy, &reference), DISP_E_BADVARTYPE);
+  EXPECT_EQ(copy.vt, VT_EMPTY);
+}
+
 IErrorInfo* MakeErrorInfo(const char16_t* description) {
   ICreateErrorInfo* create = nullptr;
   EXPECT_EQ(CreateErrorInfo(&create), S_OK);
