@@ -220,9 +220,12 @@ struct ITypeLibVtbl {
   void* ReleaseTLibAttr;
 };
 
-typedef struct IDispatch {
+typedef struct IDispatch IDispatch;
+typedef HRESULT DispatchInvoke(IDispatch*, DISPID, const GUID*, LCID, uint16_t, DISPPARAMS*,
+                               VARIANT*, EXCEPINFO*, uint32_t*);
+struct IDispatch {
   const struct IDispatchVtbl* lpVtbl;
-} IDispatch;
+};
 struct IDispatchVtbl {
   HRESULT (*QueryInterface)(IDispatch*, const GUID*, void**);
   uint32_t (*AddRef)(IDispatch*);
@@ -230,8 +233,7 @@ struct IDispatchVtbl {
   HRESULT (*GetTypeInfoCount)(IDispatch*, uint32_t*);
   HRESULT (*GetTypeInfo)(IDispatch*, uint32_t, LCID, ITypeInfo**);
   HRESULT (*GetIDsOfNames)(IDispatch*, const GUID*, OLECHAR**, uint32_t, LCID, DISPID*);
-  HRESULT (*Invoke)
-  (IDispatch*, DISPID, const GUID*, LCID, uint16_t, DISPPARAMS*, VARIANT*, EXCEPINFO*, uint32_t*);
+  DispatchInvoke* Invoke;
 };
 
 typedef struct IClassFactory {
