@@ -40,3 +40,34 @@ function(tarvex_test name)
     TARVEX_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
+
+# The deliverables and the programs that go with them share one folder, in
+# the build as in an install (<prefix>/lib/tarvex): the editor loads the
+# module from its own folder, and each finds the COM runtime there through
+# $ORIGIN. The build already carries the installed RUNPATH, so installing
+# edits nothing, no build path is baked in, and an installed prefix can be
+# moved. Programs get a relative symbolic link in <prefix>/bin.
+set(TARVEX_DELIVERY_DIR lib/tarvex)
+
+# tarvex_deliverable(target): builds the target into the folder and
+# installs it there.
+function(tarvex_deliverable target)
+  set(folder ${PROJECT_BINARY_DIR}/${TARVEX_DELIVERY_DIR})
+  set_target_properties(${target} PROPERTIES
+    LIBRARY_OUTPUT_DIRECTORY ${folder}
+    RUNTIME_OUTPUT_DIRECTORY ${folder}
+    BUILD_WITH_INSTALL_RPATH ON
+    INSTALL_RPATH "$ORIGIN")
+  install(TARGETS ${target}
+    LIBRARY DESTINATION ${TARVEX_DELIVERY_DIR}
+    RUNTIME DESTINATION ${TARVEX_DELIVERY_DIR})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(name $<TARGET_FILE_NAME:${target}>)
+    install(CODE "
+      set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+      file(MAKE_DIRECTORY \"\${bin}\")
+      message(STATUS \"Linking: \${bin}/${name}\")
+      file(CREATE_LINK ../${TARVEX_DELIVERY_DIR}/${name} \"\${bin}/${name}\" SYMBOLIC)")
+  endif()
+endfunction()
