@@ -56,7 +56,7 @@ class InstalledCopyTest(unittest.TestCase):
             self.assertEqual(os.readlink(link), os.path.join("..", FOLDER, name))
         for name in PROGRAMS + LIBRARIES:
             dynamic = run(["readelf", "-d", self.installed(name)]).stdout
-            runpaths = [line for line in dynamic.splitlines() if "RPATH" in line]
+            runpaths = [line for line in dynamic.splitlines() if "PATH)" in line]
             self.assertEqual(len(runpaths), 1, dynamic)
             self.assertTrue(runpaths[0].endswith("[$ORIGIN]"), runpaths[0])
 
