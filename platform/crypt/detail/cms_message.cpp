@@ -4,11 +4,10 @@
 #include <openssl/err.h>
 
 #include "platform/crypt/crypt_defs.h"
+#include "platform/crypt/detail/der.h"
 
 namespace crypt_detail {
 namespace {
-
-constexpr char kTagSequence = 0x30;
 
 // Bytes that do not start with a SEQUENCE are no message at all; for one
 // that does, OpenSSL's first reason tells a truncation from a bad encoding.
@@ -16,7 +15,9 @@ uint32_t ParseFailure(std::string_view data) {
   const unsigned long error = ERR_peek_error();
   ERR_clear_error();
   if (data.empty()) return CRYPT_E_ASN1_EOD;
-  if (data[0] != kTagSequence || ERR_GET_LIB(error) != ERR_LIB_ASN1) return CRYPT_E_ASN1_BADTAG;
+  if (static_cast<uint8_t>(data[0]) != kTagSequence || ERR_GET_LIB(error) != ERR_LIB_ASN1) {
+    return CRYPT_E_ASN1_BADTAG;
+  }
   switch (ERR_GET_REASON(error)) {
     case ASN1_R_TOO_LONG:
     case ASN1_R_HEADER_TOO_LONG:
