@@ -6,6 +6,7 @@
 #include "lib/foundation/find_files.h"
 #include "lib/foundation/maped_file.h"
 #include "lib/foundation/path_routines.h"
+#include "platform/kernel/error_codes.h"
 #include "platform/kernel/file_system.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/last_error.h"
@@ -148,6 +149,11 @@ void WriteStringToFile(const std::string& file_name, const std::string& data) {
   }
   if (!ok) {
     SetLastError(error);
+    // Beyond the process's size limit the file is named: the system text
+    // alone does not say which file it was.
+    if (error == ERROR_FILE_TOO_LARGE) {
+      RaiseErrorFmt("Не удалось записать файл [%0:s]: %1:s", {file_name, LastErrorText()});
+    }
     RaiseLastOSError();
   }
 }
