@@ -71,6 +71,7 @@ HRESULT CTarvex_class::AddFile(BSTR, BSTR wsDocTypeCode, BSTR wsContentType, BST
       document->SetContentType(BstrToAnsi(wsContentType));
       document->SetOriginalFilename(BstrToAnsi(wsFilename));
       document->SetContent(BstrToAnsi(wsContent));
+      package_->CheckFileNames();
       return CTarvexIntfTool::DocumentToIntf(document, package_);
     } catch (...) {
       // A document that did not get its type and content would be saved

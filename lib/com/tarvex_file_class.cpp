@@ -94,7 +94,10 @@ HRESULT CTarvexFile_class::get_DocumentCode(BSTR* Value) {
 }
 
 HRESULT CTarvexFile_class::put_DocumentCode(BSTR Value) {
-  return Safe([&] { Document().SetDocumentCode(BstrToAnsi(Value)); });
+  return Safe([&] {
+    CTarvexDocument& document = Document();
+    package_.lock()->SetDocumentCode(&document, BstrToAnsi(Value));
+  });
 }
 
 HRESULT CTarvexFile_class::get_OriginalFilename(BSTR* Value) {
@@ -110,7 +113,10 @@ HRESULT CTarvexFile_class::get_Filename(BSTR* Value) {
 }
 
 HRESULT CTarvexFile_class::put_Filename(BSTR Value) {
-  return Safe([&] { Document().SetFilename(BstrToAnsi(Value)); });
+  return Safe([&] {
+    CTarvexDocument& document = Document();
+    package_.lock()->SetDocumentFilename(&document, BstrToAnsi(Value));
+  });
 }
 
 HRESULT CTarvexFile_class::CheckSign(VARIANT_BOOL* bResult) {

@@ -3,17 +3,17 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <set>
+#include <unordered_set>
 
 #include "lib/foundation/errors.h"
-#include "lib/foundation/file_routines.h"
-#include "lib/foundation/find_files.h"
-#include "lib/foundation/guid_routines.h"
-#include "lib/foundation/path_routines.h"
+#include "lib/package/zip_directory.h"
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/error_codes.h"
 
 namespace {
 
@@ -38,155 +38,185 @@ using StdFile = std::unique_ptr<std::FILE, StdFileClose>;
 // The host byte of "version made by" for entries whose name holds bytes of
 // code page 1251 above ASCII, as the package format writes them.
 constexpr zip_uint8_t kHostOfAnsiNames = 11;
+constexpr uint16_t kUtf8Flag = 0x800;
 
-[[noreturn]] void RaiseZipError(const std::string& archive_file, zip_error_t* error) {
-  RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s",
-                {archive_file, std::string(zip_error_strerror(error))});
+// libzip's text, with the system's own text for a failed system call
+// (a full disk, a file beyond the process's size limit).
+std::string ZipErrorText(zip_error_t* error) {
+  std::string text = zip_error_strerror(error);
+  const int system = zip_error_code_system(error);
+  if (zip_error_system_type(error) != ZIP_ET_SYS || system == 0) return text;
+  const uint32_t code = ErrnoToSystemError(system);
+  if (code == ERROR_INVALID_PARAMETER && system != EINVAL) return text;
+  return text.substr(0, text.find(": ")) + ": " + TrimmedSysErrorText(code);
 }
 
-[[noreturn]] void RaiseArchiveError(const std::string& archive_file, zip_t* archive) {
-  RaiseZipError(archive_file, zip_get_error(archive));
+[[noreturn]] void RaiseZipError(const std::string& archive, zip_error_t* error) {
+  RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {archive, ZipErrorText(error)});
 }
 
-ZipArchive OpenArchive(const std::string& archive_file, int flags) {
-  int code = 0;
-  zip_t* archive = zip_open(SysPath(archive_file).c_str(), flags, &code);
-  if (archive == nullptr) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {archive_file, text});
+[[noreturn]] void RaiseArchiveError(const std::string& archive, zip_t* zip) {
+  RaiseZipError(archive, zip_get_error(zip));
+}
+
+[[noreturn]] void RaiseZipCode(const std::string& archive, int code) {
+  zip_error_t error;
+  zip_error_init_with_code(&error, code);
+  const std::string text = ZipErrorText(&error);
+  zip_error_fini(&error);
+  RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {archive, text});
+}
+
+// The name with its control bytes shown as \xNN, so that a message can
+// name it.
+std::string Visible(const std::string& name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string visible;
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7F) {
+      visible += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+    } else {
+      visible += static_cast<char>(c);
+    }
   }
-  return ZipArchive(archive);
+  return visible;
 }
 
-int EntryCount(const std::string& archive_file, zip_t* archive) {
-  const zip_int64_t count = zip_get_num_entries(archive, 0);
-  if (count < 0 || count > INT32_MAX) RaiseArchiveError(archive_file, archive);
-  return static_cast<int>(count);
-}
-
-std::string EntryName(const std::string& archive_file, zip_t* archive, int index) {
-  const char* name = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
-  if (name == nullptr) RaiseArchiveError(archive_file, archive);
-  return name;
-}
-
+// A bare file name of printable bytes: anything else would land outside
+// the package's folder or under another name than the one stored.
 bool IsBareName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
+  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+  return !control && !name.empty() && name != "." && name != ".." &&
          name.find_first_of("/\\:") == std::string::npos;
 }
 
-// Streams entry `index` into `target_file`, replacing it.
-void ExtractEntry(const std::string& archive_file, zip_t* archive, int index,
-                  const std::string& target_file) {
-  ZipFile entry(zip_fopen_index(archive, index, 0));
-  if (!entry) RaiseArchiveError(archive_file, archive);
-  StdFile out(std::fopen(SysPath(target_file).c_str(), "wb"));
-  if (!out) RaiseErrorFmt("Не удалось создать файл: [%s]", {target_file});
-  char buffer[64 * 1024];
-  for (;;) {
-    const zip_int64_t got = zip_fread(entry.get(), buffer, sizeof buffer);
-    if (got < 0) RaiseZipError(archive_file, zip_file_get_error(entry.get()));
-    if (got == 0) break;
-    if (std::fwrite(buffer, 1, static_cast<size_t>(got), out.get()) != static_cast<size_t>(got)) {
-      RaiseErrorFmt("Ошибка записи в файл: [%s]", {target_file});
+bool HasAnsiBytes(const std::string& name) {
+  return std::any_of(name.begin(), name.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// Reads an archive's entries into memory within the limits; the total
+// counts every entry read.
+class EntryReader {
+ public:
+  EntryReader(const std::string& label, zip_t* archive, const ZipLimits& limits)
+      : label_(label), archive_(archive), limits_(limits) {}
+
+  int Count() const {
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    if (count < 0) RaiseArchiveError(label_, archive_);
+    if (count > limits_.entries) {
+      RaiseErrorFmt("Число файлов в архиве [%0:d] превышает предел [%1:d]",
+                    {count, limits_.entries});
+    }
+    return static_cast<int>(count);
+  }
+
+  // Streams entry `index` into memory, checking the bounds on the sizes the
+  // archive declares and again on the bytes as they come.
+  std::string Read(int index, const std::string& name) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive_, index, 0, &stat) != 0) RaiseArchiveError(label_, archive_);
+    const int64_t packed = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+    if (stat.valid & ZIP_STAT_SIZE) Check(name, static_cast<int64_t>(stat.size), packed);
+    ZipFile entry(zip_fopen_index(archive_, index, 0));
+    if (!entry) RaiseArchiveError(label_, archive_);
+    std::string bytes;
+    if (stat.valid & ZIP_STAT_SIZE) bytes.reserve(stat.size);
+    char buffer[64 * 1024];
+    for (;;) {
+      const zip_int64_t got = zip_fread(entry.get(), buffer, sizeof buffer);
+      if (got < 0) RaiseZipError(label_, zip_file_get_error(entry.get()));
+      if (got == 0) break;
+      Check(name, static_cast<int64_t>(bytes.size()) + got, packed);
+      bytes.append(buffer, static_cast<size_t>(got));
+    }
+    total_ += static_cast<int64_t>(bytes.size());
+    return bytes;
+  }
+
+ private:
+  void Check(const std::string& name, int64_t size, int64_t packed) const {
+    if (size > limits_.entry_size) {
+      RaiseErrorFmt("Размер файла [%0:s] в архиве превышает предел [%1:d] байт",
+                    {Visible(name), limits_.entry_size});
+    }
+    if (total_ + size > limits_.total_size) {
+      RaiseErrorFmt("Общий размер файлов в архиве превышает предел [%d] байт",
+                    {limits_.total_size});
+    }
+    if (size > limits_.ratio_floor && size / limits_.ratio > packed) {
+      RaiseErrorFmt("Файл [%0:s] в архиве сжат сильнее предела [%1:d] к 1",
+                    {Visible(name), limits_.ratio});
     }
   }
-  if (std::fclose(out.release()) != 0) RaiseErrorFmt("Ошибка записи в файл: [%s]", {target_file});
-}
 
-void ExtractAll(const std::string& folder, const std::string& archive_file) {
-  ZipArchive archive = OpenArchive(archive_file, ZIP_RDONLY);
-  const int count = EntryCount(archive_file, archive.get());
-  for (int i = 0; i < count; ++i) {
-    const std::string name = EntryName(archive_file, archive.get(), i);
-    if (!IsBareName(name)) RaiseErrorFmt("Недопустимое имя файла в архиве: [%s]", {name});
-    ExtractEntry(archive_file, archive.get(), i, CombinePath(folder, name));
+  const std::string& label_;
+  zip_t* archive_;
+  const ZipLimits& limits_;
+  int64_t total_ = 0;
+};
+
+// The raw names of the archive's entries, in libzip's order.
+std::vector<std::string> RawNames(const std::string& archive_file, std::FILE* file) {
+  ZipDirectory directory;
+  const auto read_at = [file](uint64_t offset, void* buffer, size_t size) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+           std::fread(buffer, 1, size, file) == size;
+  };
+  if (::fseeko(file, 0, SEEK_END) != 0 || !ReadZipDirectory(::ftello(file), read_at, directory)) {
+    RaiseErrorFmt("Ошибка при работе с архивом [%s]: оглавление архива не читается",
+                  {archive_file});
   }
+  std::vector<std::string> names;
+  names.reserve(directory.entries.size());
+  for (ZipDirectoryEntry& entry : directory.entries) names.push_back(std::move(entry.name));
+  return names;
 }
 
-bool HasAnsiBytes(const std::string& name) {
-  for (unsigned char c : name) {
-    if (c >= 0x80) return true;
+void CheckNames(const std::vector<std::string>& names) {
+  std::unordered_set<std::string> seen;
+  for (const std::string& name : names) {
+    if (!IsBareName(name)) RaiseErrorFmt("Недопустимое имя файла в архиве: [%s]", {Visible(name)});
+    if (!seen.insert(name).second) {
+      RaiseErrorFmt("Файл [%s] встречается в архиве дважды", {name});
+    }
   }
-  return false;
-}
-
-void AddFile(const std::string& archive_file, zip_t* archive, const std::string& file,
-             const std::string& name) {
-  ZipSource source(zip_source_file(archive, SysPath(file).c_str(), 0, -1));
-  if (!source) RaiseArchiveError(archive_file, archive);
-  const zip_int64_t index = zip_file_add(archive, name.c_str(), source.get(), ZIP_FL_OVERWRITE);
-  if (index < 0) RaiseArchiveError(archive_file, archive);
-  source.release();  // the archive owns it now
-  if (zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 0) != 0 ||
-      (HasAnsiBytes(name) &&
-       zip_file_set_external_attributes(archive, index, 0, kHostOfAnsiNames, 0) != 0)) {
-    RaiseArchiveError(archive_file, archive);
-  }
-}
-
-uint32_t ReadLE(const unsigned char* bytes, int size) {
-  uint32_t value = 0;
-  for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[i];
-  return value;
-}
-
-bool ReadAt(std::FILE* file, long offset, void* buffer, size_t size) {
-  return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(buffer, 1, size, file) == size;
-}
-
-bool WriteAt(std::FILE* file, long offset, const void* buffer, size_t size) {
-  return std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(buffer, 1, size, file) == size;
 }
 
 // libzip marks every name that happens to read as UTF-8 as UTF-8 (general
 // purpose bit 11), but our names are cp1251 bytes: a reader that trusted
 // the mark would see other names than the description's. The mark is taken
-// off again in the central directory and in the local headers of the names
-// we added (`names`), so entries an existing archive held keep theirs. A
-// ZIP64 archive is left as it is.
+// off again in the central directory and in the local headers of `names`.
+// Entries kept in ZIP64 form are left as they are.
 bool ClearUtf8MarksIn(std::FILE* file, const std::set<std::string>& names) {
-  constexpr uint16_t kUtf8Flag = 0x800;
-  constexpr long kEndRecord = 22;
-  if (std::fseek(file, 0, SEEK_END) != 0) return false;
-  const long size = std::ftell(file);
-  if (size < kEndRecord) return false;
-  const long tail_size = std::min<long>(size, kEndRecord + 0xFFFF);
-  std::string tail(static_cast<size_t>(tail_size), '\0');
-  if (!ReadAt(file, size - tail_size, tail.data(), tail.size())) return false;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(tail.data());
-  long end = tail_size - kEndRecord;
-  while (end >= 0 && ReadLE(bytes + end, 4) != 0x06054b50) --end;
-  if (end < 0) return false;
-  const uint32_t count = ReadLE(bytes + end + 10, 2);
-  const uint32_t directory_size = ReadLE(bytes + end + 12, 4);
-  const uint32_t directory_offset = ReadLE(bytes + end + 16, 4);
-  if (count == 0xFFFF || directory_offset == 0xFFFFFFFF) return true;
-  std::string directory(directory_size, '\0');
-  if (!ReadAt(file, directory_offset, directory.data(), directory.size())) return false;
-  auto* entry = reinterpret_cast<unsigned char*>(directory.data());
-  const unsigned char* directory_end = entry + directory.size();
-  for (uint32_t i = 0; i < count; ++i) {
-    if (directory_end - entry < 46 || ReadLE(entry, 4) != 0x02014b50) return false;
-    const uint32_t name_size = ReadLE(entry + 28, 2);
-    const uint32_t record_size = 46 + name_size + ReadLE(entry + 30, 2) + ReadLE(entry + 32, 2);
-    if (directory_end - entry < record_size) return false;
-    const uint32_t flags = ReadLE(entry + 8, 2);
-    const uint32_t local_offset = ReadLE(entry + 42, 4);
-    const std::string name(reinterpret_cast<const char*>(entry + 46), name_size);
-    if ((flags & kUtf8Flag) != 0 && names.count(name) != 0 && local_offset != 0xFFFFFFFF) {
-      entry[9] &= ~(kUtf8Flag >> 8);
-      unsigned char local_flags[2];
-      if (!ReadAt(file, local_offset + 6, local_flags, 2)) return false;
-      local_flags[1] &= ~(kUtf8Flag >> 8);
-      if (!WriteAt(file, local_offset + 6, local_flags, 2)) return false;
-    }
-    entry += record_size;
+  const auto read_at = [file](uint64_t offset, void* buffer, size_t size) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+           std::fread(buffer, 1, size, file) == size;
+  };
+  const auto write_at = [file](uint64_t offset, const void* buffer, size_t size) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+           std::fwrite(buffer, 1, size, file) == size;
+  };
+  ZipDirectory directory;
+  if (::fseeko(file, 0, SEEK_END) != 0 || !ReadZipDirectory(::ftello(file), read_at, directory)) {
+    return false;
   }
-  return WriteAt(file, directory_offset, directory.data(), directory.size());
+  for (const ZipDirectoryEntry& entry : directory.entries) {
+    if ((entry.flags & kUtf8Flag) == 0 || names.count(entry.name) == 0 ||
+        entry.local_offset == 0xFFFFFFFF) {
+      continue;
+    }
+    directory.bytes[entry.record_offset + 9] &= ~(kUtf8Flag >> 8);
+    unsigned char local_flags[2];
+    if (!read_at(entry.local_offset + 6, local_flags, 2)) return false;
+    local_flags[1] &= ~(kUtf8Flag >> 8);
+    if (!write_at(entry.local_offset + 6, local_flags, 2)) return false;
+  }
+  return write_at(directory.offset, directory.bytes.data(), directory.bytes.size());
 }
 
 void ClearUtf8Marks(const std::string& archive_file, const std::set<std::string>& names) {
@@ -198,57 +228,74 @@ void ClearUtf8Marks(const std::string& archive_file, const std::set<std::string>
   }
 }
 
-}  // namespace
-
-std::string COsAbbreviaTool::ExtractArchive(const std::string& target_folder,
-                                            const std::string& archive_file, bool new_subfolder) {
-  std::string folder = AddTrailingBackslash(target_folder);
-  try {
-    if (new_subfolder) {
-      std::string subfolder;
-      do {
-        subfolder = AddTrailingBackslash(CombinePath(folder, NewGuidString()));
-      } while (DirExists(subfolder));
-      folder = subfolder;
-    }
-    if (!ForceDirectoryPath(folder)) RaiseErrorFmt("Не удалось создать папку: [%s]", {folder});
-    ExtractAll(folder, archive_file);
-    return folder;
-  } catch (const Exception& error) {
-    DebugLog("%s", {error.Message()});
-    DeleteDirectory(folder);
-    return std::string();
+void AddEntry(const std::string& archive_file, zip_t* archive, const ZipEntryView& entry) {
+  ZipSource source(zip_source_buffer(archive, entry.bytes.data(), entry.bytes.size(), 0));
+  if (!source) RaiseArchiveError(archive_file, archive);
+  // Without ZIP_FL_OVERWRITE a second entry of one name fails here.
+  const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source.get(), 0);
+  if (index < 0) RaiseArchiveError(archive_file, archive);
+  source.release();  // the archive owns it now
+  if (zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 0) != 0 ||
+      (HasAnsiBytes(entry.name) &&
+       zip_file_set_external_attributes(archive, index, 0, kHostOfAnsiNames, 0) != 0)) {
+    RaiseArchiveError(archive_file, archive);
   }
 }
 
-std::string COsAbbreviaTool::UnzipString(const std::string& bytes) {
-  const std::string temp = AddTrailingBackslash(GetEnvVar("TMP"));
-  const std::string archive_file = temp + Format("%s.zip", {NewGuidHex()});
-  struct Remove {
-    const std::string& file;
-    ~Remove() { ForceDeleteFile(file); }
-  } remove_archive{archive_file};
-  WriteStringToFile(archive_file, bytes);
-  ZipArchive archive = OpenArchive(archive_file, ZIP_RDONLY);
-  const int count = EntryCount(archive_file, archive.get());
-  if (count != 1) RaiseErrorFmt("Неверное число файлов в архиве: [%d]", {count});
-  const std::string entry_file = Format("%s.file", {archive_file});
-  const Remove remove_entry{entry_file};
-  ExtractEntry(archive_file, archive.get(), 0, entry_file);
-  return LoadFileToString(entry_file);
+}  // namespace
+
+std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_file,
+                                                   const ZipLimits& limits) {
+  StdFile file(std::fopen(SysPath(archive_file).c_str(), "rb"));
+  if (!file) RaiseErrorFmt("Файл не найден: [%s]", {archive_file});
+  int code = 0;
+  ZipArchive archive(zip_open(SysPath(archive_file).c_str(), ZIP_RDONLY, &code));
+  if (!archive) RaiseZipCode(archive_file, code);
+  EntryReader reader(archive_file, archive.get(), limits);
+  const int count = reader.Count();
+  const std::vector<std::string> names = RawNames(archive_file, file.get());
+  if (static_cast<int>(names.size()) != count) {
+    RaiseErrorFmt("Ошибка при работе с архивом [%s]: оглавление архива не читается",
+                  {archive_file});
+  }
+  CheckNames(names);
+  std::vector<ZipEntry> entries;
+  entries.reserve(names.size());
+  for (int i = 0; i < count; ++i) entries.push_back({names[i], reader.Read(i, names[i])});
+  return entries;
 }
 
-bool COsAbbreviaTool::ZipFolder(const std::string& folder, const std::string& mask,
-                                const std::string& archive_file) {
-  if (!DirExists(folder)) return false;
-  ZipArchive archive = OpenArchive(archive_file, ZIP_CREATE);
+std::string COsAbbreviaTool::UnzipString(const std::string& bytes, const ZipLimits& limits) {
+  const std::string label = "сжатое содержимое";
+  zip_error_t error;
+  zip_error_init(&error);
+  ZipSource source(zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error));
+  if (!source) RaiseZipError(label, &error);
+  ZipArchive archive(zip_open_from_source(source.get(), ZIP_RDONLY, &error));
+  if (!archive) {
+    const std::string text = ZipErrorText(&error);
+    zip_error_fini(&error);
+    RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {label, text});
+  }
+  source.release();  // the archive owns it now
+  EntryReader reader(label, archive.get(), limits);
+  const int count = reader.Count();
+  if (count != 1) RaiseErrorFmt("Неверное число файлов в архиве: [%d]", {count});
+  const char* name = zip_get_name(archive.get(), 0, ZIP_FL_ENC_RAW);
+  return reader.Read(0, name != nullptr ? name : "");
+}
+
+void COsAbbreviaTool::WriteArchive(const std::string& archive_file,
+                                   const std::vector<ZipEntryView>& entries) {
+  int code = 0;
+  ZipArchive archive(zip_open(SysPath(archive_file).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
+  if (!archive) RaiseZipCode(archive_file, code);
   std::set<std::string> ansi_names;
-  for (const FindData& found : FindFiles(CombinePath(folder, mask), 0)) {
-    AddFile(archive_file, archive.get(), CombinePath(folder, found.cFileName), found.cFileName);
-    if (HasAnsiBytes(found.cFileName)) ansi_names.insert(found.cFileName);
+  for (const ZipEntryView& entry : entries) {
+    AddEntry(archive_file, archive.get(), entry);
+    if (HasAnsiBytes(entry.name)) ansi_names.insert(entry.name);
   }
   if (zip_close(archive.get()) != 0) RaiseArchiveError(archive_file, archive.get());
   archive.release();  // closed and freed
   ClearUtf8Marks(archive_file, ansi_names);
-  return true;
 }

@@ -1,30 +1,57 @@
 // COsAbbreviaTool: the only code that calls the zip library. Package
 // archives are flat: every entry is a bare file name, stored in code page
-// 1251 as it is, and the order of entries carries no meaning.
+// 1251 as it is, and the order of entries carries no meaning. Entries are
+// read into memory and written from memory; what an archive unpacks to is
+// bounded, so that a small file cannot exhaust the machine.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "lib/foundation/base_class.h"
+
+// Bounds of what an archive may unpack to: its number of entries, the
+// unpacked size of one entry and of all, and how much more than its packed
+// size an entry above `ratio_floor` may unpack to. The defaults are bounds
+// a real package never meets (a document of the editor has at most 30 MB).
+struct ZipLimits {
+  int64_t entries = 65535;
+  int64_t entry_size = int64_t{256} << 20;
+  int64_t total_size = int64_t{1} << 30;
+  int64_t ratio = 500;
+  int64_t ratio_floor = int64_t{4} << 20;
+};
+
+// One entry read from an archive.
+struct ZipEntry {
+  std::string name;
+  std::string bytes;
+};
+
+// One entry to write: the bytes stay with their owner until the archive
+// is closed.
+struct ZipEntryView {
+  std::string name;
+  std::string_view bytes;
+};
 
 class COsAbbreviaTool : public CBaseClass {
  public:
   COsAbbreviaTool() = delete;
 
-  // Extracts every entry of the archive into `target_folder`, or into a new
-  // subfolder of it named by a braced GUID when `new_subfolder` is set, and
-  // returns that folder with a trailing separator. Any failure is traced,
-  // the folder is removed with what was written, and the result is empty.
-  // An entry that is not a bare file name fails the extraction: it would
-  // reach outside the folder.
-  static std::string ExtractArchive(const std::string& target_folder,
-                                    const std::string& archive_file, bool new_subfolder);
+  // Every entry of the archive file, in the archive's order, each read as
+  // a stream. Refused with a message naming the entry or the bound: a name
+  // that is not a bare file name or holds a control byte (a NUL too), two
+  // entries of one name, and anything beyond the limits.
+  static std::vector<ZipEntry> ReadArchive(const std::string& archive_file,
+                                           const ZipLimits& limits = ZipLimits());
   // The one file of a zip archive held in `bytes`; "Неверное число файлов в
-  // архиве: [%d]" when the archive holds another number of entries.
-  static std::string UnzipString(const std::string& bytes);
-  // Adds the files of `folder` matching `mask` under their bare names
-  // (deflated) to the archive, made new when it does not exist; false when
-  // the folder does not exist.
-  static bool ZipFolder(const std::string& folder, const std::string& mask,
-                        const std::string& archive_file);
+  // архиве: [%d]" when the archive holds another number of entries, and the
+  // limits apply.
+  static std::string UnzipString(const std::string& bytes, const ZipLimits& limits = ZipLimits());
+  // Makes `archive_file` anew with the entries, deflated.
+  static void WriteArchive(const std::string& archive_file,
+                           const std::vector<ZipEntryView>& entries);
 };

@@ -9,6 +9,7 @@
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/os_abbrevia_tool.h"
 #include "lib/package/tarvex_document.h"
+#include "lib/package/tarvex_file_names.h"
 #include "lib/package/tarvex_package_config.h"
 #include "lib/package/tarvex_signature.h"
 #include "lib/package/tarvex_tool.h"
@@ -51,17 +52,20 @@ bool CTarvexDoc::Open(void* file_name) {
 
 void CTarvexDoc::OpenFile(const std::string& file_name) {
   if (!FileExists(file_name)) RaiseErrorFmt("Файл с пакетом [%s] не существует!", {file_name});
-  std::string folder;
   try {
-    folder = COsAbbreviaTool::ExtractArchive(work_folder_, file_name, false);
+    files_.Assign(COsAbbreviaTool::ReadArchive(file_name));
   } catch (const Exception& error) {
     RaiseErrorFmt("Неверный формат пакета: ошибка при разархивации [%s]", {error.Message()});
   }
-  const std::string description_file = CombinePath(folder, kDescriptionFile);
-  if (folder.empty() || !FileExists(description_file)) {
+  // What no document or signature names is never used.
+  struct Forget {
+    CTarvexPackageFiles& files;
+    ~Forget() { files.Clear(); }
+  } forget{files_};
+  if (!files_.Contains(kDescriptionFile)) {
     RaiseErrorFmt("Неверный формат пакета: не найден главный файл [%s]", {kDescriptionFile});
   }
-  description_->SetXMLText(LoadFileToString(description_file));
+  description_->SetXMLText(files_.Read(kDescriptionFile, true));
   description_->Load();
 
   CXMLGprExtDocumentCollection& elements = description_->Documents();
@@ -75,6 +79,7 @@ void CTarvexDoc::OpenFile(const std::string& file_name) {
                     {element->DocumentTypeCode(), std::string(row.name), element->DocumentType()});
     }
   }
+  CheckDescribedFileNames(elements);
   for (int i = 0; i < elements.Count(); ++i) {
     documents_.push_back(BindDocument(i, flow_kind, false));
   }
@@ -85,6 +90,7 @@ std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flo
   auto config =
       CTarvexPackageConfig::Create(description_->Documents().Item(index), flow_kind, work_folder_);
   config->SetUseUserStorage(use_user_storage_);
+  config->SetFiles(&files_);
   auto document = std::make_unique<CTarvexDocument>();
   if (make_new) {
     document->New(config.get());
@@ -100,6 +106,7 @@ bool CTarvexDoc::Close() {
     if (DirExists(work_folder_)) DeleteDirectory(work_folder_);
     documents_.clear();
     description_.reset();
+    files_.Clear();
     work_folder_.clear();
     opened_ = false;
     return true;
@@ -120,6 +127,10 @@ void CTarvexDoc::Start() {
   opened_ = true;
   work_folder_ = AddTrailingBackslash(CombinePath(GetEnvVar("TMP"), NewGuidString()));
   if (!ForceDirectoryPath(work_folder_)) RaiseLastOSError();
+  // The folder is the package's own: no other user may look into it.
+  std::error_code error;
+  std::filesystem::permissions(SysPath(work_folder_), std::filesystem::perms::owner_all, error);
+  if (error) RaiseErrorFmt("Не удалось создать папку: [%s]", {work_folder_});
 }
 
 bool CTarvexDoc::SaveAs(const std::string& file_name) {
@@ -127,35 +138,40 @@ bool CTarvexDoc::SaveAs(const std::string& file_name) {
     CheckOpened();
     CValueCheckTool::CheckNotEmpty(file_name, "Имя файла");
     const std::string target = FullName(file_name);
-    // The new archive is made beside the target and takes its place only
-    // when complete, so a failed save loses no package already there.
-    const std::string made = target + "." + NewGuidHex() + ".tmp";
-    struct RemoveMade {
-      const std::string& file;
-      ~RemoveMade() { ForceDeleteFile(file); }
-    } remove_made{made};
-
-    if (!DirExists(work_folder_) && !ForceDirectoryPath(work_folder_)) RaiseLastOSError();
-    ClearDirectory(work_folder_);
+    CheckSavedFileNames(documents_);
+    files_.BeginSave();
     for (const auto& document : documents_) {
       if (!document->Save()) return false;
     }
     description_->SetProgVersion(kProgVersion);
-    description_->SaveToFile(CombinePath(work_folder_, kDescriptionFile));
-    if (!COsAbbreviaTool::ZipFolder(work_folder_, "*.*", made)) return false;
-
-    if (FileExists(target)) ForceDeleteFile(target);
-    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
-      RaiseErrorFmt("Файл уже существует: продолжение невозможно [%s]", {target});
-    }
-    std::error_code error;
-    std::filesystem::rename(SysPath(made), SysPath(target), error);
-    if (error) {
-      RaiseErrorFmt("Не удалось записать файл пакета [%s]: %s",
-                    {target, Utf8ToAnsi(error.message())});
-    }
+    const std::string description = description_->SaveToText();
+    files_.Save(kDescriptionFile, description);
+    WritePackage(target);
     return true;
   });
+}
+
+void CTarvexDoc::WritePackage(const std::string& target) const {
+  // The new archive is made beside the target and takes its place only
+  // when complete; the rename replaces an old package in one step, so a
+  // failed or killed save loses no package already there.
+  const std::string made = target + "." + NewGuidHex() + ".tmp";
+  struct RemoveMade {
+    const std::string& file;
+    ~RemoveMade() { ForceDeleteFile(file); }
+  } remove_made{made};
+  try {
+    COsAbbreviaTool::WriteArchive(made, files_.Saved());
+  } catch (const Exception& error) {
+    RaiseErrorFmt("Не удалось записать файл пакета [%s]: %s", {target, error.Message()});
+  }
+  std::error_code error;
+  std::filesystem::rename(SysPath(made), SysPath(target), error);
+  if (!error) return;
+  if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
+    RaiseErrorFmt("Файл уже существует: продолжение невозможно [%s]", {target});
+  }
+  RaiseErrorFmt("Не удалось записать файл пакета [%s]: %s", {target, Utf8ToAnsi(error.message())});
 }
 
 void CTarvexDoc::CheckOpened() const {
@@ -245,6 +261,33 @@ CTarvexDocument* CTarvexDoc::AddFile() {
     }
     return documents_.back().get();
   });
+}
+
+void CTarvexDoc::CheckFileNames() const {
+  CheckOpened();
+  CheckSavedFileNames(documents_);
+}
+
+void CTarvexDoc::SetDocumentFilename(CTarvexDocument* document, const std::string& name) {
+  const std::string before = document->Node()->FileName();
+  document->SetFilename(name);
+  try {
+    CheckFileNames();
+  } catch (const Exception&) {
+    document->SetFilename(before);
+    throw;
+  }
+}
+
+void CTarvexDoc::SetDocumentCode(CTarvexDocument* document, const std::string& code) {
+  const std::string before = document->GetDocumentCode();
+  document->SetDocumentCode(code);
+  try {
+    CheckFileNames();
+  } catch (const Exception&) {
+    document->SetDocumentCode(before);
+    throw;
+  }
 }
 
 bool CTarvexDoc::DeleteFile(int index) {

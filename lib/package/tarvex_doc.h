@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/package/tarvex_package_files.h"
 #include "lib/xml/custom_doc.h"
 
 class CTarvexDocument;
@@ -37,9 +38,9 @@ class CTarvexDoc : public CCustomDoc {
   // Closes, then starts an empty package; `config` is not used.
   bool New(void* config) override;
   bool New() { return New(nullptr); }
-  // Writes every file into the emptied working folder and zips it into
+  // Zips the description and every document's files, from memory, into
   // `file_name`, which replaces an existing file of that name only once the
-  // new archive is complete.
+  // new archive is complete. Names that would clash are refused first.
   bool SaveAs(const std::string& file_name) override;
 
   // Certificate stores of the current user (true) or of the machine for
@@ -66,6 +67,13 @@ class CTarvexDoc : public CCustomDoc {
   // A new document bound to a new "документ" element, with a new code.
   CTarvexDocument* AddFile();
   bool DeleteFile(int index);
+  // Refuses files of the documents that a save would write under one name,
+  // and two documents with one code.
+  void CheckFileNames() const;
+  // A document's content file name or code, refused (and left as it was)
+  // when the package's files or codes would then clash.
+  void SetDocumentFilename(CTarvexDocument* document, const std::string& name);
+  void SetDocumentCode(CTarvexDocument* document, const std::string& code);
   int GetFileSignatureCount(int file_index) const;
   CTarvexSignature* GetFileSignature(int file_index, int signature_index) const;
   int GetFileResignCount(int file_index, int signature_index) const;
@@ -88,6 +96,8 @@ class CTarvexDoc : public CCustomDoc {
   // An empty description and document list, and a new working folder.
   void Start();
   void OpenFile(const std::string& file_name);
+  // Writes the archive of the saved files and puts it in place.
+  void WritePackage(const std::string& target) const;
   void CheckOpened() const;
   // The flow kind of the description's flow type code.
   uint8_t FlowKind() const;
@@ -100,6 +110,8 @@ class CTarvexDoc : public CCustomDoc {
   bool opened_ = false;
   bool use_user_storage_ = true;
   std::string work_folder_;
+  // The package's files in memory, which its documents read and save.
+  CTarvexPackageFiles files_;
   // Declared before the documents, which refer to its elements, so that it
   // goes after them.
   std::unique_ptr<CXMLGprExtPackage> description_;

@@ -41,6 +41,12 @@ std::string ExtensionOf(const std::string& path) {
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+// The content file name a document of that type is given.
+std::string MadeFilename(const rTarvexDocType& row, const CXMLGprExtDocument& node) {
+  return Format("%s_%s%s",
+                {std::string(row.stem), node.DocumentCode(), ExtensionOf(node.OriginalFileName())});
+}
+
 }  // namespace
 
 CTarvexDocument::CTarvexDocument()
@@ -56,7 +62,7 @@ bool CTarvexDocument::Open(void* config) {
     CValueCheckTool::CheckAssigned(config, "config");
     Bind(*static_cast<CTarvexPackageConfig*>(config));
     if (!node_->FileName().empty()) {
-      content_ = LoadFileToString(PathOf(node_->FileName()));
+      content_ = config_->ReadFile(CheckedName(node_->FileName()), true);
       Unpack();
     }
     for (int i = 0; i < node_->Signatures().Count(); ++i) {
@@ -98,7 +104,7 @@ void CTarvexDocument::Bind(const CTarvexPackageConfig& config) {
 
 bool CTarvexDocument::Save() {
   return Safe([&] {
-    WriteStringToFile(PathOf(GetFilename()), content_);
+    config_->WriteFile(CheckedName(GetFilename()), content_);
     for (const auto& signature : signatures_) {
       if (!signature->Save()) return false;
     }
@@ -140,12 +146,23 @@ void CTarvexDocument::SetOriginalFilename(const std::string& path) {
 std::string CTarvexDocument::GetFilename() {
   CXMLGprExtDocument& node = CheckedNode();
   if (node.FileName().empty()) {
-    const rTarvexDocType& row =
-        CTarvexTool::DocTypeByCode(config_->FlowKind(), node.DocumentTypeCode());
-    node.SetFileName(Format("%s_%s%s", {std::string(row.stem), node.DocumentCode(),
-                                        ExtensionOf(node.OriginalFileName())}));
+    node.SetFileName(MadeFilename(
+        CTarvexTool::DocTypeByCode(config_->FlowKind(), node.DocumentTypeCode()), node));
   }
   return node.FileName();
+}
+
+bool CTarvexDocument::PlannedFilename(std::string& name) const {
+  const CXMLGprExtDocument& node = CheckedNode();
+  if (!node.FileName().empty()) {
+    name = node.FileName();
+    return true;
+  }
+  const rTarvexDocType* row =
+      CTarvexTool::FindDocTypeByCode(config_->FlowKind(), node.DocumentTypeCode());
+  if (row == nullptr) return false;
+  name = MadeFilename(*row, node);
+  return true;
 }
 
 void CTarvexDocument::SetFilename(const std::string& name) { CheckedNode().SetFileName(name); }
@@ -284,9 +301,13 @@ void CTarvexDocument::Decrypt() {
     CheckCryptography("расшифрование");
     CXMLGprExtDocument& node = CheckedNode();
     if (node.Encrypted()) {
-      content_ = CTarvexCryptoTool::Decrypt(config_->UseUserStorage(), content_);
+      // Decrypted and unpacked aside, so that a failure of either leaves
+      // the content and the flags as they were.
+      std::string plain = CTarvexCryptoTool::Decrypt(config_->UseUserStorage(), content_);
+      if (node.Compressed()) plain = COsAbbreviaTool::UnzipString(plain);
+      content_ = std::move(plain);
       node.SetEncrypted(false);
-      Unpack();
+      node.SetCompressed(false);
     }
     RefreshPlainContent();
   });
@@ -316,10 +337,10 @@ void CTarvexDocument::CheckCryptography(const char* operation) const {
   }
 }
 
-std::string CTarvexDocument::PathOf(const std::string& file_name) const {
+const std::string& CTarvexDocument::CheckedName(const std::string& file_name) {
   if (file_name.find_first_of("/\\") != std::string::npos || file_name == "." ||
       file_name == "..") {
     RaiseErrorFmt("Недопустимое имя файла документа: [%s]", {file_name});
   }
-  return CombinePath(config_->WorkFolder(), file_name);
+  return file_name;
 }

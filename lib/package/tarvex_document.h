@@ -57,6 +57,9 @@ class CTarvexDocument : public CCustomDoc {
   // The content file name: type stem, "_", document code and the original
   // name's extension; made the first time and then kept in the element.
   std::string GetFilename();
+  // The content file name a save writes, without making it; false when it
+  // cannot be made yet (the type is not known).
+  bool PlannedFilename(std::string& name) const;
   void SetFilename(const std::string& name);
   bool IsCompressed() const;
   bool IsEncrypted() const;
@@ -102,9 +105,9 @@ class CTarvexDocument : public CCustomDoc {
   // Adds the bytes as a new signature, refusing a signer already there
   // when the provider is installed.
   void AddSignBytes(const std::string& signature, uint8_t role);
-  // The file's path in the work folder; only a bare file name is taken, so
-  // a description cannot point outside the folder.
-  std::string PathOf(const std::string& file_name) const;
+  // The name itself; only a bare file name is taken, so a description
+  // cannot point outside the package's folder.
+  static const std::string& CheckedName(const std::string& file_name);
 
   const uint64_t serial_ = NewItemSerial();
   CXMLGprExtDocument* node_ = nullptr;

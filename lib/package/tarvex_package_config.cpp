@@ -1,5 +1,9 @@
 #include "lib/package/tarvex_package_config.h"
 
+#include "lib/foundation/file_routines.h"
+#include "lib/foundation/path_routines.h"
+#include "lib/package/tarvex_package_files.h"
+
 std::unique_ptr<CTarvexPackageConfig> CTarvexPackageConfig::Create(CXMLClass* node,
                                                                    uint8_t flow_kind,
                                                                    const std::string& work_folder) {
@@ -14,6 +18,20 @@ std::unique_ptr<CTarvexPackageConfig> CTarvexPackageConfig::CreateEmpty() {
 void CTarvexPackageConfig::Assign(const CTarvexPackageConfig& other) {
   node_ = other.node_;
   work_folder_ = other.work_folder_;
+  files_ = other.files_;
   flow_kind_ = other.flow_kind_;
   use_user_storage_ = other.use_user_storage_;
+}
+
+std::string CTarvexPackageConfig::ReadFile(const std::string& name, bool take) const {
+  if (files_ != nullptr) return files_->Read(name, take);
+  return LoadFileToString(CombinePath(work_folder_, name));
+}
+
+void CTarvexPackageConfig::WriteFile(const std::string& name, std::string_view bytes) const {
+  if (files_ != nullptr) {
+    files_->Save(name, bytes);
+  } else {
+    WriteStringToFile(CombinePath(work_folder_, name), std::string(bytes));
+  }
 }

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "lib/foundation/base_class.h"
 
+class CTarvexPackageFiles;
 class CXMLClass;
 
 class CTarvexPackageConfig : public CBaseClass {
@@ -18,15 +20,26 @@ class CTarvexPackageConfig : public CBaseClass {
   // No node, flow kind 0, no work folder, the current user's stores.
   static std::unique_ptr<CTarvexPackageConfig> CreateEmpty();
 
-  // Copies node, work folder, flow kind and the storage flag.
+  // Copies node, work folder, package files, flow kind and the storage flag.
   void Assign(const CTarvexPackageConfig& other);
 
   // The document or signature element of the transport description the
   // receiving object is bound to; null when none.
   CXMLClass* Node() const { return node_; }
   void SetNode(CXMLClass* node) { node_ = node; }
-  // Where the package's content and signature files are read and written.
+  // Where the package's content and signature files are read and written
+  // when it holds no files of its own in memory.
   const std::string& WorkFolder() const { return work_folder_; }
+  // The package's files in memory (not owned); null when they lie in the
+  // work folder.
+  CTarvexPackageFiles* Files() const { return files_; }
+  void SetFiles(CTarvexPackageFiles* files) { files_ = files; }
+  // The bytes of the named file (a bare name); `take` lets an in-memory
+  // file go to its one reader.
+  std::string ReadFile(const std::string& name, bool take) const;
+  // Gives the bytes to the package's save, which writes them before the
+  // owner lets them go, or writes them into the work folder.
+  void WriteFile(const std::string& name, std::string_view bytes) const;
   // 1 legal entity, 2 individual entrepreneur, 0 unknown.
   uint8_t FlowKind() const { return flow_kind_; }
   // True: the current user's certificate stores; false: the machine's.
@@ -39,6 +52,7 @@ class CTarvexPackageConfig : public CBaseClass {
 
   CXMLClass* node_;
   std::string work_folder_;
+  CTarvexPackageFiles* files_ = nullptr;
   uint8_t flow_kind_;
   bool use_user_storage_ = true;
 };

@@ -64,7 +64,7 @@ bool CTarvexSignature::Open(void* config) {
 
 void CTarvexSignature::OpenBound() {
   if (node_->FileName().empty()) return;
-  content_ = LoadFileToString(PathOf(node_->FileName()));
+  content_ = config_->ReadFile(CheckedName(node_->FileName()), false);
   try {
     FillKey(*key_, CTarvexCryptoTool::GetSignerInfo(content_));
     key_->SignRole = node_->Role();
@@ -100,7 +100,7 @@ void CTarvexSignature::Bind(const CTarvexPackageConfig& config) {
 
 bool CTarvexSignature::Save() {
   return Safe([&] {
-    WriteStringToFile(PathOf(GetFileName()), content_);
+    config_->WriteFile(CheckedName(GetFileName()), content_);
     for (const auto& resign : resigns_) {
       if (!resign->Save()) return false;
     }
@@ -211,10 +211,10 @@ void CTarvexSignature::CheckOpened() const {
   if (node_ == nullptr) RaiseError("Документ не открыт");
 }
 
-std::string CTarvexSignature::PathOf(const std::string& file_name) const {
+const std::string& CTarvexSignature::CheckedName(const std::string& file_name) {
   if (file_name.find_first_of("/\\") != std::string::npos || file_name == "." ||
       file_name == "..") {
     RaiseErrorFmt("Недопустимое имя файла подписи: [%s]", {file_name});
   }
-  return CombinePath(config_->WorkFolder(), file_name);
+  return file_name;
 }

@@ -80,9 +80,9 @@ class CTarvexSignature : public CCustomDoc {
   // Adds the bytes as a new countersignature, refusing a signer already
   // there when the provider is installed.
   void AddResignBytes(const std::string& signature, uint8_t role);
-  // The file's path in the work folder; only a bare file name is taken, so
-  // a description cannot point outside the folder.
-  std::string PathOf(const std::string& file_name) const;
+  // The name itself; only a bare file name is taken, so a description
+  // cannot point outside the package's folder.
+  static const std::string& CheckedName(const std::string& file_name);
 
   const uint64_t serial_ = NewItemSerial();
   CXMLGprExtSignature* node_ = nullptr;

@@ -29,10 +29,14 @@ const rTarvexDocType& CTarvexTool::DocTypeByNumber(uint8_t flow_kind, int number
   return *row;
 }
 
-const rTarvexDocType& CTarvexTool::DocTypeByCode(uint8_t flow_kind, const std::string& code) {
-  const rTarvexDocType* row = FindRow(TarvexDocTypes(), [&](const rTarvexDocType& r) {
+const rTarvexDocType* CTarvexTool::FindDocTypeByCode(uint8_t flow_kind, const std::string& code) {
+  return FindRow(TarvexDocTypes(), [&](const rTarvexDocType& r) {
     return r.flow_kind == flow_kind && SameCode(r.code, code);
   });
+}
+
+const rTarvexDocType& CTarvexTool::DocTypeByCode(uint8_t flow_kind, const std::string& code) {
+  const rTarvexDocType* row = FindDocTypeByCode(flow_kind, code);
   if (row == nullptr) RaiseErrorFmt("Неизвестный тип документа: [%s]", {code});
   return *row;
 }

@@ -13,6 +13,8 @@ class CTarvexTool {
 
   static const rTarvexDocType& DocTypeByNumber(uint8_t flow_kind, int number);
   static const rTarvexDocType& DocTypeByCode(uint8_t flow_kind, const std::string& code);
+  // The same, null when the flow kind has no such code.
+  static const rTarvexDocType* FindDocTypeByCode(uint8_t flow_kind, const std::string& code);
   static const rTarvexTransactType& TransactionByNumber(int number);
   static const rTarvexTransactType& TransactionNumber(uint8_t flow_kind, const std::string& code);
   static const rTarvexThreadType& KindByFlowTypeCode(const std::string& code);

@@ -61,6 +61,12 @@ void CXMLGprPackage::SetProgVersion(const std::string& version) {
   prog_version_ = version;
 }
 
+std::string CXMLGprPackage::SaveToText() {
+  Writer().Reset();
+  SaveTo(&Writer());
+  return Writer().GetXML();
+}
+
 void CXMLGprPackage::WriteXML(CXMLTextWriter& writer) {
   if (flow_identifier_.empty()) flow_identifier_ = NewGuidHex();
   writer.StartDocument();

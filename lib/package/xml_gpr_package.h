@@ -17,6 +17,8 @@ class CXMLGprPackage : public CXMLClass {
 
   // Writes the whole document, declaration included.
   void WriteXML(CXMLTextWriter& writer) override;
+  // The whole document's text, as `SaveToFile` would store it.
+  std::string SaveToText();
   // Reads from the first "ТрансИнф" on; the header is taken as it stands,
   // and documents are appended to those held.
   void ReadXML(CXMLTextReader& reader) override;

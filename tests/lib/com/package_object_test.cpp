@@ -191,6 +191,27 @@ TEST_F(PackageObjectTest, AddedFilesShowTheirDocumentsThroughNewViews) {
   EXPECT_EQ(filename, Text(second->get_Filename(&text), text));
 }
 
+TEST_F(PackageObjectTest, ViewsRefuseNamesAndCodesThatClashWithAnotherDocument) {
+  const Ref<ITarvex> tarvex = NewRegistration();
+  const Ref<ITarvexFile> first = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  const Ref<ITarvexFile> second = Add(tarvex.get(), "04", "платёж.pdf", "pdf");
+  BSTR text = nullptr;
+  const std::string name = Text(first->get_Filename(&text), text);
+  const std::string code = Text(first->get_DocumentCode(&text), text);
+  const std::string own_code = Text(second->get_DocumentCode(&text), text);
+  const auto refused = [&](HRESULT result) {
+    EXPECT_EQ(E_UNEXPECTED, result);
+    return TakeError().description;
+  };
+  EXPECT_EQ(
+      "Файл [" + name + "] назван дважды: содержимое документа [#0] и содержимое документа [#1]",
+      refused(second->put_Filename(Bstr(name))));
+  EXPECT_EQ("Документы [#0] и [#1] имеют один идентификатор документа [" + code + "]",
+            refused(second->put_DocumentCode(Bstr(code))));
+  EXPECT_EQ(own_code, Text(second->get_DocumentCode(&text), text));
+  EXPECT_NE(name, Text(second->get_Filename(&text), text));
+}
+
 TEST_F(PackageObjectTest, AFailedAddFileLeavesNoDocumentBehind) {
   const Ref<ITarvex> tarvex = NewRegistration();
   Add(tarvex.get(), "01", "заявление.xml", kStatement);

@@ -202,6 +202,16 @@ TEST_F(TarvexDocumentTest, OpeningRefusesBadContentFiles) {
   CTarvexDocument document;
   EXPECT_EQ("Неверное число файлов в архиве: [2]", ErrorOf([&] { document.Open(Config().get()); }));
 
+  // Compressed content that would unpack a thousand times over is refused.
+  const std::string bomb = File("bomb.zip");
+  ASSERT_EQ(0, RunCommand("python3 '" TARVEX_TEST_DIR "/zip_peer.py' zeros '" + bomb + "' " +
+                          BinToHexStr("x") + " " + std::to_string(5 << 20))
+                   .status);
+  WriteBytes(work_.File("doc.xml"), ReadBytes(bomb));
+  CTarvexDocument bombed;
+  EXPECT_EQ("Файл [x] в архиве сжат сильнее предела [500] к 1",
+            ErrorOf([&] { bombed.Open(Config().get()); }));
+
   CTarvexDocument missing;
   element_->SetFileName("none.xml");
   EXPECT_EQ("Файл не найден: [" + work_.File("none.xml") + "]",
@@ -254,6 +264,19 @@ TEST_F(TarvexDocumentTest, EncryptsOnlyTheTypesThatAreEncryptedAndDecrypts) {
   payment.Encrypt(receiver.get());
   EXPECT_FALSE(payment.IsEncrypted());
   EXPECT_EQ(kContent, payment.Content());
+
+  // Decrypted content that does not unpack leaves the document as it was:
+  // still encrypted and compressed, with the encrypted bytes.
+  auto broken = NewDocument(3);
+  broken->SetContent("no zip archive");
+  broken->Encrypt(receiver.get());
+  element_->SetCompressed(true);
+  const std::string sealed = broken->Content();
+  EXPECT_EQ("Ошибка при работе с архивом [сжатое содержимое]: Not a zip archive",
+            ErrorOf([&] { broken->Decrypt(); }));
+  EXPECT_TRUE(broken->IsEncrypted());
+  EXPECT_TRUE(broken->IsCompressed());
+  EXPECT_EQ(sealed, broken->Content());
 
   // A failed encryption leaves the document as it was.
   auto unknown = std::make_unique<CTarvexKey>();

@@ -7,8 +7,17 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <random>
+
 #include "lib/crypto/cryptoapi20_tool.h"
 #include "lib/foundation/text_routines.h"
+#include "lib/package/os_abbrevia_tool.h"
 #include "lib/package/tarvex_document.h"
 #include "lib/package/tarvex_key.h"
 #include "lib/package/tarvex_signature.h"
@@ -91,6 +100,33 @@ class TarvexDocTest : public PackageTest {
       command += " " + BinToHexStr(name) + "=" + BinToHexStr(content);
     }
     ASSERT_EQ(0, RunCommand(command).status);
+  }
+
+  // The saved package `file` again, with `from` replaced by `to` in its
+  // description, as a package made elsewhere might be.
+  void Rewrite(const std::string& file, const std::string& target, const std::string& from,
+               const std::string& to) const {
+    std::vector<ZipEntry> entries = COsAbbreviaTool::ReadArchive(file);
+    std::vector<ZipEntryView> views;
+    for (ZipEntry& entry : entries) {
+      if (entry.name == CTarvexDoc::kDescriptionFile) {
+        const size_t at = entry.bytes.find(from);
+        ASSERT_NE(std::string::npos, at) << from;
+        entry.bytes.replace(at, from.size(), to);
+      }
+      views.push_back({entry.name, entry.bytes});
+    }
+    COsAbbreviaTool::WriteArchive(target, views);
+  }
+
+  // The names in the output folder.
+  std::vector<std::string> OutNames() const {
+    std::vector<std::string> left;
+    for (const auto& item : fs::directory_iterator(out_.Path())) {
+      left.push_back(item.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    return left;
   }
 
   TempDir tmp_;
@@ -217,12 +253,7 @@ TEST_F(TarvexDocTest, SaveAsReplacesAnOldPackageOnlyWhenTheNewOneIsMade) {
   EXPECT_EQ(before, ReadBytes(target));
   EXPECT_NE("no error", ErrorOf([&] { unnamed.SaveAs(Out("none.zip")); }));
   EXPECT_FALSE(fs::exists(Out("none.zip")));
-  std::vector<std::string> left;
-  for (const auto& item : fs::directory_iterator(out_.Path())) {
-    left.push_back(item.path().filename().string());
-  }
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ((std::vector<std::string>{"folder.zip", "package.zip"}), left);
+  EXPECT_EQ((std::vector<std::string>{"folder.zip", "package.zip"}), OutNames());
   // The package stays open, so the save can be repeated.
   unnamed.SetSenderIdentifier("7701");
   EXPECT_TRUE(unnamed.SaveAs(Out("none.zip")));
@@ -231,6 +262,8 @@ TEST_F(TarvexDocTest, SaveAsReplacesAnOldPackageOnlyWhenTheNewOneIsMade) {
 TEST_F(TarvexDocTest, OpenRefusesWhatIsNotAPackage) {
   const std::string description = AnsiToUtf8("packageDescription.xml");
   MakeZip(Out("no-description.zip"), {{"other.xml", "<x/>"}});
+  MakeZip(Out("control.zip"), {{std::string("a\0b.xml", 7), "<x/>"}});
+  MakeZip(Out("twice.zip"), {{"a.xml", "1"}, {"a.xml", "2"}});
   WriteBytes(Out("not-a-zip.zip"), "PK but not really");
 
   CTarvexDoc good;
@@ -253,7 +286,15 @@ TEST_F(TarvexDocTest, OpenRefusesWhatIsNotAPackage) {
       {Out("no-description.zip"),
        "Неверный формат пакета: не найден главный файл [packageDescription.xml]"},
       {Out("not-a-zip.zip"),
-       "Неверный формат пакета: не найден главный файл [packageDescription.xml]"},
+       "Неверный формат пакета: ошибка при разархивации [Ошибка при работе с "
+       "архивом [" +
+           Out("not-a-zip.zip") + "]: Not a zip archive]"},
+      {Out("control.zip"),
+       "Неверный формат пакета: ошибка при разархивации [Недопустимое имя "
+       "файла в архиве: [a\\x00b.xml]]"},
+      {Out("twice.zip"),
+       "Неверный формат пакета: ошибка при разархивации [Файл [a.xml] "
+       "встречается в архиве дважды]"},
       {Out("wrong-type.zip"),
        "Ожидается наименование типа документа по коду [01] - [ЗаявлениеЮЛ], встречено "
        "[ЗаявлениеИП]"},
@@ -268,6 +309,153 @@ TEST_F(TarvexDocTest, OpenRefusesWhatIsNotAPackage) {
     EXPECT_TRUE(package.Close());
     EXPECT_TRUE(WorkFolders().empty()) << c.file;
   }
+}
+
+TEST_F(TarvexDocTest, ADescriptionWhoseFilesWouldOverwriteOneAnotherIsRefused) {
+  CTarvexDoc good;
+  Fill(good);
+  auto signer = KeyOf("signer");
+  ASSERT_TRUE(good.SignFile("заявление.xml", signer.get()));
+  const std::string saved = Out("good.zip");
+  ASSERT_TRUE(good.SaveAs(saved));
+  const std::string code0 = good.GetFile(0)->GetDocumentCode();
+  const std::string code1 = good.GetFile(1)->GetDocumentCode();
+  const std::string name0 = good.GetFile(0)->GetFilename();
+  const std::string name1 = "\"" + good.GetFile(1)->GetFilename() + "\"";
+  ASSERT_TRUE(good.Close());
+
+  const struct {
+    std::string from, to, error;
+  } cases[] = {
+      {name1, "\"" + name0 + "\"",
+       "Файл [" + name0 + "] назван дважды: содержимое документа [#0] и содержимое документа [#1]"},
+      {"\"" + code1 + "\"", "\"" + code0 + "\"",
+       "Документы [#0] и [#1] имеют один идентификатор документа [" + code0 + "]"},
+      {name1, "\"packageDescription.xml\"",
+       "Файл [packageDescription.xml] назван дважды: описание пакета и содержимое документа [#1]"},
+      {name1, "\"" + name0 + "_1.p7s\"",
+       "Файл [" + name0 +
+           "_1.p7s] назван дважды: содержимое документа [#1] и подпись документа [#0]"},
+  };
+  for (const auto& c : cases) {
+    Rewrite(saved, Out("clash.zip"), c.from, c.to);
+    CTarvexDoc package;
+    EXPECT_EQ(c.error, ErrorOf([&] { package.Open(Out("clash.zip")); }));
+  }
+}
+
+TEST_F(TarvexDocTest, NamesAClientWouldMakeClashAreRefusedBeforeAnythingIsWritten) {
+  CTarvexDoc package;
+  Fill(package);
+  auto signer = KeyOf("signer");
+  ASSERT_TRUE(package.SignFile("заявление.xml", signer.get()));
+  CTarvexDocument* statement = package.GetFile(0);
+  CTarvexDocument* payment = package.GetFile(1);
+  const std::string name0 = statement->GetFilename();
+  const std::string code0 = statement->GetDocumentCode();
+  const std::string code1 = payment->GetDocumentCode();
+
+  EXPECT_EQ("Файл [" + name0 +
+                "] назван дважды: содержимое документа [#0] и содержимое "
+                "документа [#1]",
+            ErrorOf([&] { package.SetDocumentFilename(payment, name0); }));
+  EXPECT_EQ("Файл [" + name0 +
+                "_1.p7s] назван дважды: подпись документа [#0] и содержимое "
+                "документа [#1]",
+            ErrorOf([&] { package.SetDocumentFilename(payment, name0 + "_1.p7s"); }));
+  EXPECT_EQ(
+      "Файл [packageDescription.xml] назван дважды: описание пакета и содержимое "
+      "документа [#1]",
+      ErrorOf([&] { package.SetDocumentFilename(payment, "packageDescription.xml"); }));
+  EXPECT_EQ("", payment->Node()->FileName());
+  EXPECT_EQ("Документы [#0] и [#1] имеют один идентификатор документа [" + code0 + "]",
+            ErrorOf([&] { package.SetDocumentCode(payment, code0); }));
+  EXPECT_EQ(code1, payment->GetDocumentCode());
+  package.SetDocumentFilename(payment, "платёж.pdf");
+  EXPECT_EQ("платёж.pdf", payment->GetFilename());
+
+  // A clash made past those checks stops the save before it writes.
+  const std::string target = Out("package.zip");
+  WriteBytes(target, "old");
+  payment->SetFilename(name0);
+  EXPECT_EQ("Файл [" + name0 +
+                "] назван дважды: содержимое документа [#0] и содержимое "
+                "документа [#1]",
+            ErrorOf([&] { package.SaveAs(target); }));
+  EXPECT_EQ("old", ReadBytes(target));
+  EXPECT_EQ((std::vector<std::string>{"package.zip"}), OutNames());
+}
+
+TEST_F(TarvexDocTest, SaveAsReplacesAnOldPackageInOneStep) {
+  CTarvexDoc package;
+  Fill(package);
+  const std::string target = Out("package.zip");
+  WriteBytes(target, "old");
+  // The old package is never deleted: the new one is renamed over it.
+  const int watch = inotify_init1(IN_NONBLOCK);
+  ASSERT_LE(0, watch);
+  ASSERT_LE(0, inotify_add_watch(watch, out_.Path().c_str(), IN_DELETE | IN_MOVED_TO));
+  ASSERT_TRUE(package.SaveAs(target));
+  alignas(inotify_event) char events[4096];
+  const ssize_t size = ::read(watch, events, sizeof events);
+  ::close(watch);
+  std::vector<std::string> seen;
+  for (ssize_t at = 0; at < size;) {
+    const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+    seen.push_back(std::string(event->mask & IN_DELETE ? "delete " : "move ") + event->name);
+    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+  }
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ("move package.zip", seen.back());
+  EXPECT_EQ(seen.end(), std::find(seen.begin(), seen.end(), "delete package.zip"));
+  CheckPackage(target);
+}
+
+TEST_F(TarvexDocTest, ThePackagesDocumentsStayOutOfOtherUsersReach) {
+  CTarvexDoc package;
+  Fill(package);
+  ASSERT_TRUE(package.SaveAs(Out("package.zip")));
+  ASSERT_TRUE(package.Open(Out("package.zip")));
+  struct stat folder;
+  ASSERT_EQ(0, ::stat(SysPath(package.WorkFolder()).c_str(), &folder));
+  EXPECT_EQ(0700u, folder.st_mode & 07777);
+  // The documents are held in memory: nothing of them lies in the folder.
+  EXPECT_TRUE(fs::is_empty(SysPath(package.WorkFolder())));
+  ASSERT_TRUE(package.SaveAs(Out("again.zip")));
+  EXPECT_TRUE(fs::is_empty(SysPath(package.WorkFolder())));
+}
+
+TEST_F(TarvexDocTest, AnArchiveWriteThatFailsMidwayLeavesTheOldPackageAndNoTemporaryFile) {
+  CTarvexDoc package;
+  Fill(package);
+  std::string noise(256 << 10, '\0');
+  std::mt19937 random(7);
+  for (char& c : noise) c = static_cast<char>(random());
+  package.GetFile(1)->SetContent(noise);
+  const std::string target = Out("package.zip");
+  WriteBytes(target, "old");
+  // Files of this process may grow to 4 KiB only, as on a full disk: the
+  // archive's write fails after its first bytes.
+  rlimit before{};
+  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &before));
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = before;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+  const std::string error = ErrorOf([&] { package.SaveAs(target); });
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, previous);
+
+  EXPECT_EQ(0u, error.find("Не удалось записать файл пакета [" + target + "]: ")) << error;
+  EXPECT_NE(std::string::npos,
+            error.find("Размер файла превышает установленное ограничение, и файл не может быть "
+                       "сохранен"))
+      << error;
+  EXPECT_EQ("old", ReadBytes(target));
+  EXPECT_EQ((std::vector<std::string>{"package.zip"}), OutNames());
+  // The package is as it was, and the next save succeeds.
+  ASSERT_TRUE(package.SaveAs(target));
+  CheckPackage(target);
 }
 
 TEST_F(TarvexDocTest, IndexesAndNamesAreChecked) {

@@ -4,10 +4,18 @@
   zip_peer.py make ARCHIVE NAME_HEX=CONTENT_HEX ...
       writes a zip archive whose entry names are the given raw bytes
       (code page 1251, no UTF-8 flag), deflated
+  zip_peer.py zeros ARCHIVE NAME_HEX SIZE
+      writes an archive of one deflated entry of SIZE zero bytes
+  zip_peer.py many ARCHIVE COUNT
+      writes an archive of COUNT empty entries named 0, 1, ...
+  zip_peer.py understate ARCHIVE
+      rewrites every entry's unpacked size, in the local headers and the
+      central directory, to 1 byte, as a lying archive would
   zip_peer.py list ARCHIVE
       checks every entry's CRC and prints one line per entry:
       NAME_HEX COMPRESS_TYPE CREATE_SYSTEM UTF8_FLAG CONTENT_HEX ("-": empty)
 """
+import struct
 import sys
 import zipfile
 
@@ -31,6 +39,39 @@ def make(archive, entries):
             out.writestr(RawNameInfo(bytes.fromhex(name)), bytes.fromhex(content))
 
 
+def zeros(archive, name, size):
+    info = RawNameInfo(bytes.fromhex(name))
+    with zipfile.ZipFile(archive, "w") as out, out.open(info, "w", force_zip64=False) as entry:
+        chunk = bytes(1 << 20)
+        left = int(size)
+        while left > 0:
+            entry.write(chunk[:min(left, len(chunk))])
+            left -= len(chunk)
+
+
+def many(archive, count):
+    with zipfile.ZipFile(archive, "w") as out:
+        for i in range(int(count)):
+            out.writestr(str(i), b"")
+
+
+def understate(archive):
+    with zipfile.ZipFile(archive) as zipped:
+        infos = zipped.infolist()
+    with open(archive, "r+b") as f:
+        data = bytearray(f.read())
+        for info in infos:
+            struct.pack_into("<I", data, info.header_offset + 22, 1)
+        directory = data.rfind(b"PK\x05\x06")
+        offset = struct.unpack_from("<I", data, directory + 16)[0]
+        for _ in infos:
+            struct.pack_into("<I", data, offset + 24, 1)
+            sizes = struct.unpack_from("<HHH", data, offset + 28)
+            offset += 46 + sum(sizes)
+        f.seek(0)
+        f.write(data)
+
+
 def raw_name(info):
     if info.flag_bits & 0x800:
         return info.filename.encode("utf-8")
@@ -50,5 +91,11 @@ def list_entries(archive):
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2], sys.argv[3:])
+    elif sys.argv[1] == "zeros":
+        zeros(*sys.argv[2:5])
+    elif sys.argv[1] == "many":
+        many(*sys.argv[2:4])
+    elif sys.argv[1] == "understate":
+        understate(sys.argv[2])
     else:
         list_entries(sys.argv[2])

@@ -81,75 +81,112 @@ class ZipToolTest : public testing::Test {
   TempDir dir_;
 };
 
-TEST_F(ZipToolTest, ZipsTheFilesOfAFolderUnderTheirBareNames) {
-  const std::string folder = dir_.File("in");
-  std::filesystem::create_directory(folder);
-  WriteBytes(folder + "/packageDescription.xml", "<x/>");
-  WriteBytes(folder + "/" + AnsiToUtf8(kAnsiName), std::string(5000, 'a'));
-  WriteBytes(folder + "/empty.p7s", "");
-  // cp1251 bytes that also read as UTF-8 must not be marked as UTF-8.
-  WriteBytes(folder + "/" + AnsiToUtf8(kUtf8LookingName), "u");
-  std::filesystem::create_directory(folder + "/sub");
-  WriteBytes(folder + "/sub/inner.txt", "not taken");
+// The entries' names and bytes, in the archive's order.
+std::vector<std::pair<std::string, std::string>> Pairs(const std::vector<ZipEntry>& entries) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const ZipEntry& entry : entries) pairs.emplace_back(entry.name, entry.bytes);
+  return pairs;
+}
 
+TEST_F(ZipToolTest, WritesEntriesFromMemoryUnderTheirBareNames) {
+  const std::string text(5000, 'a');
+  // cp1251 bytes that also read as UTF-8 must not be marked as UTF-8.
+  const std::vector<ZipEntryView> entries = {{"packageDescription.xml", "<x/>"},
+                                             {kAnsiName, text},
+                                             {"empty.p7s", ""},
+                                             {kUtf8LookingName, "u"}};
   const std::string archive = dir_.File("out.zip");
-  ASSERT_TRUE(COsAbbreviaTool::ZipFolder(folder, "*.*", archive));
-  std::vector<PeerEntry> entries = ListZip(archive);
-  std::sort(entries.begin(), entries.end(),
+  COsAbbreviaTool::WriteArchive(archive, entries);
+  std::vector<PeerEntry> listed = ListZip(archive);
+  std::sort(listed.begin(), listed.end(),
             [](const PeerEntry& a, const PeerEntry& b) { return a.name < b.name; });
-  ASSERT_EQ(4u, entries.size());
-  EXPECT_EQ("empty.p7s", entries[0].name);
-  EXPECT_EQ("", entries[0].content);
-  EXPECT_EQ("packageDescription.xml", entries[1].name);
-  EXPECT_EQ("<x/>", entries[1].content);
+  ASSERT_EQ(4u, listed.size());
+  EXPECT_EQ("empty.p7s", listed[0].name);
+  EXPECT_EQ("", listed[0].content);
+  EXPECT_EQ("packageDescription.xml", listed[1].name);
+  EXPECT_EQ("<x/>", listed[1].content);
   // The cp1251 names are stored as they are, marked by their host byte and
   // not as UTF-8, even when the bytes happen to read as UTF-8.
-  EXPECT_EQ(kUtf8LookingName, entries[2].name);
-  EXPECT_EQ("u", entries[2].content);
-  EXPECT_EQ(kAnsiName, entries[3].name);
-  EXPECT_EQ(std::string(5000, 'a'), entries[3].content);
-  EXPECT_EQ(8, entries[3].compress_type);  // deflated
-  for (const PeerEntry& entry : {entries[2], entries[3]}) {
+  EXPECT_EQ(kUtf8LookingName, listed[2].name);
+  EXPECT_EQ("u", listed[2].content);
+  EXPECT_EQ(kAnsiName, listed[3].name);
+  EXPECT_EQ(text, listed[3].content);
+  EXPECT_EQ(8, listed[3].compress_type);  // deflated
+  for (const PeerEntry& entry : {listed[2], listed[3]}) {
     EXPECT_EQ(11, entry.create_system) << entry.name;
     EXPECT_EQ(0, entry.utf8_flag) << entry.name;
   }
-  EXPECT_EQ(3, entries[0].create_system);
+  EXPECT_EQ(3, listed[0].create_system);
 
-  EXPECT_FALSE(COsAbbreviaTool::ZipFolder(dir_.File("missing"), "*.*", dir_.File("no.zip")));
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("no.zip")));
+  // An existing file is made anew; an entry given twice is refused.
+  COsAbbreviaTool::WriteArchive(archive, {{"one", "1"}});
+  EXPECT_EQ(1u, ListZip(archive).size());
+  EXPECT_NE("no error", ErrorOf([&] {
+              COsAbbreviaTool::WriteArchive(dir_.File("twice.zip"), {{"a", "1"}, {"a", "2"}});
+            }));
 }
 
-TEST_F(ZipToolTest, ExtractsEveryEntryIntoTheFolderOrANewSubfolder) {
+TEST_F(ZipToolTest, ReadsEveryEntryIntoMemory) {
   const std::string archive = dir_.File("in.zip");
   MakeZip(archive, {{"packageDescription.xml", "<x/>"}, {kAnsiName, std::string("\0\xFF", 2)}});
-
-  const std::string target = dir_.File("a/b");
-  EXPECT_EQ(target + "/", COsAbbreviaTool::ExtractArchive(target, archive, false));
-  EXPECT_EQ((std::vector<std::string>{"packageDescription.xml", AnsiToUtf8(kAnsiName)}),
-            Names(target));
-  EXPECT_EQ(std::string("\0\xFF", 2), ReadBytes(target + "/" + AnsiToUtf8(kAnsiName)));
-
-  const std::string sub = COsAbbreviaTool::ExtractArchive(target, archive, true);
-  ASSERT_EQ(target.size() + 1 + 38 + 1, sub.size()) << sub;
-  EXPECT_EQ('{', sub[target.size() + 1]);
-  EXPECT_EQ(2u, Names(sub).size());
+  EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{
+                {"packageDescription.xml", "<x/>"}, {kAnsiName, std::string("\0\xFF", 2)}}),
+            Pairs(COsAbbreviaTool::ReadArchive(archive)));
+  // Nothing is written anywhere.
+  EXPECT_TRUE(Names(tmp_.Path()).empty());
 }
 
-TEST_F(ZipToolTest, AFailedExtractionLeavesNoFolder) {
-  const std::string target = dir_.File("t");
-  WriteBytes(dir_.File("bad.zip"), "not a zip archive");
-  EXPECT_EQ("", COsAbbreviaTool::ExtractArchive(target, dir_.File("bad.zip"), false));
-  EXPECT_FALSE(std::filesystem::exists(target));
-  EXPECT_EQ("", COsAbbreviaTool::ExtractArchive(target, dir_.File("missing.zip"), false));
-
-  // An entry that would land outside the folder is refused, and what was
-  // extracted before it is removed.
-  for (const char* name : {"../escaped.txt", "sub/inner.txt", "/abs.txt"}) {
-    MakeZip(dir_.File("slip.zip"), {{"first.txt", "1"}, {name, "2"}});
-    EXPECT_EQ("", COsAbbreviaTool::ExtractArchive(target, dir_.File("slip.zip"), false)) << name;
-    EXPECT_FALSE(std::filesystem::exists(target)) << name;
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("escaped.txt")));
+TEST_F(ZipToolTest, RefusesNamesThatWouldLandElsewhereOrUnderAnotherName) {
+  const struct {
+    std::string name;
+    std::string error;
+  } cases[] = {
+      {"../escaped.txt", "Недопустимое имя файла в архиве: [../escaped.txt]"},
+      {"sub/inner.txt", "Недопустимое имя файла в архиве: [sub/inner.txt]"},
+      {"/abs.txt", "Недопустимое имя файла в архиве: [/abs.txt]"},
+      {"c:x", "Недопустимое имя файла в архиве: [c:x]"},
+      {"ctl\x01\x1b.txt", "Недопустимое имя файла в архиве: [ctl\\x01\\x1B.txt]"},
+      {"del\x7f", "Недопустимое имя файла в архиве: [del\\x7F]"},
+      {std::string("ok\0.txt", 7), "Недопустимое имя файла в архиве: [ok\\x00.txt]"},
+      {"first.txt", "Файл [first.txt] встречается в архиве дважды"},
+  };
+  for (const auto& c : cases) {
+    MakeZip(dir_.File("bad.zip"), {{"first.txt", "1"}, {c.name, "2"}});
+    EXPECT_EQ(c.error, ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("bad.zip")); }))
+        << Hex(c.name);
   }
+  WriteBytes(dir_.File("not.zip"), "not a zip archive");
+  EXPECT_EQ("Ошибка при работе с архивом [" + dir_.File("not.zip") + "]: Not a zip archive",
+            ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("not.zip")); }));
+  EXPECT_EQ("Файл не найден: [" + dir_.File("missing.zip") + "]",
+            ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("missing.zip")); }));
+}
+
+TEST_F(ZipToolTest, BoundsWhatAnArchiveUnpacksTo) {
+  const std::string archive = dir_.File("big.zip");
+  const auto read = [&](const ZipLimits& limits) {
+    return ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive, limits); });
+  };
+  // The bounds of a real package: more entries than a zip without ZIP64
+  // can hold, an entry above 256 MiB, one that unpacks 1000 times over.
+  Peer("many '" + archive + "' 65536");
+  EXPECT_EQ("Число файлов в архиве [65536] превышает предел [65535]", read(ZipLimits()));
+  Peer("zeros '" + archive + "' " + Hex("big.tif") + " " + std::to_string((256 << 20) + 1));
+  EXPECT_EQ("Размер файла [big.tif] в архиве превышает предел [268435456] байт", read(ZipLimits()));
+  Peer("zeros '" + archive + "' " + Hex("big.tif") + " " + std::to_string(5 << 20));
+  EXPECT_EQ("Файл [big.tif] в архиве сжат сильнее предела [500] к 1", read(ZipLimits()));
+  // A blank scan within the editor's picture limits unpacks as it is.
+  Peer("zeros '" + archive + "' " + Hex("blank.tif") + " " + std::to_string(1500000));
+  EXPECT_EQ(1500000u, COsAbbreviaTool::ReadArchive(archive)[0].bytes.size());
+
+  // The total, and the bounds again on bytes that the headers understate.
+  MakeZip(archive, {{"a", std::string(600, 'a')}, {"b", std::string(600, 'b')}});
+  EXPECT_EQ("Общий размер файлов в архиве превышает предел [1000] байт",
+            read({.total_size = 1000}));
+  Peer("understate '" + archive + "'");
+  EXPECT_EQ("Размер файла [a] в архиве превышает предел [100] байт", read({.entry_size = 100}));
+  EXPECT_EQ("Файл [a] в архиве сжат сильнее предела [2] к 1",
+            read({.ratio = 2, .ratio_floor = 10}));
 }
 
 TEST_F(ZipToolTest, UnzipsTheOneFileOfAnArchiveInMemory) {
@@ -160,8 +197,13 @@ TEST_F(ZipToolTest, UnzipsTheOneFileOfAnArchiveInMemory) {
   MakeZip(dir_.File("two.zip"), {{"a", "1"}, {"b", "2"}});
   EXPECT_EQ("Неверное число файлов в архиве: [2]",
             ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(dir_.File("two.zip"))); }));
-  EXPECT_NE("no error", ErrorOf([&] { COsAbbreviaTool::UnzipString("not a zip"); }));
-  // The temporary files go in every case.
+  EXPECT_EQ("Ошибка при работе с архивом [сжатое содержимое]: Not a zip archive",
+            ErrorOf([&] { COsAbbreviaTool::UnzipString("not a zip"); }));
+  // Compressed content has the bounds of an entry: 2.6 KB that would
+  // unpack to 5 MiB are refused.
+  Peer("zeros '" + dir_.File("bomb.zip") + "' " + Hex("x") + " " + std::to_string(5 << 20));
+  EXPECT_EQ("Файл [x] в архиве сжат сильнее предела [500] к 1",
+            ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(dir_.File("bomb.zip"))); }));
   EXPECT_TRUE(Names(tmp_.Path()).empty());
 }
 

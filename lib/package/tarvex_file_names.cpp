@@ -1,0 +1,105 @@
+#include "lib/package/tarvex_file_names.h"
+
+#include <string>
+#include <unordered_map>
+
+#include "lib/foundation/errors.h"
+#include "lib/package/tarvex_doc.h"
+#include "lib/package/tarvex_document.h"
+#include "lib/package/xml_gpr_document.h"
+#include "lib/package/xml_gpr_signature.h"
+
+namespace {
+
+constexpr const char* kDescriptionOwner = "описание пакета";
+
+std::string ContentOwner(int index) { return Format("содержимое документа [#%d]", {index}); }
+
+std::string SignatureOwner(int index) { return Format("подпись документа [#%d]", {index}); }
+
+// Names with the owner that took each.
+class FileNames {
+ public:
+  void Add(const std::string& name, const std::string& owner) {
+    const auto [found, added] = owners_.emplace(name, owner);
+    if (!added) Clash(name, found->second, owner);
+  }
+  void Refuse(const std::string& name, const std::string& owner) const {
+    const auto found = owners_.find(name);
+    if (found != owners_.end()) Clash(name, found->second, owner);
+  }
+
+ private:
+  [[noreturn]] static void Clash(const std::string& name, const std::string& first,
+                                 const std::string& second) {
+    RaiseErrorFmt("Файл [%0:s] назван дважды: %1:s и %2:s", {name, first, second});
+  }
+
+  std::unordered_map<std::string, std::string> owners_;
+};
+
+class DocumentCodes {
+ public:
+  void Add(const std::string& code, int index) {
+    if (code.empty()) return;
+    const auto [found, added] = indexes_.emplace(code, index);
+    if (!added) {
+      RaiseErrorFmt("Документы [#%0:d] и [#%1:d] имеют один идентификатор документа [%2:s]",
+                    {found->second, index, code});
+    }
+  }
+
+ private:
+  std::unordered_map<std::string, int> indexes_;
+};
+
+void RefuseDescribedSignatures(const FileNames& names, CXMLGprExtSignatureCollection& signatures,
+                               const std::string& owner) {
+  for (int i = 0; i < signatures.Count(); ++i) {
+    CXMLGprExtSignature* signature = signatures.Item(i);
+    if (!signature->FileName().empty()) names.Refuse(signature->FileName(), owner);
+    RefuseDescribedSignatures(names, signature->Resigns(), owner);
+  }
+}
+
+// The names a save gives the signatures: "%s_%d.p7s" of the owner's name
+// and the position among the owner's signatures.
+void AddSavedSignatures(FileNames& names, CXMLGprExtSignatureCollection& signatures,
+                        const std::string& base, const std::string& owner) {
+  for (int i = 0; i < signatures.Count(); ++i) {
+    const std::string name = Format("%s_%d.p7s", {base, i + 1});
+    names.Add(name, owner);
+    AddSavedSignatures(names, signatures.Item(i)->Resigns(), name, owner);
+  }
+}
+
+}  // namespace
+
+void CheckDescribedFileNames(CXMLGprExtDocumentCollection& documents) {
+  DocumentCodes codes;
+  FileNames names;
+  names.Add(CTarvexDoc::kDescriptionFile, kDescriptionOwner);
+  for (int i = 0; i < documents.Count(); ++i) {
+    const CXMLGprExtDocument* document = documents.Item(i);
+    codes.Add(document->DocumentCode(), i);
+    if (!document->FileName().empty()) names.Add(document->FileName(), ContentOwner(i));
+  }
+  for (int i = 0; i < documents.Count(); ++i) {
+    RefuseDescribedSignatures(names, documents.Item(i)->Signatures(), SignatureOwner(i));
+  }
+}
+
+void CheckSavedFileNames(const std::vector<std::unique_ptr<CTarvexDocument>>& documents) {
+  DocumentCodes codes;
+  FileNames names;
+  names.Add(CTarvexDoc::kDescriptionFile, kDescriptionOwner);
+  for (size_t i = 0; i < documents.size(); ++i) {
+    const int index = static_cast<int>(i);
+    CXMLGprExtDocument* node = documents[i]->Node();
+    codes.Add(node->DocumentCode(), index);
+    std::string content;
+    if (!documents[i]->PlannedFilename(content)) continue;
+    names.Add(content, ContentOwner(index));
+    AddSavedSignatures(names, node->Signatures(), content, SignatureOwner(index));
+  }
+}

@@ -1,0 +1,34 @@
+// CTarvexPackageFiles: the files of an open package, held in memory. On
+// opening, the entries its archive held, which the documents and
+// signatures that name them read from here; on saving, the files the save
+// puts into the archive, as views of the bytes their owners keep.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "lib/package/os_abbrevia_tool.h"
+
+class CTarvexPackageFiles {
+ public:
+  // Holds the entries read from an archive instead of what it held.
+  void Assign(std::vector<ZipEntry> entries);
+  bool Contains(const std::string& name) const { return read_.count(name) != 0; }
+  // The bytes of a read entry; "Файл не найден: [%s]" when there is none.
+  // `take` moves them out: a document's content is read only once.
+  std::string Read(const std::string& name, bool take);
+  // Forgets the read entries.
+  void Clear() { read_.clear(); }
+
+  // Starts the list of a new save.
+  void BeginSave() { saved_.clear(); }
+  // Adds a file to the save; the bytes must live until it is written.
+  void Save(const std::string& name, std::string_view bytes);
+  const std::vector<ZipEntryView>& Saved() const { return saved_; }
+
+ private:
+  std::unordered_map<std::string, std::string> read_;
+  std::vector<ZipEntryView> saved_;
+};

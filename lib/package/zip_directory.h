@@ -1,0 +1,32 @@
+// The central directory of a zip archive, read from its raw bytes. libzip
+// hands out an entry's name as a C string (a NUL inside the name becomes a
+// space) and sets the UTF-8 mark on names that merely read as UTF-8; the
+// package code needs the names' exact bytes and has to take that mark off
+// again, so it reads the directory itself.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Reads `size` bytes at `offset` of the archive into `buffer`; false when
+// it cannot.
+using ZipReadAt = std::function<bool(uint64_t offset, void* buffer, size_t size)>;
+
+struct ZipDirectoryEntry {
+  std::string name;       // the name's bytes as stored
+  size_t record_offset;   // of the record within `ZipDirectory::bytes`
+  uint16_t flags;         // general purpose bits
+  uint32_t local_offset;  // of the local header; 0xFFFFFFFF in ZIP64
+};
+
+struct ZipDirectory {
+  std::string bytes;    // the whole central directory
+  uint64_t offset = 0;  // where it lies in the archive
+  std::vector<ZipDirectoryEntry> entries;
+};
+
+// The directory of an archive of `archive_size` bytes, ZIP64 included;
+// false when the bytes hold no readable one.
+bool ReadZipDirectory(uint64_t archive_size, const ZipReadAt& read_at, ZipDirectory& directory);
