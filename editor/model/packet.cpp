@@ -196,6 +196,7 @@ void TPacket::Open(const std::string& path) {
 int32_t TPacket::AddDocument(const std::string& file_name, const std::string& doc_type_code,
                              const std::string& код_свдрег, const std::string& doc_name, bool sign,
                              uint16_t role) {
+  RequirePackage();
   if (file_name.empty()) throw EditorError("Не указан файл документа [" + doc_name + "]");
   if (!FileExists(file_name)) {
     throw EditorError("Файл документа [" + doc_name + "] не найден: " + file_name);
@@ -273,6 +274,7 @@ int32_t TPacket::AddDocumentSafe(const std::string& file_name, const std::string
 }
 
 void TPacket::SignDocument(int32_t index, const std::string& sha1, uint16_t role) {
+  RequirePackage();
   const ComRef<ITarvexFile> file = FileAt(Package.get(), index);
   EnsureCrypt();
   SelectSignKey(sha1, role);
@@ -316,6 +318,7 @@ void TPacket::SelectSignKey(const std::string& sha1, uint16_t role) {
 }
 
 void TPacket::DeleteDocument(int32_t index) {
+  RequirePackage();
   const std::string code = Text(FileAt(Package.get(), index).get(), &ITarvexFile::get_DocumentCode);
   const int32_t row = IndexOfDocument(code);
   VARIANT_BOOL done = VARIANT_FALSE;
@@ -358,6 +361,7 @@ void TPacket::ClearDocuments() { Documents.clear(); }
 bool TPacket::ValidateAndSave(std::string& message, const std::string& path) {
   try {
     if (!Validate(message)) throw EditorError(message);
+    RequirePackage();
     Save(path);
     return true;
   } catch (const std::exception& e) {
@@ -388,6 +392,10 @@ uint16_t TPacket::GetRoleByIssuer(const std::string& issuer_dn) {
 std::string TPacket::PackagePath() const { return InFolder(PackageFileName); }
 
 std::string TPacket::InventoryPath() const { return InFolder(InventoryFileName); }
+
+void TPacket::RequirePackage() const {
+  if (!Package) throw EditorError("Пакет не создан: нет объекта пакета библиотеки");
+}
 
 std::string TPacket::InFolder(const std::string& file_name) const {
   if (file_name.empty()) return {};

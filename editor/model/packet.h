@@ -118,5 +118,8 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   uint16_t SignerRole = 0;
 
  private:
+  // Operations on documents need the package object that NewPacket or
+  // OpenPacket makes; without it they fail instead of reaching a null one.
+  void RequirePackage() const;
   std::string InFolder(const std::string& file_name) const;
 };

@@ -128,6 +128,9 @@ std::string GetSpecialFolder(int folder) {
 }
 
 void ClearFolder(const std::string& folder, bool subfolders) {
+  // An empty or relative folder would be taken from the current directory,
+  // whatever it happens to be: nothing there is ours to delete.
+  if (folder.empty() || (folder[0] != '\\' && folder[0] != '/')) return;
   const std::string prefix = IncludeBackslash(folder);
   FindData data;
   FindHandle find = FindFirstFileA(prefix + "*.*", data);

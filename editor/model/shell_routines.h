@@ -7,8 +7,6 @@
 
 #include "platform/kernel/message_box.h"
 
-constexpr uint32_t MB_DEFBUTTON2 = 0x0100;
-
 enum MessageKind : int { kMessageWarning = 0, kMessageError = 1, kMessageInformation = 2 };
 
 // Folder picker owned by the active window, rooted at the computer folder,
@@ -45,5 +43,6 @@ bool SaveStringToFile(const std::string& path, const std::string& text, std::str
 // The folder's path (SHGetFolderPathA); empty when the shell has none.
 std::string GetSpecialFolder(int folder);
 // Deletes the folder's files and, with `subfolders`, its subfolders with
-// their content; whatever cannot be deleted stays, silently.
+// their content; whatever cannot be deleted stays, silently. An empty or
+// relative folder is refused: nothing is deleted.
 void ClearFolder(const std::string& folder, bool subfolders);

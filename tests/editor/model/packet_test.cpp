@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editor/model/editor_error.h"
+#include "editor/model/ip_packet.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 #include "editor/model/packet.h"
@@ -207,6 +208,31 @@ TEST(PacketRoutines, RoleWordsGuidsAndPaths) {
     EXPECT_EQ("C:\\Пакеты\\o.xml", packet.InventoryPath());
   }
   EXPECT_EQ("", TPacket::AddBackslash(""));
+}
+
+// A packet that was never made or opened has no package object: its safe
+// forms fail with a message instead of reaching a null one.
+TEST(PacketRoutines, SafeFormsOfAPacketWithoutAPackageObjectFail) {
+  TIPPacket packet;
+  packet.SenderId = "7701";
+  packet.ReceiverId = "0046";
+  packet.DocTypeCode = "01";
+  packet.КодСФРД = "21001";
+  packet.ProgramVersion = "1";
+  packet.Applicant = {"500100732259", "", "a@b.ru", "Иванов", "Иван", ""};
+  const std::string expected = "Пакет не создан: нет объекта пакета библиотеки";
+  std::string message;
+  EXPECT_EQ(-1, packet.AddDocumentSafe("/etc/hostname", "01", "", "Заявление", false, 0, message));
+  EXPECT_EQ(expected, message);
+  message.clear();
+  EXPECT_FALSE(packet.DeleteDocumentSafe(0, message));
+  EXPECT_EQ(expected, message);
+  message.clear();
+  EXPECT_FALSE(packet.SignDocumentSafe(0, "AB", message, 0));
+  EXPECT_EQ(expected, message);
+  message.clear();
+  EXPECT_FALSE(packet.ValidateAndSave(message, ""));
+  EXPECT_EQ(expected, message);
 }
 
 TEST_F(PacketTest, SizeAndImageLimitsHoldForTheirContentKindsOnly) {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "editor/model/application.h"
 #include "platform/kernel/codepage.h"
@@ -48,6 +50,31 @@ TEST(ShellRoutinesTest, BoxesAreCaptionedWithTheApplicationTitle) {
   EXPECT_TRUE(AskYesNo("Продолжить?", true, 3));
   EXPECT_EQ(Utf8ToAnsi(testing::internal::GetCapturedStderr()),
             "Редактор: Файл не найден\nРедактор: Продолжить?\n");
+}
+
+TEST(ShellRoutinesTest, BoxesGoThroughTheInstalledHandlerAndHeadlessOnesTakeTheDefault) {
+  SetApplicationTitle("Редактор");
+  testing::internal::CaptureStderr();
+  // Without a handler a question with No as its default is answered No.
+  EXPECT_FALSE(AskYesNo("Удалить?", false, 3));
+  testing::internal::GetCapturedStderr();
+
+  std::vector<std::string> seen;
+  uint32_t type = 0;
+  SetMessageBoxHandler([&](const std::string& text, const std::string& caption, uint32_t t) {
+    seen.push_back(caption + ": " + text);
+    type = t;
+    return IDNO;
+  });
+  EXPECT_FALSE(AskYesNo("Продолжить?", true, 3));
+  EXPECT_EQ(type, MB_YESNO | MB_ICONQUESTION);
+  ShowMessageBox("Готово", kMessageInformation);
+  EXPECT_EQ(type, MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Редактор: Продолжить?", "Редактор: Готово"}));
+  SetMessageBoxHandler(nullptr);
+  EXPECT_EQ(DefaultButtonOf(MB_YESNO | MB_DEFBUTTON2), IDNO);
+  EXPECT_EQ(DefaultButtonOf(MB_YESNO), IDYES);
+  EXPECT_EQ(DefaultButtonOf(MB_OK | MB_ICONERROR), IDOK);
 }
 
 TEST(ShellRoutinesTest, BrowseForFolderAsksTheInstalledPicker) {
@@ -156,6 +183,18 @@ TEST_F(ClearFolderTest, EverythingWithTheFlagButWhatCannotBeDeleted) {
   EXPECT_EQ(Left(), (std::vector<std::string>{"sub", "sub/b"}));
   EXPECT_TRUE(fs::exists(outside_.File("kept")));  // the link went, not its target
   ClearFolder(Utf8ToAnsi(dir_.File("missing")), true);
+}
+
+// With no home folder the work folder would be relative, taken from
+// wherever the program runs.
+TEST_F(ClearFolderTest, RefusesAnEmptyOrRelativeFolder) {
+  const fs::path before = fs::current_path();
+  fs::current_path(root_);
+  for (const char* folder : {"", "sub", "sub\\", ".", "TarvexEdit\\"}) {
+    ClearFolder(folder, true);
+  }
+  fs::current_path(before);
+  EXPECT_EQ(Left().size(), 8u);
 }
 
 }  // namespace
