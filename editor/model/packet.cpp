@@ -8,6 +8,7 @@
 #include "editor/model/editor_error.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
 #include "platform/com/guid_text.h"
 #include "platform/kernel/file_system.h"
@@ -34,14 +35,6 @@ constexpr ContentRow kContentRows[] = {
 };
 constexpr const char* kContentNames[] = {"xml",  "html",    "pdf",      "rtf",    "tiff",
                                          "jpeg", "ms-word", "ms-excel", "unknown"};
-
-std::string LastErrorMessage() {
-  const uint32_t code = GetLastError();
-  char buffer[1024];
-  const uint32_t length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, code, buffer, sizeof buffer);
-  if (length == 0) return "системная ошибка " + std::to_string(code);
-  return TrimText(std::string_view(buffer, length));
-}
 
 bool FileExists(const std::string& path) {
   const uint32_t attributes = GetFileAttributesA(path);

@@ -31,15 +31,6 @@ std::string VersionNumbersText(const FileVersionNumbers& v) {
   return text;
 }
 
-// The system's text for the last error, without its closing line break.
-std::string LastErrorMessage() {
-  uint32_t code = GetLastError();
-  char buffer[1024];
-  uint32_t length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, code, buffer, sizeof buffer);
-  if (length == 0) return "системная ошибка " + std::to_string(code);
-  return TrimText(std::string_view(buffer, length));
-}
-
 bool WriteWholeFile(const std::string& path, const std::string& text) {
   UniqueHandle file(CreateFileA(path, GENERIC_WRITE, 0, CREATE_ALWAYS, 0));
   if (!file) return false;
@@ -52,6 +43,14 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
 }
 
 }  // namespace
+
+std::string LastErrorMessage() {
+  uint32_t code = GetLastError();
+  char buffer[1024];
+  uint32_t length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, code, buffer, sizeof buffer);
+  if (length == 0) return "системная ошибка " + std::to_string(code);
+  return TrimText(std::string_view(buffer, length));
+}
 
 // The box belongs to the active window, whichever window asked.
 bool BrowseForFolder(HWND /*owner*/, const std::string& title, std::string& folder,

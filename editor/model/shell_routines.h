@@ -37,6 +37,9 @@ std::string AppVersionText();
 // "<path> 1.2.3.4" with the path, else "1.2.3.4".
 std::string FileVersionText(const std::string& path, bool with_path);
 
+// The system's text for the last error, without its closing line break.
+std::string LastErrorMessage();
+
 // Creates or overwrites the file with the text's bytes. False and
 // "Ошибка записи файла %s на диск: %s" in `message` on failure.
 bool SaveStringToFile(const std::string& path, const std::string& text, std::string& message);

@@ -1,0 +1,197 @@
+// The editor's main window: the current packet and the state of the work,
+// the package's general data in the parameter grid, the applicants in the
+// applicant grid, the package's documents in the list, and the actions.
+// Texts are cp1251; they become QString only in the widgets.
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/model/object_list.h"
+#include "editor/model/packet.h"
+#include "editor/model/packet_params.h"
+#include "editor/model/reg_doc.h"
+#include "editor/model/reg_opf.h"
+#include "editor/model/reg_org.h"
+#include "include/tarvex_enums.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+// Mode bits.
+constexpr uint8_t kModeOpen = 1;
+constexpr uint8_t kModeCreate = 2;
+
+// States of the work.
+enum : uint8_t {
+  kStateOpenedOther = 0,  // a notice, receipt or decision, read-only
+  kStateNewIP = 1,
+  kStateNewUL = 2,
+  kStateOpenedIP = 3,
+  kStateOpenedUL = 4,
+  kStateError = 5,
+  kStateKindChosen = 6,  // applicant kind chosen, application kind not yet
+  kStateNothing = 7,
+};
+
+class TfmQuendaMain : public QMainWindow {
+ public:
+  explicit TfmQuendaMain(QWidget* parent = nullptr);
+  ~TfmQuendaMain() override;
+
+  // Program start and the ini file.
+  void ReadSettings();
+  void LoadLastValues();
+  void SaveLastValues();
+  void ShowSetup();
+  // True when the window is ready to be shown.
+  bool Initialize();
+
+  // A packet for the application kind selected in cmbAppType; false with
+  // "Ошибка создания пакета:\r\n..." in `message`, and no packet.
+  bool CreatePacket(std::string& message);
+  void RefreshView();
+  void AddDocItem(const std::string& path, const std::string& doc_type_code,
+                  const std::string& signers, const std::string& document_code,
+                  int32_t package_index, const std::string& doc_name,
+                  const std::string& код_свдрег);
+  // The signers of package file `index`, "Фамилия Имя Отчество" each,
+  // joined by ",".
+  std::string GetSignersText(int32_t index);
+  bool GetTransactionType(const std::string& path, TRANSACTION_TYPES& type,
+                          std::string& message);
+  bool HasDecisionOrgan() const;
+  void UpdateSignerRole();
+
+  // Handlers.
+  void cmbRegTypeChange();
+  void cmbAppTypeChange();
+  void ActionNewPacketExecute();
+  void ActionOpenPacketExecute();
+  void tvMenuChange();
+
+  // The document row of a list item.
+  static TRegDoc* DocOf(QTreeWidgetItem* item);
+
+  TPacketParams Params;
+  uint8_t Mode = 0;
+  uint8_t State = kStateNothing;
+  std::unique_ptr<TPacket> Packet;
+  std::string RegDocPath;
+  std::string RegOrgPath;
+  std::string RegOpfPath;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildActions();
+  void BuildMenus();
+  void BuildPanels();
+  QWidget* BuildParamsPanel();
+  QWidget* BuildDocsPanel();
+  void BuildEditors();
+  void UpdateActions();
+  void FormShow();
+  void FormClose();
+
+  std::string Ini() const;
+  void SelectOffice(QComboBox* combo, const TObjectList<TRegOrg>& list, const char* param,
+                    bool by_spro);
+  bool PresetOffice(QComboBox* combo, const TObjectList<TRegOrg>& list, const char* param,
+                    bool by_spro);
+  void LoadBooks();
+  void LoadOffices(TObjectList<TRegOrg>& list, QComboBox* combo, int32_t type,
+                   const char* prefix);
+  void SetAppKinds(const TXMLRegDoc& reader);
+  int IndexOfAppKind(const std::string& code) const;
+  const TRegDocType* SelectedAppKind() const;
+  const TRegType* SelectedRegType() const;
+  bool OgrnRequired() const;
+
+  void OpenPacketFile(const std::string& path);
+  void SelectOpenedKind(const std::string& code);
+  void FillOpenedDocuments(int32_t inventory_index);
+  void FillApplicants();
+  void SetApplicantRow(int row, const std::string& surname, const std::string& name,
+                       const std::string& patronymic, const std::string& inn,
+                       const std::string& email);
+
+  void SetParamRows(const std::vector<std::pair<std::string, std::string>>& rows);
+  std::string ComboText(const QComboBox* combo, const char* placeholder) const;
+  void SetHeights();
+  void ClearDocuments();
+  void SetStatusFile(const std::string& name);
+
+  // The combo boxes' items and records; the readers of the offices work
+  // on these lists, so they are declared before the readers.
+  TObjectList<TRegType> reg_types_;
+  std::vector<TRegDocType> app_kinds_;
+  TObjectList<TRegOrg> reg_orgs_;
+  TObjectList<TRegOrg> resh_orgs_;
+  std::vector<std::string> org_names_;
+  TXMLRegDoc reg_doc_;
+  TXMLRegOrg reg_org_;
+  TXMLRegOpf reg_opf_;
+
+ public:
+  // Controls, named as the window names them.
+  QAction* ActionNewPacket;
+  QAction* ActionOpenPacket;
+  QAction* ActionSavePacket;
+  QAction* ActionSetup;
+  QAction* ActionAddDoc;
+  QAction* ActionAddFile;
+  QAction* ActionAddSign;
+  QAction* ActionEditSign;
+  QAction* ActionDeleteDoc;
+  QAction* ActionOpenFile;
+  QAction* ActionCheckSign;
+  QAction* ActionExtractDoc;
+  QAction* NExit;
+  QAction* NHelp;
+  QAction* NAbout;
+  QToolBar* ToolBar1;
+  QToolBar* ToolBar2;
+  QWidget* pnlLeft;
+  QTreeWidget* tvMenu;
+  QWidget* pnlRight;
+  QWidget* pnlParams;
+  QGroupBox* gbParams;
+  QTableWidget* sgParams;
+  QGroupBox* gbDeclarants;
+  QTableWidget* sgDeclarants;
+  QLabel* pnlBottom;
+  QWidget* spLeft;
+  QWidget* pnlDocs;
+  QGroupBox* gbDocs;
+  QTreeWidget* lvDocs;
+  QLabel* sbPanel0;
+  QLabel* sbPanel1;
+  QComboBox* cmbRegType;
+  QComboBox* cmbAppType;
+  QComboBox* cmbReturnType;
+  QComboBox* cmbRegOrg;
+  QComboBox* cmbReshOrg;
+  QComboBox* cmbOrgName;
+  QLineEdit* edOGRNIP;
+  QLineEdit* edOGRN;
+  QLineEdit* edSurname;
+  QLineEdit* edForname;
+  QLineEdit* edPatronymic;
+  QLineEdit* edINN;
+  QLineEdit* edEMail;
+};
