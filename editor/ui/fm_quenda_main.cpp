@@ -101,9 +101,9 @@ void TfmQuendaMain::BuildActions() {
 
   // Forming the package, the document actions, help and the about box are
   // not built yet: they stay disabled and do nothing.
-  for (QAction* later : {ActionSavePacket, ActionAddDoc, ActionAddFile, ActionAddSign,
-                         ActionEditSign, ActionDeleteDoc, ActionOpenFile, ActionCheckSign,
-                         ActionExtractDoc, NHelp, NAbout}) {
+  for (QAction* later :
+       {ActionSavePacket, ActionAddDoc, ActionAddFile, ActionAddSign, ActionEditSign,
+        ActionDeleteDoc, ActionOpenFile, ActionCheckSign, ActionExtractDoc, NHelp, NAbout}) {
     later->setEnabled(false);
   }
   connect(ActionNewPacket, &QAction::triggered, this,
@@ -120,8 +120,8 @@ void TfmQuendaMain::BuildMenus() {
   packet->addSeparator();
   packet->addAction(NExit);
   QMenu* document = menuBar()->addMenu(ToQt("Документ"));
-  document->addActions({ActionAddDoc, ActionOpenFile, ActionAddFile, ActionAddSign,
-                        ActionEditSign, ActionCheckSign, ActionExtractDoc, ActionDeleteDoc});
+  document->addActions({ActionAddDoc, ActionOpenFile, ActionAddFile, ActionAddSign, ActionEditSign,
+                        ActionCheckSign, ActionExtractDoc, ActionDeleteDoc});
   menuBar()->addMenu(ToQt("Сервис"))->addAction(ActionSetup);
   QMenu* help = menuBar()->addMenu(ToQt("Справка"));
   help->addActions({NHelp, NAbout});
@@ -201,8 +201,8 @@ QWidget* TfmQuendaMain::BuildDocsPanel() {
   layout->setContentsMargins(0, 0, 0, 0);
   ToolBar2 = Named(new QToolBar, "ToolBar2");
   ToolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  ToolBar2->addActions({ActionAddDoc, ActionAddFile, ActionAddSign, ActionEditSign,
-                        ActionOpenFile, ActionCheckSign, ActionExtractDoc, ActionDeleteDoc});
+  ToolBar2->addActions({ActionAddDoc, ActionAddFile, ActionAddSign, ActionEditSign, ActionOpenFile,
+                        ActionCheckSign, ActionExtractDoc, ActionDeleteDoc});
   gbDocs = Named(new QGroupBox(ToQt("Документы, включённые в пакет ")), "gbDocs");
   auto* docs = new QVBoxLayout(gbDocs);
   lvDocs = Named(new QTreeWidget, "lvDocs");

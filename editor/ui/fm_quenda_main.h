@@ -69,8 +69,7 @@ class TfmQuendaMain : public QMainWindow {
   // The signers of package file `index`, "Фамилия Имя Отчество" each,
   // joined by ",".
   std::string GetSignersText(int32_t index);
-  bool GetTransactionType(const std::string& path, TRANSACTION_TYPES& type,
-                          std::string& message);
+  bool GetTransactionType(const std::string& path, TRANSACTION_TYPES& type, std::string& message);
   bool HasDecisionOrgan() const;
   void UpdateSignerRole();
 
@@ -114,8 +113,7 @@ class TfmQuendaMain : public QMainWindow {
   bool PresetOffice(QComboBox* combo, const TObjectList<TRegOrg>& list, const char* param,
                     bool by_spro);
   void LoadBooks();
-  void LoadOffices(TObjectList<TRegOrg>& list, QComboBox* combo, int32_t type,
-                   const char* prefix);
+  void LoadOffices(TObjectList<TRegOrg>& list, QComboBox* combo, int32_t type, const char* prefix);
   void SetAppKinds(const TXMLRegDoc& reader);
   int IndexOfAppKind(const std::string& code) const;
   const TRegDocType* SelectedAppKind() const;

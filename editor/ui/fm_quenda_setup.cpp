@@ -121,7 +121,8 @@ void TfmQuendaSetup::BuildSignerPage() {
   page->addWidget(Label6);
   page->addWidget(edEMail);
   page->addWidget(cbCaching);
-  connect(cmbPrivateCert, &QComboBox::currentIndexChanged, this, [this] { cmbPrivateCertChange(); });
+  connect(cmbPrivateCert, &QComboBox::currentIndexChanged, this,
+          [this] { cmbPrivateCertChange(); });
   connect(cbIONotary, &QCheckBox::clicked, this, [this] { cbIONotaryClick(); });
 }
 

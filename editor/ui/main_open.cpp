@@ -163,8 +163,7 @@ void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
   TXMLRegDoc names;
   std::string message;
   const bool registration = inventory_index >= 0;
-  if (registration &&
-      !names.LoadDocuments(RegDocPath, Params.GetValue("КОДСФРД"), message, {})) {
+  if (registration && !names.LoadDocuments(RegDocPath, Params.GetValue("КОДСФРД"), message, {})) {
     throw EditorError(message);
   }
   ClearDocuments();

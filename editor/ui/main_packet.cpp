@@ -168,14 +168,13 @@ void TfmQuendaMain::SetHeights() {
 }
 
 void TfmQuendaMain::RefreshView() {
-  for (QWidget* editor :
-       {static_cast<QWidget*>(cmbRegType), static_cast<QWidget*>(cmbReturnType),
-        static_cast<QWidget*>(edEMail), static_cast<QWidget*>(cmbAppType),
-        static_cast<QWidget*>(edSurname), static_cast<QWidget*>(edForname),
-        static_cast<QWidget*>(edPatronymic), static_cast<QWidget*>(edINN),
-        static_cast<QWidget*>(edOGRNIP), static_cast<QWidget*>(edOGRN),
-        static_cast<QWidget*>(cmbOrgName), static_cast<QWidget*>(cmbRegOrg),
-        static_cast<QWidget*>(cmbReshOrg)}) {
+  for (QWidget* editor : {static_cast<QWidget*>(cmbRegType), static_cast<QWidget*>(cmbReturnType),
+                          static_cast<QWidget*>(edEMail), static_cast<QWidget*>(cmbAppType),
+                          static_cast<QWidget*>(edSurname), static_cast<QWidget*>(edForname),
+                          static_cast<QWidget*>(edPatronymic), static_cast<QWidget*>(edINN),
+                          static_cast<QWidget*>(edOGRNIP), static_cast<QWidget*>(edOGRN),
+                          static_cast<QWidget*>(cmbOrgName), static_cast<QWidget*>(cmbRegOrg),
+                          static_cast<QWidget*>(cmbReshOrg)}) {
     editor->hide();
   }
   pnlRight->show();
@@ -203,11 +202,10 @@ void TfmQuendaMain::RefreshView() {
   switch (State) {
     case kStateOpenedOther:
       pnlDocs->show();
-      SetParamRows(
-          {{"Идентификатор отправителя",
-            PackageText(Packet->Package.get(), &ITarvex::get_SenderIdentifier)},
-           {"Идентификатор получателя",
-            PackageText(Packet->Package.get(), &ITarvex::get_ReceiverIdentifier)}});
+      SetParamRows({{"Идентификатор отправителя",
+                     PackageText(Packet->Package.get(), &ITarvex::get_SenderIdentifier)},
+                    {"Идентификатор получателя",
+                     PackageText(Packet->Package.get(), &ITarvex::get_ReceiverIdentifier)}});
       gbDeclarants->hide();
       break;
     case kStateNewIP:
@@ -255,9 +253,7 @@ void TfmQuendaMain::RefreshView() {
       SetParamRows({{"Вид заявителя", reg_type}});
       only_params();
       break;
-    default:
-      pnlRight->hide();
-      break;
+    default: pnlRight->hide(); break;
   }
   if (State == kStateNewIP || State == kStateNewUL) {
     SetApplicantRow(0, Params.GetValue("ФАМИЛИЯ"), Params.GetValue("ИМЯ"),
@@ -269,12 +265,13 @@ void TfmQuendaMain::RefreshView() {
 }
 
 void TfmQuendaMain::cmbRegTypeChange() {
-  const bool ask = !(State == kStateNothing ||
-                     (State == kStateKindChosen && cmbAppType->currentIndex() < 0));
+  const bool ask =
+      !(State == kStateNothing || (State == kStateKindChosen && cmbAppType->currentIndex() < 0));
   if (ask && !AskYesNo("При изменении вида заявителя введенные данные будут потеряны. Продолжить?",
                        true, 3)) {
     const TRegDocType* kind = SelectedAppKind();
-    cmbRegType->setCurrentIndex(kind == nullptr ? -1 : TXMLRegDoc::IndexOfType(kind->Тип, &reg_types_));
+    cmbRegType->setCurrentIndex(kind == nullptr ? -1
+                                                : TXMLRegDoc::IndexOfType(kind->Тип, &reg_types_));
     return;
   }
   const TRegType* type = SelectedRegType();

@@ -24,10 +24,10 @@ struct LastValue {
 
 // Read in this order.
 constexpr LastValue kLastValues[] = {
-    {"КОДНО", "КОДНО"},           {"ФАМИЛИЯ", "Фамилия"},   {"ИМЯ", "Имя"},
-    {"ОТЧЕСТВО", "Отчество"},     {"ИННФЛ", "ИННФЛ"},       {"ОГРНИП", "ОГРНИП"},
-    {"ОГРН", "ОГРН"},             {"НАИМЮЛПОЛН", "НАИМЮЛПОЛН"}, {"QUERYCODE", "QUERYCODE"},
-    {"КОДРЕШОРГ", "КОДРЕШОРГ"},   {"E-MAIL", "E-MAIL"},
+    {"КОДНО", "КОДНО"},         {"ФАМИЛИЯ", "Фамилия"},       {"ИМЯ", "Имя"},
+    {"ОТЧЕСТВО", "Отчество"},   {"ИННФЛ", "ИННФЛ"},           {"ОГРНИП", "ОГРНИП"},
+    {"ОГРН", "ОГРН"},           {"НАИМЮЛПОЛН", "НАИМЮЛПОЛН"}, {"QUERYCODE", "QUERYCODE"},
+    {"КОДРЕШОРГ", "КОДРЕШОРГ"}, {"E-MAIL", "E-MAIL"},
 };
 
 template <typename T>
@@ -42,7 +42,9 @@ void SetComboItems(QComboBox* combo, const TObjectList<T>& list) {
 std::string TfmQuendaMain::Ini() const { return Params.GetValue("INIFILE"); }
 
 void TfmQuendaMain::ReadSettings() {
-  auto read = [this](const char* key) { return GetPrivateProfileStringA(kSection, key, "", Ini()); };
+  auto read = [this](const char* key) {
+    return GetPrivateProfileStringA(kSection, key, "", Ini());
+  };
   Params.SetValue("SENDERSHA1", read("SenderSHA1"), 1);
   Params.SetValue("OUTPATH", GetPrivateProfileStringA(kSection, "OUTPATH", ExeFolder(), Ini()), 1);
   Params.SetValue("INPUTPATH", read("INPUTPATH"), 1);
@@ -68,8 +70,11 @@ void TfmQuendaMain::SaveLastValues() {
   from_param("КОДРЕШОРГ", "КОДРЕШОРГ");
   // The applicant's values come from the grid's first applicant row.
   if (sgDeclarants->rowCount() > 0) {
-    const LastValue columns[] = {{"ФАМИЛИЯ", "Фамилия"}, {"ИМЯ", "Имя"}, {"ОТЧЕСТВО", "Отчество"},
-                                 {"ИННФЛ", "ИННФЛ"},     {"E-MAIL", "E-MAIL"}};
+    const LastValue columns[] = {{"ФАМИЛИЯ", "Фамилия"},
+                                 {"ИМЯ", "Имя"},
+                                 {"ОТЧЕСТВО", "Отчество"},
+                                 {"ИННФЛ", "ИННФЛ"},
+                                 {"E-MAIL", "E-MAIL"}};
     for (int column = 0; column < 5; ++column) {
       const QTableWidgetItem* cell = sgDeclarants->item(0, column);
       write(columns[column].param, columns[column].key,
@@ -110,8 +115,9 @@ void TfmQuendaMain::LoadBooks() {
     throw EditorError("Ошибка загрузки списка видов заявлений:\r\n" + message);
   }
   if (reg_doc_.Items.empty()) {
-    throw EditorError("Не загружено ни одного заявления из справочника регистрационных документов [" +
-                      RegDocPath + "].");
+    throw EditorError(
+        "Не загружено ни одного заявления из справочника регистрационных документов [" +
+        RegDocPath + "].");
   }
   LoadOffices(reg_orgs_, cmbRegOrg, 0, "Ошибка загрузки справочника рег.органов:\r\n");
   if (reg_orgs_.empty()) throw EditorError("Не загружено ни одного рег.органа");
@@ -139,8 +145,8 @@ bool TfmQuendaMain::PresetOffice(QComboBox* combo, const TObjectList<TRegOrg>& l
     Params.SetFlag(param, 1);
     return true;
   }
-  const int index = by_spro ? TXMLRegOrg::IndexOfSproCode(code, &list)
-                            : TXMLRegOrg::IndexOfSounCode(code, &list);
+  const int index =
+      by_spro ? TXMLRegOrg::IndexOfSproCode(code, &list) : TXMLRegOrg::IndexOfSounCode(code, &list);
   if (index < 0) {
     ShowMessageBox("Код рег.органа [" + code + "] не найден в справочнике регистрационных органов.",
                    kMessageWarning);

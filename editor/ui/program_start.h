@@ -7,8 +7,7 @@ class TfmQuendaMain;
 // The application title, which every message box carries.
 inline constexpr char kProgramTitle[] = "Tarvex";
 // The window's caption when CAPTION is empty and packages may be made.
-inline constexpr char kLongCaption[] =
-    "Tarvex — подготовка пакета для государственной регистрации";
+inline constexpr char kLongCaption[] = "Tarvex — подготовка пакета для государственной регистрации";
 
 // Mode 3 and the start values of INIFILE, BOOKFOLDER, OUTPATH, ВЕРСПРОГ
 // (editable), SHOWABOUT and CAPTION (fixed), from the running executable.

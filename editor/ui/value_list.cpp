@@ -34,8 +34,9 @@ class TValueListDelegate : public QStyledItemDelegate {
     const QStringList lines = WrapText(index.data().toString(), option.rect.width() - 4, metrics);
     int top = option.rect.top() + (option.rect.height() - lines.size() * metrics.height()) / 2;
     for (const QString& line : lines) {
-      painter->drawText(QRect(option.rect.left() + 2, top, option.rect.width() - 2, metrics.height()),
-                        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
+      painter->drawText(
+          QRect(option.rect.left() + 2, top, option.rect.width() - 2, metrics.height()),
+          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
       top += metrics.height();
     }
     painter->restore();
@@ -69,7 +70,8 @@ QStringList WrapText(const QString& text, int width, const QFontMetrics& metrics
   return lines;
 }
 
-TValueList::TValueList(int key_width, int value_width, QWidget* parent) : QTableWidget(0, 2, parent) {
+TValueList::TValueList(int key_width, int value_width, QWidget* parent)
+    : QTableWidget(0, 2, parent) {
   setHorizontalHeaderLabels({ToQt("Поле"), ToQt("Значение")});
   verticalHeader()->hide();
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -87,11 +89,17 @@ TValueList::TValueList(int key_width, int value_width, QWidget* parent) : QTable
 void TValueList::AddRow(const std::string& key, const std::string& value) {
   const int row = rowCount();
   insertRow(row);
-  for (const auto& [column, text] : {std::pair{kKeyColumn, &key}, std::pair{kValueColumn, &value}}) {
+  for (const auto& [column, text] :
+       {std::pair{kKeyColumn, &key}, std::pair{kValueColumn, &value}}) {
     auto* item = new QTableWidgetItem(ToQt(*text));
     item->setToolTip(item->text());  // the list shows hints
     setItem(row, column, item);
   }
+  UpdateRowHeights();
+}
+
+void TValueList::resizeEvent(QResizeEvent* event) {
+  QTableWidget::resizeEvent(event);
   UpdateRowHeights();
 }
 

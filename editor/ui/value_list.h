@@ -24,4 +24,8 @@ class TValueList : public QTableWidget {
   // the value column when its text is wider than the column, else the key
   // column; the default height when that text fits on one line.
   void UpdateRowHeights();
+
+ protected:
+  // The last column follows the list's width, and the rows its wrapping.
+  void resizeEvent(QResizeEvent* event) override;
 };

@@ -1,0 +1,369 @@
+// The main window from the program start on: the first state, the
+// reference books and fixed codes, the kinds picked and the packets made
+// for them, and the packages opened.
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTableWidget>
+#include <filesystem>
+
+#include "editor/model/ip_packet.h"
+#include "editor/model/ul_packet.h"
+#include "editor/ui/exe_paths.h"
+#include "tests/editor/ui/saved_packages.h"
+#include "tests/editor/ui/window_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Texts = std::vector<std::string>;
+using Table = std::vector<std::vector<std::string>>;
+
+const char kIP[] = "Индивидуальный предприниматель";
+const char kIPKind[] = "Регистрация физического лица в качестве индивидуального предпринимателя";
+const char kPaper[] = "Вид предоставления заявителю документов в бумажном виде";
+const char kOffice[] = "Код налогового (регистрирующего) органа";
+
+using MainWindowTest = WindowTest;
+
+TEST_F(MainWindowTest, AFirstRunWithoutAnIniFileShowsOnlyTheApplicantKindRow) {
+  auto window = Start();
+  ASSERT_TRUE(initialized_);
+  EXPECT_EQ(window->State, kStateNothing);
+  EXPECT_EQ(ParamRows(window.get()), (Rows{{"Вид заявителя", "<вид заявителя>"}}));
+  EXPECT_FALSE(Find<QGroupBox>(window.get(), "gbDeclarants")->isVisible());
+  EXPECT_FALSE(Find<QWidget>(window.get(), "pnlDocs")->isVisible());
+  EXPECT_FALSE(Find<QWidget>(window.get(), "pnlLeft")->isVisible());
+  for (const char* name : {"SENDERSHA1", "INPUTPATH", "DOCPATH", "IONOTARY", "КОДНО", "ФАМИЛИЯ",
+                           "ИННФЛ", "E-MAIL", "QUERYCODE"}) {
+    EXPECT_EQ(window->Params.GetValue(name), "") << name;
+    EXPECT_EQ(window->Params.GetFlag(name), 1) << name;
+  }
+  EXPECT_EQ(window->Params.GetValue("OUTPATH"), ExeFolder());
+  EXPECT_EQ(window->Params.GetValue("ВЕРСПРОГ").rfind("ПСОЛМК ", 0), 0u);
+  EXPECT_EQ(window->Params.GetFlag("CAPTION"), 0);
+  EXPECT_EQ(FromQt(window->windowTitle()), kProgramTitle);
+  EXPECT_EQ(Find<QComboBox>(window.get(), "cmbRegType")->count(), 3);
+  EXPECT_EQ(Find<QComboBox>(window.get(), "cmbRegOrg")->count(), 7);  // Тип 0 only
+  EXPECT_EQ(Find<QComboBox>(window.get(), "cmbReshOrg")->count(), 12);
+  EXPECT_EQ(Selected(window.get(), "cmbRegOrg"), "<none>");
+  EXPECT_FALSE(Find<QAction>(window.get(), "ActionNewPacket")->isEnabled());
+  EXPECT_TRUE(Find<QAction>(window.get(), "ActionOpenPacket")->isEnabled());
+  EXPECT_TRUE(Find<QAction>(window.get(), "ActionSetup")->isEnabled());
+  EXPECT_TRUE(Find<QAction>(window.get(), "NAbout")->isVisible());
+  EXPECT_TRUE(dialogs_.boxes.empty());
+  EXPECT_FALSE(fs::exists(SysPath(IniPath())));  // reading makes no file
+}
+
+TEST_F(MainWindowTest, StartUpFailuresShowOneErrorBoxAndNoWindow) {
+  const std::string offices_without_tax =
+      "<?xml version='1.0' encoding='windows-1251'?><Книга>"
+      "<Орган Тип='2' КодСОУН='7746' Наим='Минюст' НаимПолн='Минюст' КодСПРО='0077'/></Книга>";
+  const struct {
+    const char* book;
+    std::string content;
+    const char* fixed_kind;  // КОДСФРД fixed by the program start, or null
+    std::string message;
+  } cases[] = {
+      {"regorg.xml", offices_without_tax, nullptr, "Не загружено ни одного рег.органа"},
+      {"regopf.xml", "<нет", nullptr,
+       "Ошибка загрузки справочника организационно-правовых форм:\r\nОшибка загрузки справочника "
+       "видов организационно-правовых форм:\r\nНевозможно загрузить справочник"},
+      {nullptr, "", "", "Не указан параметр КОДСФРД)"},
+      {nullptr, "", "99999",
+       "Вид заявления [99999] не найден в справочнике регистрационных документов."},
+  };
+  for (const auto& c : cases) {
+    CopyBooks();
+    if (c.book) WriteBook(c.book, c.content);
+    auto window = Start([&c](TfmQuendaMain& w) {
+      if (c.fixed_kind) w.Params.SetValue("КОДСФРД", c.fixed_kind, 0);
+    });
+    EXPECT_FALSE(initialized_) << AnsiToUtf8(c.message);
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_EQ(dialogs_.boxes.size(), 1u);
+    EXPECT_EQ(dialogs_.boxes[0].type, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(dialogs_.Texts(), Texts{c.message});
+  }
+  CopyBooks();
+  fs::remove(books_.File("regdoc.xml"));
+  Start();
+  EXPECT_EQ(dialogs_.Texts(),
+            Texts{"Ошибка загрузки списка видов заявителей:\r\nОшибка загрузки справочника "
+                  "регистрационных документов:\r\nФайл " +
+                  BookFolder() + "regdoc.xml не найден!"});
+}
+
+TEST_F(MainWindowTest, FixedOfficeCodesArePreselectedOrDroppedWithOneWarning) {
+  auto window = Start([](TfmQuendaMain& w) {
+    w.Params.SetValue("КОДНО", "9999", 0);
+    w.Params.SetValue("КОДРЕШОРГ", "0078", 0);
+  });
+  ASSERT_TRUE(initialized_);
+  EXPECT_EQ(dialogs_.Texts(),
+            Texts{"Код рег.органа [9999] не найден в справочнике регистрационных органов."});
+  EXPECT_EQ(Selected(window.get(), "cmbRegOrg"), "<none>");
+  EXPECT_EQ(window->Params.GetFlag("КОДНО"), 1);
+  EXPECT_EQ(Selected(window.get(), "cmbReshOrg"), "ГУ Минюста России по Санкт-Петербургу");
+  EXPECT_EQ(window->Params.GetFlag("КОДРЕШОРГ"), 0);
+  EXPECT_EQ(window->State, kStateNothing);
+
+  // A fixed, valid office is selected; a fixed, empty one becomes editable.
+  auto second = Start([](TfmQuendaMain& w) {
+    w.Params.SetValue("КОДНО", "7847", 0);
+    w.Params.SetValue("КОДРЕШОРГ", "", 0);
+  });
+  EXPECT_TRUE(dialogs_.boxes.empty());
+  EXPECT_EQ(Selected(second.get(), "cmbRegOrg"), "МИФНС России № 15 по Санкт-Петербургу");
+  EXPECT_EQ(second->Params.GetFlag("КОДРЕШОРГ"), 1);
+}
+
+TEST_F(MainWindowTest, AFixedApplicationKindMakesItsPacketAtStart) {
+  auto window = Start([](TfmQuendaMain& w) { w.Params.SetValue("КОДСФРД", "11001", 0); });
+  ASSERT_TRUE(initialized_) << AnsiToUtf8(dialogs_.boxes.empty() ? "" : dialogs_.boxes[0].text);
+  EXPECT_EQ(window->State, kStateNewUL);
+  EXPECT_NE(dynamic_cast<TULPacket*>(window->Packet.get()), nullptr);
+  EXPECT_EQ(Selected(window.get(), "cmbAppType"), "Регистрация юридического лица при создании");
+  // The kind's own row is added only for a kind the user picked.
+  EXPECT_TRUE(Documents(window.get()).empty());
+}
+
+TEST_F(MainWindowTest, PickingKindsMakesTheirPacketsWithTheirRows) {
+  WriteIni(
+      "[QUENDA_SETUP]\r\nФамилия=Иванов\r\nИмя=Иван\r\nОтчество=Иванович\r\nИННФЛ=500100732259\r\n"
+      "E-MAIL=ivanov@example.ru\r\nКОДНО=7847\r\nQUERYCODE=4\r\nОГРНИП=304500116000157\r\n"
+      "НАИМЮЛПОЛН=ООО \"Ромашка\"\r\nКОДРЕШОРГ=0078\r\n");
+  auto window = Start();
+  ASSERT_TRUE(initialized_);
+  Pick(window.get(), "cmbRegType", 0);
+  EXPECT_EQ(window->State, kStateKindChosen);
+  EXPECT_EQ(ParamRows(window.get()),
+            (Rows{{"Вид заявителя", kIP}, {"Вид заявления", "<вид заявления>"}}));
+  EXPECT_EQ(Find<QComboBox>(window.get(), "cmbAppType")->count(), 3);
+  EXPECT_FALSE(Find<QGroupBox>(window.get(), "gbDeclarants")->isVisible());
+  EXPECT_FALSE(Find<QAction>(window.get(), "ActionNewPacket")->isEnabled());
+
+  Pick(window.get(), "cmbAppType", 0);
+  EXPECT_EQ(window->State, kStateNewIP);
+  EXPECT_NE(dynamic_cast<TNewIPPacket*>(window->Packet.get()), nullptr);
+  EXPECT_EQ(window->Params.GetValue("КОДСФРД"), "21001");
+  EXPECT_EQ(window->Params.GetValue("DOCTYPECODE"), "01");
+  EXPECT_EQ(ParamRows(window.get()), (Rows{{"Вид заявителя", kIP},
+                                           {"Вид заявления", kIPKind},
+                                           {kPaper, "выдать представителю по доверенности"},
+                                           {kOffice, "МИФНС России № 15 по Санкт-Петербургу"},
+                                           {"ОГРНИП", ""}}));  // this kind needs no OGRNIP
+  EXPECT_EQ(Applicants(window.get()),
+            (Table{{"Иванов", "Иван", "Иванович", "500100732259", "ivanov@example.ru"}}));
+  EXPECT_EQ(FromQt(Find<QGroupBox>(window.get(), "gbDeclarants")->title()), "Сведения о заявителе");
+  EXPECT_EQ(Documents(window.get()), (Table{{"Заявление по форме Р21001", "", ""}}));
+  EXPECT_TRUE(Find<QWidget>(window.get(), "pnlDocs")->isVisible());
+  EXPECT_FALSE(Find<QLabel>(window.get(), "pnlBottom")->isVisible());
+  EXPECT_TRUE(Find<QAction>(window.get(), "ActionNewPacket")->isEnabled());
+  EXPECT_TRUE(dialogs_.boxes.empty());
+
+  // A kind with OGRNIP shows the value; changing the kind asks first.
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbAppType", 1);
+  EXPECT_EQ(dialogs_.Texts(),
+            Texts{"При изменении вида заявления будет создан новый пакет. Продолжить?"});
+  EXPECT_EQ(ParamRows(window.get()).back(),
+            (std::pair<std::string, std::string>("ОГРНИП", "304500116000157")));
+
+  // A legal entity whose registration a decision office decides.
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbRegType", 2);
+  EXPECT_EQ(dialogs_.boxes.at(0).type, MB_YESNO | MB_ICONQUESTION);
+  EXPECT_EQ(dialogs_.Texts(),
+            Texts{"При изменении вида заявителя введенные данные будут потеряны. Продолжить?"});
+  EXPECT_EQ(window->State, kStateKindChosen);
+  EXPECT_EQ(Find<QComboBox>(window.get(), "cmbReshOrg")->count(), 5);  // the decision offices
+  Pick(window.get(), "cmbAppType", 0);
+  EXPECT_EQ(window->State, kStateNewUL);
+  EXPECT_NE(dynamic_cast<TULPacket*>(window->Packet.get()), nullptr);
+  EXPECT_EQ(ParamRows(window.get()),
+            (Rows{{"Вид заявителя", "Некоммерческая организация"},
+                  {"Вид заявления", "Регистрация некоммерческой организации при создании"},
+                  {kPaper, "выдать представителю по доверенности"},
+                  {"Орган, принимающий решение", "ГУ Минюста России по Санкт-Петербургу"},
+                  {kOffice, "МИФНС России № 15 по Санкт-Петербургу"},
+                  {"Полное наименование ЮЛ", "ООО \"Ромашка\""},
+                  {"ОГРН", ""}}));
+  EXPECT_EQ(FromQt(Find<QGroupBox>(window.get(), "gbDeclarants")->title()),
+            "Сведения о заявителях");
+  EXPECT_TRUE(Find<QLabel>(window.get(), "pnlBottom")->isVisible());
+
+  // A legal entity without a decision office: six rows.
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbRegType", 1);
+  Pick(window.get(), "cmbAppType", 1);
+  EXPECT_EQ(window->State, kStateNewUL);
+  const Rows rows = ParamRows(window.get());
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[3].first, kOffice);
+  EXPECT_EQ(rows[5], (std::pair<std::string, std::string>("ОГРН", "")));
+
+  // A new packet asks, and goes back to choosing the applicant kind.
+  dialogs_.Texts();
+  dialogs_.answers = {IDYES};
+  Find<QAction>(window.get(), "ActionNewPacket")->trigger();
+  EXPECT_EQ(dialogs_.Texts(),
+            Texts{"При создании нового пакета несохраненные данные будут потеряны. Продолжить?"});
+  EXPECT_EQ(window->State, kStateNothing);
+  EXPECT_EQ(ParamRows(window.get()), (Rows{{"Вид заявителя", "<вид заявителя>"}}));
+}
+
+TEST_F(MainWindowTest, NoToAChangeOfKindRestoresTheSelectionAndKeepsThePacket) {
+  auto window = Start();
+  Pick(window.get(), "cmbRegType", 0);
+  Pick(window.get(), "cmbAppType", 0);
+  TPacket* packet = window->Packet.get();
+
+  dialogs_.answers = {IDNO};
+  Pick(window.get(), "cmbRegType", 1);
+  EXPECT_EQ(Selected(window.get(), "cmbRegType"), kIP);
+  dialogs_.answers = {IDNO};
+  Pick(window.get(), "cmbAppType", 2);
+  EXPECT_EQ(Selected(window.get(), "cmbAppType"), kIPKind);
+  dialogs_.answers = {IDNO};
+  Find<QAction>(window.get(), "ActionNewPacket")->trigger();
+  EXPECT_EQ(dialogs_.Texts().size(), 3u);
+  EXPECT_EQ(window->State, kStateNewIP);
+  EXPECT_EQ(window->Packet.get(), packet);
+  EXPECT_EQ(ParamRows(window.get()).at(1).second, kIPKind);
+}
+
+TEST_F(MainWindowTest, SavedLastValuesComeFromTheParametersAndTheFirstApplicantRow) {
+  auto window = Start();
+  Pick(window.get(), "cmbRegType", 1);
+  Pick(window.get(), "cmbAppType", 0);
+  auto* grid = Find<QTableWidget>(window.get(), "sgDeclarants");
+  const char* typed[] = {"Петров", "Пётр", "", "500100732259", "p@example.ru"};
+  for (int column = 0; column < 5; ++column) {
+    grid->setItem(0, column, new QTableWidgetItem(ToQt(typed[column])));
+  }
+  window->Params.SetValue("КОДНО", "7746", 1);
+  window->Params.SetValue("ОГРН", "1027700132195", 1);
+  window->Params.SetValue("QUERYCODE", "", 0);  // fixed values are not kept
+  window->SaveLastValues();
+  EXPECT_EQ(IniText(),
+            "[QUENDA_SETUP]\nКОДНО=7746\nКОДРЕШОРГ=\nФамилия=Петров\nИмя=Пётр\nОтчество=\n"
+            "ИННФЛ=500100732259\nE-MAIL=p@example.ru\nОГРНИП=\nОГРН=1027700132195\nНАИМЮЛПОЛН=\n");
+
+  // Without an applicant row only the parameters are written.
+  fs::remove(SysPath(IniPath()));
+  grid->setRowCount(0);
+  window->SaveLastValues();
+  EXPECT_EQ(IniText(),
+            "[QUENDA_SETUP]\nКОДНО=7746\nКОДРЕШОРГ=\nОГРНИП=\nОГРН=1027700132195\nНАИМЮЛПОЛН=\n");
+}
+
+class OpenPackageTest : public WindowTest {
+ protected:
+  // Opens the package through the open action's dialog.
+  void Open(TfmQuendaMain* window, const std::string& path) {
+    dialogs_.files = {path};
+    Find<QAction>(window, "ActionOpenPacket")->trigger();
+  }
+  std::string StatusFile(QWidget* window) const {
+    return FromQt(Find<QLabel>(window, "sbMainPanel1")->text());
+  }
+
+  SavedPackages saved_{packages_};
+};
+
+TEST_F(OpenPackageTest, AnEntrepreneursPackageShowsItsKindsOfficeApplicantAndDocuments) {
+  const std::string path = saved_.Entrepreneur();
+  auto window = Start();
+  Open(window.get(), path);
+  ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  ASSERT_EQ(dialogs_.file_requests.size(), 1u);
+  EXPECT_EQ(dialogs_.file_requests[0].filter, "Файлы пакетов (*.zip)|*.zip");
+  EXPECT_EQ(window->State, kStateOpenedIP);
+  EXPECT_NE(dynamic_cast<TNewIPPacket*>(window->Packet.get()), nullptr);
+  EXPECT_EQ(ParamRows(window.get()), (Rows{{"Вид заявителя", kIP},
+                                           {"Вид заявления", kIPKind},
+                                           {kPaper, "выслать документы по почте"},
+                                           {kOffice, "МИФНС России № 46 по г. Москве"},
+                                           {"ОГРНИП", ""}}));
+  EXPECT_EQ(window->Params.GetValue("КОДСФРД"), "21001");
+  EXPECT_EQ(window->Params.GetValue("QUERYCODE"), "2");
+  EXPECT_EQ(window->Params.GetFlag("КОДНО"), 1);
+  EXPECT_EQ(Applicants(window.get()),
+            (Table{{"Иванов", "Иван", "Иванович", "500100732259", "ivanov@example.ru"}}));
+  const std::string signer = "Иванов Иван Иванович";
+  EXPECT_EQ(Documents(window.get()), (Table{{"Заявление по форме Р21001", "заявление.pdf", signer},
+                                            {"Копия паспорта", "паспорт.pdf", signer}}));
+  auto* first = Find<QTreeWidget>(window.get(), "lvDocs")->topLevelItem(0);
+  EXPECT_EQ(TfmQuendaMain::DocOf(first)->PackageIndex, 0);
+  EXPECT_EQ(TfmQuendaMain::DocOf(first)->DocTypeCode, "01");
+  EXPECT_EQ(StatusFile(window.get()), ExtractFileName(path));
+  EXPECT_TRUE(Find<QAction>(window.get(), "ActionNewPacket")->isEnabled());
+}
+
+TEST_F(OpenPackageTest, ALegalEntitysPackageShowsItsDecisionOfficeAndEveryApplicant) {
+  const std::string path = saved_.LegalEntity();
+  auto window = Start();
+  Open(window.get(), path);
+  ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  EXPECT_EQ(window->State, kStateOpenedUL);
+  EXPECT_EQ(ParamRows(window.get()),
+            (Rows{{"Вид заявителя", "Некоммерческая организация"},
+                  {"Вид заявления", "Регистрация некоммерческой организации при создании"},
+                  {kPaper, "не предоставлять"},
+                  {"Орган, принимающий решение", "ГУ Минюста России по Москве"},
+                  {kOffice, "МИФНС России № 46 по г. Москве"},
+                  {"Полное наименование ЮЛ", "Автономная некоммерческая организация \"Ромашка\""},
+                  {"ОГРН", ""}}));
+  EXPECT_EQ(Applicants(window.get()),
+            (Table{{"Иванов", "Иван", "Иванович", "500100732259", "ivanov@example.ru"},
+                   {"Петров", "Пётр", "", "", "petrov@example.ru"}}));
+  EXPECT_EQ(Documents(window.get()).size(), 2u);
+  EXPECT_EQ(Documents(window.get())[1][0], "Устав");
+}
+
+TEST_F(OpenPackageTest, APackageOfAnotherTransactionShowsItsIdentifiersAndFiles) {
+  const std::string path = saved_.Receipt();
+  auto window = Start();
+  Open(window.get(), path);
+  ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  EXPECT_EQ(window->State, kStateOpenedOther);
+  EXPECT_EQ(ParamRows(window.get()), (Rows{{"Идентификатор отправителя", "7746"},
+                                           {"Идентификатор получателя", "500100732259"}}));
+  EXPECT_FALSE(Find<QGroupBox>(window.get(), "gbDeclarants")->isVisible());
+  EXPECT_EQ(Documents(window.get()), (Table{{"РаспискаПриемДокум", "расписка.pdf", ""}}));
+}
+
+TEST_F(OpenPackageTest, FailuresLeaveTheErrorStateWithTheirMessage) {
+  std::string unlisted;
+  const struct {
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {saved_.WithoutInventory(), "Опись документов не найдена."},
+      {saved_.WithUnlistedDocument(unlisted), "В описи не найден документ [" + unlisted + "]"},
+  };
+  for (const auto& c : cases) {
+    auto window = Start();
+    Open(window.get(), c.path);
+    EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка открытия пакета:\r\n" + c.message});
+    EXPECT_EQ(window->State, kStateError);
+    EXPECT_FALSE(Find<QWidget>(window.get(), "pnlRight")->isVisible());
+    EXPECT_EQ(StatusFile(window.get()), "");
+    EXPECT_TRUE(Find<QAction>(window.get(), "ActionNewPacket")->isEnabled());
+  }
+}
+
+TEST_F(OpenPackageTest, CancellingTheDialogChangesNothing) {
+  auto window = Start();
+  Pick(window.get(), "cmbRegType", 0);
+  Pick(window.get(), "cmbAppType", 0);
+  TPacket* packet = window->Packet.get();
+  Find<QAction>(window.get(), "ActionOpenPacket")->trigger();
+  EXPECT_EQ(window->State, kStateNewIP);
+  EXPECT_EQ(window->Packet.get(), packet);
+  EXPECT_TRUE(dialogs_.boxes.empty());
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// The window layer's pieces on their own: text wrapping of the value list,
+// file filters, the Qt message box behind the hook, and the work folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "editor/model/editor_error.h"
+#include "editor/model/shell_routines.h"
+#include "editor/ui/exe_paths.h"
+#include "editor/ui/qt_dialogs.h"
+#include "editor/ui/qt_text.h"
+#include "editor/ui/value_list.h"
+#include "editor/ui/work_folder.h"
+#include "platform/kernel/codepage.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A font whose every character is as wide as any other: widths count
+// characters.
+QFontMetrics Monospace() {
+  QFont font(QStringLiteral("DejaVu Sans Mono"));
+  font.setStyleHint(QFont::Monospace);
+  font.setPixelSize(12);
+  return QFontMetrics(font);
+}
+
+TEST(ValueListTest, LinesBreakAfterTheLastBreakCharacterThatStillFits) {
+  const QFontMetrics metrics = Monospace();
+  const int w = metrics.horizontalAdvance(QStringLiteral("0123456789"));  // ten characters
+  auto wrap = [&](const char* text, int width) {
+    std::vector<std::string> lines;
+    for (const QString& line : WrapText(ToQt(text), width, metrics)) lines.push_back(FromQt(line));
+    return lines;
+  };
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(wrap("  короткий  ", w), Lines{"короткий"});
+  EXPECT_EQ(wrap("", w), Lines{});
+  EXPECT_EQ(wrap("RU, Москва, Иванов", w), (Lines{"RU, ", "Москва, ", "Иванов"}));
+  EXPECT_EQ(wrap("ООО-Ромашка:склад!", w), (Lines{"ООО-", "Ромашка:", "склад!"}));
+  // A run without a break place is cut where it stops fitting.
+  EXPECT_EQ(wrap("0123456789ABCDEF0123456789", w), (Lines{"012345678", "9ABCDEF01", "23456789"}));
+  EXPECT_EQ(wrap("abc", 1), (Lines{"a", "b", "c"}));
+}
+
+TEST(ValueListTest, ARowGrowsToTheLinesOfTheColumnThatWraps) {
+  TValueList list(133, 319);
+  list.resize(460, 300);
+  list.show();
+  QApplication::processEvents();
+  list.AddRow("Поле", "короткое");
+  const int single = list.rowHeight(0);
+  EXPECT_EQ(single, list.verticalHeader()->defaultSectionSize());
+  const std::string words =
+      "Тарвекс тест, Тестовый УЦ, Тарвекс тест, Тестовый УЦ, Тарвекс тест, "
+      "Тестовый УЦ, Тарвекс тест, Тестовый УЦ, Тарвекс тест, Тестовый УЦ";
+  list.AddRow("Поставщик", words);
+  const QFontMetrics metrics(list.font());
+  const int width = list.columnWidth(1);
+  const int lines = static_cast<int>(WrapText(ToQt(words), width - 4, metrics).size());
+  ASSERT_GT(lines, 2);
+  EXPECT_EQ(list.rowHeight(1), metrics.height() * lines + 5);
+  // Wider, the value fits again.
+  list.resize(metrics.horizontalAdvance(ToQt(words)) + 200, 300);
+  QApplication::processEvents();
+  EXPECT_GT(list.columnWidth(1), width);
+  EXPECT_EQ(list.rowHeight(1), single);
+  EXPECT_EQ(list.horizontalHeaderItem(0)->text(), ToQt("Поле"));
+  EXPECT_EQ(list.horizontalHeaderItem(1)->text(), ToQt("Значение"));
+}
+
+TEST(QtDialogsTest, FiltersBecomeQtFiltersWithTheirPatternsOnce) {
+  EXPECT_EQ(QtFileFilter("Файлы пакетов (*.zip)|*.zip"), ToQt("Файлы пакетов (*.zip)"));
+  EXPECT_EQ(QtFileFilter("Типы документов (*.tiff;*.tif)|*.tiff;*.tif"),
+            ToQt("Типы документов (*.tiff *.tif)"));
+  EXPECT_EQ(QtFileFilter("Все|*.*|Изображения|*.tif; *.jpg"),
+            ToQt("Все (*.*);;Изображения (*.tif *.jpg)"));
+  EXPECT_EQ(QtFileFilter(""), QString());
+}
+
+// The box answers Enter with its default button and Escape with No.
+TEST(QtDialogsTest, TheQtBoxHonoursTheDefaultButton) {
+  InstallQtDialogs();
+  const struct {
+    uint32_t type;
+    Qt::Key key;
+    int answer;
+  } cases[] = {
+      {MB_YESNO | MB_ICONQUESTION, Qt::Key_Return, IDYES},
+      {MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, Qt::Key_Return, IDNO},
+      {MB_YESNO | MB_ICONQUESTION, Qt::Key_Escape, IDNO},
+      {MB_OK | MB_ICONWARNING, Qt::Key_Return, IDOK},
+  };
+  for (const auto& c : cases) {
+    QString text;
+    QTimer::singleShot(0, [&text, &c] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      text = box->windowTitle() + u'|' + box->text();
+      QTest::keyClick(box, c.key);
+    });
+    EXPECT_EQ(MessageBoxA(nullptr, "Строка 1\r\nСтрока 2", "Tarvex", c.type), c.answer);
+    EXPECT_EQ(text, ToQt("Tarvex|Строка 1\nСтрока 2"));
+  }
+  SetMessageBoxHandler(nullptr);
+}
+
+TEST(WorkFolderTest, TheWorkFolderIsMadeForTheUserAloneAndNeedsAnAbsoluteHome) {
+  TempDir dir;
+  const std::string config = dir.File(AnsiToUtf8("нет/ещё"));
+  ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  const std::string folder = GetWorkFolder();
+  EXPECT_EQ(folder, Utf8ToAnsi(config) + "\\" + ExeBaseName() + "\\");
+  for (const std::string& level : {config, config + "/" + AnsiToUtf8(ExeBaseName())}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(level.c_str(), &info), 0) << level;
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << level;
+  }
+  EXPECT_EQ(GetWorkFolder(), folder);  // a second call finds it
+
+  ::setenv("XDG_CONFIG_HOME", "relative", 1);
+  const char* home = ::getenv("HOME");
+  const std::string saved = home ? home : "";
+  ::setenv("HOME", "also-relative", 1);
+  EXPECT_THROW(GetWorkFolder(), EditorError);
+  ::setenv("HOME", saved.c_str(), 1);
+  ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(ExePathsTest, NamesAndExtensions) {
+  EXPECT_EQ(ChangeFileExt("/opt/tarvex/TarvexEdit", ".ini"), "/opt/tarvex/TarvexEdit.ini");
+  EXPECT_EQ(ChangeFileExt("C:\\Прог.рамма\\edit.exe", ".ini"), "C:\\Прог.рамма\\edit.ini");
+  EXPECT_EQ(ChangeFileExt("C:\\Прог.рамма\\edit", ".chm"), "C:\\Прог.рамма\\edit.chm");
+  EXPECT_EQ(ExtractFileDir("/a/b/c.zip"), "/a/b");
+  EXPECT_EQ(ExtractFileName("C:\\a\\c.zip"), "c.zip");
+  EXPECT_EQ(ExtractFileName("c.zip"), "c.zip");
+}
+
+}  // namespace
