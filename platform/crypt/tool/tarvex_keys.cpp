@@ -6,7 +6,9 @@
 //       user (the machine with --machine), and adds the certificate, bound
 //       to the container, to that key set's personal store "MY"
 //   tarvex-keys list [--machine]
-//       lists the key containers, one name a line
+//       lists the key containers, one name a line, each followed by the
+//       thumbprint and the subject of its certificate in the store "MY",
+//       indented, which is how the editor's settings know it
 //
 // Texts are UTF-8 on the command line and the console, cp1251 inside.
 #include <openssl/err.h>
@@ -14,8 +16,10 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/crypt/cert_name.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/crypt_prov.h"
 #include "platform/crypt/detail/files.h"
@@ -122,21 +126,93 @@ int Import(const std::string& container, const std::string& key_file,
   return 0;
 }
 
+// "C=RU, CN=...": the name with the short labels of its usual attributes.
+std::string NameText(const std::string& encoded) {
+  const uint32_t size = CertNameToStrA(kMsgEncoding, encoded, CERT_OID_NAME_STR, nullptr, 0);
+  if (size == 0) return {};
+  std::string text(size, '\0');
+  CertNameToStrA(kMsgEncoding, encoded, CERT_OID_NAME_STR, text.data(), size);
+  text.resize(size - 1);
+  const std::pair<const char*, const char*> labels[] = {{"2.5.4.3=", "CN="},
+                                                        {"2.5.4.6=", "C="},
+                                                        {"2.5.4.10=", "O="},
+                                                        {"2.5.4.11=", "OU="},
+                                                        {"2.5.4.7=", "L="},
+                                                        {"2.5.4.8=", "S="},
+                                                        {"2.5.4.4=", "SN="},
+                                                        {"2.5.4.42=", "G="},
+                                                        {"2.5.4.12=", "T="},
+                                                        {"2.5.4.9=", "STREET="},
+                                                        {"1.2.840.113549.1.9.1=", "E="}};
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    bool replaced = false;
+    if (i == 0 || text.compare(i - 2, 2, ", ") == 0 || text.compare(i - 3, 3, " + ") == 0) {
+      for (const auto& [oid, label] : labels) {
+        if (text.compare(i, std::string_view(oid).size(), oid) == 0) {
+          out += label;
+          i += std::string_view(oid).size();
+          replaced = true;
+          break;
+        }
+      }
+    }
+    if (!replaced) out += text[i++];
+  }
+  return out;
+}
+
+std::string Hex(const uint8_t* bytes, size_t size) {
+  std::string hex;
+  char digits[3];
+  for (size_t i = 0; i < size; ++i) {
+    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
+    hex += digits;
+  }
+  return hex;
+}
+
+// The certificates of the key set's store "MY" that are bound to
+// `container`: "    <thumbprint>  <subject>" lines.
+void PrintCertificates(HCERTSTORE store, const std::string& container) {
+  if (store == nullptr) return;
+  const std::u16string name = AnsiToWide(container);
+  for (PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store, nullptr); cert != nullptr;
+       cert = CertEnumCertificatesInStore(store, cert)) {
+    CryptKeyProvInfo info;
+    if (!CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, &info) ||
+        info.ContainerName != name) {
+      continue;
+    }
+    uint8_t sha1[20];
+    uint32_t size = sizeof sha1;
+    if (!CertGetCertificateContextProperty(cert, CERT_SHA1_HASH_PROP_ID, sha1, &size)) continue;
+    Print(stdout, "    " + Hex(sha1, size) + "  " + NameText(cert->Info().Subject));
+  }
+}
+
 int List(bool machine) {
   HCRYPTPROV prov = nullptr;
   if (!CryptAcquireContextA(&prov, nullptr, nullptr, kGostProviderType,
                             CRYPT_VERIFYCONTEXT | (machine ? CRYPT_MACHINE_KEYSET : 0))) {
     return Failed("Не удалось открыть криптопровайдер", kGostProviderName);
   }
+  const uint32_t location =
+      machine ? CERT_SYSTEM_STORE_LOCAL_MACHINE : CERT_SYSTEM_STORE_CURRENT_USER;
+  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, kMsgEncoding, nullptr,
+                                   location | CERT_STORE_READONLY_FLAG, u"MY");
   std::vector<uint8_t> name(4096);
   uint32_t flags = CRYPT_FIRST;
   for (;;) {
     uint32_t size = static_cast<uint32_t>(name.size());
     if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, name.data(), &size, flags)) break;
-    Print(stdout, reinterpret_cast<const char*>(name.data()));
+    const std::string container = reinterpret_cast<const char*>(name.data());
+    Print(stdout, container);
+    PrintCertificates(store, container);
     flags = 0;
   }
   const uint32_t error = GetLastError();
+  if (store != nullptr) CertCloseStore(store, 0);
   CryptReleaseContext(prov, 0);
   SetLastError(error);
   return error == ERROR_NO_MORE_ITEMS ? 0 : Failed("Ошибка при перечислении контейнеров", "");

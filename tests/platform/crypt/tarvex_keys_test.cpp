@@ -34,8 +34,11 @@ TEST(TarvexKeysTest, ImportsListsAndLeavesNothingOfAFailedImport) {
   ASSERT_EQ(0, Tool("import --machine " + Quoted("машинный") + " " + key + " " +
                     Quoted(PkiPath("signer.cer")))
                    .status);
-  EXPECT_EQ(AnsiToUtf8("\\\\.\\HDIMAGE\\Иванов\n"), Tool("list").output);
-  EXPECT_EQ(AnsiToUtf8("машинный\n"), Tool("list --machine").output);
+  // Each container with its certificate's thumbprint and subject.
+  const std::string certificate =
+      "    " + OpensslSha1(PkiPath("signer.cer")) + "  C=RU, CN=Иванов Иван Иванович\n";
+  EXPECT_EQ(AnsiToUtf8("\\\\.\\HDIMAGE\\Иванов\n" + certificate), Tool("list").output);
+  EXPECT_EQ(AnsiToUtf8("машинный\n" + certificate), Tool("list --machine").output);
   // An existing container is never overwritten.
   EXPECT_EQ(1, Tool("import " + Quoted("\\\\.\\HDIMAGE\\Иванов") + " " + key + " " +
                     Quoted(PkiPath("signer.cer")))
