@@ -14,7 +14,8 @@ import unittest
 CMAKE = sys.argv[1]
 BUILD, C_CLIENT, PKI = (os.path.abspath(path) for path in sys.argv[2:5])
 FOLDER = os.path.join("lib", "tarvex")
-PROGRAMS = ["tarvex-keys"]
+PROGRAMS = ["tarvex-keys", "TarvexEdit"]
+BOOKS = ["regdoc.xml", "regorg.xml", "regopf.xml"]
 LIBRARIES = ["Qim.Tarvex.Lib.so", "libtarvex_com.so"]
 
 
@@ -49,7 +50,7 @@ class InstalledCopyTest(unittest.TestCase):
         return os.path.join(self.prefix, FOLDER, name)
 
     def test_everything_lies_in_one_folder_with_links_to_the_programs(self):
-        for name in PROGRAMS + LIBRARIES:
+        for name in PROGRAMS + LIBRARIES + BOOKS:
             self.assertTrue(os.path.isfile(self.installed(name)), name)
         for name in PROGRAMS:
             link = os.path.join(self.prefix, "bin", name)
@@ -59,6 +60,13 @@ class InstalledCopyTest(unittest.TestCase):
             runpaths = [line for line in dynamic.splitlines() if "PATH)" in line]
             self.assertEqual(len(runpaths), 1, dynamic)
             self.assertTrue(runpaths[0].endswith("[$ORIGIN]"), runpaths[0])
+
+    def test_the_editor_finds_its_runtime_beside_itself(self):
+        libraries = run(["ldd", self.installed("TarvexEdit")], env=self.env).stdout
+        runtime = [line for line in libraries.splitlines() if "libtarvex_com.so" in line]
+        self.assertEqual(len(runtime), 1, libraries)
+        self.assertIn(os.path.realpath(self.installed("libtarvex_com.so")),
+                      os.path.realpath(runtime[0].split("=> ")[1].split(" (")[0]))
 
     def test_the_key_tool_runs_through_its_link_from_another_folder(self):
         tool = os.path.join(self.prefix, "bin", "tarvex-keys")
