@@ -10,9 +10,3 @@ class EditorError : public std::runtime_error {
   explicit EditorError(const std::string& message) : std::runtime_error(message) {}
   std::string Message() const { return what(); }
 };
-
-// A text that does not read as the number it must be.
-class EConvertError : public EditorError {
- public:
-  using EditorError::EditorError;
-};

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "editor/model/editor_error.h"
 #include "editor/model/string_routines.h"
 
 namespace {
@@ -13,33 +12,35 @@ constexpr int kWeights10[] = {31, 29, 23, 19, 17, 13, 7, 5, 3};
 constexpr int kWeights11[] = {37, 31, 29, 23, 19, 17, 13, 7, 5, 3};
 constexpr int kWeights12[] = {41, 37, 31, 29, 23, 19, 17, 13, 7, 5, 3};
 
-int DigitValue(char c, const std::string& inn) {
-  if (c < '0' || c > '9') {
-    throw EConvertError("ИНН [" + inn + "]: '" + std::string(1, c) + "' не является цифрой");
+bool AllDigits(const std::string& text, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
   }
-  return c - '0';
+  return true;
 }
 
 template <size_t N>
-char ControlDigit(const std::string& digits, const int (&weights)[N], const std::string& inn) {
+char ControlDigit(const std::string& digits, const int (&weights)[N]) {
   int sum = 0;
-  for (size_t i = 0; i < N; ++i) sum += DigitValue(digits[i], inn) * weights[i];
+  for (size_t i = 0; i < N; ++i) sum += (digits[i] - '0') * weights[i];
   int control = 11 - sum % 11;
   return control >= 10 ? '0' : static_cast<char>('0' + control);
 }
 
 uint16_t TenDigitTest(const std::string& inn) {
+  if (!AllDigits(inn, 9)) return kInnNotDigits;
   std::string expected = inn.substr(0, 9);
-  expected += ControlDigit(expected, kWeights10, inn);
+  expected += ControlDigit(expected, kWeights10);
   return inn == expected ? kInnValid : kInnWrongCheckDigit;
 }
 
 // The second control digit is taken over the computed first one, not over
 // the one entered.
 uint16_t TwelveDigitTest(const std::string& inn) {
+  if (!AllDigits(inn, 10)) return kInnNotDigits;
   std::string expected = inn.substr(0, 10);
-  expected += ControlDigit(expected, kWeights11, inn);
-  expected += ControlDigit(expected, kWeights12, inn);
+  expected += ControlDigit(expected, kWeights11);
+  expected += ControlDigit(expected, kWeights12);
   return inn == expected ? kInnValid : kInnWrongCheckDigit;
 }
 

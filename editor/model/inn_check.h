@@ -16,8 +16,9 @@ constexpr uint16_t kInnNotTenOrTwelve = 2;
 constexpr uint16_t kInnNotTen = 3;
 constexpr uint16_t kInnNotTwelve = 4;
 constexpr uint16_t kInnWrongCheckDigit = 5;
+constexpr uint16_t kInnNotDigits = 6;  // a summed position holds no digit 0-9
 
 // Tests the trimmed text; a mode other than 1 and 2 decides by length. A
-// summed position that is not a digit 0-9 raises EConvertError; the check
-// positions are only compared.
+// summed position that is not a digit 0-9 makes the text no INN
+// (kInnNotDigits); the check positions are only compared.
 uint16_t CheckINN(std::string_view text, uint8_t mode);
