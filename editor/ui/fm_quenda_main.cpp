@@ -10,9 +10,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
@@ -257,6 +259,27 @@ void TfmQuendaMain::BuildEditors() {
   edINN->setToolTip(ToQt("ИНН физического лица - заявителя"));
   edEMail->setToolTip(ToQt("E-Mail физического лица - заявителя"));
 
+  for (QWidget* editor : Editors()) editor->installEventFilter(this);
+  cmbOrgName->lineEdit()->installEventFilter(this);
+  sgDeclarants->installEventFilter(this);
+  connect(sgParams, &QTableWidget::currentCellChanged, this,
+          [this](int row, int column, int previous_row, int previous_column) {
+            RunGuarded([&] { OnParamCellChanged(row, column, previous_row, previous_column); });
+          });
+  connect(sgDeclarants, &QTableWidget::currentCellChanged, this,
+          [this](int row, int column, int previous_row, int previous_column) {
+            RunGuarded([&] { OnApplicantCellChanged(row, column, previous_row, previous_column); });
+          });
+  // A click on the current cell, whose editor was put away, brings it back.
+  connect(sgParams, &QTableWidget::cellClicked, this, [this](int row, int column) {
+    if (column == 1) RunGuarded([&] { sgParamsSelectCell(column, row); });
+  });
+  connect(sgDeclarants, &QTableWidget::cellClicked, this, [this](int row, int column) {
+    RunGuarded([&] { sgDeclarantsSelectCell(column, row); });
+  });
+  for (QScrollBar* bar : {sgDeclarants->verticalScrollBar(), sgDeclarants->horizontalScrollBar()}) {
+    connect(bar, &QScrollBar::valueChanged, this, [this] { sgDeclarantsTopLeftChanged(); });
+  }
   connect(cmbRegType, &QComboBox::activated, this,
           [this] { RunGuarded([this] { cmbRegTypeChange(); }); });
   connect(cmbAppType, &QComboBox::activated, this,
@@ -324,6 +347,21 @@ void TfmQuendaMain::FormClose() {
 }
 
 bool TfmQuendaMain::eventFilter(QObject* watched, QEvent* event) {
+  // The list is watched from its making on, before the editors exist.
+  if (cmbOrgName == nullptr) return QMainWindow::eventFilter(watched, event);
+  QObject* editor = watched == cmbOrgName->lineEdit() ? cmbOrgName : watched;
+  for (QWidget* candidate : Editors()) {
+    if (candidate != editor) continue;
+    bool consumed = false;
+    RunGuarded([&] { consumed = EditorEvent(candidate, event); });
+    if (consumed) return true;
+    return QMainWindow::eventFilter(watched, event);
+  }
+  if (watched == sgDeclarants && event->type() == QEvent::KeyPress) {
+    bool handled = false;
+    RunGuarded([&] { handled = sgDeclarantsKeyDown(static_cast<QKeyEvent*>(event)->key()); });
+    if (handled) return true;
+  }
   // lvDocsEnter: a list that takes the focus has a row selected.
   if (watched == lvDocs && event->type() == QEvent::FocusIn && lvDocs->topLevelItemCount() > 0 &&
       lvDocs->selectedItems().isEmpty()) {

@@ -20,7 +20,9 @@
 
 class QAction;
 class QComboBox;
+class QEvent;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -73,7 +75,18 @@ class TfmQuendaMain : public QMainWindow {
   bool HasDecisionOrgan() const;
   void UpdateSignerRole();
 
+  // The checks before forming, in their order: false after the first
+  // failing one's warning, with its cell selected.
+  bool CheckFields();
+
   // Handlers.
+  // Whether the cell may be selected; an editor placed over it, or the
+  // selection moved on.
+  bool sgParamsSelectCell(int column, int row);
+  bool sgDeclarantsSelectCell(int column, int row);
+  void sgDeclarantsTopLeftChanged();
+  // True when the key was handled: an applicant row added or deleted.
+  bool sgDeclarantsKeyDown(int key);
   void cmbRegTypeChange();
   void cmbAppTypeChange();
   void ActionNewPacketExecute();
@@ -128,6 +141,27 @@ class TfmQuendaMain : public QMainWindow {
                        const std::string& patronymic, const std::string& inn,
                        const std::string& email);
 
+  // The grids' editors.
+  std::vector<QWidget*> Editors() const;
+  void HideEditors();
+  QWidget* ParamEditor(int row) const;
+  QWidget* ApplicantEditor(int column) const;
+  int OgrnRow() const;
+  void PlaceEditor(QWidget* editor, QTableWidget* grid, int row, int column);
+  void OnParamCellChanged(int row, int column, int previous_row, int previous_column);
+  void OnApplicantCellChanged(int row, int column, int previous_row, int previous_column);
+  void EditorExit(QWidget* editor, bool back_to_grid);
+  bool KeyAllowed(QWidget* editor, const QKeyEvent& key) const;
+  // True when the event is consumed.
+  bool EditorEvent(QWidget* editor, QEvent* event);
+  void ApplyParamColours();
+  void ApplyApplicantColours();
+  std::string CellText(const QTableWidget* grid, int row, int column) const;
+  void SetCellText(QTableWidget* grid, int row, int column, const QString& text);
+  bool FieldFails(const std::string& message, QTableWidget* grid, int row, int column);
+  bool CheckOffice(int row);
+  bool CheckNumber(int row, const char* name, size_t length, const char* param);
+
   void SetParamRows(const std::vector<std::pair<std::string, std::string>>& rows);
   std::string ComboText(const QComboBox* combo, const char* placeholder) const;
   void SetHeights();
@@ -144,52 +178,61 @@ class TfmQuendaMain : public QMainWindow {
   TXMLRegDoc reg_doc_;
   TXMLRegOrg reg_org_;
   TXMLRegOpf reg_opf_;
+  // While set, selections the window makes itself run no handler.
+  bool quiet_grids_ = false;
+  // How deep refused selections have moved on, so that rows which all
+  // refuse end the moving.
+  int select_depth_ = 0;
+  // The parameter cell a selection started from.
+  std::pair<int, int> origin_{-1, -1};
+  // The editor whose leaving gives the focus to its grid, which must not
+  // make it leave once more.
+  QWidget* exiting_ = nullptr;
 
- public:
   // Controls, named as the window names them.
-  QAction* ActionNewPacket;
-  QAction* ActionOpenPacket;
-  QAction* ActionSavePacket;
-  QAction* ActionSetup;
-  QAction* ActionAddDoc;
-  QAction* ActionAddFile;
-  QAction* ActionAddSign;
-  QAction* ActionEditSign;
-  QAction* ActionDeleteDoc;
-  QAction* ActionOpenFile;
-  QAction* ActionCheckSign;
-  QAction* ActionExtractDoc;
-  QAction* NExit;
-  QAction* NHelp;
-  QAction* NAbout;
-  QToolBar* ToolBar1;
-  QToolBar* ToolBar2;
-  QWidget* pnlLeft;
-  QTreeWidget* tvMenu;
-  QWidget* pnlRight;
-  QWidget* pnlParams;
-  QGroupBox* gbParams;
-  QTableWidget* sgParams;
-  QGroupBox* gbDeclarants;
-  QTableWidget* sgDeclarants;
-  QLabel* pnlBottom;
-  QWidget* spLeft;
-  QWidget* pnlDocs;
-  QGroupBox* gbDocs;
-  QTreeWidget* lvDocs;
-  QLabel* sbPanel0;
-  QLabel* sbPanel1;
-  QComboBox* cmbRegType;
-  QComboBox* cmbAppType;
-  QComboBox* cmbReturnType;
-  QComboBox* cmbRegOrg;
-  QComboBox* cmbReshOrg;
-  QComboBox* cmbOrgName;
-  QLineEdit* edOGRNIP;
-  QLineEdit* edOGRN;
-  QLineEdit* edSurname;
-  QLineEdit* edForname;
-  QLineEdit* edPatronymic;
-  QLineEdit* edINN;
-  QLineEdit* edEMail;
+  QAction* ActionNewPacket = nullptr;
+  QAction* ActionOpenPacket = nullptr;
+  QAction* ActionSavePacket = nullptr;
+  QAction* ActionSetup = nullptr;
+  QAction* ActionAddDoc = nullptr;
+  QAction* ActionAddFile = nullptr;
+  QAction* ActionAddSign = nullptr;
+  QAction* ActionEditSign = nullptr;
+  QAction* ActionDeleteDoc = nullptr;
+  QAction* ActionOpenFile = nullptr;
+  QAction* ActionCheckSign = nullptr;
+  QAction* ActionExtractDoc = nullptr;
+  QAction* NExit = nullptr;
+  QAction* NHelp = nullptr;
+  QAction* NAbout = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QToolBar* ToolBar2 = nullptr;
+  QWidget* pnlLeft = nullptr;
+  QTreeWidget* tvMenu = nullptr;
+  QWidget* pnlRight = nullptr;
+  QWidget* pnlParams = nullptr;
+  QGroupBox* gbParams = nullptr;
+  QTableWidget* sgParams = nullptr;
+  QGroupBox* gbDeclarants = nullptr;
+  QTableWidget* sgDeclarants = nullptr;
+  QLabel* pnlBottom = nullptr;
+  QWidget* spLeft = nullptr;
+  QWidget* pnlDocs = nullptr;
+  QGroupBox* gbDocs = nullptr;
+  QTreeWidget* lvDocs = nullptr;
+  QLabel* sbPanel0 = nullptr;
+  QLabel* sbPanel1 = nullptr;
+  QComboBox* cmbRegType = nullptr;
+  QComboBox* cmbAppType = nullptr;
+  QComboBox* cmbReturnType = nullptr;
+  QComboBox* cmbRegOrg = nullptr;
+  QComboBox* cmbReshOrg = nullptr;
+  QComboBox* cmbOrgName = nullptr;
+  QLineEdit* edOGRNIP = nullptr;
+  QLineEdit* edOGRN = nullptr;
+  QLineEdit* edSurname = nullptr;
+  QLineEdit* edForname = nullptr;
+  QLineEdit* edPatronymic = nullptr;
+  QLineEdit* edINN = nullptr;
+  QLineEdit* edEMail = nullptr;
 };

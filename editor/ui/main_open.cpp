@@ -209,6 +209,9 @@ void TfmQuendaMain::FillApplicants() {
   } else {
     return;
   }
+  ApplyApplicantColours();
   SetHeights();
+  quiet_grids_ = true;
   if (sgDeclarants->rowCount() > 0) sgDeclarants->setCurrentCell(0, sgDeclarants->currentColumn());
+  quiet_grids_ = false;
 }

@@ -168,15 +168,8 @@ void TfmQuendaMain::SetHeights() {
 }
 
 void TfmQuendaMain::RefreshView() {
-  for (QWidget* editor : {static_cast<QWidget*>(cmbRegType), static_cast<QWidget*>(cmbReturnType),
-                          static_cast<QWidget*>(edEMail), static_cast<QWidget*>(cmbAppType),
-                          static_cast<QWidget*>(edSurname), static_cast<QWidget*>(edForname),
-                          static_cast<QWidget*>(edPatronymic), static_cast<QWidget*>(edINN),
-                          static_cast<QWidget*>(edOGRNIP), static_cast<QWidget*>(edOGRN),
-                          static_cast<QWidget*>(cmbOrgName), static_cast<QWidget*>(cmbRegOrg),
-                          static_cast<QWidget*>(cmbReshOrg)}) {
-    editor->hide();
-  }
+  quiet_grids_ = true;
+  HideEditors();
   pnlRight->show();
   gbDeclarants->show();
   pnlDocs->hide();
@@ -260,7 +253,10 @@ void TfmQuendaMain::RefreshView() {
                     Params.GetValue("ОТЧЕСТВО"), Params.GetValue("ИННФЛ"),
                     Params.GetValue("E-MAIL"));
   }
+  ApplyParamColours();
+  ApplyApplicantColours();
   SetHeights();
+  quiet_grids_ = false;
   UpdateActions();
 }
 

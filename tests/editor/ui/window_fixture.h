@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -69,7 +70,11 @@ class WindowTest : public testing::Test {
     if (before) before(*window);
     window->ReadSettings();
     initialized_ = window->Initialize();
-    if (initialized_) window->show();
+    if (initialized_) {
+      window->show();
+      // Focus, and so the editors' leaving, needs the window active.
+      QApplication::setActiveWindow(window.get());
+    }
     return window;
   }
 

@@ -1,0 +1,360 @@
+// The grids of the main window: the editor each row and state gets and
+// where a refused selection goes, the key filters and length limits, the
+// writing back, the applicant rows, the colours, and the checks before
+// forming in their order.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include "editor/model/inn_check.h"
+#include "tests/editor/ui/window_fixture.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const char* const kEditors[] = {"cmbRegType", "cmbAppType", "cmbReturnType", "cmbRegOrg",
+                                "cmbReshOrg", "cmbOrgName", "edOGRNIP",      "edOGRN",
+                                "edSurname",  "edForname",  "edPatronymic",  "edINN",
+                                "edEMail"};
+
+class GridsTest : public WindowTest {
+ protected:
+  // The window in the state of the applicant kind and application kind
+  // picked by their positions in the books.
+  std::unique_ptr<TfmQuendaMain> Kinds(int applicant, int application,
+                                       const std::function<void(TfmQuendaMain&)>& before = {}) {
+    auto window = Start(before);
+    EXPECT_TRUE(initialized_);
+    Pick(window.get(), "cmbRegType", applicant);
+    Pick(window.get(), "cmbAppType", application);
+    return window;
+  }
+  static QTableWidget* Params(QWidget* window) { return Find<QTableWidget>(window, "sgParams"); }
+  static QTableWidget* Applicants_(QWidget* window) {
+    return Find<QTableWidget>(window, "sgDeclarants");
+  }
+  // The shown editor, or "" when none is.
+  static std::string Shown(QWidget* window) {
+    std::string shown;
+    for (const char* name : kEditors) {
+      if (!Find<QWidget>(window, name)->isHidden()) shown += name;
+    }
+    return shown;
+  }
+  // Selects the parameter row as a click would; the row the grid is on
+  // afterwards and the editor shown.
+  static std::pair<int, std::string> Select(QWidget* window, int row) {
+    QTableWidget* grid = Params(window);
+    if (grid->currentRow() == row) grid->setCurrentCell(-1, -1);
+    grid->setCurrentCell(row, 1);
+    return {grid->currentRow(), Shown(window)};
+  }
+  static void SetCell(QTableWidget* grid, int row, int column, const std::string& text) {
+    if (grid->item(row, column) == nullptr) grid->setItem(row, column, new QTableWidgetItem);
+    grid->item(row, column)->setText(ToQt(text));
+  }
+  // Types the text as key presses, one character each.
+  static void Type(QWidget* widget, const std::string& text) {
+    for (const QChar c : ToQt(text)) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(widget, &press);
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(widget, &release);
+    }
+  }
+  // What a user does: selects the cell, types into its editor and presses
+  // Enter.
+  static void Enter(QWidget* window, QTableWidget* grid, int row, int column,
+                    const std::string& text) {
+    if (grid->currentRow() == row && grid->currentColumn() == column) grid->setCurrentCell(-1, -1);
+    grid->setCurrentCell(row, column);
+    const std::string shown = Shown(window);
+    ASSERT_FALSE(shown.empty()) << row << "," << column;
+    QWidget* editor = Find<QWidget>(window, shown.c_str());
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+      combo->setEditText(ToQt(text));
+      editor = combo->lineEdit();
+    } else {
+      qobject_cast<QLineEdit*>(editor)->setText(ToQt(text));
+    }
+    QTest::keyClick(editor, Qt::Key_Return);
+  }
+  static std::string Cell(QTableWidget* grid, int row, int column) {
+    return grid->item(row, column) ? FromQt(grid->item(row, column)->text()) : "";
+  }
+};
+
+TEST_F(GridsTest, EachRowGetsItsEditorByStateAndRefusedRowsMoveOn) {
+  using Selections = std::vector<std::pair<int, std::string>>;
+  auto select_all = [](QWidget* window) {
+    Selections got;
+    for (int row = 0; row < Params(window)->rowCount(); ++row) got.push_back(Select(window, row));
+    return got;
+  };
+  auto window = Start();
+  EXPECT_EQ(Shown(window.get()), "cmbRegType");  // the first cell is selected on showing
+  EXPECT_EQ(select_all(window.get()), (Selections{{0, "cmbRegType"}}));
+  Pick(window.get(), "cmbRegType", 0);
+  EXPECT_EQ(select_all(window.get()), (Selections{{0, "cmbRegType"}, {1, "cmbAppType"}}));
+
+  // An entrepreneur's kind without OGRNIP: its row sends the selection back
+  // to row 0.
+  Pick(window.get(), "cmbAppType", 0);
+  EXPECT_EQ(select_all(window.get()), (Selections{{0, "cmbRegType"},
+                                                  {1, "cmbAppType"},
+                                                  {2, "cmbReturnType"},
+                                                  {3, "cmbRegOrg"},
+                                                  {0, "cmbRegType"}}));
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbAppType", 1);  // with OGRNIP
+  EXPECT_EQ(Select(window.get(), 4), (std::pair<int, std::string>(4, "edOGRNIP")));
+
+  // A legal entity with a decision office, without OGRN.
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbRegType", 2);
+  Pick(window.get(), "cmbAppType", 0);
+  EXPECT_EQ(select_all(window.get()), (Selections{{0, "cmbRegType"},
+                                                  {1, "cmbAppType"},
+                                                  {2, "cmbReturnType"},
+                                                  {3, "cmbReshOrg"},
+                                                  {4, "cmbRegOrg"},
+                                                  {5, "cmbOrgName"},
+                                                  {0, "cmbRegType"}}));
+  // One without a decision office, with OGRN.
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbRegType", 1);
+  Pick(window.get(), "cmbAppType", 1);
+  EXPECT_EQ(select_all(window.get()), (Selections{{0, "cmbRegType"},
+                                                  {1, "cmbAppType"},
+                                                  {2, "cmbReturnType"},
+                                                  {3, "cmbRegOrg"},
+                                                  {4, "cmbOrgName"},
+                                                  {5, "edOGRN"}}));
+}
+
+TEST_F(GridsTest, FixedValuesMoveTheSelectionOnAndTheLastRowStays) {
+  auto window = Kinds(0, 1, [](TfmQuendaMain& w) { w.Params.SetValue("КОДНО", "7746", 0); });
+  // A new packet makes OGRNIP editable; fixed here as a program start could
+  // not keep it.
+  window->Params.SetFlag("ОГРНИП", 0);
+  EXPECT_EQ(Select(window.get(), 2), (std::pair<int, std::string>(2, "cmbReturnType")));
+  // The office row moves on to the OGRNIP row, fixed and last: the grid
+  // stays where it was, with no editor.
+  EXPECT_EQ(Select(window.get(), 3), (std::pair<int, std::string>(2, "")));
+  EXPECT_EQ(Select(window.get(), 4), (std::pair<int, std::string>(2, "")));
+
+  // Every row refused, and the OGRNIP row sending the selection back to row
+  // 0: the moving stops instead of going round for ever.
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbAppType", 0);
+  for (const char* fixed : {"КОДСФРД", "QUERYCODE"}) window->Params.SetFlag(fixed, 0);
+  EXPECT_EQ(Select(window.get(), 1).second, "");
+}
+
+TEST_F(GridsTest, KeyFiltersAndLengthLimitsOfTheEditors) {
+  auto window = Kinds(1, 0);
+  const struct {
+    const char* editor;
+    int limit;
+    const char* typed;
+    const char* kept;
+  } cases[] = {
+      {"edSurname", 60, "Ёлкин-Sm ith1ёя", "лкин-Smithя"},
+      {"edForname", 60, "Анна Мария", "АннаМария"},
+      {"edPatronymic", 60, "Пётровна", "Птровна"},
+      {"edINN", 12, "12,4.6a78 9", "12,4.6789"},
+      {"edOGRNIP", 15, "3045-001", "3045001"},
+      {"edOGRN", 13, "10277001321951234", "1027700132195"},
+      {"edEMail", 45, "a b@ё.ru", "a b@ё.ru"},
+  };
+  for (const auto& c : cases) {
+    auto* edit = Find<QLineEdit>(window.get(), c.editor);
+    EXPECT_EQ(edit->maxLength(), c.limit) << c.editor;
+    edit->show();
+    edit->setFocus();
+    edit->clear();
+    Type(edit, c.typed);
+    EXPECT_EQ(FromQt(edit->text()), c.kept) << c.editor;
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text().size(), ToQt(c.kept).size() - 1) << c.editor;
+  }
+  EXPECT_EQ(FromQt(Find<QLineEdit>(window.get(), "edINN")->toolTip()),
+            "ИНН физического лица - заявителя");
+}
+
+TEST_F(GridsTest, EditorsWriteTheirTextBackIntoTheirCell) {
+  auto window = Kinds(1, 1);  // a legal entity with OGRN, no decision office
+  QTableWidget* applicants = Applicants_(window.get());
+  applicants->setCurrentCell(0, 0);
+  auto* surname = Find<QLineEdit>(window.get(), "edSurname");
+  ASSERT_FALSE(surname->isHidden());
+  Type(surname, "Сидоров");
+  QTest::keyClick(surname, Qt::Key_Return);
+  EXPECT_TRUE(surname->isHidden());
+  EXPECT_EQ(Cell(applicants, 0, 0), "Сидоров");
+
+  Select(window.get(), 5);
+  auto* ogrn = Find<QLineEdit>(window.get(), "edOGRN");
+  Type(ogrn, "1027700132195");
+  Select(window.get(), 3);  // leaving the cell writes it too
+  EXPECT_EQ(Cell(Params(window.get()), 5, 1), "1027700132195");
+  auto* office = Find<QComboBox>(window.get(), "cmbRegOrg");
+  office->setCurrentIndex(2);
+  QTest::keyClick(office, Qt::Key_Return);
+  EXPECT_EQ(Cell(Params(window.get()), 3, 1), "МИФНС России № 23 по Московской области");
+  Select(window.get(), 4);
+  auto* name = Find<QComboBox>(window.get(), "cmbOrgName");
+  name->setEditText(ToQt("ООО \"Ромашка\""));
+  QTest::keyClick(name->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(Cell(Params(window.get()), 4, 1), "ООО \"Ромашка\"");
+}
+
+TEST_F(GridsTest, ArrowDownAddsAnApplicantAfterAFilledLastRowAndDeleteKeepsOne) {
+  auto window = Kinds(1, 0);
+  QTableWidget* grid = Applicants_(window.get());
+  auto key = [&](Qt::Key k) {
+    grid->setFocus();
+    QTest::keyClick(grid, k);
+  };
+  for (int column = 0; column < 5; ++column) SetCell(grid, 0, column, "");
+  grid->setCurrentCell(0, 1);
+  key(Qt::Key_Down);
+  EXPECT_EQ(grid->rowCount(), 1);
+  key(Qt::Key_Delete);
+  EXPECT_EQ(grid->rowCount(), 1);
+
+  SetCell(grid, 0, 0, "Иванов");
+  key(Qt::Key_Down);
+  ASSERT_EQ(grid->rowCount(), 2);
+  EXPECT_EQ(grid->currentRow(), 1);
+  SetCell(grid, 1, 0, "Петров");
+  key(Qt::Key_Down);
+  SetCell(grid, 2, 0, "Сидоров");
+  ASSERT_EQ(grid->rowCount(), 3);
+  grid->setCurrentCell(1, 0);
+  key(Qt::Key_Delete);
+  EXPECT_EQ(grid->rowCount(), 2);
+  EXPECT_EQ(Cell(grid, 0, 0), "Иванов");
+  EXPECT_EQ(Cell(grid, 1, 0), "Сидоров");
+
+  // An entrepreneur has one applicant: the keys add and delete nothing.
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbRegType", 0);
+  Pick(window.get(), "cmbAppType", 0);
+  SetCell(grid, 0, 0, "Иванов");
+  grid->setCurrentCell(0, 0);
+  key(Qt::Key_Down);
+  EXPECT_EQ(grid->rowCount(), 1);
+}
+
+TEST_F(GridsTest, CellsAreDrawnEditableExactlyWhereAnEditorWouldServe) {
+  auto window = Kinds(0, 0);
+  window->Params.SetFlag("QUERYCODE", 0);
+  window->RefreshView();
+  QTableWidget* grid = Params(window.get());
+  const QColor grey(0x80, 0x80, 0x80);
+  const bool editable[] = {true, true, false, true, false};  // fixed paper return; no OGRNIP
+  for (int row = 0; row < 5; ++row) {
+    const QTableWidgetItem* cell = grid->item(row, 1);
+    EXPECT_EQ(cell->background().color() == QColor(Qt::white), editable[row]) << row;
+    EXPECT_EQ(cell->foreground().color() == grey, !editable[row]) << row;
+  }
+  EXPECT_EQ(Applicants_(window.get())->item(0, 0)->background().color(), QColor(Qt::white));
+}
+
+TEST_F(GridsTest, CheckFieldsStopsAtTheFirstFailingFieldInItsOrder) {
+  auto window = Kinds(0, 1);  // an entrepreneur's kind with OGRNIP
+  QTableWidget* params = Params(window.get());
+  QTableWidget* applicants = Applicants_(window.get());
+  auto* docs = Find<QTreeWidget>(window.get(), "lvDocs");
+  // The text of the warning, the grid focused and the cell it selects.
+  auto check = [&](const std::string& message, QWidget* focused, int row, int column) {
+    EXPECT_FALSE(window->CheckFields()) << AnsiToUtf8(message);
+    EXPECT_EQ(dialogs_.Texts(), Texts{message});
+    if (auto* grid = qobject_cast<QTableWidget*>(focused)) {
+      EXPECT_EQ(grid->currentRow(), row) << AnsiToUtf8(message);
+      EXPECT_EQ(grid->currentColumn(), column) << AnsiToUtf8(message);
+    }
+  };
+  docs->clear();
+  check("Не указано ни одного документа.", nullptr, 0, 0);
+  window->AddDocItem("/tmp/устав.pdf", "03", "", "", -1, "Устав", "");
+  window->AddDocItem("", "01", "", "", -1, "Заявление", "");
+  check("Не все документы имеют прикрепленные файлы.", nullptr, 0, 0);
+  EXPECT_EQ(docs->currentItem(), docs->topLevelItem(1));
+  delete docs->takeTopLevelItem(1);
+  check("Не указано заявление о регистрации.", nullptr, 0, 0);
+  window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
+
+  check("Не указан [Код налогового (регистрирующего) органа].", params, 3, 1);
+  Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(1);
+  check("Не указан [ОГРНИП].", params, 4, 1);
+  Find<QLineEdit>(window.get(), "edOGRNIP")->setText(ToQt("30450011600015"));
+  check("Неверно указан [ОГРНИП].", params, 4, 1);  // the focused editor wrote it first
+  Enter(window.get(), params, 4, 1, "304500116000157");
+  for (int column = 0; column < 5; ++column) Enter(window.get(), applicants, 0, column, "");
+  check("Не указана [Фамилия] заявителя.", applicants, 0, 0);
+  Enter(window.get(), applicants, 0, 0, "Иванов");
+  check("Не указано [Имя] заявителя.", applicants, 0, 1);
+  Enter(window.get(), applicants, 0, 1, "Иван");
+  // A comma or a letter in an INN makes it invalid, as shown, not an error.
+  for (const char* inn : {"5001,0732259", "50010073225A", "500100732258"}) {
+    Enter(window.get(), applicants, 0, 3, inn);
+    check("Неверно указан [ИНН] заявителя.", applicants, 0, 3);
+  }
+  Enter(window.get(), applicants, 0, 3, "");  // the INN may stay empty
+  check("Неверно указан [E-Mail] заявителя.", applicants, 0, 4);
+  Enter(window.get(), applicants, 0, 4, " ivanov@example.ru ");
+  EXPECT_TRUE(window->CheckFields());
+  EXPECT_TRUE(dialogs_.boxes.empty());
+  EXPECT_EQ(window->Params.GetValue("КОДНО"), "7847");
+}
+
+TEST_F(GridsTest, CheckFieldsOfALegalEntityNamesItsDecisionOfficeNameAndOgrn) {
+  auto window = Kinds(2, 1);  // changes of a non-profit organisation: decision office, OGRN
+  QTableWidget* params = Params(window.get());
+  QTableWidget* applicants = Applicants_(window.get());
+  auto* docs = Find<QTreeWidget>(window.get(), "lvDocs");
+  docs->clear();
+  window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
+  const char* person[] = {"Иванов", "Иван", "", "500100732259", "ivanov@example.ru"};
+  for (int column = 0; column < 5; ++column) {
+    Enter(window.get(), applicants, 0, column, person[column]);
+  }
+  auto expect = [&](const std::string& message, int row) {
+    EXPECT_FALSE(window->CheckFields());
+    EXPECT_EQ(dialogs_.Texts(), Texts{message});
+    EXPECT_EQ(params->currentRow(), row) << AnsiToUtf8(message);
+  };
+  expect("Не указан [Орган, принимающий решение].", 3);
+  Find<QComboBox>(window.get(), "cmbReshOrg")->setCurrentIndex(0);
+  expect("Не указан [Код налогового (регистрирующего) органа].", 4);
+  Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(0);
+  Enter(window.get(), params, 5, 1, "");
+  expect("Не указано [Полное наименование ЮЛ]", 5);
+  Enter(window.get(), params, 5, 1, "Фонд \"Развитие\"");
+  Enter(window.get(), params, 6, 1, "102770013219");
+  expect("Неверно указан [ОГРН].", 6);
+  Enter(window.get(), params, 6, 1, "1027700132195");
+  // A second applicant is checked as the first.
+  applicants->setFocus();
+  applicants->setCurrentCell(0, 4);
+  QTest::keyClick(Find<QLineEdit>(window.get(), "edEMail"), Qt::Key_Return);
+  QTest::keyClick(applicants, Qt::Key_Down);
+  ASSERT_EQ(applicants->rowCount(), 2);
+  Enter(window.get(), applicants, 1, 0, "Петров");
+  EXPECT_FALSE(window->CheckFields());
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Не указано [Имя] заявителя."});
+  EXPECT_EQ(applicants->currentRow(), 1);
+  Enter(window.get(), applicants, 1, 1, "Пётр");
+  Enter(window.get(), applicants, 1, 4, "petrov@example.ru");
+  EXPECT_TRUE(window->CheckFields());
+  EXPECT_EQ(window->Params.GetValue("КОДРЕШОРГ"), "0077");
+  EXPECT_EQ(window->Params.GetValue("КОДНО"), "7746");
+  EXPECT_EQ(window->Params.GetValue("НАИМЮЛПОЛН"), "Фонд \"Развитие\"");
+  EXPECT_EQ(window->Params.GetValue("ОГРН"), "1027700132195");
+}
+
+}  // namespace
