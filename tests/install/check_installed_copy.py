@@ -9,6 +9,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 CMAKE = sys.argv[1]
@@ -67,6 +68,27 @@ class InstalledCopyTest(unittest.TestCase):
         self.assertEqual(len(runtime), 1, libraries)
         self.assertIn(os.path.realpath(self.installed("libtarvex_com.so")),
                       os.path.realpath(runtime[0].split("=> ")[1].split(" (")[0]))
+
+    def test_the_editor_starts_offscreen_through_its_link_from_another_folder(self):
+        env = dict(self.env, QT_QPA_PLATFORM="offscreen",
+                   XDG_CONFIG_HOME=os.path.join(self.work, "config"))
+        folder = os.path.join(self.work, "editor-started-here")
+        os.mkdir(folder)
+        editor = subprocess.Popen([os.path.join(self.prefix, "bin", "TarvexEdit")],
+                                  cwd=folder, env=env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, text=True)
+        try:
+            time.sleep(2)
+            with open(f"/proc/{editor.pid}/maps") as maps:
+                mapped = maps.read()
+            self.assertIsNone(editor.poll(), "TarvexEdit ended")
+        finally:
+            editor.kill()
+            output = editor.communicate()[0]
+        # Still up in its message loop, with the installed runtime, and it
+        # left nothing in the folder it was started from.
+        self.assertIn(os.path.realpath(self.installed("libtarvex_com.so")), mapped, output)
+        self.assertEqual(os.listdir(folder), [])
 
     def test_the_key_tool_runs_through_its_link_from_another_folder(self):
         tool = os.path.join(self.prefix, "bin", "tarvex-keys")
