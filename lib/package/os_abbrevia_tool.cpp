@@ -6,12 +6,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <set>
 #include <unordered_set>
 
 #include "lib/foundation/errors.h"
+#include "lib/package/parallel_work.h"
+#include "lib/package/zip_codec.h"
 #include "lib/package/zip_directory.h"
+#include "lib/package/zip_packed_source.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
 
@@ -39,6 +43,9 @@ using StdFile = std::unique_ptr<std::FILE, StdFileClose>;
 // code page 1251 above ASCII, as the package format writes them.
 constexpr zip_uint8_t kHostOfAnsiNames = 11;
 constexpr uint16_t kUtf8Flag = 0x800;
+// Bytes of entries deflated at once while an archive is written: bounds
+// the memory that the attempts hold beside the documents.
+constexpr size_t kDeflateBudget = size_t{40} << 20;
 
 // libzip's text, with the system's own text for a failed system call
 // (a full disk, a file beyond the process's size limit).
@@ -97,8 +104,18 @@ bool HasAnsiBytes(const std::string& name) {
                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-// Reads an archive's entries into memory within the limits; the total
-// counts every entry read.
+// libzip's text for one of its error codes.
+std::string ZipCodeText(int code) {
+  zip_error_t error;
+  zip_error_init_with_code(&error, code);
+  std::string text = zip_error_strerror(&error);
+  zip_error_fini(&error);
+  return text;
+}
+
+// Reads an archive's entries into memory within the limits. Deflated and
+// stored entries are read packed, one after the other, and unpacked on
+// the machine's cores; any other kind goes through libzip's own stream.
 class EntryReader {
  public:
   EntryReader(const std::string& label, zip_t* archive, const ZipLimits& limits)
@@ -114,50 +131,136 @@ class EntryReader {
     return static_cast<int>(count);
   }
 
-  // Streams entry `index` into memory, checking the bounds on the sizes the
-  // archive declares and again on the bytes as they come.
-  std::string Read(int index, const std::string& name) {
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(archive_, index, 0, &stat) != 0) RaiseArchiveError(label_, archive_);
-    const int64_t packed = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
-    if (stat.valid & ZIP_STAT_SIZE) Check(name, static_cast<int64_t>(stat.size), packed);
+  // Fills the bytes of `entries`, whose names are the archive's, in order.
+  void ReadAll(std::vector<ZipEntry>& entries) {
+    const size_t count = entries.size();
+    std::vector<Packed> packed(count);
+    for (size_t i = 0; i < count; ++i) packed[i] = ReadPacked(static_cast<int>(i), entries[i].name);
+    std::vector<size_t> costs(count);
+    for (size_t i = 0; i < count; ++i) costs[i] = packed[i].raw ? packed[i].stat.size : 0;
+    try {
+      RunInParallel(costs, SIZE_MAX, [&](size_t i) {
+        if (packed[i].raw) entries[i].bytes = Unpack(entries[i].name, packed[i]);
+      });
+    } catch (const Exception& error) {
+      RaiseError(error.Message());
+    }
+    for (size_t i = 0; i < count; ++i) {
+      if (!packed[i].raw)
+        entries[i].bytes = Stream(static_cast<int>(i), entries[i].name, packed[i]);
+    }
+  }
+
+ private:
+  struct Packed {
+    zip_stat_t stat{};
+    bool raw = false;  // `bytes` holds the entry as stored
+    std::string bytes;
+    int64_t others = 0;  // the declared sizes of the entries before it
+  };
+
+  // The entry's sizes checked as the archive declares them, and its stored
+  // bytes when they are deflated or stored as they are.
+  Packed ReadPacked(int index, const std::string& name) {
+    Packed packed;
+    zip_stat_init(&packed.stat);
+    if (zip_stat_index(archive_, index, 0, &packed.stat) != 0) RaiseArchiveError(label_, archive_);
+    const zip_stat_t& stat = packed.stat;
+    constexpr uint64_t kKnown = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD |
+                                ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_CRC;
+    const int64_t size = (stat.valid & ZIP_STAT_SIZE) ? static_cast<int64_t>(stat.size) : 0;
+    const int64_t stored = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+    packed.others = declared_;
+    RaiseLimit(LimitError(name, size, stored, declared_));
+    declared_ += size;
+    packed.raw = (stat.valid & kKnown) == kKnown && stat.encryption_method == ZIP_EM_NONE &&
+                 (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
+    if (!packed.raw) return packed;
+    ZipFile entry(zip_fopen_index(archive_, index, ZIP_FL_COMPRESSED));
+    if (!entry) RaiseArchiveError(label_, archive_);
+    packed.bytes.resize(stat.comp_size);
+    const zip_int64_t got = zip_fread(entry.get(), packed.bytes.data(), packed.bytes.size());
+    if (got < 0) RaiseZipError(label_, zip_file_get_error(entry.get()));
+    if (static_cast<uint64_t>(got) != stat.comp_size) RaiseFormatError(ZIP_ER_EOF);
+    return packed;
+  }
+
+  // On any thread: raises nothing through the library's routines, only
+  // throws.
+  std::string Unpack(const std::string& name, Packed& packed) const {
+    const zip_stat_t& stat = packed.stat;
+    std::string bytes;
+    if (stat.comp_method == ZIP_CM_STORE) {
+      bytes = std::move(packed.bytes);
+    } else {
+      const std::string stored = std::move(packed.bytes);
+      const auto grown = [&](int64_t size) {
+        const std::string error =
+            LimitError(name, size, static_cast<int64_t>(stat.comp_size), packed.others);
+        if (!error.empty()) throw Exception(error);
+      };
+      const size_t most = static_cast<size_t>(limits_.entry_size);
+      if (!InflateRaw(stored, stat.size, most, bytes, grown)) {
+        throw Exception(FormatErrorText(ZIP_ER_COMPRESSED_DATA));
+      }
+    }
+    if (bytes.size() != stat.size) throw Exception(FormatErrorText(ZIP_ER_INCONS));
+    if (ZipCrc32(bytes) != stat.crc) throw Exception(FormatErrorText(ZIP_ER_CRC));
+    return bytes;
+  }
+
+  // Streams an entry of another kind through libzip, the bounds checked as
+  // the bytes come.
+  std::string Stream(int index, const std::string& name, const Packed& packed) {
+    const int64_t stored =
+        (packed.stat.valid & ZIP_STAT_COMP_SIZE) ? static_cast<int64_t>(packed.stat.comp_size) : 0;
     ZipFile entry(zip_fopen_index(archive_, index, 0));
     if (!entry) RaiseArchiveError(label_, archive_);
     std::string bytes;
-    if (stat.valid & ZIP_STAT_SIZE) bytes.reserve(stat.size);
     char buffer[64 * 1024];
     for (;;) {
       const zip_int64_t got = zip_fread(entry.get(), buffer, sizeof buffer);
       if (got < 0) RaiseZipError(label_, zip_file_get_error(entry.get()));
       if (got == 0) break;
-      Check(name, static_cast<int64_t>(bytes.size()) + got, packed);
+      RaiseLimit(LimitError(name, static_cast<int64_t>(bytes.size()) + got, stored, packed.others));
       bytes.append(buffer, static_cast<size_t>(got));
     }
-    total_ += static_cast<int64_t>(bytes.size());
     return bytes;
   }
 
- private:
-  void Check(const std::string& name, int64_t size, int64_t packed) const {
+  // What a bound says of an entry of `size` bytes stored in `stored`, after
+  // `others` bytes of the entries before it; empty when it is within them.
+  std::string LimitError(const std::string& name, int64_t size, int64_t stored,
+                         int64_t others) const {
     if (size > limits_.entry_size) {
-      RaiseErrorFmt("Размер файла [%0:s] в архиве превышает предел [%1:d] байт",
+      return Format("Размер файла [%0:s] в архиве превышает предел [%1:d] байт",
                     {Visible(name), limits_.entry_size});
     }
-    if (total_ + size > limits_.total_size) {
-      RaiseErrorFmt("Общий размер файлов в архиве превышает предел [%d] байт",
+    if (others + size > limits_.total_size) {
+      return Format("Общий размер файлов в архиве превышает предел [%d] байт",
                     {limits_.total_size});
     }
-    if (size > limits_.ratio_floor && size / limits_.ratio > packed) {
-      RaiseErrorFmt("Файл [%0:s] в архиве сжат сильнее предела [%1:d] к 1",
+    if (size > limits_.ratio_floor && size / limits_.ratio > stored) {
+      return Format("Файл [%0:s] в архиве сжат сильнее предела [%1:d] к 1",
                     {Visible(name), limits_.ratio});
     }
+    return std::string();
   }
+
+  static void RaiseLimit(const std::string& error) {
+    if (!error.empty()) RaiseError(error);
+  }
+
+  std::string FormatErrorText(int code) const {
+    return Format("Ошибка при работе с архивом [%s]: %s", {label_, ZipCodeText(code)});
+  }
+
+  [[noreturn]] void RaiseFormatError(int code) const { RaiseError(FormatErrorText(code)); }
 
   const std::string& label_;
   zip_t* archive_;
   const ZipLimits& limits_;
-  int64_t total_ = 0;
+  int64_t declared_ = 0;
 };
 
 // The raw names of the archive's entries, in libzip's order.
@@ -228,14 +331,20 @@ void ClearUtf8Marks(const std::string& archive_file, const std::set<std::string>
   }
 }
 
-void AddEntry(const std::string& archive_file, zip_t* archive, const ZipEntryView& entry) {
-  ZipSource source(zip_source_buffer(archive, entry.bytes.data(), entry.bytes.size(), 0));
+// Adds the entry to the archive: its bytes deflated beforehand when
+// `packed` has them, else stored as they are.
+void AddEntry(const std::string& archive_file, zip_t* archive, const ZipEntryView& entry,
+              ZipPackedBytes* packed) {
+  ZipSource source(packed != nullptr
+                       ? ZipPackedSource(archive, packed)
+                       : zip_source_buffer(archive, entry.bytes.data(), entry.bytes.size(), 0));
   if (!source) RaiseArchiveError(archive_file, archive);
   // Without ZIP_FL_OVERWRITE a second entry of one name fails here.
   const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source.get(), 0);
   if (index < 0) RaiseArchiveError(archive_file, archive);
   source.release();  // the archive owns it now
-  if (zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 0) != 0 ||
+  const zip_int32_t method = packed != nullptr ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
+  if (zip_set_file_compression(archive, index, method, 0) != 0 ||
       (HasAnsiBytes(entry.name) &&
        zip_file_set_external_attributes(archive, index, 0, kHostOfAnsiNames, 0) != 0)) {
     RaiseArchiveError(archive_file, archive);
@@ -261,7 +370,8 @@ std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_fi
   CheckNames(names);
   std::vector<ZipEntry> entries;
   entries.reserve(names.size());
-  for (int i = 0; i < count; ++i) entries.push_back({names[i], reader.Read(i, names[i])});
+  for (const std::string& name : names) entries.push_back({name, std::string()});
+  reader.ReadAll(entries);
   return entries;
 }
 
@@ -282,18 +392,33 @@ std::string COsAbbreviaTool::UnzipString(const std::string& bytes, const ZipLimi
   const int count = reader.Count();
   if (count != 1) RaiseErrorFmt("Неверное число файлов в архиве: [%d]", {count});
   const char* name = zip_get_name(archive.get(), 0, ZIP_FL_ENC_RAW);
-  return reader.Read(0, name != nullptr ? name : "");
+  std::vector<ZipEntry> entries{{name != nullptr ? name : "", std::string()}};
+  reader.ReadAll(entries);
+  return std::move(entries[0].bytes);
 }
 
 void COsAbbreviaTool::WriteArchive(const std::string& archive_file,
                                    const std::vector<ZipEntryView>& entries) {
+  // Every entry is deflated on the machine's cores first, within a bound
+  // of bytes under way, and stored when deflating does not shrink it.
+  const size_t count = entries.size();
+  std::vector<std::string> deflated(count);
+  std::vector<ZipPackedBytes> packed(count);
+  std::vector<size_t> costs(count);
+  for (size_t i = 0; i < count; ++i) costs[i] = entries[i].bytes.size();
+  const time_t now = std::time(nullptr);
+  RunInParallel(costs, kDeflateBudget, [&](size_t i) {
+    if (!DeflateSmaller(entries[i].bytes, deflated[i])) return;
+    packed[i] = {deflated[i], entries[i].bytes.size(), ZipCrc32(entries[i].bytes), now, 0};
+  });
+
   int code = 0;
   ZipArchive archive(zip_open(SysPath(archive_file).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
   if (!archive) RaiseZipCode(archive_file, code);
   std::set<std::string> ansi_names;
-  for (const ZipEntryView& entry : entries) {
-    AddEntry(archive_file, archive.get(), entry);
-    if (HasAnsiBytes(entry.name)) ansi_names.insert(entry.name);
+  for (size_t i = 0; i < count; ++i) {
+    AddEntry(archive_file, archive.get(), entries[i], deflated[i].empty() ? nullptr : &packed[i]);
+    if (HasAnsiBytes(entries[i].name)) ansi_names.insert(entries[i].name);
   }
   if (zip_close(archive.get()) != 0) RaiseArchiveError(archive_file, archive.get());
   archive.release();  // closed and freed

@@ -11,6 +11,11 @@
   zip_peer.py understate ARCHIVE
       rewrites every entry's unpacked size, in the local headers and the
       central directory, to 1 byte, as a lying archive would
+  zip_peer.py level ARCHIVE
+      prints one line per deflated entry: NAME_HEX and 1 when its packed
+      size is that of zlib's raw deflate at level 6, else 0
+  zip_peer.py corrupt ARCHIVE NAME_HEX
+      flips a byte in the middle of the entry's stored data
   zip_peer.py list ARCHIVE
       checks every entry's CRC and prints one line per entry:
       NAME_HEX COMPRESS_TYPE CREATE_SYSTEM UTF8_FLAG CONTENT_HEX ("-": empty)
@@ -18,6 +23,7 @@
 import struct
 import sys
 import zipfile
+import zlib
 
 
 class RawNameInfo(zipfile.ZipInfo):
@@ -72,6 +78,29 @@ def understate(archive):
         f.write(data)
 
 
+def level(archive):
+    with zipfile.ZipFile(archive) as zipped:
+        for info in zipped.infolist():
+            if info.compress_type != zipfile.ZIP_DEFLATED:
+                continue
+            packer = zlib.compressobj(6, zlib.DEFLATED, -15)
+            size = len(packer.compress(zipped.read(info)) + packer.flush())
+            print(raw_name(info).hex(), 1 if size == info.compress_size else 0)
+
+
+def corrupt(archive, name):
+    with zipfile.ZipFile(archive) as zipped:
+        info = next(i for i in zipped.infolist() if raw_name(i).hex() == name)
+    with open(archive, "r+b") as f:
+        f.seek(info.header_offset + 26)
+        name_size, extra_size = struct.unpack("<HH", f.read(4))
+        at = info.header_offset + 30 + name_size + extra_size + info.compress_size // 2
+        f.seek(at)
+        byte = f.read(1)[0]
+        f.seek(at)
+        f.write(bytes([byte ^ 0x55]))
+
+
 def raw_name(info):
     if info.flag_bits & 0x800:
         return info.filename.encode("utf-8")
@@ -95,6 +124,10 @@ if __name__ == "__main__":
         zeros(*sys.argv[2:5])
     elif sys.argv[1] == "many":
         many(*sys.argv[2:4])
+    elif sys.argv[1] == "level":
+        level(sys.argv[2])
+    elif sys.argv[1] == "corrupt":
+        corrupt(sys.argv[2], sys.argv[3])
     elif sys.argv[1] == "understate":
         understate(sys.argv[2])
     else:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,6 +125,44 @@ TEST_F(ZipToolTest, WritesEntriesFromMemoryUnderTheirBareNames) {
   EXPECT_NE("no error", ErrorOf([&] {
               COsAbbreviaTool::WriteArchive(dir_.File("twice.zip"), {{"a", "1"}, {"a", "2"}});
             }));
+}
+
+TEST_F(ZipToolTest, DeflatesAtLevelSixAndStoresWhatDoesNotShrink) {
+  // Entries large enough for the work to be spread over threads.
+  std::mt19937 random(5);
+  std::string noise(700 << 10, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  std::string text;
+  while (text.size() < (900 << 10))
+    text += "строка документа " + std::to_string(random() % 977) + "\n";
+  const std::string other = text.substr(1000) + "конец";
+  const std::string archive = dir_.File("out.zip");
+  COsAbbreviaTool::WriteArchive(
+      archive, {{"noise.bin", noise}, {"text.txt", text}, {"other.txt", other}, {"empty", ""}});
+
+  std::vector<PeerEntry> listed = ListZip(archive);
+  ASSERT_EQ(4u, listed.size());
+  EXPECT_EQ(0, listed[0].compress_type);  // stored: deflate would not shrink it
+  EXPECT_EQ(noise, listed[0].content);
+  EXPECT_EQ(8, listed[1].compress_type);
+  EXPECT_EQ(text, listed[1].content);
+  EXPECT_EQ(other, listed[2].content);
+  EXPECT_EQ(0, listed[3].compress_type);
+  EXPECT_EQ(Hex("text.txt") + " 1\n" + Hex("other.txt") + " 1\n", Peer("level '" + archive + "'"));
+
+  // Read back on the machine's cores, every byte checked by its CRC.
+  EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{
+                {"noise.bin", noise}, {"text.txt", text}, {"other.txt", other}, {"empty", ""}}),
+            Pairs(COsAbbreviaTool::ReadArchive(archive)));
+  for (const char* name : {"text.txt", "noise.bin"}) {
+    COsAbbreviaTool::WriteArchive(archive, {{"text.txt", text}, {"noise.bin", noise}});
+    Peer("corrupt '" + archive + "' " + Hex(name));
+    const std::string error = ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); });
+    const std::string prefix = "Ошибка при работе с архивом [" + archive + "]: ";
+    EXPECT_TRUE(error == prefix + "CRC error" || error == prefix + "Compressed data invalid" ||
+                error == prefix + "Zip archive inconsistent")
+        << error;
+  }
 }
 
 TEST_F(ZipToolTest, ReadsEveryEntryIntoMemory) {
