@@ -78,6 +78,9 @@ bool CTarvexDocument::Open(void* config) {
 
 bool CTarvexDocument::Close() {
   return Safe([&] {
+    // The plain content outlives the binding; while the content was plain,
+    // it was the content itself.
+    if (node_ != nullptr && IsPlain()) plain_content_ = std::move(content_);
     content_.clear();
     node_ = nullptr;
     signatures_.clear();
@@ -171,10 +174,10 @@ bool CTarvexDocument::IsCompressed() const { return CheckedNode().Compressed(); 
 
 bool CTarvexDocument::IsEncrypted() const { return CheckedNode().Encrypted(); }
 
-void CTarvexDocument::SetContent(const std::string& bytes) {
+void CTarvexDocument::SetContent(std::string bytes) {
   CXMLGprExtDocument& node = CheckedNode();
-  content_ = bytes;
-  plain_content_ = bytes;
+  content_ = std::move(bytes);
+  plain_content_.clear();
   node.SetCompressed(false);
   node.SetEncrypted(false);
 }
@@ -272,7 +275,8 @@ void CTarvexDocument::CheckSign(bool download, bool check_revocation) {
     for (size_t i = 0; i < signatures_.size(); ++i) {
       try {
         CTarvexCryptoTool::CheckSignatureEx(config_->UseUserStorage(), content_, check_revocation,
-                                            download, &signers, signatures_[i]->Content());
+                                            download, &signers, signatures_[i]->Content(),
+                                            config_->VerifiedIssuers());
       } catch (const Exception& error) {
         RaiseErrorFmt("Ошибка при проверке подписи [#%d]: %s", {i, error.Message()});
       }
@@ -288,10 +292,13 @@ void CTarvexDocument::Encrypt(CTarvexKey* key) {
     CXMLGprExtDocument& node = CheckedNode();
     if (!CTarvexTool::DocTypeByCode(config_->FlowKind(), node.DocumentTypeCode()).encrypt) return;
     if (node.Encrypted()) return;
-    content_ =
+    std::string encrypted =
         key->CertificateBody().empty()
             ? CTarvexCryptoTool::EncryptBySha1(config_->UseUserStorage(), content_, key->Sha1())
             : CTarvexCryptoTool::EncryptByCertificate(content_, key->CertificateBody());
+    // The plain bytes stay as the plain content.
+    plain_content_ = std::move(content_);
+    content_ = std::move(encrypted);
     node.SetEncrypted(true);
   });
 }
@@ -321,8 +328,17 @@ void CTarvexDocument::Unpack() {
 }
 
 void CTarvexDocument::RefreshPlainContent() {
+  // Plain content is the content itself: no second copy is kept.
+  if (IsPlain()) plain_content_.clear();
+}
+
+bool CTarvexDocument::IsPlain() const {
   const CXMLGprExtDocument& node = CheckedNode();
-  if (!node.Compressed() && !node.Encrypted()) plain_content_ = content_;
+  return !node.Compressed() && !node.Encrypted();
+}
+
+const std::string& CTarvexDocument::PlainContent() const {
+  return node_ != nullptr && IsPlain() ? content_ : plain_content_;
 }
 
 CXMLGprExtDocument& CTarvexDocument::CheckedNode() const {

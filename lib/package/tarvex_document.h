@@ -65,9 +65,10 @@ class CTarvexDocument : public CCustomDoc {
   bool IsEncrypted() const;
   // The bytes become the content and the plain content, neither compressed
   // nor encrypted.
-  void SetContent(const std::string& bytes);
+  void SetContent(std::string bytes);
   const std::string& Content() const { return content_; }
-  const std::string& PlainContent() const { return plain_content_; }
+  // The last content that was neither compressed nor encrypted.
+  const std::string& PlainContent() const;
 
   int GetSignatureCount() const { return static_cast<int>(signatures_.size()); }
   // The caller checks the index.
@@ -102,6 +103,8 @@ class CTarvexDocument : public CCustomDoc {
   // Compressed content becomes the one file of its archive.
   void Unpack();
   void RefreshPlainContent();
+  // Neither compressed nor encrypted.
+  bool IsPlain() const;
   // Adds the bytes as a new signature, refusing a signer already there
   // when the provider is installed.
   void AddSignBytes(const std::string& signature, uint8_t role);
@@ -114,6 +117,8 @@ class CTarvexDocument : public CCustomDoc {
   std::unique_ptr<CTarvexPackageConfig> config_;
   std::vector<std::unique_ptr<CTarvexSignature>> signatures_;
   std::string content_;
+  // Kept only while the content is not plain; otherwise the plain content
+  // is the content.
   std::string plain_content_;
   const bool cryptography_ok_;
 };
