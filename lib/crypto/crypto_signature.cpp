@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "lib/crypto/crypt_tool.h"
 #include "lib/crypto/crypto_exception.h"
 #include "lib/crypto/crypto_provider.h"
 #include "lib/crypto/cryptoapi20_chain_builder_strict.h"
@@ -13,6 +14,7 @@
 #include "lib/foundation/value_check_tool.h"
 #include "platform/crypt/crypt_encode.h"
 #include "platform/crypt/crypt_msg.h"
+#include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -137,13 +139,19 @@ void CCryptoSignature::SignWithThumbprint(const std::string& sha1, const std::st
                     {Config->IncludeCerts});
   }
 
-  uint32_t size = 0;
-  if (!CryptSignMessage(para, true, SignedText, nullptr, &size)) RaiseLastOSError();
-  std::string signature(size, '\0');
-  if (!CryptSignMessage(para, true, SignedText, reinterpret_cast<uint8_t*>(signature.data()),
-                        &size)) {
-    RaiseLastOSError();
+  // A size query would sign once only to learn the size: the signature is
+  // made into a buffer that holds any package signature, and made again
+  // only when it is larger.
+  std::string signature(CCryptTool::kMaxSignatureSize, '\0');
+  uint32_t size = CCryptTool::kMaxSignatureSize;
+  bool signed_once =
+      CryptSignMessage(para, true, SignedText, reinterpret_cast<uint8_t*>(signature.data()), &size);
+  if (!signed_once && GetLastError() == ERROR_MORE_DATA) {
+    signature.resize(size);
+    signed_once = CryptSignMessage(para, true, SignedText,
+                                   reinterpret_cast<uint8_t*>(signature.data()), &size);
   }
+  if (!signed_once) RaiseLastOSError();
   signature.resize(size);
   Signature = std::move(signature);
 }
@@ -206,6 +214,7 @@ bool CCryptoSignature::VerifyStrict(const std::string& signed_data,
   CheckOpened(*this);
   CCryptoAPI20ChainBuilderStrictConfig config;
   config.StoreLocation = Config->StoreLocation;
+  config.VerifiedIssuers = Config->VerifiedIssuers;
   config.SetVerificationTime(date);  // a negative date is refused as it is
   using Strict = CCryptoAPI20ChainBuilderStrictConfig;
   uint8_t options = 0;
