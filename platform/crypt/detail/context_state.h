@@ -2,6 +2,8 @@
 // count, its properties and the store it belongs to.
 #pragma once
 
+#include <openssl/types.h>
+
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -20,6 +22,10 @@ struct ContextState {
   std::mutex mutex;  // guards the property
   std::optional<CryptKeyProvInfo> key_prov_info;
   std::shared_ptr<StoreBackend> store;  // null: a free context
+  // The private key last found for the container `key_for` names: a run
+  // of signatures with one context reads and parses its key once.
+  std::shared_ptr<EVP_PKEY> key;
+  std::optional<CryptKeyProvInfo> key_for;
 };
 
 // The one door to the private parts of the contexts.

@@ -38,6 +38,11 @@ PkeyPtr FailKey(uint32_t error) {
   return nullptr;
 }
 
+bool SameContainer(const CryptKeyProvInfo& a, const CryptKeyProvInfo& b) {
+  return a.ContainerName == b.ContainerName && a.ProvName == b.ProvName &&
+         a.ProvType == b.ProvType && a.Flags == b.Flags && a.KeySpec == b.KeySpec;
+}
+
 // Encrypted keys are refused rather than prompting for a password.
 int NoPassword(char*, int, int, void*) { return 0; }
 
@@ -138,6 +143,14 @@ PkeyPtr KeyOfCertificate(PCCERT_CONTEXT certificate) {
     return FailKey(NTE_KEYSET_NOT_DEF);
   }
   if (!RequireGost()) return nullptr;
+  ContextState& state = ContextAccess::State(certificate);
+  {
+    std::lock_guard lock(state.mutex);
+    if (state.key && state.key_for && SameContainer(*state.key_for, *info)) {
+      EVP_PKEY_up_ref(state.key.get());
+      return PkeyPtr(state.key.get());
+    }
+  }
   const std::string name = WideToAnsi(info->ContainerName);
   const bool machine = (info->Flags & CRYPT_MACHINE_KEYSET) != 0;
   Container container;
@@ -147,6 +160,12 @@ PkeyPtr KeyOfCertificate(PCCERT_CONTEXT certificate) {
   }
   PkeyPtr key = LoadPrivateKey(container);
   if (key && !KeyMatches(key.get(), certificate->Encoded())) return FailKey(NTE_BAD_PUBLIC_KEY);
+  if (key) {
+    EVP_PKEY_up_ref(key.get());
+    std::lock_guard lock(state.mutex);
+    state.key.reset(key.get(), EVP_PKEY_free);
+    state.key_for = info;
+  }
   return key;
 }
 

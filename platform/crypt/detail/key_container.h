@@ -40,7 +40,9 @@ bool KeyMatches(EVP_PKEY* key, std::string_view certificate_der);
 // against the certificate: CRYPT_E_NO_KEY_PROPERTY without the property,
 // NTE_BAD_PUBLIC_KEY when the container's key is another one. A container
 // named without CRYPT_MACHINE_KEYSET is looked for in the current user's
-// key set and then in the machine's.
+// key set and then in the machine's. The key found is kept with the
+// context for as long as it lives and names the same container, so that
+// signing with one context many times reads the container once.
 PkeyPtr KeyOfCertificate(PCCERT_CONTEXT certificate);
 
 }  // namespace crypt_detail

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/crypt/crypt_encode.h"
@@ -338,6 +339,27 @@ TEST_F(CryptMsgTest, DecryptsWithTheBoundKeyOfAStoreCertificate) {
   EXPECT_FALSE(CryptDecryptMessage(para, encrypted, nullptr, &size, nullptr));
   EXPECT_EQ(CRYPT_E_NO_DECRYPT_CERT, GetLastError());
   CertCloseStore(empty, 0);
+}
+
+TEST_F(CryptMsgTest, AContextKeepsTheKeyItSignedWithWhileItLives) {
+  Sign(true);
+  // With the container's key gone, the context signs with the key it read.
+  for (const auto& item : std::filesystem::recursive_directory_iterator(roots_.User())) {
+    if (item.path().filename() == "private.pem") std::filesystem::remove(item.path());
+  }
+  EXPECT_EQ(0, OpensslVerify(Sign(true), kContent));
+
+  // A context made afresh reads the container, and finds no key there.
+  CryptKeyProvInfo info;
+  ASSERT_TRUE(CertGetCertificateContextProperty(signer_, CERT_KEY_PROV_INFO_PROP_ID, &info));
+  PCCERT_CONTEXT fresh = CertCreateCertificateContext(kMsgEncoding, Pki("signer.cer"));
+  ASSERT_TRUE(CertSetCertificateContextProperty(fresh, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+  CryptSignMessagePara para = SignPara();
+  para.SigningCert = fresh;
+  uint32_t size = 0;
+  EXPECT_FALSE(CryptSignMessage(para, true, kContent, nullptr, &size));
+  EXPECT_EQ(NTE_NO_KEY, GetLastError());
+  CertFreeCertificateContext(fresh);
 }
 
 }  // namespace
