@@ -29,6 +29,8 @@ constexpr uint8_t kSignatureCheckRevocation = 0x10;
 // IncludeCerts: the signing certificate goes into the signature.
 constexpr uint8_t kIncludeSigningCert = 2;
 
+class CVerifiedIssuers;
+
 class CCryptoSignatureConfig : public CBaseClass {
  public:
   CCryptoSignatureConfig(CCryptoProvider* provider, uint8_t store_location, uint8_t options,
@@ -47,6 +49,8 @@ class CCryptoSignatureConfig : public CBaseClass {
   // 1 the local machine, 2 the current user: where "MY" is opened for
   // signing and the chain builder opens "CA" and "ROOT".
   uint8_t StoreLocation;
+  // Borrowed: issuers already verified over a run of checks, or null.
+  CVerifiedIssuers* VerifiedIssuers = nullptr;
 };
 
 class CCryptoSignature : public CCustomDoc {

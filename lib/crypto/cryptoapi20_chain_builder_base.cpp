@@ -12,6 +12,7 @@ void CCryptoAPI20ChainBuilderBaseConfig::Assign(const CCryptoAPI20ChainBuilderBa
   InitialCertContext = source.InitialCertContext;
   ProviderHandle = source.ProviderHandle;
   StoreLocation = source.StoreLocation;
+  VerifiedIssuers = source.VerifiedIssuers;
   AssignTime(source);
 }
 
@@ -161,14 +162,14 @@ CertRef CCryptoAPI20ChainBuilderBase::FindIssuer(PCCERT_CONTEXT current, double 
                                                  const std::vector<CertRef>& visited) {
   CertRef candidate;
   for (;;) {
-    uint32_t flags = CERT_STORE_SIGNATURE_FLAG;
+    // The signature is checked here, once for a run of checks.
+    uint32_t flags = 0;
     candidate.reset(
         CertGetIssuerCertificateFromStore(WorkStore, current, candidate.release(), &flags));
     if (candidate == nullptr) return candidate;
-    // The flag stays set when the candidate's key does not verify the
-    // certificate: another certificate under the issuer's name.
-    if (flags & CERT_STORE_SIGNATURE_FLAG) continue;
-    if (flags & CERT_STORE_NO_ISSUER_FLAG) return candidate;
+    // A candidate whose key does not verify the certificate is another
+    // certificate under the issuer's name.
+    if (!Issuers().Signed(current, candidate.get())) continue;
     bool seen = false;
     for (const CertRef& issuer : visited) {
       seen = seen || issuer->Encoded() == candidate->Encoded();
@@ -179,6 +180,11 @@ CertRef CCryptoAPI20ChainBuilderBase::FindIssuer(PCCERT_CONTEXT current, double 
       return candidate;
     }
   }
+}
+
+CVerifiedIssuers& CCryptoAPI20ChainBuilderBase::Issuers() {
+  return Config != nullptr && Config->VerifiedIssuers != nullptr ? *Config->VerifiedIssuers
+                                                                 : own_issuers_;
 }
 
 bool CCryptoAPI20ChainBuilderBase::InWorkStore(PCCERT_CONTEXT certificate) {

@@ -12,6 +12,7 @@
 
 #include "lib/crypto/check_result.h"
 #include "lib/crypto/context_refs.h"
+#include "lib/crypto/verified_issuers.h"
 #include "lib/xml/custom_doc.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/crypt_prov.h"
@@ -36,6 +37,9 @@ class CCryptoAPI20ChainBuilderBaseConfig : public CBaseClass {
   HCRYPTPROV ProviderHandle = nullptr;          // null: the platform's default
   uint8_t StoreLocation = 2;                    // 1 local machine, 2 current user
   double VerificationTime = 0;
+  // Borrowed: issuers already verified over a run of checks; null: the
+  // builder keeps its own for its chains.
+  CVerifiedIssuers* VerifiedIssuers = nullptr;
 };
 
 class CCryptoAPI20ChainBuilderBase : public CCustomDoc {
@@ -74,6 +78,10 @@ class CCryptoAPI20ChainBuilderBase : public CCustomDoc {
   virtual void OpenStores();
   virtual void CloseStores();
 
+  // The issuers seen to have signed what they issued: the run's, or the
+  // builder's own.
+  CVerifiedIssuers& Issuers();
+
   std::unique_ptr<CCryptoAPI20ChainBuilderBaseConfig> Config;
   HCERTSTORE WorkStore = nullptr;
 
@@ -86,4 +94,5 @@ class CCryptoAPI20ChainBuilderBase : public CCustomDoc {
   void CopySystemStore(const char16_t* name, uint32_t location_flags, bool crls);
 
   CertRef root_certificate_;
+  CVerifiedIssuers own_issuers_;
 };

@@ -6,7 +6,6 @@
 #include "lib/foundation/file_time.h"
 #include "lib/foundation/text_routines.h"
 #include "lib/http/http_client_tool.h"
-#include "platform/crypt/cert_verify.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -164,13 +163,11 @@ bool CCryptoAPI20ChainBuilderStrict::SignedByIssuerOf(PCCRL_CONTEXT crl,
                                                       PCCERT_CONTEXT certificate) {
   CertRef candidate;
   for (;;) {
-    uint32_t flags = CERT_STORE_SIGNATURE_FLAG;
+    uint32_t flags = 0;
     candidate.reset(
         CertGetIssuerCertificateFromStore(WorkStore, certificate, candidate.release(), &flags));
     if (candidate == nullptr) return false;
-    if ((flags & CERT_STORE_SIGNATURE_FLAG) == 0 &&
-        CryptVerifyCertificateSignatureEx(Config->ProviderHandle, kMsgEncoding, crl,
-                                          candidate.get())) {
+    if (Issuers().Signed(certificate, candidate.get()) && Issuers().Signed(crl, candidate.get())) {
       return true;
     }
   }
@@ -181,10 +178,7 @@ CrlRef CCryptoAPI20ChainBuilderStrict::FindIssuerCRL(PCCERT_CONTEXT issuer) {
   for (;;) {
     crl.reset(CertFindCRLInStore(WorkStore, 0, 0, CRL_FIND_ISSUED_BY, issuer, crl.release()));
     if (crl == nullptr) return crl;
-    if (CryptVerifyCertificateSignatureEx(Config->ProviderHandle, kMsgEncoding, crl.get(),
-                                          issuer)) {
-      return crl;
-    }
+    if (Issuers().Signed(crl.get(), issuer)) return crl;
     DebugLog("Список отозванных сертификатов [%s] не подписан этим УЦ",
              {CCryptoAPI20Utils::GetSubjectCN(issuer)});
   }

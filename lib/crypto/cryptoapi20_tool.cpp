@@ -200,7 +200,8 @@ std::string CCryptoAPI20Tool::Sign(bool current_user, CCryptoProvider* provider,
 
 bool CCryptoAPI20Tool::VerifySignature(bool current_user, const std::string& content,
                                        bool revocation, bool full_chain, double date,
-                                       CStrArray* list, const std::string& signature) {
+                                       CStrArray* list, const std::string& signature,
+                                       CVerifiedIssuers* verified) {
   CValueCheckTool::CheckNotEmpty(content, "content");
   CValueCheckTool::CheckNotEmpty(signature, "signature");
   VerifyProvider provider(false);
@@ -209,6 +210,7 @@ bool CCryptoAPI20Tool::VerifySignature(bool current_user, const std::string& con
   if (revocation) options |= kSignatureCheckRevocation;
   CCryptoSignatureConfig config(provider.Get(), LocationOf(current_user), options,
                                 kIncludeSigningCert);
+  config.VerifiedIssuers = verified;
   CCryptoSignature verifier;
   if (!verifier.Open(&config)) return false;
   const bool result = verifier.VerifyStrict(content, signature, date);

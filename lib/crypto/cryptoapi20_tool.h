@@ -18,6 +18,8 @@
 class CCryptoProvider;
 class CStrArray;
 
+class CVerifiedIssuers;
+
 class CCryptoAPI20Tool : public CBaseClass {
  public:
   // Acquires the verify context; raises "Ошибка при инициализации
@@ -66,9 +68,10 @@ class CCryptoAPI20Tool : public CBaseClass {
   // revocation with `revocation`, at `date` (0: now). Every failure is
   // raised as CCryptoAPI20Exception code kNotVerified. A given `list` takes over the
   // signers (thumbprint, CKestrinCertificate): it must own its objects.
+  // `verified` keeps the issuers verified over a run of checks (or null).
   static bool VerifySignature(bool current_user, const std::string& content, bool revocation,
                               bool full_chain, double date, CStrArray* list,
-                              const std::string& signature);
+                              const std::string& signature, CVerifiedIssuers* verified = nullptr);
   // VerifySignature with downloads and the revocation test.
   static bool CheckSignature(bool current_user, const std::string& content, double date,
                              const std::string& signature);

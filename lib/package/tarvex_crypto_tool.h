@@ -11,6 +11,7 @@
 #include "lib/foundation/base_class.h"
 
 class CStrArray;
+class CVerifiedIssuers;
 
 // Who signed a signature, as GetSignerInfo reads it.
 struct TarvexSignerInfo {
@@ -46,9 +47,10 @@ class CTarvexCryptoTool : public CBaseClass {
   // or the revocation state does not check out. `signers` (owning its
   // objects) is emptied, then takes the signer certificates found and a
   // CTarvexKey of the first one under its thumbprint.
+  // `verified` keeps the issuers verified over the package's checks.
   static void CheckSignatureEx(bool use_user_storage, const std::string& content,
                                bool check_revocation, bool download, CStrArray* signers,
-                               const std::string& signature);
+                               const std::string& signature, CVerifiedIssuers* verified = nullptr);
   // The signer's certificate, found in the message by the signer's issuer
   // and serial number: a message may carry its whole chain.
   static TarvexSignerInfo GetSignerInfo(const std::string& signature);

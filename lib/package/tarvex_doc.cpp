@@ -91,6 +91,7 @@ std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flo
       CTarvexPackageConfig::Create(description_->Documents().Item(index), flow_kind, work_folder_);
   config->SetUseUserStorage(use_user_storage_);
   config->SetFiles(&files_);
+  config->SetVerifiedIssuers(&verified_issuers_);
   auto document = std::make_unique<CTarvexDocument>();
   if (make_new) {
     document->New(config.get());

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/crypto/verified_issuers.h"
 #include "lib/package/tarvex_package_files.h"
 #include "lib/xml/custom_doc.h"
 
@@ -112,6 +113,8 @@ class CTarvexDoc : public CCustomDoc {
   std::string work_folder_;
   // The package's files in memory, which its documents read and save.
   CTarvexPackageFiles files_;
+  // The issuers verified while the package's signatures are checked.
+  CVerifiedIssuers verified_issuers_;
   // Declared before the documents, which refer to its elements, so that it
   // goes after them.
   std::unique_ptr<CXMLGprExtPackage> description_;

@@ -19,6 +19,7 @@ void CTarvexPackageConfig::Assign(const CTarvexPackageConfig& other) {
   node_ = other.node_;
   work_folder_ = other.work_folder_;
   files_ = other.files_;
+  verified_issuers_ = other.verified_issuers_;
   flow_kind_ = other.flow_kind_;
   use_user_storage_ = other.use_user_storage_;
 }

@@ -10,6 +10,7 @@
 #include "lib/foundation/base_class.h"
 
 class CTarvexPackageFiles;
+class CVerifiedIssuers;
 class CXMLClass;
 
 class CTarvexPackageConfig : public CBaseClass {
@@ -34,6 +35,9 @@ class CTarvexPackageConfig : public CBaseClass {
   // work folder.
   CTarvexPackageFiles* Files() const { return files_; }
   void SetFiles(CTarvexPackageFiles* files) { files_ = files; }
+  // The issuers verified over the package's checks (not owned), or null.
+  CVerifiedIssuers* VerifiedIssuers() const { return verified_issuers_; }
+  void SetVerifiedIssuers(CVerifiedIssuers* verified) { verified_issuers_ = verified; }
   // The bytes of the named file (a bare name); `take` lets an in-memory
   // file go to its one reader.
   std::string ReadFile(const std::string& name, bool take) const;
@@ -53,6 +57,7 @@ class CTarvexPackageConfig : public CBaseClass {
   CXMLClass* node_;
   std::string work_folder_;
   CTarvexPackageFiles* files_ = nullptr;
+  CVerifiedIssuers* verified_issuers_ = nullptr;
   uint8_t flow_kind_;
   bool use_user_storage_ = true;
 };

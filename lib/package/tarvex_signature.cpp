@@ -200,7 +200,8 @@ void CTarvexSignature::CheckResignatures(bool download, bool check_revocation) {
   for (size_t j = 0; j < resigns_.size(); ++j) {
     try {
       CTarvexCryptoTool::CheckSignatureEx(config_->UseUserStorage(), content_, check_revocation,
-                                          download, &check_list_, resigns_[j]->content_);
+                                          download, &check_list_, resigns_[j]->content_,
+                                          config_->VerifiedIssuers());
     } catch (const Exception& error) {
       RaiseErrorFmt("Ошибка при проверке подписих [#%d] под подписью: %s", {j, error.Message()});
     }

@@ -37,3 +37,19 @@ bool CryptVerifyCertificateSignatureEx(HCRYPTPROV, uint32_t encoding_type, PCCRL
   SetLastError(ERROR_SUCCESS);
   return true;
 }
+
+bool CryptVerifyCertificateSignatureEx(HCRYPTPROV, uint32_t encoding_type, PCCERT_CONTEXT subject,
+                                       PCCERT_CONTEXT issuer) {
+  if (subject == nullptr || issuer == nullptr || (encoding_type & X509_ASN_ENCODING) == 0) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (!crypt_detail::RequireGost()) return false;
+  auto signed_certificate = crypt_detail::ToX509(subject->Encoded());
+  auto certificate = crypt_detail::ToX509(issuer->Encoded());
+  EVP_PKEY* key = certificate ? X509_get0_pubkey(certificate.get()) : nullptr;
+  if (!signed_certificate || key == nullptr || X509_verify(signed_certificate.get(), key) != 1) {
+    return Fail(NTE_BAD_SIGNATURE);
+  }
+  SetLastError(ERROR_SUCCESS);
+  return true;
+}

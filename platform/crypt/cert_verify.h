@@ -1,7 +1,7 @@
-// Signature checks of CRLs with their issuer's key
-// (CryptVerifyCertificateSignatureEx with a CRL as the subject and a
-// certificate as the issuer: CRYPT_VERIFY_CERT_SIGN_SUBJECT_CRL,
-// CRYPT_VERIFY_CERT_SIGN_ISSUER_CERT).
+// Signature checks of CRLs and certificates with their issuer's key
+// (CryptVerifyCertificateSignatureEx with a CRL or a certificate as the
+// subject and a certificate as the issuer: CRYPT_VERIFY_CERT_SIGN_SUBJECT_CRL
+// or _CERT, CRYPT_VERIFY_CERT_SIGN_ISSUER_CERT).
 #pragma once
 
 #include <cstdint>
@@ -16,3 +16,6 @@
 // the provider: NTE_PROV_TYPE_NOT_DEF. The provider handle is not used.
 bool CryptVerifyCertificateSignatureEx(HCRYPTPROV prov, uint32_t encoding_type, PCCRL_CONTEXT crl,
                                        PCCERT_CONTEXT issuer);
+// The same for a certificate signed by `issuer`.
+bool CryptVerifyCertificateSignatureEx(HCRYPTPROV prov, uint32_t encoding_type,
+                                       PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer);

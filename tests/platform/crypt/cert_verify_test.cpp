@@ -46,6 +46,32 @@ TEST(CertVerifyTest, CrlVerifiesOnlyWithItsIssuersKey) {
   }
 }
 
+TEST(CertVerifyTest, CertificateVerifiesOnlyWithItsIssuersKey) {
+  CryptRoots roots;
+  const struct {
+    const char* subject;
+    const char* issuer;
+    bool verifies;
+  } cases[] = {
+      {"signer.cer", "intermediate.cer", true},
+      {"intermediate.cer", "root.cer", true},
+      {"signer.cer", "root.cer", false},
+      {"intermediate.cer", "intermediate.cer", false},
+  };
+  for (const auto& c : cases) {
+    PCCERT_CONTEXT subject = CertCreateCertificateContext(kMsgEncoding, Pki(c.subject));
+    PCCERT_CONTEXT issuer = CertCreateCertificateContext(kMsgEncoding, Pki(c.issuer));
+    SetLastError(12345);
+    EXPECT_EQ(c.verifies, CryptVerifyCertificateSignatureEx(nullptr, kMsgEncoding, subject, issuer))
+        << c.subject << " / " << c.issuer;
+    EXPECT_EQ(c.verifies ? ERROR_SUCCESS : NTE_BAD_SIGNATURE, GetLastError()) << c.subject;
+    EXPECT_FALSE(
+        CryptVerifyCertificateSignatureEx(nullptr, kMsgEncoding, PCCERT_CONTEXT{nullptr}, issuer));
+    CertFreeCertificateContext(subject);
+    CertFreeCertificateContext(issuer);
+  }
+}
+
 TEST(CertVerifyTest, ChangedSignatureFails) {
   CryptRoots roots;
   std::string crl = Pki("intermediate.crl");
@@ -59,7 +85,8 @@ TEST(CertVerifyTest, ChangedSignatureFails) {
 TEST(CertVerifyTest, RefusesMissingArgumentsAndWorksOnlyWithTheProvider) {
   CryptRoots roots;
   Pair pair(Pki("intermediate.crl"), "intermediate.cer");
-  EXPECT_FALSE(CryptVerifyCertificateSignatureEx(nullptr, kMsgEncoding, nullptr, pair.issuer));
+  EXPECT_FALSE(CryptVerifyCertificateSignatureEx(nullptr, kMsgEncoding, PCCRL_CONTEXT{nullptr},
+                                                 pair.issuer));
   EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
   EXPECT_FALSE(CryptVerifyCertificateSignatureEx(nullptr, kMsgEncoding, pair.crl, nullptr));
   EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
