@@ -1,0 +1,376 @@
+// Forming (add, sign, save) and opening (open, check every signature)
+// packages through the library, beside their lower bounds and a peer:
+//   - two sets of 20 documents of 1-15 MB, 100 MB in all: text-like bytes
+//     that deflate shrinks about 3.6 times, and random bytes;
+//   - 1,000 text-like documents of 10 KiB.
+// The forming bound is one GOST R 34.11-94 pass of the same engine and one
+// zlib deflate -6 pass over the same bytes, one after the other; the
+// opening bound is one inflate pass and one hash pass. The peer signs each
+// file with `openssl cms -sign` and zips them with `zip -6`. Every figure
+// is measured in a process of its own, so that its peak memory (maximum
+// resident set) is its own. Run by hand on a quiet machine:
+//   build/bench/package_bench [small] [random] [text]
+#include <openssl/evp.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lib/crypto/cryptoapi20_utils.h"
+#include "lib/package/tarvex_doc.h"
+#include "lib/package/tarvex_document.h"
+#include "lib/package/tarvex_key.h"
+#include "lib/package/xml_gpr_package.h"
+#include "platform/crypt/cert_context.h"
+#include "platform/crypt/cert_store.h"
+#include "platform/crypt/crl_context.h"
+#include "platform/crypt/crypt_env.h"
+#include "platform/crypt/crypt_prov.h"
+#include "platform/kernel/codepage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const std::string kPki = TARVEX_SOURCE_DIR "/tests/platform/crypt/pki/";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void Run(const std::string& command) {
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "failed: %s\n", command.c_str());
+    std::exit(1);
+  }
+}
+
+double Since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// One set of documents: their sizes and how their bytes are made.
+struct DocumentSet {
+  const char* name;
+  std::vector<size_t> sizes;
+  bool text;
+
+  size_t Total() const {
+    size_t total = 0;
+    for (size_t size : sizes) total += size;
+    return total;
+  }
+
+  // Document `index`, the same on every call. Text is words of a fixed
+  // vocabulary in lines; random is what the generator gives.
+  std::string Make(size_t index) const {
+    std::mt19937_64 random(index * 7919 + (text ? 1 : 2));
+    std::string bytes(sizes[index], '\0');
+    if (!text) {
+      for (size_t i = 0; i + 8 <= bytes.size(); i += 8) {
+        const uint64_t value = random();
+        std::memcpy(bytes.data() + i, &value, 8);
+      }
+      return bytes;
+    }
+    static const std::vector<std::string> words = [] {
+      std::mt19937 letters(42);
+      std::vector<std::string> list(1500);
+      for (std::string& word : list) {
+        word.resize(3 + letters() % 9);
+        for (char& c : word) c = static_cast<char>(0xE0 + letters() % 32);
+      }
+      return list;
+    }();
+    size_t at = 0;
+    int column = 0;
+    while (at < bytes.size()) {
+      const std::string& word = words[random() % words.size()];
+      for (size_t i = 0; i < word.size() && at < bytes.size(); ++i) bytes[at++] = word[i];
+      if (at < bytes.size()) bytes[at++] = ++column % 12 == 0 ? '\n' : ' ';
+    }
+    return bytes;
+  }
+};
+
+DocumentSet LargeSet(const char* name, bool text) {
+  // 20 documents of 1 to 15 MB, 100 MB in all.
+  const int megabytes[] = {15, 12, 10, 9, 8, 7, 6, 5, 4, 4, 3, 3, 2, 2, 2, 2, 1, 1, 2, 2};
+  DocumentSet set{name, {}, text};
+  for (int size : megabytes) set.sizes.push_back(static_cast<size_t>(size) << 20);
+  return set;
+}
+
+DocumentSet SmallSet() { return {"1000x10KiB", std::vector<size_t>(1000, 10 << 10), true}; }
+
+// Seconds of the timed part and the process's peak memory in MiB.
+struct Figure {
+  double seconds = 0;
+  double peak_mb = 0;
+};
+
+// Runs `work` (which returns the seconds it timed) in a child process.
+Figure Measure(const std::function<double()>& work) {
+  int pipe_ends[2];
+  if (::pipe(pipe_ends) != 0) std::exit(1);
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe_ends[0]);
+    Figure figure;
+    figure.seconds = work();
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    figure.peak_mb = usage.ru_maxrss / 1024.0;
+    if (::write(pipe_ends[1], &figure, sizeof figure) != sizeof figure) ::_exit(1);
+    ::_exit(0);
+  }
+  ::close(pipe_ends[1]);
+  Figure figure;
+  const bool read = ::read(pipe_ends[0], &figure, sizeof figure) == sizeof figure;
+  ::close(pipe_ends[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "a measurement failed\n");
+    std::exit(1);
+  }
+  return figure;
+}
+
+const EVP_MD* Gost94() {
+  IsGostEngineAvailable();
+  const EVP_MD* md = EVP_get_digestbyname("md_gost94");
+  if (md == nullptr) std::exit(1);
+  return md;
+}
+
+void Hash(const EVP_MD* md, const std::string& bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_Digest(bytes.data(), bytes.size(), digest, &length, md, nullptr);
+}
+
+std::string Deflate(const std::string& bytes) {
+  uLongf size = compressBound(bytes.size());
+  std::string packed(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+            reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(), 6);
+  packed.resize(size);
+  return packed;
+}
+
+// A signer of the test PKI in a key container under a temporary root, its
+// chain trusted there.
+class Bench {
+ public:
+  Bench() {
+    std::string pattern = (fs::temp_directory_path() / "tarvex-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
+    dir_ = pattern;
+    fs::create_directory(dir_ + "/tmp");
+    ::setenv("TMP", (dir_ + "/tmp").c_str(), 1);
+    ::setenv("TARVEX_CRYPT_USER_ROOT", (dir_ + "/user").c_str(), 1);
+    ::setenv("TARVEX_CRYPT_MACHINE_ROOT", (dir_ + "/machine").c_str(), 1);
+    Run("openssl x509 -inform DER -in " + kPki + "signer.cer -out " + dir_ + "/signer.pem");
+    HCRYPTPROV prov = nullptr;
+    if (!CryptAcquireContextA(&prov, "bench", nullptr, kGostProviderType, CRYPT_NEWKEYSET) ||
+        !CryptImportPemKey(prov, ReadFile(kPki + "signer.key"), nullptr)) {
+      std::exit(1);
+    }
+    CryptReleaseContext(prov, 0);
+    AddToStore(2, {"root"}, {});
+    AddToStore(3, {"intermediate"}, {"root", "intermediate"});
+  }
+  ~Bench() {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  const std::string& Dir() const { return dir_; }
+
+  // The signer as the catalogue hands it out: its context reaches the key.
+  static std::unique_ptr<CTarvexKey> Signer() {
+    PCCERT_CONTEXT context =
+        CertCreateCertificateContext(kMsgEncoding, ReadFile(kPki + "signer.cer"));
+    CryptKeyProvInfo info;
+    info.ContainerName = AnsiToWide("bench");
+    info.ProvName = AnsiToWide(kGostProviderName);
+    info.ProvType = kGostProviderType;
+    info.KeySpec = AT_KEYEXCHANGE;
+    CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, 0, &info);
+    auto key = std::make_unique<CTarvexKey>();
+    key->SetSha1("BENCH");
+    key->CertContext = context;
+    key->OwnsContext = true;
+    key->SignRole = 3;
+    return key;
+  }
+
+ private:
+  static void AddToStore(int kind, const std::vector<std::string>& certificates,
+                         const std::vector<std::string>& crls) {
+    HCERTSTORE store = CCryptoAPI20Utils::OpenSystemStore(nullptr, 2, kind);
+    for (const std::string& name : certificates) {
+      PCCERT_CONTEXT context =
+          CertCreateCertificateContext(kMsgEncoding, ReadFile(kPki + name + ".cer"));
+      CertAddCertificateContextToStore(store, context, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+      CertFreeCertificateContext(context);
+    }
+    for (const std::string& name : crls) {
+      PCCRL_CONTEXT context = CertCreateCRLContext(kMsgEncoding, ReadFile(kPki + name + ".crl"));
+      CertAddCRLContextToStore(store, context, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+      CertFreeCRLContext(context);
+    }
+    CertCloseStore(store, 0);
+  }
+
+  std::string dir_;
+};
+
+std::string OriginalName(size_t index) { return "doc" + std::to_string(index) + ".bin"; }
+
+// Adds, signs and saves the set; the documents are made one by one and
+// handed over, as a client reading files would.
+double Form(const DocumentSet& set, const std::string& package_file) {
+  const auto key = Bench::Signer();
+  double making = 0;
+  const Clock::time_point start = Clock::now();
+  CTarvexDoc package;
+  package.New();
+  package.SetDocTransactType(1);
+  package.SetSenderType(5);
+  package.SetSenderIdentifier("7701");
+  package.SetReceiverType(2);
+  package.SetReceiverIdentifier("0046");
+  for (size_t i = 0; i < set.sizes.size(); ++i) {
+    const Clock::time_point made = Clock::now();
+    std::string bytes = set.Make(i);
+    making += Since(made);
+    CTarvexDocument* document = package.AddFile();
+    document->SetDocType(3);
+    document->SetContentType("application/octet-stream");
+    document->SetOriginalFilename(OriginalName(i));
+    document->SetContent(std::move(bytes));
+    if (!package.SignFile(OriginalName(i), key.get())) std::exit(1);
+  }
+  if (!package.SaveAs(package_file)) std::exit(1);
+  return Since(start) - making;
+}
+
+double OpenAndCheck(const std::string& package_file) {
+  const Clock::time_point start = Clock::now();
+  CTarvexDoc package;
+  if (!package.Open(package_file)) std::exit(1);
+  for (int i = 0; i < package.GetFileCount(); ++i) package.GetFile(i)->CheckSign(false, true);
+  return Since(start);
+}
+
+double FormBound(const DocumentSet& set) {
+  const EVP_MD* md = Gost94();
+  double seconds = 0;
+  for (size_t i = 0; i < set.sizes.size(); ++i) {
+    const std::string bytes = set.Make(i);
+    const Clock::time_point start = Clock::now();
+    Hash(md, bytes);
+    Deflate(bytes);
+    seconds += Since(start);
+  }
+  return seconds;
+}
+
+double OpenBound(const DocumentSet& set) {
+  const EVP_MD* md = Gost94();
+  double seconds = 0;
+  for (size_t i = 0; i < set.sizes.size(); ++i) {
+    const std::string bytes = set.Make(i);
+    const std::string packed = Deflate(bytes);
+    const Clock::time_point start = Clock::now();
+    std::string plain(bytes.size(), '\0');
+    uLongf size = plain.size();
+    uncompress(reinterpret_cast<Bytef*>(plain.data()), &size,
+               reinterpret_cast<const Bytef*>(packed.data()), packed.size());
+    Hash(md, plain);
+    seconds += Since(start);
+  }
+  return seconds;
+}
+
+double Peer(const DocumentSet& set, const std::string& dir) {
+  const std::string folder = dir + "/peer";
+  fs::remove_all(folder);
+  fs::create_directory(folder);
+  for (size_t i = 0; i < set.sizes.size(); ++i)
+    WriteFile(folder + "/" + OriginalName(i), set.Make(i));
+  const Clock::time_point start = Clock::now();
+  for (size_t i = 0; i < set.sizes.size(); ++i) {
+    const std::string file = folder + "/" + OriginalName(i);
+    Run("openssl cms -sign -engine gost -binary -md md_gost94 -nosmimecap -signer " + dir +
+        "/signer.pem -inkey " + kPki + "signer.key -in " + file + " -outform DER -out " + file +
+        ".p7s 2>/dev/null");
+  }
+  Run("cd " + folder + " && zip -6 -q ../peer.zip *");
+  const double seconds = Since(start);
+  fs::remove_all(folder);
+  fs::remove(dir + "/peer.zip");
+  return seconds;
+}
+
+void Report(const DocumentSet& set, const Bench& bench) {
+  const std::string package_file = bench.Dir() + "/" + set.name + ".zip";
+  const Figure form = Measure([&] { return Form(set, package_file); });
+  const Figure open = Measure([&] { return OpenAndCheck(package_file); });
+  const Figure form_bound = Measure([&] { return FormBound(set); });
+  const Figure open_bound = Measure([&] { return OpenBound(set); });
+  const Figure peer = Measure([&] { return Peer(set, bench.Dir()); });
+  const double documents_mb = set.Total() / 1048576.0;
+  std::printf("%s: %zu documents, %.1f MB, package %.1f MB\n", set.name, set.sizes.size(),
+              documents_mb, fs::file_size(package_file) / 1048576.0);
+  std::printf("  form           %7.2f s   %5.2fx bound (%.2f s)   %5.2fx peer (%.2f s)\n",
+              form.seconds, form.seconds / form_bound.seconds, form_bound.seconds,
+              form.seconds / peer.seconds, peer.seconds);
+  std::printf("  open + check   %7.2f s   %5.2fx bound (%.2f s: inflate + hash)\n", open.seconds,
+              open.seconds / open_bound.seconds, open_bound.seconds);
+  std::printf("  peak memory    form %.0f MB, open %.0f MB (documents %.0f MB + %.0f / %.0f MB)\n",
+              form.peak_mb, open.peak_mb, documents_mb, form.peak_mb - documents_mb,
+              open.peak_mb - documents_mb);
+  std::fflush(stdout);
+  fs::remove(package_file);
+}
+
+}  // namespace
+
+// The sets named on the command line (small, random, text), or all three.
+int main(int argc, char** argv) {
+  const std::vector<std::string> chosen(argv + 1, argv + argc);
+  const auto wanted = [&](const std::string& name) {
+    return chosen.empty() || std::find(chosen.begin(), chosen.end(), name) != chosen.end();
+  };
+  const Bench bench;
+  std::printf("package_bench: %u cores\n", std::thread::hardware_concurrency());
+  if (wanted("small")) Report(SmallSet(), bench);
+  if (wanted("random")) Report(LargeSet("random", false), bench);
+  if (wanted("text")) Report(LargeSet("text", true), bench);
+  return 0;
+}
