@@ -31,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_keys.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/package/tarvex_doc.h"
 #include "lib/package/tarvex_document.h"
@@ -194,16 +195,13 @@ class Bench {
     ::setenv("TARVEX_CRYPT_USER_ROOT", (dir_ + "/user").c_str(), 1);
     ::setenv("TARVEX_CRYPT_MACHINE_ROOT", (dir_ + "/machine").c_str(), 1);
     Run("openssl x509 -inform DER -in " + kPki + "signer.cer -out " + dir_ + "/signer.pem");
-    HCRYPTPROV prov = nullptr;
-    if (!CryptAcquireContextA(&prov, "bench", nullptr, kGostProviderType, CRYPT_NEWKEYSET) ||
-        !CryptImportPemKey(prov, ReadFile(kPki + "signer.key"), nullptr)) {
-      std::exit(1);
-    }
-    CryptReleaseContext(prov, 0);
+    signer_ =
+        BoundCertificate("bench", ReadFile(kPki + "signer.key"), ReadFile(kPki + "signer.cer"));
     AddToStore(2, {"root"}, {});
     AddToStore(3, {"intermediate"}, {"root", "intermediate"});
   }
   ~Bench() {
+    CertFreeCertificateContext(signer_);
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
   }
@@ -211,18 +209,10 @@ class Bench {
   const std::string& Dir() const { return dir_; }
 
   // The signer as the catalogue hands it out: its context reaches the key.
-  static std::unique_ptr<CTarvexKey> Signer() {
-    PCCERT_CONTEXT context =
-        CertCreateCertificateContext(kMsgEncoding, ReadFile(kPki + "signer.cer"));
-    CryptKeyProvInfo info;
-    info.ContainerName = AnsiToWide("bench");
-    info.ProvName = AnsiToWide(kGostProviderName);
-    info.ProvType = kGostProviderType;
-    info.KeySpec = AT_KEYEXCHANGE;
-    CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, 0, &info);
+  std::unique_ptr<CTarvexKey> Signer() const {
     auto key = std::make_unique<CTarvexKey>();
     key->SetSha1("BENCH");
-    key->CertContext = context;
+    key->CertContext = CertDuplicateCertificateContext(signer_);
     key->OwnsContext = true;
     key->SignRole = 3;
     return key;
@@ -247,14 +237,15 @@ class Bench {
   }
 
   std::string dir_;
+  PCCERT_CONTEXT signer_ = nullptr;
 };
 
 std::string OriginalName(size_t index) { return "doc" + std::to_string(index) + ".bin"; }
 
 // Adds, signs and saves the set; the documents are made one by one and
 // handed over, as a client reading files would.
-double Form(const DocumentSet& set, const std::string& package_file) {
-  const auto key = Bench::Signer();
+double Form(const DocumentSet& set, const Bench& bench, const std::string& package_file) {
+  const auto key = bench.Signer();
   double making = 0;
   const Clock::time_point start = Clock::now();
   CTarvexDoc package;
@@ -339,7 +330,7 @@ double Peer(const DocumentSet& set, const std::string& dir) {
 
 void Report(const DocumentSet& set, const Bench& bench) {
   const std::string package_file = bench.Dir() + "/" + set.name + ".zip";
-  const Figure form = Measure([&] { return Form(set, package_file); });
+  const Figure form = Measure([&] { return Form(set, bench, package_file); });
   const Figure open = Measure([&] { return OpenAndCheck(package_file); });
   const Figure form_bound = Measure([&] { return FormBound(set); });
   const Figure open_bound = Measure([&] { return OpenBound(set); });

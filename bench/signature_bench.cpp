@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_keys.h"
 #include "lib/crypto/crypt_object.h"
 #include "lib/crypto/crypt_tool.h"
 #include "lib/crypto/crypto_provider.h"
@@ -53,20 +54,8 @@ class Signer {
         "-keyout key.pem -out cert.pem -subj /CN=bench -md_gost94 -days 30 2>/dev/null"
         " && openssl x509 -in cert.pem -outform DER -out cert.cer");
 
-    HCRYPTPROV prov = nullptr;
-    if (!CryptAcquireContextA(&prov, "bench", nullptr, kGostProviderType, CRYPT_NEWKEYSET) ||
-        !CryptImportPemKey(prov, ReadFile(dir_ + "/key.pem"), nullptr)) {
-      std::exit(1);
-    }
-    CryptReleaseContext(prov, 0);
     PCCERT_CONTEXT context =
-        CertCreateCertificateContext(kMsgEncoding, ReadFile(dir_ + "/cert.cer"));
-    CryptKeyProvInfo info;
-    info.ContainerName = AnsiToWide("bench");
-    info.ProvName = AnsiToWide(kGostProviderName);
-    info.ProvType = kGostProviderType;
-    info.KeySpec = AT_KEYEXCHANGE;
-    CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, 0, &info);
+        BoundCertificate("bench", ReadFile(dir_ + "/key.pem"), ReadFile(dir_ + "/cert.cer"));
     certificate_ = std::make_unique<CCryptCertificate>(context);
     CertFreeCertificateContext(context);
   }

@@ -1,6 +1,7 @@
 #include "lib/package/tarvex_doc.h"
 
 #include <filesystem>
+#include <functional>
 
 #include "lib/foundation/errors.h"
 #include "lib/foundation/file_routines.h"
@@ -270,23 +271,22 @@ void CTarvexDoc::CheckFileNames() const {
 }
 
 void CTarvexDoc::SetDocumentFilename(CTarvexDocument* document, const std::string& name) {
-  const std::string before = document->Node()->FileName();
-  document->SetFilename(name);
-  try {
-    CheckFileNames();
-  } catch (const Exception&) {
-    document->SetFilename(before);
-    throw;
-  }
+  ChangeChecked(document->Node()->FileName(), name,
+                [&](const std::string& value) { document->SetFilename(value); });
 }
 
 void CTarvexDoc::SetDocumentCode(CTarvexDocument* document, const std::string& code) {
-  const std::string before = document->GetDocumentCode();
-  document->SetDocumentCode(code);
+  ChangeChecked(document->GetDocumentCode(), code,
+                [&](const std::string& value) { document->SetDocumentCode(value); });
+}
+
+void CTarvexDoc::ChangeChecked(std::string before, const std::string& value,
+                               const std::function<void(const std::string&)>& set) {
+  set(value);
   try {
     CheckFileNames();
   } catch (const Exception&) {
-    document->SetDocumentCode(before);
+    set(before);
     throw;
   }
 }

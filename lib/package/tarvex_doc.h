@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +98,10 @@ class CTarvexDoc : public CCustomDoc {
   // An empty description and document list, and a new working folder.
   void Start();
   void OpenFile(const std::string& file_name);
+  // Sets a value with `set`, and sets `before` again when the package's
+  // files or codes then clash.
+  void ChangeChecked(std::string before, const std::string& value,
+                     const std::function<void(const std::string&)>& set);
   // Writes the archive of the saved files and puts it in place.
   void WritePackage(const std::string& target) const;
   void CheckOpened() const;
