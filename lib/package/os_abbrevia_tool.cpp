@@ -399,25 +399,32 @@ std::string COsAbbreviaTool::UnzipString(const std::string& bytes, const ZipLimi
 
 void COsAbbreviaTool::WriteArchive(const std::string& archive_file,
                                    const std::vector<ZipEntryView>& entries) {
-  // Every entry is deflated on the machine's cores first, within a bound
-  // of bytes under way, and stored when deflating does not shrink it.
+  // Every entry not packed yet is deflated on the machine's cores first,
+  // within a bound of bytes under way.
   const size_t count = entries.size();
-  std::vector<std::string> deflated(count);
-  std::vector<ZipPackedBytes> packed(count);
+  std::vector<ZipPacking> made(count);
   std::vector<size_t> costs(count);
-  for (size_t i = 0; i < count; ++i) costs[i] = entries[i].bytes.size();
-  const time_t now = std::time(nullptr);
+  for (size_t i = 0; i < count; ++i) {
+    costs[i] = entries[i].packing != nullptr ? 0 : entries[i].bytes.size();
+  }
   RunInParallel(costs, kDeflateBudget, [&](size_t i) {
-    if (!DeflateSmaller(entries[i].bytes, deflated[i])) return;
-    packed[i] = {deflated[i], entries[i].bytes.size(), ZipCrc32(entries[i].bytes), now, 0};
+    if (entries[i].packing == nullptr)
+      made[i].smaller = DeflateSmaller(entries[i].bytes, made[i].deflated);
   });
+  const time_t now = std::time(nullptr);
+  std::vector<ZipPackedBytes> packed(count);
+  for (size_t i = 0; i < count; ++i) {
+    const ZipPacking& packing = entries[i].packing != nullptr ? *entries[i].packing : made[i];
+    if (packing.smaller) packed[i] = {&packing.deflated, now, 0, 0};
+  }
 
   int code = 0;
   ZipArchive archive(zip_open(SysPath(archive_file).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
   if (!archive) RaiseZipCode(archive_file, code);
   std::set<std::string> ansi_names;
   for (size_t i = 0; i < count; ++i) {
-    AddEntry(archive_file, archive.get(), entries[i], deflated[i].empty() ? nullptr : &packed[i]);
+    AddEntry(archive_file, archive.get(), entries[i],
+             packed[i].deflated != nullptr ? &packed[i] : nullptr);
     if (HasAnsiBytes(entries[i].name)) ansi_names.insert(entries[i].name);
   }
   if (zip_close(archive.get()) != 0) RaiseArchiveError(archive_file, archive.get());

@@ -30,11 +30,14 @@ struct ZipEntry {
   std::string bytes;
 };
 
+struct ZipPacking;
+
 // One entry to write: the bytes stay with their owner until the archive
-// is closed.
+// is closed, and so does their packing when the owner made it before.
 struct ZipEntryView {
   std::string name;
   std::string_view bytes;
+  const ZipPacking* packing = nullptr;
 };
 
 class COsAbbreviaTool : public CBaseClass {
@@ -51,7 +54,9 @@ class COsAbbreviaTool : public CBaseClass {
   // архиве: [%d]" when the archive holds another number of entries, and the
   // limits apply.
   static std::string UnzipString(const std::string& bytes, const ZipLimits& limits = ZipLimits());
-  // Makes `archive_file` anew with the entries, deflated.
+  // Makes `archive_file` anew with the entries: deflated at level 6 (on
+  // the machine's cores, unless an entry comes packed), or stored when
+  // deflating does not make them smaller.
   static void WriteArchive(const std::string& archive_file,
                            const std::vector<ZipEntryView>& entries);
 };

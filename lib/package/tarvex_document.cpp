@@ -1,5 +1,7 @@
 #include "lib/package/tarvex_document.h"
 
+#include <thread>
+
 #include "lib/crypto/crypt_object.h"
 #include "lib/crypto/crypt_tool.h"
 #include "lib/foundation/errors.h"
@@ -16,6 +18,7 @@
 #include "lib/package/tarvex_tool.h"
 #include "lib/package/xml_gpr_document.h"
 #include "lib/package/xml_gpr_signature.h"
+#include "lib/package/zip_codec.h"
 
 namespace {
 
@@ -62,7 +65,7 @@ bool CTarvexDocument::Open(void* config) {
     CValueCheckTool::CheckAssigned(config, "config");
     Bind(*static_cast<CTarvexPackageConfig*>(config));
     if (!node_->FileName().empty()) {
-      content_ = config_->ReadFile(CheckedName(node_->FileName()), true);
+      ReplaceContent(config_->ReadFile(CheckedName(node_->FileName()), true));
       Unpack();
     }
     for (int i = 0; i < node_->Signatures().Count(); ++i) {
@@ -81,7 +84,7 @@ bool CTarvexDocument::Close() {
     // The plain content outlives the binding; while the content was plain,
     // it was the content itself.
     if (node_ != nullptr && IsPlain()) plain_content_ = std::move(content_);
-    content_.clear();
+    ReplaceContent(std::string());
     node_ = nullptr;
     signatures_.clear();
     return true;
@@ -107,7 +110,7 @@ void CTarvexDocument::Bind(const CTarvexPackageConfig& config) {
 
 bool CTarvexDocument::Save() {
   return Safe([&] {
-    config_->WriteFile(CheckedName(GetFilename()), content_);
+    config_->WriteFile(CheckedName(GetFilename()), content_, packing_ ? &*packing_ : nullptr);
     for (const auto& signature : signatures_) {
       if (!signature->Save()) return false;
     }
@@ -176,7 +179,7 @@ bool CTarvexDocument::IsEncrypted() const { return CheckedNode().Encrypted(); }
 
 void CTarvexDocument::SetContent(std::string bytes) {
   CXMLGprExtDocument& node = CheckedNode();
-  content_ = std::move(bytes);
+  ReplaceContent(std::move(bytes));
   plain_content_.clear();
   node.SetCompressed(false);
   node.SetEncrypted(false);
@@ -195,8 +198,41 @@ void CTarvexDocument::Sign(CTarvexKey* key) {
     }
     CValueCheckTool::CheckAssigned(key->CertContext, "CertContext", "pKey");
     const CCryptCertificate certificate(key->CertContext);
-    AddSignBytes(CCryptTool::SignMessage(&certificate, content_, 0), key->SignRole);
+    AddSignBytes(SignAndPack(certificate), key->SignRole);
   });
+}
+
+std::string CTarvexDocument::SignAndPack(const CCryptCertificate& certificate) {
+  if (packing_ || content_.size() < kPackWhileSigning) {
+    return CCryptTool::SignMessage(&certificate, content_, 0);
+  }
+  // The content is deflated for the save on the other cores while it is
+  // hashed and signed here; the threads end before the call does.
+  ZipPacking packing;
+  bool packed = false;
+  std::thread deflating([&] {
+    try {
+      packing.smaller = DeflateSmaller(content_, packing.deflated, true);
+      packed = true;
+    } catch (...) {
+      // The save deflates it itself.
+    }
+  });
+  std::string signature;
+  try {
+    signature = CCryptTool::SignMessage(&certificate, content_, 0);
+  } catch (...) {
+    deflating.join();
+    throw;
+  }
+  deflating.join();
+  if (packed) packing_ = std::move(packing);
+  return signature;
+}
+
+void CTarvexDocument::ReplaceContent(std::string bytes) {
+  content_ = std::move(bytes);
+  packing_.reset();
 }
 
 void CTarvexDocument::Resign(CTarvexKey* key) {
@@ -298,7 +334,7 @@ void CTarvexDocument::Encrypt(CTarvexKey* key) {
             : CTarvexCryptoTool::EncryptByCertificate(content_, key->CertificateBody());
     // The plain bytes stay as the plain content.
     plain_content_ = std::move(content_);
-    content_ = std::move(encrypted);
+    ReplaceContent(std::move(encrypted));
     node.SetEncrypted(true);
   });
 }
@@ -312,7 +348,7 @@ void CTarvexDocument::Decrypt() {
       // the content and the flags as they were.
       std::string plain = CTarvexCryptoTool::Decrypt(config_->UseUserStorage(), content_);
       if (node.Compressed()) plain = COsAbbreviaTool::UnzipString(plain);
-      content_ = std::move(plain);
+      ReplaceContent(std::move(plain));
       node.SetEncrypted(false);
       node.SetCompressed(false);
     }
@@ -323,7 +359,7 @@ void CTarvexDocument::Decrypt() {
 void CTarvexDocument::Unpack() {
   CXMLGprExtDocument& node = CheckedNode();
   if (node.Encrypted() || !node.Compressed()) return;
-  content_ = COsAbbreviaTool::UnzipString(content_);
+  ReplaceContent(COsAbbreviaTool::UnzipString(content_));
   node.SetCompressed(false);
 }
 

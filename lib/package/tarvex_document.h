@@ -8,14 +8,18 @@
 // is the last content that was neither compressed nor encrypted.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "lib/package/item_serial.h"
+#include "lib/package/zip_codec.h"
 #include "lib/xml/custom_doc.h"
 
+class CCryptCertificate;
 class CTarvexKey;
 class CTarvexPackageConfig;
 class CTarvexSignature;
@@ -97,7 +101,14 @@ class CTarvexDocument : public CCustomDoc {
   const CTarvexPackageConfig& Config() const { return *config_; }
 
  private:
+  // Content from this size on is deflated for the save while it is signed.
+  static constexpr size_t kPackWhileSigning = size_t{1} << 20;
+
   void Bind(const CTarvexPackageConfig& config);
+  // The new content; what was packed of the old one goes.
+  void ReplaceContent(std::string bytes);
+  // The detached signature of the content, its packing made meanwhile.
+  std::string SignAndPack(const CCryptCertificate& certificate);
   CXMLGprExtDocument& CheckedNode() const;
   void CheckCryptography(const char* operation) const;
   // Compressed content becomes the one file of its archive.
@@ -120,5 +131,8 @@ class CTarvexDocument : public CCustomDoc {
   // Kept only while the content is not plain; otherwise the plain content
   // is the content.
   std::string plain_content_;
+  // The content deflated for the save, made while it was signed; none when
+  // the content changed since.
+  std::optional<ZipPacking> packing_;
   const bool cryptography_ok_;
 };

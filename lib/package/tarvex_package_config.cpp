@@ -29,9 +29,10 @@ std::string CTarvexPackageConfig::ReadFile(const std::string& name, bool take) c
   return LoadFileToString(CombinePath(work_folder_, name));
 }
 
-void CTarvexPackageConfig::WriteFile(const std::string& name, std::string_view bytes) const {
+void CTarvexPackageConfig::WriteFile(const std::string& name, std::string_view bytes,
+                                     const ZipPacking* packing) const {
   if (files_ != nullptr) {
-    files_->Save(name, bytes);
+    files_->Save(name, bytes, packing);
   } else {
     WriteStringToFile(CombinePath(work_folder_, name), std::string(bytes));
   }

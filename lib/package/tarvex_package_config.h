@@ -10,6 +10,7 @@
 #include "lib/foundation/base_class.h"
 
 class CTarvexPackageFiles;
+struct ZipPacking;
 class CVerifiedIssuers;
 class CXMLClass;
 
@@ -41,9 +42,11 @@ class CTarvexPackageConfig : public CBaseClass {
   // The bytes of the named file (a bare name); `take` lets an in-memory
   // file go to its one reader.
   std::string ReadFile(const std::string& name, bool take) const;
-  // Gives the bytes to the package's save, which writes them before the
-  // owner lets them go, or writes them into the work folder.
-  void WriteFile(const std::string& name, std::string_view bytes) const;
+  // Gives the bytes (with their packing, when the owner made it) to the
+  // package's save, which writes them before the owner lets them go, or
+  // writes them into the work folder.
+  void WriteFile(const std::string& name, std::string_view bytes,
+                 const ZipPacking* packing = nullptr) const;
   // 1 legal entity, 2 individual entrepreneur, 0 unknown.
   uint8_t FlowKind() const { return flow_kind_; }
   // True: the current user's certificate stores; false: the machine's.

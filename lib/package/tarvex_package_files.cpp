@@ -16,6 +16,7 @@ std::string CTarvexPackageFiles::Read(const std::string& name, bool take) {
   return bytes;
 }
 
-void CTarvexPackageFiles::Save(const std::string& name, std::string_view bytes) {
-  saved_.push_back({name, bytes});
+void CTarvexPackageFiles::Save(const std::string& name, std::string_view bytes,
+                               const ZipPacking* packing) {
+  saved_.push_back({name, bytes, packing});
 }

@@ -24,8 +24,9 @@ class CTarvexPackageFiles {
 
   // Starts the list of a new save.
   void BeginSave() { saved_.clear(); }
-  // Adds a file to the save; the bytes must live until it is written.
-  void Save(const std::string& name, std::string_view bytes);
+  // Adds a file to the save; the bytes (and their packing, when given)
+  // must live until it is written.
+  void Save(const std::string& name, std::string_view bytes, const ZipPacking* packing = nullptr);
   const std::vector<ZipEntryView>& Saved() const { return saved_; }
 
  private:

@@ -8,13 +8,26 @@ namespace {
 zip_int64_t Serve(void* user_data, void* data, zip_uint64_t length, zip_source_cmd_t command) {
   auto* bytes = static_cast<ZipPackedBytes*>(user_data);
   switch (command) {
-    case ZIP_SOURCE_OPEN: bytes->offset = 0; return 0;
+    case ZIP_SOURCE_OPEN:
+      bytes->block = 0;
+      bytes->offset = 0;
+      return 0;
     case ZIP_SOURCE_READ: {
-      const uint64_t left = bytes->deflated.size() - bytes->offset;
-      const uint64_t piece = std::min<uint64_t>(left, length);
-      std::memcpy(data, bytes->deflated.data() + bytes->offset, piece);
-      bytes->offset += piece;
-      return static_cast<zip_int64_t>(piece);
+      const std::vector<std::string>& blocks = bytes->deflated->blocks;
+      auto* out = static_cast<char*>(data);
+      zip_uint64_t done = 0;
+      while (done < length && bytes->block < blocks.size()) {
+        const std::string& block = blocks[bytes->block];
+        const size_t piece = std::min<zip_uint64_t>(block.size() - bytes->offset, length - done);
+        std::memcpy(out + done, block.data() + bytes->offset, piece);
+        done += piece;
+        bytes->offset += piece;
+        if (bytes->offset == block.size()) {
+          ++bytes->block;
+          bytes->offset = 0;
+        }
+      }
+      return static_cast<zip_int64_t>(done);
     }
     case ZIP_SOURCE_CLOSE:
     case ZIP_SOURCE_FREE: return 0;
@@ -24,10 +37,10 @@ zip_int64_t Serve(void* user_data, void* data, zip_uint64_t length, zip_source_c
       zip_stat_init(stat);
       stat->valid =
           ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_MTIME;
-      stat->size = bytes->size;
-      stat->comp_size = bytes->deflated.size();
+      stat->size = bytes->deflated->size;
+      stat->comp_size = bytes->deflated->packed_size;
       stat->comp_method = ZIP_CM_DEFLATE;
-      stat->crc = bytes->crc;
+      stat->crc = bytes->deflated->crc;
       stat->mtime = bytes->time;
       return sizeof(zip_stat_t);
     }

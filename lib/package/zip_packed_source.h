@@ -5,16 +5,17 @@
 
 #include <zip.h>
 
-#include <cstdint>
+#include <cstddef>
 #include <ctime>
-#include <string_view>
 
+#include "lib/package/zip_codec.h"
+
+// What the source reads from, and how far it has read.
 struct ZipPackedBytes {
-  std::string_view deflated;
-  uint64_t size = 0;  // unpacked
-  uint32_t crc = 0;
+  const ZipDeflated* deflated = nullptr;
   time_t time = 0;
-  uint64_t offset = 0;  // read so far
+  size_t block = 0;
+  size_t offset = 0;  // within the block
 };
 
 // A source of the archive over `bytes`, which must stay (with what they

@@ -458,6 +458,27 @@ TEST_F(TarvexDocTest, AnArchiveWriteThatFailsMidwayLeavesTheOldPackageAndNoTempo
   CheckPackage(target);
 }
 
+TEST_F(TarvexDocTest, ContentDeflatedWhileItIsSignedIsSavedOnlyWhileItStands) {
+  CTarvexDoc package;
+  Fill(package);
+  std::string big;
+  while (big.size() < (3 << 20)) big += "строка " + std::to_string(big.size()) + "\n";
+  package.GetFile(1)->SetContent(big);
+  auto signer = KeyOf("signer");
+  ASSERT_TRUE(package.SignFile("платёж.pdf", signer.get()));
+  ASSERT_TRUE(package.SaveAs(Out("signed.zip")));
+  CheckPackage(Out("signed.zip"));
+  CTarvexDoc read;
+  ASSERT_TRUE(read.Open(Out("signed.zip")));
+  EXPECT_EQ(big, read.GetFile(1)->Content());
+
+  // Content changed after signing is what the next save holds.
+  package.GetFile(1)->SetContent(big + "изменено");
+  ASSERT_TRUE(package.SaveAs(Out("changed.zip")));
+  ASSERT_TRUE(read.Open(Out("changed.zip")));
+  EXPECT_EQ(big + "изменено", read.GetFile(1)->Content());
+}
+
 TEST_F(TarvexDocTest, IndexesAndNamesAreChecked) {
   CTarvexDoc package;
   ASSERT_TRUE(package.New());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lib/foundation/text_routines.h"
+#include "lib/package/zip_codec.h"
 #include "platform/kernel/codepage.h"
 #include "tests/platform/crypt/crypt_test_support.h"
 #include "tests/support/error_of.h"
@@ -163,6 +164,28 @@ TEST_F(ZipToolTest, DeflatesAtLevelSixAndStoresWhatDoesNotShrink) {
                 error == prefix + "Zip archive inconsistent")
         << error;
   }
+}
+
+TEST_F(ZipToolTest, PiecesDeflatedOnSeveralCoresMakeOneStream) {
+  std::string text;
+  std::mt19937 random(9);
+  while (text.size() < (5 << 20) + 12345)
+    text += "строка " + std::to_string(random() % 5000) + "\n";
+  ZipDeflated deflated;
+  ASSERT_TRUE(DeflateSmaller(text, deflated, true));
+  EXPECT_LT(deflated.packed_size, text.size() / 2);
+  std::string packed;
+  for (const std::string& block : deflated.blocks) packed += block;
+  EXPECT_EQ(deflated.packed_size, packed.size());
+  std::string unpacked;
+  ASSERT_TRUE(InflateRaw(packed, text.size(), text.size(), unpacked, [](int64_t) {}));
+  EXPECT_EQ(text, unpacked);
+  EXPECT_EQ(ZipCrc32(text), deflated.crc);
+
+  std::string noise(3 << 20, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  EXPECT_FALSE(DeflateSmaller(noise, deflated, true));
+  EXPECT_TRUE(deflated.blocks.empty());
 }
 
 TEST_F(ZipToolTest, ReadsEveryEntryIntoMemory) {
