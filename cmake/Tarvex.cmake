@@ -28,6 +28,20 @@ function(tarvex_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# tarvex_version_resource(target): the project's version for the target's
+# TARVEX_VERSION_RESOURCE (platform/shell/version_resource.h), as
+# TARVEX_VERSION_MAJOR, _MINOR and _PATCH.
+function(tarvex_version_resource target)
+  set(patch 0)
+  if(PROJECT_VERSION_PATCH)
+    set(patch ${PROJECT_VERSION_PATCH})
+  endif()
+  target_compile_definitions(${target} PRIVATE
+    TARVEX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+    TARVEX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+    TARVEX_VERSION_PATCH=${patch})
+endfunction()
+
 # tarvex_test(name SOURCES ... DEPS ...): a GoogleTest binary run by ctest.
 # Tests run with a fixed time zone unless they set their own.
 function(tarvex_test name)

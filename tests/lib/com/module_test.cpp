@@ -17,6 +17,7 @@
 #include "platform/com/guid_text.h"
 #include "platform/com/type_lib.h"
 #include "platform/kernel/codepage.h"
+#include "platform/shell/file_version.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -47,6 +48,13 @@ TEST(ModuleTest, ExportsExactlyTheFourEntryPoints) {
       CommandOutput("nm -D --defined-only '" TARVEX_MODULE_PATH "' | awk '{print $3}' | sort");
   EXPECT_EQ(names, "DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer\n");
   EXPECT_EQ(std::filesystem::path(TARVEX_MODULE_PATH).filename(), "Qim.Tarvex.Lib.so");
+}
+
+TEST(ModuleTest, CarriesTheProjectsVersionInItsVersionResource) {
+  VS_FIXEDFILEINFO info{};
+  ASSERT_TRUE(GetFileVersionInfoA(TARVEX_MODULE_PATH, 0, sizeof info, &info));
+  EXPECT_EQ(info.dwFileVersionMS, (TARVEX_VERSION_MAJOR << 16u) | TARVEX_VERSION_MINOR);
+  EXPECT_EQ(info.dwFileVersionLS, TARVEX_VERSION_PATCH << 16u);
 }
 
 // The module copied into a folder whose name holds a space, loaded from there.
