@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,12 +14,13 @@
 #include "editor/model/doc_types.h"
 #include "editor/model/editor_error.h"
 #include "editor/model/ole_check.h"
-#include "editor/model/ole_string.h"
 #include "editor/model/packet.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
+#include "editor/ui/bottom_panel.h"
 #include "editor/ui/exe_paths.h"
 #include "editor/ui/qt_text.h"
+#include "editor/ui/signature_key.h"
 #include "editor/ui/value_list.h"
 #include "platform/kernel/file_system.h"
 #include "platform/shell/profile.h"
@@ -28,12 +28,6 @@
 namespace {
 
 constexpr char kSection[] = "QUENDA_SETUP";
-
-std::string KeyText(ITarvexKey* key, HRESULT (ITarvexKey::*getter)(BSTR*)) {
-  OleString value;
-  OleCheck((key->*getter)(value.out()));
-  return value.Ansi();
-}
 
 bool IsFolder(const std::string& path) {
   const uint32_t attributes = GetFileAttributesA(path);
@@ -70,17 +64,9 @@ TfmQuendaSetup::TfmQuendaSetup(const std::string& ini_path, QWidget* parent)
   BuildSignerPage();
   BuildFoldersPage();
 
-  auto* pnlBottom = new QWidget;
-  pnlBottom->setObjectName("pnlBottom");
-  pnlBottom->setFixedHeight(46);
-  auto* bottom = new QHBoxLayout(pnlBottom);
-  bottom->addStretch();
-  btnSave = new QPushButton(ToQt("Применить"));
-  btnSave->setObjectName("btnSave");
-  btnSave->setMinimumSize(75, 25);
-  btnSave->setDefault(true);
-  bottom->addWidget(btnSave);
-  layout->addWidget(pnlBottom);
+  const BottomPanel bottom = MakeBottomPanel(46, "Применить", "btnSave", 10);
+  btnSave = bottom.button;
+  layout->addWidget(bottom.panel);
   connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
 }
 
