@@ -1,13 +1,17 @@
 #include "editor/ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <QUrl>
 #include <optional>
 #include <string>
 
+#include "editor/ui/html_help.h"
 #include "editor/ui/qt_text.h"
+#include "platform/kernel/codepage.h"
 #include "platform/shell/browse_folder.h"
 #include "platform/shell/open_file_dialog.h"
 
@@ -65,6 +69,11 @@ std::optional<std::string> PickQtFile(const OpenFileName& info) {
   return FromQt(dialog.selectedFiles().first());
 }
 
+// The desktop's viewer for the file's type (xdg-open).
+bool OpenWithDesktop(const std::string& file) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(SysPath(file))));
+}
+
 // "Файлы пакетов (*.zip)" gives "Файлы пакетов".
 QString WordsOf(QString description) {
   description = description.trimmed();
@@ -81,6 +90,7 @@ void InstallQtDialogs() {
   SetMessageBoxHandler(ShowQtMessageBox);
   SetFolderPicker(PickQtFolder);
   SetOpenFilePicker(PickQtFile);
+  BindHtmlHelp(OpenWithDesktop);
 }
 
 QString QtFileFilter(std::string_view filter) {

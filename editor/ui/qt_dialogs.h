@@ -5,8 +5,8 @@
 #include <QString>
 #include <string_view>
 
-// Installs QMessageBox for MessageBoxA and QFileDialog for the folder
-// picker and the open-file dialog.
+// Installs QMessageBox for MessageBoxA, QFileDialog for the folder picker
+// and the open-file dialog, and the desktop's viewer for the help.
 void InstallQtDialogs();
 
 // "desc|*.a;*.b|desc2|*.c" as Qt's "desc (*.a *.b);;desc2 (*.c)". A

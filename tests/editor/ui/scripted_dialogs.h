@@ -1,7 +1,8 @@
 // The window's questions answered by the test: every message box is
-// recorded with its text and type and answered as scripted (a box without
-// a scripted answer takes its default button); the folder and file
-// dialogs give the scripted paths, or are cancelled.
+// recorded with its text, type and caption and answered as scripted (a box
+// without a scripted answer takes its default button); the folder and file
+// dialogs give the scripted paths, or are cancelled; the help viewer is
+// recorded and reports the scripted launch, and no real one starts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/ui/html_help.h"
 #include "platform/kernel/message_box.h"
 #include "platform/shell/browse_folder.h"
 #include "platform/shell/open_file_dialog.h"
@@ -18,18 +20,20 @@
 struct ShownBox {
   std::string text;
   uint32_t type;
+  std::string caption;
 };
 
 class ScriptedDialogs {
  public:
   ScriptedDialogs() {
-    SetMessageBoxHandler([this](const std::string& text, const std::string&, uint32_t type) {
-      boxes.push_back({text, type});
-      if (answers.empty()) return DefaultButtonOf(type);
-      const int answer = answers.front();
-      answers.pop_front();
-      return answer;
-    });
+    SetMessageBoxHandler(
+        [this](const std::string& text, const std::string& caption, uint32_t type) {
+          boxes.push_back({text, type, caption});
+          if (answers.empty()) return DefaultButtonOf(type);
+          const int answer = answers.front();
+          answers.pop_front();
+          return answer;
+        });
     SetFolderPicker([this](const BrowseInfo& info) {
       folder_titles.push_back(info.title);
       return Next(folders);
@@ -38,11 +42,16 @@ class ScriptedDialogs {
       file_requests.push_back(info);
       return Next(files);
     });
+    BindHtmlHelp([this](const std::string& file) {
+      help_files.push_back(file);
+      return help_launches;
+    });
   }
   ~ScriptedDialogs() {
     SetMessageBoxHandler(nullptr);
     SetFolderPicker(nullptr);
     SetOpenFilePicker(nullptr);
+    BindHtmlHelp(nullptr);
   }
   ScriptedDialogs(const ScriptedDialogs&) = delete;
   ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
@@ -61,6 +70,8 @@ class ScriptedDialogs {
   std::vector<ShownBox> boxes;
   std::vector<std::string> folder_titles;
   std::vector<OpenFileName> file_requests;
+  bool help_launches = true;
+  std::vector<std::string> help_files;
 
  private:
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {
