@@ -25,7 +25,9 @@
 #include "editor/model/editor_error.h"
 #include "editor/model/shell_routines.h"
 #include "editor/ui/doc_item.h"
+#include "editor/ui/fm_about.h"
 #include "editor/ui/guarded.h"
+#include "editor/ui/html_help.h"
 #include "editor/ui/panel_splitter.h"
 #include "editor/ui/program_start.h"
 #include "editor/ui/qt_text.h"
@@ -101,11 +103,11 @@ void TfmQuendaMain::BuildActions() {
   ActionSavePacket->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   ActionSetup->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
 
-  // Forming the package, the document actions, help and the about box are
-  // not built yet: they stay disabled and do nothing.
+  // Forming the package and the document actions are not built yet: they
+  // stay disabled and do nothing.
   for (QAction* later :
        {ActionSavePacket, ActionAddDoc, ActionAddFile, ActionAddSign, ActionEditSign,
-        ActionDeleteDoc, ActionOpenFile, ActionCheckSign, ActionExtractDoc, NHelp, NAbout}) {
+        ActionDeleteDoc, ActionOpenFile, ActionCheckSign, ActionExtractDoc}) {
     later->setEnabled(false);
   }
   connect(ActionNewPacket, &QAction::triggered, this,
@@ -114,6 +116,9 @@ void TfmQuendaMain::BuildActions() {
           [this] { RunGuarded([this] { ActionOpenPacketExecute(); }); });
   connect(ActionSetup, &QAction::triggered, this, [this] { RunGuarded([this] { ShowSetup(); }); });
   connect(NExit, &QAction::triggered, this, [this] { close(); });
+  connect(NHelp, &QAction::triggered, this, [] { RunGuarded(ShowHelp); });
+  connect(NAbout, &QAction::triggered, this,
+          [this] { RunGuarded([this] { ShowAbout(Params.GetValue("QIMDLLPATH")); }); });
 }
 
 void TfmQuendaMain::BuildMenus() {
