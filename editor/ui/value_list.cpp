@@ -3,7 +3,6 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
-#include <algorithm>
 
 #include "editor/ui/qt_text.h"
 
@@ -49,19 +48,16 @@ QStringList WrapText(const QString& text, int width, const QFontMetrics& metrics
   QStringList lines;
   QString rest = text.trimmed();
   while (!rest.isEmpty()) {
+    // The longest run narrower than the width, at least one character. The
+    // whole rest is measured too, so a last line never runs past the edge.
     qsizetype length = 1;
-    while (length < rest.size() && metrics.horizontalAdvance(rest.left(length)) < width) {
+    while (length < rest.size() && metrics.horizontalAdvance(rest.left(length + 1)) < width) {
       ++length;
     }
     if (length < rest.size()) {
       qsizetype cut = length;
       while (cut > 0 && !IsBreak(rest[cut - 1])) --cut;
-      if (cut == 0) {
-        // No place to break: the run that still fits, at least one character.
-        const bool fits = metrics.horizontalAdvance(rest.left(length)) < width;
-        cut = std::max<qsizetype>(1, fits ? length : length - 1);
-      }
-      length = cut;
+      if (cut > 0) length = cut;  // else no place to break: cut where it stops fitting
     }
     const QString line = rest.left(length);
     if (!line.isEmpty()) lines << line;

@@ -50,6 +50,10 @@ TEST(ValueListTest, LinesBreakAfterTheLastBreakCharacterThatStillFits) {
   // A run without a break place is cut where it stops fitting.
   EXPECT_EQ(wrap("0123456789ABCDEF0123456789", w), (Lines{"012345678", "9ABCDEF01", "23456789"}));
   EXPECT_EQ(wrap("abc", 1), (Lines{"a", "b", "c"}));
+  // A line as wide as the width does not fit, be it the last one or one
+  // that ends in a break character.
+  EXPECT_EQ(wrap("0123456789", w), (Lines{"012345678", "9"}));
+  EXPECT_EQ(wrap("012345678,x", w), (Lines{"012345678", ",x"}));
 }
 
 TEST(ValueListTest, ARowGrowsToTheLinesOfTheColumnThatWraps) {
