@@ -164,3 +164,20 @@ void WriteBufferToFileMapped(const std::string& file_name, const void* buffer, s
   file.Write(buffer, size);
   file.Close();
 }
+
+void ListFiles(const std::string& folder, const std::string& mask, CStrArray& list,
+               uint32_t attributes) {
+  const std::string base = AddTrailingBackslash(folder);
+  if (base.empty()) return;
+  for (const FindData& entry : FindFiles(base + mask, attributes)) list.Add(entry.cFileName);
+}
+
+void DeleteFilesByMask(const std::string& folder, const std::string& mask) {
+  const std::string base = AddTrailingBackslash(folder);
+  if (base.empty()) return;
+  CStrArray names;
+  ListFiles(base, mask, names,
+            FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                FILE_ATTRIBUTE_ARCHIVE);
+  for (int i = 0; i < names.Count(); ++i) DeleteFileA(base + names.GetString(i));
+}

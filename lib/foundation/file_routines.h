@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "lib/foundation/str_array.h"
 
 // Called for each item that could not be deleted.
 using DeleteFailureProc = void (*)(bool is_folder, const std::string& path, void* user_value);
@@ -32,3 +35,11 @@ void WriteStringToFile(const std::string& file_name, const std::string& data);
 // Creates or replaces the file with the bytes, through a memory mapping.
 // A size of 0 raises and leaves no file behind.
 void WriteBufferToFileMapped(const std::string& file_name, const void* buffer, size_t size);
+
+// Adds the names the platform's directory search finds for folder + mask.
+// An empty folder name finds nothing rather than searching the current folder.
+void ListFiles(const std::string& folder, const std::string& mask, CStrArray& list,
+               uint32_t attributes);
+// Deletes the files (not folders) of the folder matching the mask; what
+// cannot be deleted stays, and nothing is reported.
+void DeleteFilesByMask(const std::string& folder, const std::string& mask);

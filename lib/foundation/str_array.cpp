@@ -9,8 +9,6 @@
 
 #include "lib/foundation/base_class.h"
 #include "lib/foundation/errors.h"
-#include "lib/foundation/find_files.h"
-#include "lib/foundation/path_routines.h"
 #include "lib/foundation/text_routines.h"
 #include "platform/com/unknwn.h"
 #include "platform/kernel/codepage.h"
@@ -293,21 +291,4 @@ void SplitString(const std::string& text, char delimiter, CStrArray& list) {
     if (end == std::string::npos) break;
     start = end + 1;
   }
-}
-
-void ListFiles(const std::string& folder, const std::string& mask, CStrArray& list,
-               uint32_t attributes) {
-  const std::string base = AddTrailingBackslash(folder);
-  if (base.empty()) return;
-  for (const FindData& entry : FindFiles(base + mask, attributes)) list.Add(entry.cFileName);
-}
-
-void DeleteFilesByMask(const std::string& folder, const std::string& mask) {
-  const std::string base = AddTrailingBackslash(folder);
-  if (base.empty()) return;
-  CStrArray names;
-  ListFiles(base, mask, names,
-            FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                FILE_ATTRIBUTE_ARCHIVE);
-  for (int i = 0; i < names.Count(); ++i) DeleteFileA(base + names.GetString(i));
 }

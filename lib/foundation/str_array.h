@@ -100,10 +100,3 @@ class CCollection : public CStrArray {
 // Clears `list`, then adds each trimmed piece between delimiters; the piece
 // after the last delimiter is always added.
 void SplitString(const std::string& text, char delimiter, CStrArray& list);
-// Adds the names the platform's directory search finds for folder + mask.
-// An empty folder name finds nothing rather than searching the current folder.
-void ListFiles(const std::string& folder, const std::string& mask, CStrArray& list,
-               uint32_t attributes);
-// Deletes the files (not folders) of the folder matching the mask; what
-// cannot be deleted stays, and nothing is reported.
-void DeleteFilesByMask(const std::string& folder, const std::string& mask);

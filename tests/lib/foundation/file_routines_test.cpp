@@ -56,6 +56,58 @@ std::set<std::string> Tree(const std::string& root) {
 
 const size_t kPage = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
 
+std::set<std::string> NamesIn(const CStrArray& list) {
+  std::set<std::string> names;
+  for (int i = 0; i < list.Count(); ++i) names.insert(list.GetString(i));
+  return names;
+}
+
+TEST(ListFiles, NamesFoldersAndMasks) {
+  TempDir dir;
+  for (const char* name : {"a.xml", "b.p7s", "c.xml"}) std::ofstream(dir.File(name)) << "x";
+  std::filesystem::create_directory(dir.File("sub"));
+
+  CStrArray list;
+  list.Add("kept");
+  ListFiles(dir.Path(), "*.xml", list, FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(NamesIn(list), (std::set<std::string>{"kept", "a.xml", "c.xml"}));
+
+  CStrArray all;
+  ListFiles(dir.Path(), "*.*", all, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(NamesIn(all), (std::set<std::string>{".", "..", "a.xml", "b.p7s", "c.xml", "sub"}));
+
+  CStrArray none;
+  ListFiles(dir.File("missing"), "*.*", none, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(none.Count(), 0);
+}
+
+TEST(DeleteFilesByMask, DeletesMatchingFilesOnly) {
+  TempDir dir;
+  for (const char* name : {"a.p7s", "b.p7s", "ro.p7s", "keep.xml"})
+    std::ofstream(dir.File(name)) << "x";
+  std::filesystem::create_directory(dir.File("d.p7s"));
+  SetFileAttributesA(dir.File("ro.p7s"), FILE_ATTRIBUTE_READONLY);
+  DeleteFilesByMask(dir.Path(), "*.p7s");  // no trailing separator: one is added
+  std::set<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+    left.insert(e.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"d.p7s", "keep.xml", "ro.p7s"}));
+}
+
+TEST(DeleteFilesByMask, EmptyFolderNeverTouchesTheCurrentFolder) {
+  TempDir dir;
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  std::ofstream("victim.txt") << "x";
+  DeleteFilesByMask("", "*.*");
+  DeleteFilesByMask("   ", "*.txt");
+  CStrArray list;
+  ListFiles("", "*.*", list, 0);
+  EXPECT_TRUE(std::filesystem::exists("victim.txt"));
+  EXPECT_EQ(list.Count(), 0);
+  std::filesystem::current_path(previous);
+}
+
 }  // namespace
 
 TEST(FileRoutines, WritesAndReadsWholeFilesOfEverySize) {
