@@ -181,10 +181,13 @@ class HeaderReaders {
 
 }  // namespace
 
-void TDCImageInfo::Read(const std::string& file_name) {
+bool TDCImageInfo::Read(const std::string& file_name) {
   Reset();
   UniqueHandle file(CreateFileA(file_name, GENERIC_READ, 0, OPEN_EXISTING, 0));
-  if (!file) return;
+  if (!file) {
+    FileSize = 0;
+    return false;
+  }
   uint32_t high = 0;
   uint32_t low = GetFileSize(file.get(), &high);
   int64_t size = (static_cast<int64_t>(high) << 32) | low;
@@ -195,7 +198,7 @@ void TDCImageInfo::Read(const std::string& file_name) {
   try {
     std::memcpy(s, source.At(0, 3), 3);
   } catch (const HeaderOutOfFile&) {
-    return;
+    return true;
   }
   HeaderReaders readers(*this, source);
   if (s[0] == 0x89 && s[1] == 0x50 && s[2] == 0x4E) readers.Guarded([&] { readers.Png(); });
@@ -205,4 +208,5 @@ void TDCImageInfo::Read(const std::string& file_name) {
   if (s[0] == 0x49 && s[1] == 0x49 && s[2] == 0x2A) readers.Guarded([&] { readers.Tiff(false); });
   if (s[0] == 0x4D && s[1] == 0x4D && s[2] == 0x00) readers.Guarded([&] { readers.Tiff(true); });
   if (Kind == kImageNone) readers.Guarded([&] { readers.Jpeg(); });
+  return true;
 }

@@ -16,8 +16,9 @@ constexpr uint8_t kImageTiff = 6;
 class TDCImageInfo {
  public:
   // Never raises. A file that is no recognised picture reads as kind 0 with
-  // zero dimensions; a file that cannot be opened leaves FileSize as it was.
-  void Read(const std::string& file_name);
+  // zero dimensions. False for a file that cannot be opened: it reads as
+  // kind 0 and size 0, so that no earlier file's size stands for it.
+  bool Read(const std::string& file_name);
   // Zeroes everything but FileSize.
   void Reset();
 

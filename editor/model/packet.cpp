@@ -201,7 +201,12 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
   const int kind = ContentKind(file_name);
   if (kind == kContentUnknown) throw EditorError("Неизвестный тип документа [" + file_name + "]");
 
-  ImageInfo->Read(file_name);
+  // A file that cannot be measured, held by another program say, cannot be
+  // held to the limits either.
+  if (!ImageInfo->Read(file_name)) {
+    throw EditorError("Невозможно прочитать файл документа [" + file_name +
+                      "]: " + LastErrorMessage());
+  }
   if (ImageInfo->FileSize > kMaxFileSize) {
     throw EditorError("Размер файла не должен превышать 30МБ");
   }

@@ -110,21 +110,26 @@ TEST(ImageInfoTest, HeadersThatDoNotHold) {
   }
 }
 
-TEST(ImageInfoTest, UnopenableFileKeepsThePreviousSize) {
+TEST(ImageInfoTest, AFileThatCannotBeOpenedReadsAsNothingNotAsThePreviousFile) {
   TempDir dir;
   SaveBytes(dir.File("gif"), "GIF89a" + Le16(3) + Le16(4) + std::string("\x80\0\0", 3));
   TDCImageInfo info;
-  EXPECT_EQ(Sniff(info, dir.File("gif")), (Sniffed{kImageGif, 3, 4, 1}));
-  EXPECT_EQ(Sniff(info, dir.File("missing")), (Sniffed{kImageNone, 0, 0, 0}));
+  EXPECT_TRUE(info.Read(dir.File("gif")));
   EXPECT_EQ(info.FileSize, 13);
-  // The file is read without sharing: one held open for writing is refused.
+  EXPECT_FALSE(info.Read(dir.File("missing")));
+  EXPECT_EQ((Sniffed{info.Kind, info.Width, info.Height, info.BitsPerPixel}),
+            (Sniffed{kImageNone, 0, 0, 0}));
+  EXPECT_EQ(info.FileSize, 0);
+  // The file is read without sharing: one held open by another reader is
+  // refused, and the size of the file read before does not stand for it.
   SaveBytes(dir.File("held"), "GIF89a" + std::string(20, '\0'));
-  UniqueHandle held(CreateFileA(dir.File("held"), GENERIC_WRITE, 0, OPEN_EXISTING, 0));
+  EXPECT_TRUE(info.Read(dir.File("gif")));
+  UniqueHandle held(CreateFileA(dir.File("held"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
   ASSERT_TRUE(held);
-  EXPECT_EQ(Sniff(info, dir.File("held")), (Sniffed{kImageNone, 0, 0, 0}));
-  EXPECT_EQ(info.FileSize, 13);
+  EXPECT_FALSE(info.Read(dir.File("held")));
+  EXPECT_EQ(info.FileSize, 0);
   held.reset();
-  Sniff(info, dir.File("held"));
+  EXPECT_TRUE(info.Read(dir.File("held")));
   EXPECT_EQ(info.FileSize, 26);
 }
 

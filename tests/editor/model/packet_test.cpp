@@ -16,6 +16,7 @@
 #include "editor/model/ole_string.h"
 #include "editor/model/packet.h"
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/files.h"
 #include "tests/editor/model/signer_support.h"
 #include "tests/platform/crypt/crypt_test_support.h"
 
@@ -284,6 +285,15 @@ TEST_F(PacketTest, AFileOfExactlyThirtyMebibytesIsTakenAndOneByteMoreIsNot) {
   OleCheck(file->get_RawContent(content.out()));
   file->Release();
   EXPECT_EQ(31457280u, content.Ansi().size());
+
+  // A file too large, held open by another reader, cannot be measured: it
+  // is refused, rather than measured by the size of the file before it.
+  const std::string held = SizedInput("занятый.pdf", 31457281);
+  UniqueHandle reader(CreateFileA(held, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
+  ASSERT_TRUE(reader);
+  EXPECT_EQ(-1, packet_.AddDocumentSafe(held, "03", "", "Д", false, 0, message));
+  EXPECT_EQ(0u, message.find("Невозможно прочитать файл документа [" + held + "]: ")) << message;
+  EXPECT_EQ(1, FileCount());
 }
 
 TEST_F(PacketTest, AddRefusalsNameTheirValueAndAddNothing) {
