@@ -2,10 +2,34 @@
 
 #include <utility>
 
+#include "editor/model/editor_error.h"
 #include "editor/model/inventory_xml.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/registration_save.h"
 #include "editor/model/string_routines.h"
+
+namespace {
+
+// The entrepreneur's inventory describes the first signature of every
+// document, so a document without one would fail it only after the old
+// inventory had gone; it is refused before anything is changed. The old
+// inventory, which the save replaces, is not asked for one.
+void RequireSignedRows(const TPacket& packet) {
+  const int32_t inventory = packet.IndexOfFileByDocTypeCode("07");
+  for (const auto& row : packet.Documents) {
+    const int32_t file = PackageFileOfRow(packet, *row);
+    if (file == inventory) continue;
+    int32_t signatures = 0;
+    OleCheck(packet.Package->GetFileSignatureCount(file, &signatures));
+    if (signatures > 0) continue;
+    const std::string& name = row->DocName.empty() ? row->OriginalFileName : row->DocName;
+    throw EditorError("Документ [" + name +
+                      "] не подписан. В опись пакета индивидуального предпринимателя "
+                      "включается подпись каждого документа");
+  }
+}
+
+}  // namespace
 
 void TIPPacket::MakeInventoryName() { MakeRegistrationInventoryName(*this, "OP_REGRIP"); }
 
@@ -13,7 +37,10 @@ void TIPPacket::MakePackageName() { MakeRegistrationPackageName(*this, "ИП"); 
 
 void TIPPacket::New() { NewRegistrationPackage(*this, TRANSACTION_TYPE_IP_REG_IP); }
 
-void TIPPacket::Save(const std::string& path) { SaveRegistrationPacket(*this, path); }
+void TIPPacket::Save(const std::string& path) {
+  RequireSignedRows(*this);
+  SaveRegistrationPacket(*this, path);
+}
 
 bool TIPPacket::Validate(std::string& message) {
   return CheckRequiredFields(

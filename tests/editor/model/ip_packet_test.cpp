@@ -271,7 +271,9 @@ TEST_F(IPPacketTest, EachRowIsDescribedWithItsOwnFilesSignatureWhateverItsPositi
     EXPECT_EQ(packet_.Documents[i]->SignatureFileName, read.Documents[i]->SignatureFileName);
   }
 
-  // A row whose document the package does not hold.
+  // A row whose document the package does not hold stops the save before
+  // it writes anything.
+  fs::remove(SysPath(packet_.InventoryPath()));
   packet_.Documents[0]->DocumentCode = "00000000000000000000000000000000";
   EXPECT_FALSE(packet_.ValidateAndSave(message, ""));
   EXPECT_EQ("Документ описи [00000000000000000000000000000000] не найден в пакете", message);
@@ -320,24 +322,32 @@ TEST(IPInventoryReading, ErrorsKeepWhatWasReadAndOddNamesAreIgnored) {
   }
 }
 
-TEST_F(IPPacketTest, AFailedSaveLeavesNoInventoryFileBehind) {
-  // An unsigned document: the inventory cannot describe its signature.
+TEST_F(IPPacketTest, AnUnsignedDocumentIsNamedBeforeTheSaveChangesAnything) {
+  AddTwoSignedDocuments();
   std::string message;
-  ASSERT_EQ(0, packet_.AddDocumentSafe(Input("заявление.pdf", "%PDF-1.4"), "01", "", "Заявление",
+  ASSERT_TRUE(packet_.ValidateAndSave(message, "")) << message;
+  const std::string saved = packet_.PackageFileName;
+  const std::string inventory = packet_.Documents.back()->DocumentCode;
+  ASSERT_EQ(3, packet_.AddDocumentSafe(Input("квитанция.pdf", "%PDF-1.4"), "04", "", "Квитанция",
                                        false, 0, message))
       << message;
+
   EXPECT_FALSE(packet_.ValidateAndSave(message, ""));
   EXPECT_EQ(
-      "iSignaturesCount: ошибка задания диапазона - минимальное значение (0) больше "
-      "максимального(-1)",
+      "Документ [Квитанция] не подписан. В опись пакета индивидуального предпринимателя "
+      "включается подпись каждого документа",
       message);
+  // The old inventory is still there, and the package kept its name.
+  EXPECT_EQ(4, FileCount());
+  EXPECT_EQ(2, packet_.IndexOfFileByDocumentCode(inventory));
+  EXPECT_EQ(4u, packet_.Documents.size());
+  EXPECT_EQ(saved, packet_.PackageFileName);
   EXPECT_FALSE(fs::exists(SysPath(packet_.InventoryPath())));
-  EXPECT_FALSE(fs::exists(SysPath(packet_.PackagePath())));
+}
 
-  // Written, but no signer to sign it: the file is gone too.
-  packet_.ClearDocuments();
-  VARIANT_BOOL done = VARIANT_FALSE;
-  OleCheck(packet_.Package->DeleteFile(0, &done));
+TEST_F(IPPacketTest, AFailedSaveLeavesNoInventoryFileBehind) {
+  // Written, but no signer to sign it: the file is gone.
+  std::string message;
   EXPECT_FALSE(packet_.ValidateAndSave(message, ""));
   EXPECT_EQ("Не выбран сертификат ключа подписи", message);
   EXPECT_FALSE(fs::exists(SysPath(packet_.InventoryPath())));
