@@ -4,6 +4,7 @@
 #include "editor/model/editor_error.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/package_items.h"
 
 namespace {
 
@@ -84,11 +85,8 @@ DOMNode AppendDocumentElement(DOMNode& root, const TRegDoc& row) {
 
 void AppendSignatureElement(DOMNode& document, ITarvex* package, int32_t file, int32_t sign,
                             const std::string* role_word) {
-  ITarvexSignature* raw_signature = nullptr;
-  OleCheck(package->GetFileSignature(file, sign, &raw_signature));
-  const ComRef<ITarvexSignature> signature(raw_signature);
-  OleString file_name;
-  OleCheck(signature->get_Filename(file_name.out()));
+  const ComRef<ITarvexSignature> signature = SignatureAt(package, file, sign);
+  const std::string file_name = SignatureText(signature.get(), &ITarvexSignature::get_Filename);
   ITarvexKey* raw_key = nullptr;
   OleCheck(signature->get_SignKey(&raw_key));
   const ComRef<ITarvexKey> key(raw_key);
@@ -100,7 +98,7 @@ void AppendSignatureElement(DOMNode& document, ITarvex* package, int32_t file, i
   TPacket::SplitCN(cn.Ansi(), surname, name, patronymic);
 
   DOMNode element = document.appendElement("Подпись");
-  SetXmlAttribute(element, "ИмяФайла", file_name.Ansi(), false);
+  SetXmlAttribute(element, "ИмяФайла", file_name, false);
   SetXmlAttribute(element, "Роль",
                   role_word ? *role_word : TPacket::RoleElementName(static_cast<uint16_t>(role)),
                   false);

@@ -5,6 +5,7 @@
 #include "editor/model/editor_error.h"
 #include "editor/model/inventory_xml.h"
 #include "editor/model/ole_check.h"
+#include "editor/model/package_items.h"
 #include "editor/model/registration_save.h"
 #include "editor/model/string_routines.h"
 
@@ -19,8 +20,7 @@ void RequireSignedRows(const TPacket& packet) {
   for (const auto& row : packet.Documents) {
     const int32_t file = PackageFileOfRow(packet, *row);
     if (file == inventory) continue;
-    int32_t signatures = 0;
-    OleCheck(packet.Package->GetFileSignatureCount(file, &signatures));
+    const int32_t signatures = SignatureCount(packet.Package.get(), file);
     if (signatures > 0) continue;
     const std::string& name = row->DocName.empty() ? row->OriginalFileName : row->DocName;
     throw EditorError("Документ [" + name +

@@ -8,6 +8,7 @@
 #include "editor/model/editor_error.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/package_items.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
 #include "platform/com/guid_text.h"
@@ -47,33 +48,6 @@ std::string FileNamePart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string Text(ITarvexFile* file, HRESULT (ITarvexFile::*getter)(BSTR*)) {
-  OleString value;
-  OleCheck((file->*getter)(value.out()));
-  return value.Ansi();
-}
-
-std::string FirstSignatureFileName(ITarvex* package, int32_t file_index) {
-  ITarvexSignature* raw = nullptr;
-  OleCheck(package->GetFileSignature(file_index, 0, &raw));
-  const ComRef<ITarvexSignature> signature(raw);
-  OleString name;
-  OleCheck(signature->get_Filename(name.out()));
-  return name.Ansi();
-}
-
-int32_t FileCount(ITarvex* package) {
-  int32_t count = 0;
-  OleCheck(package->GetFileCount(&count));
-  return count;
-}
-
-ComRef<ITarvexFile> FileAt(ITarvex* package, int32_t index) {
-  ITarvexFile* raw = nullptr;
-  OleCheck(package->GetFile(index, &raw));
-  return ComRef<ITarvexFile>(raw);
-}
-
 bool IsOpened(ITarvex* package) {
   VARIANT_BOOL opened = VARIANT_FALSE;
   OleCheck(package->IsOpened(&opened));
@@ -91,7 +65,7 @@ int32_t IndexOfFile(ITarvex* package, const std::string& code,
                     HRESULT (ITarvexFile::*getter)(BSTR*)) {
   const int32_t count = FileCount(package);
   for (int32_t i = 0; i < count; ++i) {
-    if (SameText(Text(FileAt(package, i).get(), getter), code)) return i;
+    if (SameText(FileText(FileAt(package, i).get(), getter), code)) return i;
   }
   return -1;
 }
@@ -235,8 +209,8 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
                             OleString(row->OriginalFileName).get(), OleString(content).get(),
                             &raw));
   const ComRef<ITarvexFile> file(raw);
-  row->DocumentCode = Text(file.get(), &ITarvexFile::get_DocumentCode);
-  row->FileName = Text(file.get(), &ITarvexFile::get_Filename);
+  row->DocumentCode = FileText(file.get(), &ITarvexFile::get_DocumentCode);
+  row->FileName = FileText(file.get(), &ITarvexFile::get_Filename);
   row->PackageIndex = FileCount(Package.get()) - 1;
 
   if (sign) {
@@ -248,7 +222,8 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
       SelectSignKey(SignCertSha1, role);
       VARIANT_BOOL done = VARIANT_FALSE;
       OleCheck(file->Sign(SignKey.get(), &done));
-      row->SignatureFileName = FirstSignatureFileName(Package.get(), row->PackageIndex);
+      row->SignatureFileName = SignatureText(SignatureAt(Package.get(), row->PackageIndex, 0).get(),
+                                             &ITarvexSignature::get_Filename);
     } catch (...) {
       VARIANT_BOOL deleted = VARIANT_FALSE;
       Package->DeleteFile(row->PackageIndex, &deleted);
@@ -317,7 +292,8 @@ void TPacket::SelectSignKey(const std::string& sha1, uint16_t role) {
 
 void TPacket::DeleteDocument(int32_t index) {
   RequirePackage();
-  const std::string code = Text(FileAt(Package.get(), index).get(), &ITarvexFile::get_DocumentCode);
+  const std::string code =
+      FileText(FileAt(Package.get(), index).get(), &ITarvexFile::get_DocumentCode);
   const int32_t row = IndexOfDocument(code);
   VARIANT_BOOL done = VARIANT_FALSE;
   OleCheck(Package->DeleteFile(index, &done));

@@ -4,6 +4,7 @@
 
 #include "editor/model/inventory_xml.h"
 #include "editor/model/ole_check.h"
+#include "editor/model/package_items.h"
 #include "editor/model/registration_save.h"
 #include "editor/model/string_routines.h"
 
@@ -72,8 +73,7 @@ void TULPacket::WriteInventory() {
   for (const auto& row : Documents) {
     const int32_t file = PackageFileOfRow(*this, *row);
     DOMNode element = AppendDocumentElement(root, *row);
-    int32_t signatures = 0;
-    OleCheck(Package->GetFileSignatureCount(file, &signatures));
+    const int32_t signatures = SignatureCount(Package.get(), file);
     const bool by_justice = row->КодСВДРЕГ == kJusticeDocument;
     for (int32_t sign = 0; sign < signatures; ++sign) {
       AppendSignatureElement(element, Package.get(), file, sign, by_justice ? &justice : nullptr);

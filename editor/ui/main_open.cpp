@@ -10,6 +10,7 @@
 #include "editor/model/ip_packet.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/package_items.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/ul_packet.h"
 #include "editor/ui/busy_cursor.h"
@@ -18,22 +19,6 @@
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/qt_text.h"
 #include "platform/shell/open_file_dialog.h"
-
-namespace {
-
-std::string FileText(ITarvexFile* file, HRESULT (ITarvexFile::*getter)(BSTR*)) {
-  OleString value;
-  OleCheck((file->*getter)(value.out()));
-  return value.Ansi();
-}
-
-ComRef<ITarvexFile> FileAt(ITarvex* package, int32_t index) {
-  ITarvexFile* raw = nullptr;
-  OleCheck(package->GetFile(index, &raw));
-  return ComRef<ITarvexFile>(raw);
-}
-
-}  // namespace
 
 bool TfmQuendaMain::GetTransactionType(const std::string& path, TRANSACTION_TYPES& type,
                                        std::string& message) {
@@ -168,8 +153,7 @@ void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
   }
   ClearDocuments();
   ITarvex* package = Packet->Package.get();
-  int32_t count = 0;
-  OleCheck(package->GetFileCount(&count));
+  const int32_t count = FileCount(package);
   for (int32_t i = 0; i < count; ++i) {
     if (i == inventory_index) continue;
     const ComRef<ITarvexFile> file = FileAt(package, i);

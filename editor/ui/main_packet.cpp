@@ -14,6 +14,7 @@
 #include "editor/model/ip_packet.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/package_items.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
 #include "editor/model/ul_packet.h"
@@ -336,13 +337,10 @@ void TfmQuendaMain::ClearDocuments() { lvDocs->clear(); }
 
 std::string TfmQuendaMain::GetSignersText(int32_t index) {
   ITarvex* package = Packet->Package.get();
-  int32_t count = 0;
-  OleCheck(package->GetFileSignatureCount(index, &count));
+  const int32_t count = SignatureCount(package, index);
   std::string text;
   for (int32_t j = 0; j < count; ++j) {
-    ITarvexSignature* raw_signature = nullptr;
-    OleCheck(package->GetFileSignature(index, j, &raw_signature));
-    const ComRef<ITarvexSignature> signature(raw_signature);
+    const ComRef<ITarvexSignature> signature = SignatureAt(package, index, j);
     ITarvexKey* raw_key = nullptr;
     OleCheck(signature->get_SignKey(&raw_key));
     const ComRef<ITarvexKey> key(raw_key);
