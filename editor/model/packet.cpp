@@ -37,11 +37,6 @@ constexpr ContentRow kContentRows[] = {
 constexpr const char* kContentNames[] = {"xml",  "html",    "pdf",      "rtf",    "tiff",
                                          "jpeg", "ms-word", "ms-excel", "unknown"};
 
-bool FileExists(const std::string& path) {
-  const uint32_t attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // The part after the last "\" or "/".
 std::string FileNamePart(const std::string& path) {
   const size_t slash = path.find_last_of("\\/");

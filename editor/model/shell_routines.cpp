@@ -114,6 +114,11 @@ std::string FileVersionText(const std::string& path, bool with_path) {
   return with_path ? path + " " + numbers : numbers;
 }
 
+bool FileExists(const std::string& path) {
+  const uint32_t attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool SaveStringToFile(const std::string& path, const std::string& text, std::string& message) {
   if (WriteWholeFile(path, text)) return true;
   message = "Ошибка записи файла " + path + " на диск: " + LastErrorMessage();

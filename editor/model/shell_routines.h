@@ -40,6 +40,8 @@ std::string FileVersionText(const std::string& path, bool with_path);
 // The system's text for the last error, without its closing line break.
 std::string LastErrorMessage();
 
+// True when the path names an existing file, not a folder.
+bool FileExists(const std::string& path);
 // Creates or overwrites the file with the text's bytes. False and
 // "Ошибка записи файла %s на диск: %s" in `message` on failure.
 bool SaveStringToFile(const std::string& path, const std::string& text, std::string& message);

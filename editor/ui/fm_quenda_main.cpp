@@ -25,9 +25,7 @@
 #include "editor/model/editor_error.h"
 #include "editor/model/shell_routines.h"
 #include "editor/ui/doc_item.h"
-#include "editor/ui/fm_about.h"
 #include "editor/ui/guarded.h"
-#include "editor/ui/html_help.h"
 #include "editor/ui/panel_splitter.h"
 #include "editor/ui/program_start.h"
 #include "editor/ui/qt_text.h"
@@ -79,7 +77,10 @@ TfmQuendaMain::TfmQuendaMain(QWidget* parent) : QMainWindow(parent) {
   resize(900, 640);
 }
 
-TfmQuendaMain::~TfmQuendaMain() { reg_org_.Items = nullptr; }
+TfmQuendaMain::~TfmQuendaMain() {
+  disconnect(focus_watch_);
+  reg_org_.Items = nullptr;
+}
 
 void TfmQuendaMain::BuildActions() {
   ActionNewPacket = MakeAction(this, "ActionNewPacket", "Новый пакет");
@@ -103,22 +104,7 @@ void TfmQuendaMain::BuildActions() {
   ActionSavePacket->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   ActionSetup->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
 
-  // Forming the package and the document actions are not built yet: they
-  // stay disabled and do nothing.
-  for (QAction* later :
-       {ActionSavePacket, ActionAddDoc, ActionAddFile, ActionAddSign, ActionEditSign,
-        ActionDeleteDoc, ActionOpenFile, ActionCheckSign, ActionExtractDoc}) {
-    later->setEnabled(false);
-  }
-  connect(ActionNewPacket, &QAction::triggered, this,
-          [this] { RunGuarded([this] { ActionNewPacketExecute(); }); });
-  connect(ActionOpenPacket, &QAction::triggered, this,
-          [this] { RunGuarded([this] { ActionOpenPacketExecute(); }); });
-  connect(ActionSetup, &QAction::triggered, this, [this] { RunGuarded([this] { ShowSetup(); }); });
-  connect(NExit, &QAction::triggered, this, [this] { close(); });
-  connect(NHelp, &QAction::triggered, this, [] { RunGuarded(ShowHelp); });
-  connect(NAbout, &QAction::triggered, this,
-          [this] { RunGuarded([this] { ShowAbout(Params.GetValue("QIMDLLPATH")); }); });
+  ConnectActions();
 }
 
 void TfmQuendaMain::BuildMenus() {
@@ -219,9 +205,12 @@ QWidget* TfmQuendaMain::BuildDocsPanel() {
   lvDocs->setColumnWidth(0, 300);
   lvDocs->setColumnWidth(1, 300);
   lvDocs->installEventFilter(this);
+  // lvDocsDblClick: the view action, when it may run.
   connect(lvDocs, &QTreeWidget::itemDoubleClicked, this, [this] {
+    UpdateActions();
     if (ActionOpenFile->isEnabled()) ActionOpenFile->trigger();
   });
+  connect(lvDocs, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateActions(); });
   docs->addWidget(lvDocs);
   layout->addWidget(ToolBar2);
   layout->addWidget(gbDocs, 1);
@@ -289,12 +278,6 @@ void TfmQuendaMain::BuildEditors() {
           [this] { RunGuarded([this] { cmbRegTypeChange(); }); });
   connect(cmbAppType, &QComboBox::activated, this,
           [this] { RunGuarded([this] { cmbAppTypeChange(); }); });
-}
-
-void TfmQuendaMain::UpdateActions() {
-  ActionNewPacket->setEnabled((Mode & (kModeOpen | kModeCreate)) == (kModeOpen | kModeCreate) &&
-                              State != kStateKindChosen && State != kStateNothing);
-  ActionOpenPacket->setEnabled((Mode & kModeOpen) != 0);
 }
 
 void TfmQuendaMain::showEvent(QShowEvent* event) {

@@ -93,6 +93,20 @@ class TfmQuendaMain : public QMainWindow {
   void ActionOpenPacketExecute();
   void tvMenuChange();
 
+  // Forming the package: the checks, the signatures still missing, the
+  // values copied into the packet, the folder, and the packet's save.
+  void ActionSavePacketExecute();
+  // The packet of the kind saved; false and the reason in `message`, else
+  // the package's path in it.
+  bool FormIPPacket(std::string& message);
+  bool FormULPacket(std::string& message);
+  // The actions on the selected document row.
+  void ActionAddFileExecute();
+  void ActionAddSignExecute();
+  void ActionDeleteDocExecute();
+  void ActionOpenFileExecute();
+  void ActionExtractDocExecute();
+
   // The document row of a list item.
   static TRegDoc* DocOf(QTreeWidgetItem* item);
 
@@ -116,7 +130,10 @@ class TfmQuendaMain : public QMainWindow {
   QWidget* BuildParamsPanel();
   QWidget* BuildDocsPanel();
   void BuildEditors();
+  // The enabling rules of the actions, for the state, the selected row and
+  // where the focus is.
   void UpdateActions();
+  void ConnectActions();
   void FormShow();
   void FormClose();
 
@@ -162,6 +179,26 @@ class TfmQuendaMain : public QMainWindow {
   bool CheckOffice(int row);
   bool CheckNumber(int row, const char* name, size_t length, const char* param);
 
+  // The document actions' pieces.
+  QTreeWidgetItem* SelectedItem() const;
+  // The package index of the row's document, looked up by its code, as
+  // stored indices go stale when a document before it is deleted; -1 when
+  // the package does not hold it.
+  int32_t PackageIndexOf(const TRegDoc& doc) const;
+  // The index, or EditorError with `missing` when the package lacks it.
+  int32_t RequirePackageIndex(const TRegDoc& doc, const char* missing) const;
+  // Every row's stored index made current again.
+  void RefreshPackageIndices();
+  void ShowSigners(QTreeWidgetItem* item, int32_t index);
+  // False after offering the settings when no signing certificate is set.
+  bool HasSigner();
+  // Offers to sign every document of the package that has no signature;
+  // false when a signature failed, which ends the forming.
+  bool SignUnsignedDocuments();
+  void CopyValuesIntoPacket();
+  // The save of FormIPPacket and FormULPacket once the kind's values are in.
+  bool FormPacket(std::string& message);
+
   void SetParamRows(const std::vector<std::pair<std::string, std::string>>& rows);
   std::string ComboText(const QComboBox* combo, const char* placeholder) const;
   void SetHeights();
@@ -188,6 +225,11 @@ class TfmQuendaMain : public QMainWindow {
   // The editor whose leaving gives the focus to its grid, which must not
   // make it leave once more.
   QWidget* exiting_ = nullptr;
+  // The attach dialog keeps its filter for a row whose kind has none.
+  std::string add_file_filter_;
+  // Focus changes anywhere in the application update the actions; the
+  // connection goes before the window's controls do.
+  QMetaObject::Connection focus_watch_;
 
   // Controls, named as the window names them.
   QAction* ActionNewPacket = nullptr;

@@ -14,6 +14,7 @@
 #include "platform/kernel/codepage.h"
 #include "platform/shell/browse_folder.h"
 #include "platform/shell/open_file_dialog.h"
+#include "platform/shell/shell_execute.h"
 
 namespace {
 
@@ -69,9 +70,9 @@ std::optional<std::string> PickQtFile(const OpenFileName& info) {
   return FromQt(dialog.selectedFiles().first());
 }
 
-// The desktop's viewer for the file's type (xdg-open).
-bool OpenWithDesktop(const std::string& file) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(SysPath(file))));
+// The desktop's program for the file's type (xdg-open and its kin).
+bool OpenWithDesktop(const ShellOpen& open) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(SysPath(open.file))));
 }
 
 // "Файлы пакетов (*.zip)" gives "Файлы пакетов".
@@ -90,7 +91,10 @@ void InstallQtDialogs() {
   SetMessageBoxHandler(ShowQtMessageBox);
   SetFolderPicker(PickQtFolder);
   SetOpenFilePicker(PickQtFile);
-  BindHtmlHelp(OpenWithDesktop);
+  SetShellLauncher(OpenWithDesktop);
+  BindHtmlHelp([](const std::string& file) {
+    return OpenWithDesktop({nullptr, file, SW_SHOWMAXIMIZED});
+  });
 }
 
 QString QtFileFilter(std::string_view filter) {

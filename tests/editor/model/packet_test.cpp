@@ -18,6 +18,7 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
 #include "tests/editor/model/signer_support.h"
+#include "tests/editor/model/test_images.h"
 #include "tests/platform/crypt/crypt_test_support.h"
 
 namespace {
@@ -34,35 +35,6 @@ std::string ErrorOf(const std::function<void()>& call) {
 }
 
 std::string Shell(const std::string& path) { return "'" + path + "'"; }
-
-// A little-endian TIFF directory with width, height and bits per sample.
-std::string Tiff(uint16_t width, uint16_t height, uint16_t bits) {
-  std::string data("II*\0\x08\0\0\0", 8);
-  auto word = [&](uint16_t v) {
-    data += static_cast<char>(v & 0xFF);
-    data += static_cast<char>(v >> 8);
-  };
-  word(3);
-  const uint16_t entries[3][2] = {{256, width}, {257, height}, {258, bits}};
-  for (const auto& entry : entries) {
-    word(entry[0]);
-    word(3);
-    data.append("\x01\0\0\0", 4);
-    word(entry[1]);
-    word(0);
-  }
-  return data.append(4, '\0');
-}
-
-// A greyscale baseline JPEG frame header: 8 bits per pixel.
-std::string Jpeg(uint16_t width, uint16_t height) {
-  std::string data("\xFF\xD8\xFF\xC0\x00\x0B\x08", 7);
-  for (const uint16_t v : {height, width}) {
-    data += static_cast<char>(v >> 8);
-    data += static_cast<char>(v & 0xFF);
-  }
-  return data.append("\x01\x01\x11\x00\xFF\xD9", 6);
-}
 
 class PacketTest : public testing::Test {
  protected:

@@ -20,6 +20,10 @@ class SavedPackages {
  public:
   explicit SavedPackages(const TempDir& folder) : folder_(folder) {}
 
+  // The packages are signed with this thumbprint's key, put in already,
+  // rather than with a signer of their own.
+  void UseSigner(const std::string& sha1) { signer_ = sha1; }
+
   std::string Input(const std::string& name, const std::string& bytes) const {
     WriteBytes(folder_.File(AnsiToUtf8(name)), bytes);
     return Utf8ToAnsi(folder_.File(AnsiToUtf8(name)));

@@ -2,7 +2,8 @@
 // recorded with its text, type and caption and answered as scripted (a box
 // without a scripted answer takes its default button); the folder and file
 // dialogs give the scripted paths, or are cancelled; the help viewer is
-// recorded and reports the scripted launch, and no real one starts.
+// recorded and reports the scripted launch, and files handed to the
+// desktop's programs are recorded: no real program starts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "platform/kernel/message_box.h"
 #include "platform/shell/browse_folder.h"
 #include "platform/shell/open_file_dialog.h"
+#include "platform/shell/shell_execute.h"
 
 struct ShownBox {
   std::string text;
@@ -46,12 +48,17 @@ class ScriptedDialogs {
       help_files.push_back(file);
       return help_launches;
     });
+    SetShellLauncher([this](const ShellOpen& open) {
+      launched.push_back(open);
+      return true;
+    });
   }
   ~ScriptedDialogs() {
     SetMessageBoxHandler(nullptr);
     SetFolderPicker(nullptr);
     SetOpenFilePicker(nullptr);
     BindHtmlHelp(nullptr);
+    SetShellLauncher(nullptr);
   }
   ScriptedDialogs(const ScriptedDialogs&) = delete;
   ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
@@ -72,6 +79,7 @@ class ScriptedDialogs {
   std::vector<OpenFileName> file_requests;
   bool help_launches = true;
   std::vector<std::string> help_files;
+  std::vector<ShellOpen> launched;
 
  private:
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {

@@ -1,0 +1,17 @@
+// Files written from a package's documents and signatures: into the work
+// folder for viewing, into a folder the user chose for extraction. Their
+// names come from the package, which may have come from anybody, so only a
+// bare file name is taken. Paths are cp1251.
+#pragma once
+
+#include <string>
+
+// Raises EditorError naming it unless `name` is a bare file name: not
+// empty, not "." or "..", without "\", "/" or a zero byte.
+void RequireBareFileName(const std::string& name);
+// Writes `content` as `folder` (with or without its trailing "\") and
+// `name`, and returns the path. The file has no execute bit, whatever an
+// earlier file of that name had. Raises EditorError with the message of
+// SaveStringToFile.
+std::string WriteDocumentFile(const std::string& folder, const std::string& name,
+                              const std::string& content);

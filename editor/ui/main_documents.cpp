@@ -1,0 +1,71 @@
+// The main window's actions that read a document out of the package: view
+// it with the desktop's program, check its signatures, extract it with its
+// signature files.
+#include <QTreeWidget>
+
+#include "editor/model/editor_error.h"
+#include "editor/model/ole_check.h"
+#include "editor/model/package_items.h"
+#include "editor/model/shell_routines.h"
+#include "editor/ui/document_files.h"
+#include "editor/ui/fm_quenda_main.h"
+#include "editor/ui/work_folder.h"
+#include "platform/shell/shell_execute.h"
+
+void TfmQuendaMain::ActionOpenFileExecute() {
+  QTreeWidgetItem* item = SelectedItem();
+  if (item == nullptr) return;
+  const TRegDoc& doc = *DocOf(item);
+  try {
+    // A row not yet in the package is its source file.
+    std::string path = doc.SourcePath;
+    if (doc.PackageIndex != -1) {
+      const int32_t index = RequirePackageIndex(doc, "Невозможно определить индекс файла в пакете");
+      const ComRef<ITarvexFile> file = FileAt(Packet->Package.get(), index);
+      path = WriteDocumentFile(GetWorkFolder(),
+                               FileText(file.get(), &ITarvexFile::get_OriginalFilename),
+                               FileText(file.get(), &ITarvexFile::get_RawContent));
+    }
+    if (!FileExists(path)) throw EditorError("Файл документа [" + path + "] не найден");
+    if (ShellExecuteA(nullptr, "open", path, SW_SHOWMAXIMIZED) <= 32) {
+      throw EditorError("Нет программы для просмотра файла [" + path + "]");
+    }
+  } catch (const std::exception& e) {
+    ShowMessageBox(std::string("Ошибка открытия документа:\r\n") + e.what(), kMessageError);
+  }
+}
+
+void TfmQuendaMain::ActionExtractDocExecute() {
+  QTreeWidgetItem* item = SelectedItem();
+  if (item == nullptr) return;
+  try {
+    ITarvex* package = Packet ? Packet->Package.get() : nullptr;
+    const int32_t index =
+        RequirePackageIndex(*DocOf(item), "Невозможно опеределить индекс файла в пакете");
+    std::string folder = Params.GetValue("EXTRACTFOLDER");
+    if (!BrowseForFolder(nullptr, "Выберите папку для извлечения", folder, false)) return;
+    Params.SetValue("EXTRACTFOLDER", folder, 1);
+
+    // Every name is checked before the first file is written.
+    const ComRef<ITarvexFile> file = FileAt(package, index);
+    const std::string name = FileText(file.get(), &ITarvexFile::get_OriginalFilename);
+    RequireBareFileName(name);
+    const int32_t count = SignatureCount(package, index);
+    std::vector<ComRef<ITarvexSignature>> signatures;
+    std::vector<std::string> names;
+    for (int32_t j = 0; j < count; ++j) {
+      signatures.push_back(SignatureAt(package, index, j));
+      names.push_back(SignatureText(signatures.back().get(), &ITarvexSignature::get_Filename));
+      RequireBareFileName(names.back());
+    }
+    WriteDocumentFile(folder, name, FileText(file.get(), &ITarvexFile::get_RawContent));
+    for (int32_t j = 0; j < count; ++j) {
+      WriteDocumentFile(
+          folder, names[j],
+          SignatureText(signatures[j].get(), &ITarvexSignature::get_SignatureContent));
+    }
+    ShowMessageBox("Документ и подписи извлечены.", kMessageInformation);
+  } catch (const std::exception& e) {
+    ShowMessageBox(std::string("Ошибка извлечения документа:\r\n") + e.what(), kMessageError);
+  }
+}

@@ -1,0 +1,289 @@
+// The main window's document actions: when each may run, attaching and
+// replacing files, signing, deleting, viewing and extracting, each with its
+// questions and messages, and the document always found by its code.
+#include <sys/stat.h>
+
+#include <QTableWidget>
+#include <filesystem>
+#include <set>
+
+#include "editor/model/ole_check.h"
+#include "editor/model/ole_string.h"
+#include "editor/ui/work_folder.h"
+#include "tests/editor/model/test_images.h"
+#include "tests/editor/ui/packet_window.h"
+#include "tests/editor/ui/saved_packages.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Texts = std::vector<std::string>;
+
+const char* const kRowActions[] = {"ActionAddFile",   "ActionAddSign",  "ActionEditSign",
+                                   "ActionDeleteDoc", "ActionOpenFile", "ActionCheckSign",
+                                   "ActionExtractDoc"};
+
+// The row actions that may run now, by name.
+std::set<std::string> EnabledRowActions(TfmQuendaMain* window) {
+  std::set<std::string> names;
+  for (const char* name : kRowActions) {
+    if (window->findChild<QAction*>(name)->isEnabled()) names.insert(name);
+  }
+  return names;
+}
+
+using DocumentActionsTest = PacketWindowTest;
+
+TEST_F(DocumentActionsTest, TheActionsFollowTheStateTheRowItsDocumentAndTheFocus) {
+  auto window = StartEntrepreneur();
+  EXPECT_TRUE(Enabled(window.get(), "ActionSavePacket"));
+  EXPECT_EQ(FromQt(Find<QAction>(window.get(), "ActionSavePacket")->toolTip()),
+            "Сформировать пакет");
+  // The application's own row, without a file: it can only be attached.
+  SelectRow(window.get(), 0);
+  EXPECT_EQ(EnabledRowActions(window.get()), std::set<std::string>{"ActionAddFile"});
+  // Without the focus in the list no row action runs.
+  Find<QTableWidget>(window.get(), "sgDeclarants")->setFocus();
+  EXPECT_TRUE(EnabledRowActions(window.get()).empty());
+
+  Attach(window.get(), 0, Input("заявление.pdf", "%PDF-1.4 заявление"));
+  EXPECT_EQ(EnabledRowActions(window.get()),
+            (std::set<std::string>{"ActionAddFile", "ActionAddSign", "ActionOpenFile",
+                                   "ActionExtractDoc"}));
+  // An entrepreneur's document takes one signature; a legal entity's more.
+  Sign(window.get(), 0);
+  EXPECT_EQ(EnabledRowActions(window.get()),
+            (std::set<std::string>{"ActionAddFile", "ActionOpenFile", "ActionExtractDoc"}));
+  // Any other document of a new packet may be deleted.
+  AddRow(window.get(), "03", "Копия паспорта", "02001");
+  SelectRow(window.get(), 1);
+  EXPECT_EQ(EnabledRowActions(window.get()),
+            (std::set<std::string>{"ActionAddFile", "ActionDeleteDoc"}));
+
+  auto entity = StartLegalEntity();
+  Attach(entity.get(), 0, Input("заявление.pdf", "%PDF-1.4"));
+  Sign(entity.get(), 0);
+  EXPECT_TRUE(Enabled(entity.get(), "ActionAddSign"));
+
+  // Nothing chosen: no packet to form or add to.
+  Run(window.get(), "ActionNewPacket");
+  EXPECT_FALSE(Enabled(window.get(), "ActionSavePacket"));
+}
+
+TEST_F(DocumentActionsTest, AttachingFillsTheRowAndAReplacedSignedFileIsAskedForAndChecked) {
+  auto window = StartEntrepreneur();
+  const std::string statement = Input("заявление.pdf", "%PDF-1.4 заявление");
+  Attach(window.get(), 0, statement);
+  ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  ASSERT_EQ(dialogs_.file_requests.size(), 1u);
+  EXPECT_EQ(dialogs_.file_requests[0].filter,
+            "Типы документов (*.tiff;*.tif;*.doc;*.xls)|*.tiff;*.tif;*.doc;*.xls");
+  EXPECT_EQ(dialogs_.file_requests[0].initial_dir, Utf8ToAnsi(docs_.Path()) + "\\");
+  EXPECT_EQ(Row(window.get(), 0).SourcePath, statement);
+  EXPECT_EQ(Row(window.get(), 0).PackageIndex, 0);
+  EXPECT_EQ(Content(window.get(), FileOf(window.get(), 0)), "%PDF-1.4 заявление");
+  EXPECT_EQ(Documents(window.get())[0][1], statement);
+  Sign(window.get(), 0);
+  EXPECT_EQ(Documents(window.get())[0][2], "Иванов Иван Иванович");
+  const std::string signed_code = Row(window.get(), 0).DocumentCode;
+
+  // No keeps the signed document; a file the limits refuse keeps it too.
+  dialogs_.answers = {IDNO};
+  Attach(window.get(), 0, Input("скан.tif", Tiff(2480, 3508, 1)));
+  EXPECT_EQ(dialogs_.boxes.at(0).type, MB_YESNO | MB_ICONQUESTION);
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Документ содержит подписи. При замене документа подписи "
+                                    "будут потеряны.\r\nЗаменить документ?"});
+  dialogs_.answers = {IDYES};
+  Attach(window.get(), 0, Input("широкий.tif", Tiff(3001, 4000, 1)));
+  EXPECT_EQ(dialogs_.Texts(),
+            (Texts{"Документ содержит подписи. При замене документа подписи будут "
+                   "потеряны.\r\nЗаменить документ?",
+                   "Ошибка прикрепления файла к документу:\r\nШирина изображения не должна быть "
+                   "более 3000 точек на дюйм"}));
+  EXPECT_EQ(Row(window.get(), 0).DocumentCode, signed_code);
+  EXPECT_EQ(Row(window.get(), 0).SourcePath, statement);
+  EXPECT_EQ(Files(window.get()), 1);
+  EXPECT_EQ(Signatures(window.get(), 0), 1);
+
+  dialogs_.answers = {IDYES};
+  const std::string scan = Input("скан.tif", Tiff(2480, 3508, 1));
+  Attach(window.get(), 0, scan);
+  EXPECT_EQ(dialogs_.Texts().size(), 1u);
+  EXPECT_NE(Row(window.get(), 0).DocumentCode, signed_code);
+  EXPECT_EQ(Files(window.get()), 1);
+  EXPECT_EQ(Signatures(window.get(), 0), 0);
+  EXPECT_EQ(Documents(window.get())[0],
+            (std::vector<std::string>{"Заявление по форме Р21001", scan, ""}));
+  ASSERT_EQ(window->Packet->Documents.size(), 1u);
+  EXPECT_EQ(window->Packet->Documents[0]->SourcePath, scan);
+
+  // A kind the table does not know keeps the filter the dialog had.
+  AddRow(window.get(), "99", "Неизвестный", "");
+  dialogs_.file_requests.clear();
+  Attach(window.get(), 1, Input("другой.pdf", "%PDF-1.4"));
+  EXPECT_EQ(dialogs_.file_requests.at(0).filter,
+            "Типы документов (*.tiff;*.tif;*.doc;*.xls)|*.tiff;*.tif;*.doc;*.xls");
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка прикрепления файла к документу:\r\nНедопустимый код "
+                                    "типа документа [99]"});
+}
+
+TEST_F(DocumentActionsTest, RowsFindTheirDocumentsByCodeAfterAnEarlierOneIsDeleted) {
+  auto window = StartEntrepreneur();
+  AddRow(window.get(), "03", "Копия паспорта", "02001");
+  AddRow(window.get(), "04", "Документ об уплате госпошлины", "03001");
+  for (int row = 0; row < 3; ++row) {
+    Attach(window.get(), row,
+           Input("документ" + std::to_string(row) + ".pdf",
+                 "%PDF-1.4 документ " + std::to_string(row)));
+  }
+  ASSERT_EQ(Files(window.get()), 3);
+
+  // No keeps the row; Yes deletes it with its document.
+  SelectRow(window.get(), 1);
+  dialogs_.answers = {IDNO};
+  Run(window.get(), "ActionDeleteDoc");
+  EXPECT_EQ(Documents(window.get()).size(), 3u);
+  dialogs_.answers = {IDYES};
+  Run(window.get(), "ActionDeleteDoc");
+  EXPECT_EQ(dialogs_.Texts(), (Texts{"Вы действительно хотите удалить документ из пакета?",
+                                     "Вы действительно хотите удалить документ из пакета?"}));
+  EXPECT_EQ(Documents(window.get()).size(), 2u);
+  EXPECT_EQ(Files(window.get()), 2);
+  EXPECT_EQ(window->Packet->Documents.size(), 2u);
+
+  // The last row's document moved up: it is signed and viewed as itself.
+  EXPECT_EQ(Row(window.get(), 1).PackageIndex, 1);
+  Sign(window.get(), 1);
+  EXPECT_EQ(Signatures(window.get(), 1), 1);
+  EXPECT_EQ(Signatures(window.get(), 0), 0);
+  Run(window.get(), "ActionOpenFile");
+  ASSERT_EQ(dialogs_.launched.size(), 1u);
+  EXPECT_EQ(ReadBytes(SysPath(dialogs_.launched[0].file)), "%PDF-1.4 документ 2");
+}
+
+TEST_F(DocumentActionsTest, SigningWithoutACertificateOffersTheSettingsAndSignsNothing) {
+  WriteIni("[QUENDA_SETUP]\r\nКОДНО=7746\r\n");
+  auto window = StartEntrepreneur();
+  Attach(window.get(), 0, Input("заявление.pdf", "%PDF-1.4"));
+  dialogs_.answers = {IDNO};
+  Sign(window.get(), 0);
+  EXPECT_EQ(dialogs_.boxes.at(0).type, MB_YESNO | MB_ICONQUESTION);
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Не указан сертификат ключа подписи. Выполнить настройку?"});
+  EXPECT_EQ(Signatures(window.get(), 0), 0);
+
+  // A thumbprint without its key.
+  window->Params.SetValue("SENDERSHA1", std::string(40, 'A'), 1);
+  Sign(window.get(), 0);
+  const Texts texts = dialogs_.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].rfind("Ошибка подписания документа:\r\n", 0), 0u) << AnsiToUtf8(texts[0]);
+  EXPECT_EQ(Signatures(window.get(), 0), 0);
+}
+
+class ReadingDocumentsTest : public PacketWindowTest {
+ protected:
+  void SetUp() override {
+    PacketWindowTest::SetUp();
+    saved_.UseSigner(signer_);
+  }
+  // A received package whose document carries `name` as its original file
+  // name, as another program may have written it.
+  std::string ReceiptNamed(const std::string& name) {
+    const std::string path = saved_.Receipt();
+    const CommandResult rename =
+        RunCommand("python3 '" TARVEX_TEST_DIR "/rename_original.py' '" + SysPath(path) + "' '" +
+                   AnsiToUtf8("расписка.pdf") + "' '" + AnsiToUtf8(name) + "'");
+    EXPECT_EQ(rename.status, 0) << rename.output;
+    return path;
+  }
+  void Open(TfmQuendaMain* window, const std::string& path) {
+    dialogs_.files = {path};
+    Run(window, "ActionOpenPacket");
+    ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  }
+
+  SavedPackages saved_{packages_};
+  TempDir extract_;
+};
+
+TEST_F(ReadingDocumentsTest, ViewingWritesTheDocumentIntoTheWorkFolderWithoutAnExecuteBit) {
+  auto window = Start();
+  Open(window.get(), saved_.Receipt());
+  EXPECT_EQ(window->State, kStateOpenedOther);
+  // An earlier file of the name, made executable meanwhile, is replaced.
+  const std::string earlier = SysPath(GetWorkFolder() + "расписка.pdf");
+  WriteBytes(earlier, "старое");
+  ::chmod(earlier.c_str(), 0755);
+  SelectRow(window.get(), 0);
+  Run(window.get(), "ActionOpenFile");
+  ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  ASSERT_EQ(dialogs_.launched.size(), 1u);
+  EXPECT_EQ(dialogs_.launched[0].file, GetWorkFolder() + "расписка.pdf");
+  EXPECT_EQ(dialogs_.launched[0].show, SW_SHOWMAXIMIZED);
+  EXPECT_EQ(ReadBytes(earlier), "%PDF-1.4 расписка");
+  struct stat status;
+  ASSERT_EQ(::stat(earlier.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0111, 0u);
+  // The list's double click views too; closing the window clears the folder.
+  emit List(window.get())->itemDoubleClicked(List(window.get())->topLevelItem(0), 0);
+  EXPECT_EQ(dialogs_.launched.size(), 2u);
+  window->close();
+  EXPECT_FALSE(fs::exists(earlier));
+
+  // A row not yet in the package is its own source file.
+  auto packet = StartEntrepreneur();
+  const std::string source = Input("черновик.pdf", "%PDF-1.4");
+  packet->AddDocItem(source, "03", "", "", -1, "Черновик", "");
+  SelectRow(packet.get(), 1);
+  Run(packet.get(), "ActionOpenFile");
+  EXPECT_EQ(dialogs_.launched.at(2).file, source);
+  fs::remove(SysPath(source));
+  Run(packet.get(), "ActionOpenFile");
+  EXPECT_EQ(dialogs_.Texts(),
+            Texts{"Ошибка открытия документа:\r\nФайл документа [" + source + "] не найден"});
+}
+
+TEST_F(ReadingDocumentsTest, ExtractingWritesTheDocumentAndEachSignatureUnderItsOwnName) {
+  auto window = Start();
+  Open(window.get(), saved_.Entrepreneur());
+  SelectRow(window.get(), 1);
+  // Cancelled: nothing is written and the folder is not kept.
+  Run(window.get(), "ActionExtractDoc");
+  EXPECT_EQ(dialogs_.folder_titles, Texts{"Выберите папку для извлечения"});
+  EXPECT_EQ(window->Params.GetValue("EXTRACTFOLDER"), "");
+
+  const std::string folder = Utf8ToAnsi(extract_.Path());
+  dialogs_.folders = {folder};
+  Run(window.get(), "ActionExtractDoc");
+  EXPECT_EQ(dialogs_.boxes.at(0).type, MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Документ и подписи извлечены."});
+  EXPECT_EQ(window->Params.GetValue("EXTRACTFOLDER"), folder);
+  const std::string signature =
+      SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
+                    &ITarvexSignature::get_Filename);
+  EXPECT_EQ(ReadBytes(extract_.File(AnsiToUtf8("паспорт.pdf"))), "%PDF-1.4 Паспорт");
+  EXPECT_EQ(ReadBytes(extract_.File(AnsiToUtf8(signature))).substr(0, 1), "\x30");
+  EXPECT_EQ(std::distance(fs::directory_iterator(extract_.Path()), fs::directory_iterator()), 2);
+}
+
+TEST_F(ReadingDocumentsTest, AReceivedNameWithAFolderIsRefusedAndNothingIsWritten) {
+  for (const std::string name : {"..\\..\\x", "/etc/x", "a/b"}) {
+    SCOPED_TRACE(AnsiToUtf8(name));
+    auto window = Start();
+    Open(window.get(), ReceiptNamed(name));
+    SelectRow(window.get(), 0);
+    Run(window.get(), "ActionOpenFile");
+    const std::string refusal =
+        "Недопустимое имя файла [" + name + "]: ожидается имя файла без указания папки";
+    EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка открытия документа:\r\n" + refusal});
+    EXPECT_TRUE(dialogs_.launched.empty());
+    dialogs_.folders = {Utf8ToAnsi(extract_.Path())};
+    Run(window.get(), "ActionExtractDoc");
+    EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка извлечения документа:\r\n" + refusal});
+    EXPECT_TRUE(fs::is_empty(extract_.Path()));
+    EXPECT_TRUE(fs::is_empty(SysPath(GetWorkFolder())));
+  }
+}
+
+}  // namespace
