@@ -101,10 +101,13 @@ class TfmQuendaMain : public QMainWindow {
   bool FormIPPacket(std::string& message);
   bool FormULPacket(std::string& message);
   // The actions on the selected document row.
+  void ActionAddDocExecute();
   void ActionAddFileExecute();
   void ActionAddSignExecute();
+  void ActionEditSignExecute();
   void ActionDeleteDocExecute();
   void ActionOpenFileExecute();
+  void ActionCheckSignExecute();
   void ActionExtractDocExecute();
 
   // The document row of a list item.

@@ -12,6 +12,8 @@
 #include "editor/model/string_routines.h"
 #include "editor/ui/doc_item.h"
 #include "editor/ui/fm_about.h"
+#include "editor/ui/fm_edit_sign.h"
+#include "editor/ui/fm_new_doc.h"
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/guarded.h"
 #include "editor/ui/html_help.h"
@@ -41,10 +43,13 @@ void TfmQuendaMain::ConnectActions() {
   bind(ActionOpenPacket, &TfmQuendaMain::ActionOpenPacketExecute);
   bind(ActionSetup, &TfmQuendaMain::ShowSetup);
   bind(ActionSavePacket, &TfmQuendaMain::ActionSavePacketExecute);
+  bind(ActionAddDoc, &TfmQuendaMain::ActionAddDocExecute);
   bind(ActionAddFile, &TfmQuendaMain::ActionAddFileExecute);
   bind(ActionAddSign, &TfmQuendaMain::ActionAddSignExecute);
+  bind(ActionEditSign, &TfmQuendaMain::ActionEditSignExecute);
   bind(ActionDeleteDoc, &TfmQuendaMain::ActionDeleteDocExecute);
   bind(ActionOpenFile, &TfmQuendaMain::ActionOpenFileExecute);
+  bind(ActionCheckSign, &TfmQuendaMain::ActionCheckSignExecute);
   bind(ActionExtractDoc, &TfmQuendaMain::ActionExtractDocExecute);
   connect(NExit, &QAction::triggered, this, [this] { close(); });
   connect(NHelp, &QAction::triggered, this, [] { RunGuarded(ShowHelp); });
@@ -95,9 +100,6 @@ void TfmQuendaMain::UpdateActions() {
       row && doc->PackageIndex >= 0 &&
       (State == kStateOpenedOther || State == kStateOpenedIP || State == kStateOpenedUL));
   ActionExtractDoc->setEnabled(row && doc->PackageIndex != -1);
-  // The new-document, signature-editing and signature information dialogs
-  // are not built yet.
-  for (QAction* later : {ActionAddDoc, ActionEditSign, ActionCheckSign}) later->setEnabled(false);
 }
 
 QTreeWidgetItem* TfmQuendaMain::SelectedItem() const {
@@ -131,6 +133,21 @@ bool TfmQuendaMain::HasSigner() {
   if (!Params.GetValue("SENDERSHA1").empty()) return true;
   if (AskYesNo("Не указан сертификат ключа подписи. Выполнить настройку?", true, 3)) ShowSetup();
   return false;
+}
+
+void TfmQuendaMain::ActionAddDocExecute() {
+  std::vector<std::string> present;
+  for (int i = 0; i < lvDocs->topLevelItemCount(); ++i) {
+    present.push_back(DocOf(lvDocs->topLevelItem(i))->КодСВДРЕГ);
+  }
+  std::vector<TRegDocType> kinds;
+  if (!SelectNewDocuments(RegDocPath, Params.GetValue("КОДСФРД"), kinds, present)) return;
+  for (const TRegDocType& kind : kinds) {
+    AddDocItem("", kind.КодТипДок, "", "", -1, kind.КратНаим, kind.КодСВДРЕГ);
+  }
+  if (lvDocs->topLevelItemCount() == 0) return;
+  lvDocs->setCurrentItem(lvDocs->topLevelItem(lvDocs->topLevelItemCount() - 1));
+  lvDocs->setFocus();
 }
 
 void TfmQuendaMain::ActionAddFileExecute() {
@@ -199,6 +216,15 @@ void TfmQuendaMain::ActionAddSignExecute() {
   } catch (const std::exception& e) {
     ShowMessageBox(std::string("Ошибка подписания документа:\r\n") + e.what(), kMessageError);
   }
+}
+
+void TfmQuendaMain::ActionEditSignExecute() {
+  QTreeWidgetItem* item = SelectedItem();
+  if (item == nullptr || !Packet) return;
+  const int32_t index =
+      RequirePackageIndex(*DocOf(item), "Невозможно определить индекс файла в пакете");
+  EditSignatures(*Packet, index);
+  ShowSigners(item, index);
 }
 
 void TfmQuendaMain::ActionDeleteDocExecute() {

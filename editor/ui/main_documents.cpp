@@ -9,6 +9,7 @@
 #include "editor/model/shell_routines.h"
 #include "editor/ui/document_files.h"
 #include "editor/ui/fm_quenda_main.h"
+#include "editor/ui/fm_sign_info_ex.h"
 #include "editor/ui/work_folder.h"
 #include "platform/shell/shell_execute.h"
 
@@ -32,6 +33,25 @@ void TfmQuendaMain::ActionOpenFileExecute() {
     }
   } catch (const std::exception& e) {
     ShowMessageBox(std::string("Ошибка открытия документа:\r\n") + e.what(), kMessageError);
+  }
+}
+
+void TfmQuendaMain::ActionCheckSignExecute() {
+  QTreeWidgetItem* item = SelectedItem();
+  if (item == nullptr || !Packet) return;
+  try {
+    const int32_t index =
+        RequirePackageIndex(*DocOf(item), "Невозможно определить индекс файла в пакете");
+    VARIANT_BOOL valid = VARIANT_FALSE;
+    OleCheck(
+        FileAt(Packet->Package.get(), index)->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &valid));
+    if (valid == VARIANT_FALSE) {
+      ShowMessageBox("Подпись неверна.", kMessageWarning);
+      return;
+    }
+    ShowSignInfo(Packet->Package.get(), index);
+  } catch (const std::exception& e) {
+    ShowMessageBox(std::string("Ошибка проверки подписи:\r\n") + e.what(), kMessageError);
   }
 }
 

@@ -38,6 +38,7 @@ using DocumentActionsTest = PacketWindowTest;
 TEST_F(DocumentActionsTest, TheActionsFollowTheStateTheRowItsDocumentAndTheFocus) {
   auto window = StartEntrepreneur();
   EXPECT_TRUE(Enabled(window.get(), "ActionSavePacket"));
+  EXPECT_TRUE(Enabled(window.get(), "ActionAddDoc"));
   EXPECT_EQ(FromQt(Find<QAction>(window.get(), "ActionSavePacket")->toolTip()),
             "Сформировать пакет");
   // The application's own row, without a file: it can only be attached.
@@ -54,7 +55,8 @@ TEST_F(DocumentActionsTest, TheActionsFollowTheStateTheRowItsDocumentAndTheFocus
   // An entrepreneur's document takes one signature; a legal entity's more.
   Sign(window.get(), 0);
   EXPECT_EQ(EnabledRowActions(window.get()),
-            (std::set<std::string>{"ActionAddFile", "ActionOpenFile", "ActionExtractDoc"}));
+            (std::set<std::string>{"ActionAddFile", "ActionEditSign", "ActionOpenFile",
+                                   "ActionExtractDoc"}));
   // Any other document of a new packet may be deleted.
   AddRow(window.get(), "03", "Копия паспорта", "02001");
   SelectRow(window.get(), 1);
@@ -69,6 +71,7 @@ TEST_F(DocumentActionsTest, TheActionsFollowTheStateTheRowItsDocumentAndTheFocus
   // Nothing chosen: no packet to form or add to.
   Run(window.get(), "ActionNewPacket");
   EXPECT_FALSE(Enabled(window.get(), "ActionSavePacket"));
+  EXPECT_FALSE(Enabled(window.get(), "ActionAddDoc"));
 }
 
 TEST_F(DocumentActionsTest, AttachingFillsTheRowAndAReplacedSignedFileIsAskedForAndChecked) {
