@@ -1,20 +1,13 @@
 #include "editor/ui/html_help.h"
 
-#include <utility>
-
 #include "editor/model/application.h"
 #include "editor/model/string_routines.h"
 #include "editor/ui/exe_paths.h"
 #include "platform/kernel/file_system.h"
 #include "platform/kernel/message_box.h"
+#include "platform/shell/shell_execute.h"
 
 namespace {
-
-// The binding of the whole run, as the help control is loaded once.
-HelpViewer& BoundViewer() {
-  static HelpViewer viewer;
-  return viewer;
-}
 
 bool IsFile(const std::string& path) {
   const uint32_t attributes = GetFileAttributesA(path);
@@ -23,11 +16,8 @@ bool IsFile(const std::string& path) {
 
 }  // namespace
 
-void BindHtmlHelp(HelpViewer viewer) { BoundViewer() = std::move(viewer); }
-
 bool CallHtmlHelp(const std::string& file, uint32_t command) {
-  const HelpViewer& viewer = BoundViewer();
-  return viewer && command == HH_DISPLAY_TOPIC && viewer(file);
+  return command == HH_DISPLAY_TOPIC && ShellExecuteA(nullptr, "open", file, SW_SHOWMAXIMIZED) > 32;
 }
 
 std::string HelpFileNameOf(const std::string& exe_path) {

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include "editor/ui/html_help.h"
 #include "editor/ui/qt_text.h"
 #include "platform/kernel/codepage.h"
 #include "platform/shell/browse_folder.h"
@@ -92,9 +91,6 @@ void InstallQtDialogs() {
   SetFolderPicker(PickQtFolder);
   SetOpenFilePicker(PickQtFile);
   SetShellLauncher(OpenWithDesktop);
-  BindHtmlHelp([](const std::string& file) {
-    return OpenWithDesktop({nullptr, file, SW_SHOWMAXIMIZED});
-  });
 }
 
 QString QtFileFilter(std::string_view filter) {

@@ -6,8 +6,8 @@
 #include <string_view>
 
 // Installs QMessageBox for MessageBoxA, QFileDialog for the folder picker
-// and the open-file dialog, and the desktop's programs for ShellExecuteA
-// and the help.
+// and the open-file dialog, and the desktop's programs for ShellExecuteA,
+// which the help and the viewing of documents use.
 void InstallQtDialogs();
 
 // "desc|*.a;*.b|desc2|*.c" as Qt's "desc (*.a *.b);;desc2 (*.c)". A

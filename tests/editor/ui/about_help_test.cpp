@@ -109,24 +109,29 @@ TEST_F(AboutHelpTest, TheWindowsItemsShowTheAboutBoxAndTheHelpFile) {
   EXPECT_EQ(dialogs_.boxes[0].type, MB_OK | MB_ICONERROR);
   EXPECT_EQ(dialogs_.boxes[0].caption, "Ошибка");
   EXPECT_EQ(dialogs_.Texts(), Texts{"Файл справки не найден!"});
-  EXPECT_TRUE(dialogs_.help_files.empty());
+  EXPECT_TRUE(dialogs_.launched.empty());
 
-  // With it, the file goes to the viewer and nothing else is shown.
+  // With it, the file goes to the desktop's viewer, maximised, and nothing
+  // else is shown.
   WriteBytes(SysPath(file), "");
   help->trigger();
   fs::remove(SysPath(file));
-  EXPECT_EQ(dialogs_.help_files, Texts{file});
+  ASSERT_EQ(dialogs_.launched.size(), 1u);
+  EXPECT_EQ(dialogs_.launched[0].file, file);
+  EXPECT_EQ(dialogs_.launched[0].show, SW_SHOWMAXIMIZED);
   EXPECT_TRUE(dialogs_.boxes.empty());
 }
 
 TEST_F(AboutHelpTest, TheHelpEntryPointReportsWhetherTheViewerWasLaunched) {
-  EXPECT_TRUE(CallHtmlHelp("/a/help.chm", HH_DISPLAY_TOPIC));
-  dialogs_.help_launches = false;
-  EXPECT_FALSE(CallHtmlHelp("/a/help.chm", HH_DISPLAY_TOPIC));
-  EXPECT_FALSE(CallHtmlHelp("/a/help.chm", 1));
-  EXPECT_EQ(dialogs_.help_files, (Texts{"/a/help.chm", "/a/help.chm"}));
-  BindHtmlHelp(nullptr);
-  EXPECT_FALSE(CallHtmlHelp("/a/help.chm", HH_DISPLAY_TOPIC));
+  const std::string file = Utf8ToAnsi(packages_.File("help.chm"));
+  WriteBytes(SysPath(file), "");
+  EXPECT_TRUE(CallHtmlHelp(file, HH_DISPLAY_TOPIC));
+  dialogs_.launches = false;
+  EXPECT_FALSE(CallHtmlHelp(file, HH_DISPLAY_TOPIC));
+  EXPECT_FALSE(CallHtmlHelp(file, 1));
+  EXPECT_EQ(dialogs_.launched.size(), 2u);
+  SetShellLauncher(nullptr);
+  EXPECT_FALSE(CallHtmlHelp(file, HH_DISPLAY_TOPIC));
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The window's questions answered by the test: every message box is
 // recorded with its text, type and caption and answered as scripted (a box
 // without a scripted answer takes its default button); the folder and file
-// dialogs give the scripted paths, or are cancelled; the help viewer is
-// recorded and reports the scripted launch, and files handed to the
-// desktop's programs are recorded: no real program starts.
+// dialogs give the scripted paths, or are cancelled; files handed to the
+// desktop's programs are recorded and launch as scripted, and no real
+// program starts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "editor/ui/html_help.h"
 #include "platform/kernel/message_box.h"
 #include "platform/shell/browse_folder.h"
 #include "platform/shell/open_file_dialog.h"
@@ -44,20 +43,15 @@ class ScriptedDialogs {
       file_requests.push_back(info);
       return Next(files);
     });
-    BindHtmlHelp([this](const std::string& file) {
-      help_files.push_back(file);
-      return help_launches;
-    });
     SetShellLauncher([this](const ShellOpen& open) {
       launched.push_back(open);
-      return true;
+      return launches;
     });
   }
   ~ScriptedDialogs() {
     SetMessageBoxHandler(nullptr);
     SetFolderPicker(nullptr);
     SetOpenFilePicker(nullptr);
-    BindHtmlHelp(nullptr);
     SetShellLauncher(nullptr);
   }
   ScriptedDialogs(const ScriptedDialogs&) = delete;
@@ -77,8 +71,7 @@ class ScriptedDialogs {
   std::vector<ShownBox> boxes;
   std::vector<std::string> folder_titles;
   std::vector<OpenFileName> file_requests;
-  bool help_launches = true;
-  std::vector<std::string> help_files;
+  bool launches = true;
   std::vector<ShellOpen> launched;
 
  private:
