@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "editor/model/ul_packet.h"
 #include "tests/editor/ui/packet_window.h"
 
 namespace {
@@ -96,6 +97,10 @@ TEST_F(FormingTest, AnUnsignedDocumentLeftSoStopsAnEntrepreneurButNotALegalEntit
   EXPECT_EQ(texts[1].rfind("Имя файла пакета: [", 0), 0u) << AnsiToUtf8(texts[1]);
   EXPECT_EQ(Signatures(entity.get(), 0), 0);
   EXPECT_EQ(FilesIn(second_), 1u);
+  // The OGRN of the last run is not this entity's: its kind requires none.
+  const TRegULInfo& formed = dynamic_cast<TULPacket&>(*entity->Packet).Entity;
+  EXPECT_EQ(formed.НаимЮЛПолн, "АНО \"Ромашка\"");
+  EXPECT_EQ(formed.ОГРН, "");
 }
 
 TEST_F(FormingTest, WithoutACertificateOnlyTheSettingsAreOffered) {

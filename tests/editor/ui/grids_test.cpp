@@ -14,11 +14,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-const char* const kEditors[] = {"cmbRegType", "cmbAppType", "cmbReturnType", "cmbRegOrg",
-                                "cmbReshOrg", "cmbOrgName", "edOGRNIP",      "edOGRN",
-                                "edSurname",  "edForname",  "edPatronymic",  "edINN",
-                                "edEMail"};
-
 class GridsTest : public WindowTest {
  protected:
   // The window in the state of the applicant kind and application kind
@@ -34,14 +29,6 @@ class GridsTest : public WindowTest {
   static QTableWidget* Params(QWidget* window) { return Find<QTableWidget>(window, "sgParams"); }
   static QTableWidget* Applicants_(QWidget* window) {
     return Find<QTableWidget>(window, "sgDeclarants");
-  }
-  // The shown editor, or "" when none is.
-  static std::string Shown(QWidget* window) {
-    std::string shown;
-    for (const char* name : kEditors) {
-      if (!Find<QWidget>(window, name)->isHidden()) shown += name;
-    }
-    return shown;
   }
   // Selects the parameter row as a click would; the row the grid is on
   // afterwards and the editor shown.
@@ -63,26 +50,6 @@ class GridsTest : public WindowTest {
       QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
       QApplication::sendEvent(widget, &release);
     }
-  }
-  // What a user does: selects the cell, types into its editor and presses
-  // Enter.
-  static void Enter(QWidget* window, QTableWidget* grid, int row, int column,
-                    const std::string& text) {
-    if (grid->currentRow() == row && grid->currentColumn() == column) grid->setCurrentCell(-1, -1);
-    grid->setCurrentCell(row, column);
-    const std::string shown = Shown(window);
-    ASSERT_FALSE(shown.empty()) << row << "," << column;
-    QWidget* editor = Find<QWidget>(window, shown.c_str());
-    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-      combo->setEditText(ToQt(text));
-      editor = combo->lineEdit();
-    } else {
-      qobject_cast<QLineEdit*>(editor)->setText(ToQt(text));
-    }
-    QTest::keyClick(editor, Qt::Key_Return);
-  }
-  static std::string Cell(QTableWidget* grid, int row, int column) {
-    return grid->item(row, column) ? FromQt(grid->item(row, column)->text()) : "";
   }
 };
 

@@ -23,7 +23,7 @@ class PacketWindowTest : public WindowTest {
     WriteIni("[QUENDA_SETUP]\r\nSenderSHA1=" + signer_ + "\r\nDOCPATH=" + Utf8ToAnsi(docs_.Path()) +
              "\\\r\nФамилия=Иванов\r\nИмя=Иван\r\nОтчество=Иванович\r\nИННФЛ=500100732259\r\n"
              "E-MAIL=ivanov@example.ru\r\nКОДНО=7746\r\nКОДРЕШОРГ=0077\r\n"
-             "НАИМЮЛПОЛН=АНО \"Ромашка\"\r\n");
+             "НАИМЮЛПОЛН=АНО \"Ромашка\"\r\nОГРН=1027700132195\r\n");
   }
 
   // A new packet of the kinds at those positions of the two combo boxes.

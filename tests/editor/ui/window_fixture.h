@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
 #include <functional>
@@ -27,6 +29,12 @@
 #include "tests/platform/crypt/crypt_test_support.h"
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
+
+// The in-place editors of the two grids.
+inline const char* const kEditors[] = {"cmbRegType", "cmbAppType", "cmbReturnType", "cmbRegOrg",
+                                       "cmbReshOrg", "cmbOrgName", "edOGRNIP",      "edOGRN",
+                                       "edSurname",  "edForname",  "edPatronymic",  "edINN",
+                                       "edEMail"};
 
 class WindowTest : public testing::Test {
  protected:
@@ -119,6 +127,54 @@ class WindowTest : public testing::Test {
     ASSERT_LT(index, combo->count()) << name;
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+  }
+  // The shown editor, or "" when none is.
+  static std::string Shown(QWidget* window) {
+    std::string shown;
+    for (const char* name : kEditors) {
+      if (!Find<QWidget>(window, name)->isHidden()) shown += name;
+    }
+    return shown;
+  }
+  // What a user does: selects the cell and gets its editor, which `work`
+  // fills, and presses Enter.
+  static void Edit(QWidget* window, QTableWidget* grid, int row, int column,
+                   const std::function<void(QWidget* editor)>& work) {
+    if (grid->currentRow() == row && grid->currentColumn() == column) grid->setCurrentCell(-1, -1);
+    grid->setCurrentCell(row, column);
+    const std::string shown = Shown(window);
+    ASSERT_FALSE(shown.empty()) << row << "," << column;
+    QWidget* editor = Find<QWidget>(window, shown.c_str());
+    work(editor);
+    if (auto* combo = qobject_cast<QComboBox*>(editor); combo && combo->isEditable()) {
+      editor = combo->lineEdit();
+    }
+    QTest::keyClick(editor, Qt::Key_Return);
+  }
+  // Types the text into the cell's editor.
+  static void Enter(QWidget* window, QTableWidget* grid, int row, int column,
+                    const std::string& text) {
+    Edit(window, grid, row, column, [&text](QWidget* editor) {
+      if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        combo->setEditText(ToQt(text));
+      } else {
+        qobject_cast<QLineEdit*>(editor)->setText(ToQt(text));
+      }
+    });
+  }
+  // Picks the item of that text in the cell's list.
+  static void Choose(QWidget* window, QTableWidget* grid, int row, const std::string& item) {
+    Edit(window, grid, row, 1, [&item](QWidget* editor) {
+      auto* combo = qobject_cast<QComboBox*>(editor);
+      ASSERT_NE(combo, nullptr);
+      const int index = combo->findText(ToQt(item));
+      ASSERT_GE(index, 0) << AnsiToUtf8(item);
+      combo->setCurrentIndex(index);
+      emit combo->activated(index);
+    });
+  }
+  static std::string Cell(QTableWidget* grid, int row, int column) {
+    return grid->item(row, column) ? FromQt(grid->item(row, column)->text()) : "";
   }
   static std::string Selected(QWidget* window, const char* name) {
     auto* combo = Find<QComboBox>(window, name);
