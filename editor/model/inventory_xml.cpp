@@ -1,10 +1,10 @@
 #include "editor/model/inventory_xml.h"
 
-#include "editor/model/com_ref.h"
 #include "editor/model/editor_error.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 #include "editor/model/package_items.h"
+#include "platform/com/com_ref.h"
 
 namespace {
 

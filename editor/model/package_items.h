@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "editor/model/com_ref.h"
 #include "include/tarvex_interfaces.h"
+#include "platform/com/com_ref.h"
 
 int32_t FileCount(ITarvex* package);
 ComRef<ITarvexFile> FileAt(ITarvex* package, int32_t index);

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "editor/model/com_ref.h"
 #include "editor/model/image_info.h"
 #include "editor/model/packet_binding.h"
 #include "editor/model/packet_records.h"
+#include "platform/com/com_ref.h"
 
 // Content kinds of document files, by extension.
 constexpr int kContentUnknown = 8;

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "editor/model/com_ref.h"
 #include "editor/model/com_shell.h"
 #include "include/tarvex_interfaces.h"
+#include "platform/com/com_ref.h"
 
 class TPacketBinding {
  public:

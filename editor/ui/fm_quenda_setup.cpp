@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 #include "editor/model/application.h"
-#include "editor/model/com_ref.h"
 #include "editor/model/doc_types.h"
 #include "editor/model/editor_error.h"
 #include "editor/model/ole_check.h"
@@ -22,6 +21,7 @@
 #include "editor/ui/qt_text.h"
 #include "editor/ui/signature_key.h"
 #include "editor/ui/value_list.h"
+#include "platform/com/com_ref.h"
 #include "platform/kernel/file_system.h"
 #include "platform/shell/profile.h"
 

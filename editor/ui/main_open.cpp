@@ -5,7 +5,6 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
-#include "editor/model/com_ref.h"
 #include "editor/model/editor_error.h"
 #include "editor/model/ip_packet.h"
 #include "editor/model/ole_check.h"
@@ -18,6 +17,7 @@
 #include "editor/ui/exe_paths.h"
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/qt_text.h"
+#include "platform/com/com_ref.h"
 #include "platform/shell/open_file_dialog.h"
 
 bool TfmQuendaMain::GetTransactionType(const std::string& path, TRANSACTION_TYPES& type,

@@ -9,7 +9,6 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
-#include "editor/model/com_ref.h"
 #include "editor/model/editor_error.h"
 #include "editor/model/ip_packet.h"
 #include "editor/model/ole_check.h"
@@ -21,6 +20,7 @@
 #include "editor/ui/doc_item.h"
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/qt_text.h"
+#include "platform/com/com_ref.h"
 
 namespace {
 

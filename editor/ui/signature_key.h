@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "editor/model/com_ref.h"
 #include "include/tarvex_interfaces.h"
+#include "platform/com/com_ref.h"
 
 // The signer key of signature `sign_index` of file `file_index`.
 ComRef<ITarvexKey> FileSignatureKey(ITarvex* package, int32_t file_index, int32_t sign_index);

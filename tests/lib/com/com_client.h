@@ -3,10 +3,10 @@
 // info a failed call left.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "platform/com/bstr.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/kernel/codepage.h"
 
@@ -32,12 +32,6 @@ inline std::string Taken(BSTR text) {
   SysFreeString(text);
   return bytes;
 }
-
-struct ComRelease {
-  void operator()(IUnknown* intf) const { intf->Release(); }
-};
-template <typename Intf>
-using Ref = std::unique_ptr<Intf, ComRelease>;
 
 struct ErrorSeen {
   GUID guid{};

@@ -26,7 +26,7 @@ void ComObjectsTest::TearDown() {
   ::unsetenv("TMP");
 }
 
-Ref<ITarvex> ComObjectsTest::NewTarvex() {
+ComRef<ITarvex> ComObjectsTest::NewTarvex() {
   IClassFactory* factory = nullptr;
   EXPECT_EQ(S_OK, DllGetClassObject(CLSID_Tarvex, IClassFactory::kIid,
                                     reinterpret_cast<void**>(&factory)));
@@ -34,7 +34,7 @@ Ref<ITarvex> ComObjectsTest::NewTarvex() {
   EXPECT_EQ(S_OK,
             factory->CreateInstance(nullptr, ITarvex::kIid, reinterpret_cast<void**>(&tarvex)));
   factory->Release();
-  return Ref<ITarvex>(tarvex);
+  return ComRef<ITarvex>(tarvex);
 }
 
 std::unique_ptr<CTarvexKey> ComObjectsTest::RecordOf(const std::string& name) {
@@ -50,6 +50,6 @@ std::unique_ptr<CTarvexKey> ComObjectsTest::RecordOf(const std::string& name) {
   return key;
 }
 
-Ref<ITarvexKey> ComObjectsTest::KeyOf(const std::string& name) {
-  return Ref<ITarvexKey>(CTarvexIntfTool::KeyToIntf(RecordOf(name).get()));
+ComRef<ITarvexKey> ComObjectsTest::KeyOf(const std::string& name) {
+  return ComRef<ITarvexKey>(CTarvexIntfTool::KeyToIntf(RecordOf(name).get()));
 }

@@ -25,12 +25,12 @@ class ComObjectsTest : public SignatureTest {
   void TearDown() override;
 
   // A new package object, made by its class factory.
-  Ref<ITarvex> NewTarvex();
+  ComRef<ITarvex> NewTarvex();
   // A record of the PKI certificate `name` whose key is in a container of
   // the current user, as the catalogue makes it.
   std::unique_ptr<CTarvexKey> RecordOf(const std::string& name);
   // That record as a key object of the library.
-  Ref<ITarvexKey> KeyOf(const std::string& name);
+  ComRef<ITarvexKey> KeyOf(const std::string& name);
 
   TempDir tmp_;
   TempDir registry_;

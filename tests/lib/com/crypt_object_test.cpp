@@ -118,10 +118,10 @@ class CryptObjectTest : public SignatureTest {
     EXPECT_EQ(S_OK, crypt_->GetOpponentKeyCount(&count));
     return count;
   }
-  Ref<ITarvexKey> PrivateKey(const std::string& sha1) {
+  ComRef<ITarvexKey> PrivateKey(const std::string& sha1) {
     ITarvexKey* key = nullptr;
     EXPECT_EQ(S_OK, crypt_->GetPrivateKeyBySha1(Bstr(sha1), &key)) << TakeError().description;
-    return Ref<ITarvexKey>(key);
+    return ComRef<ITarvexKey>(key);
   }
   static std::string Sha1Of(ITarvexKey* key) {
     BSTR sha1 = nullptr;
@@ -146,7 +146,7 @@ class CryptObjectTest : public SignatureTest {
   }
 
   void* handle_ = nullptr;
-  Ref<ITarvexCrypt> crypt_;
+  ComRef<ITarvexCrypt> crypt_;
 };
 
 TEST_F(CryptObjectTest, BeforeInitOnlyTheProviderTestAndTheFlagAnswer) {
@@ -195,7 +195,7 @@ TEST_F(CryptObjectTest, KeysAreHandedOutAsIndependentCopiesOfTheCatalogue) {
   EXPECT_TRUE(name == "Иванов" || name == "Петров") << name;
 
   const std::string sha1 = ThumbprintOf("signer");
-  Ref<ITarvexKey> key = PrivateKey(sha1);
+  ComRef<ITarvexKey> key = PrivateKey(sha1);
   ASSERT_NE(nullptr, key);
   BSTR text = nullptr;
   ASSERT_EQ(S_OK, key->get_CertificateBody(&text));
@@ -216,19 +216,19 @@ TEST_F(CryptObjectTest, KeysAreHandedOutAsIndependentCopiesOfTheCatalogue) {
   ITarvexKey* second = nullptr;
   ASSERT_EQ(S_OK, crypt_->GetPrivateKey(0, &first));
   ASSERT_EQ(S_OK, crypt_->GetPrivateKey(0, &second));
-  const Ref<ITarvexKey> first_held(first);
-  const Ref<ITarvexKey> second_held(second);
+  const ComRef<ITarvexKey> first_held(first);
+  const ComRef<ITarvexKey> second_held(second);
   EXPECT_NE(first, second);
   const std::string original = Sha1Of(first);
   ASSERT_EQ(S_OK, first->put_Sha1(Bstr("изменён")));
   EXPECT_EQ(original, Sha1Of(second));
   ITarvexKey* again = nullptr;
   ASSERT_EQ(S_OK, crypt_->GetPrivateKey(0, &again));
-  EXPECT_EQ(original, Sha1Of(Ref<ITarvexKey>(again).get()));
+  EXPECT_EQ(original, Sha1Of(ComRef<ITarvexKey>(again).get()));
 
   ITarvexKey* opponent = nullptr;
   ASSERT_EQ(S_OK, crypt_->GetOpponentKeyBySha1(Bstr(ThumbprintOf("revoked")), &opponent));
-  EXPECT_EQ(ThumbprintOf("revoked"), Sha1Of(Ref<ITarvexKey>(opponent).get()));
+  EXPECT_EQ(ThumbprintOf("revoked"), Sha1Of(ComRef<ITarvexKey>(opponent).get()));
 
   const std::string unknown(40, 'A');
   ExpectNoKey([&](ITarvexKey** out) { return crypt_->GetPrivateKeyBySha1(Bstr(unknown), out); },
@@ -278,7 +278,7 @@ TEST_F(CryptObjectTest, SignFileSignsWithTheKeyOfTheThumbprintTheKeyObjectReport
   // Names in cp1251 for the library, in UTF-8 on disk.
   const std::string file = File("заявление.txt");
   WriteBytes(AnsiToUtf8(file), kContent);
-  Ref<ITarvexKey> key = PrivateKey(ThumbprintOf("signer"));
+  ComRef<ITarvexKey> key = PrivateKey(ThumbprintOf("signer"));
 
   const std::string target = File("подпись.sig");
   ASSERT_EQ(S_OK, crypt_->SignFile(Bstr(file), key.get(), Bstr(target))) << TakeError().description;
@@ -324,7 +324,7 @@ TEST_F(CryptObjectTest, ImportsHandOutTheirKeyAndRebuildTheCatalogue) {
   ITarvexKey* key = nullptr;
   ASSERT_EQ(S_OK, crypt_->ImportOpponentCertificate(Bstr(Pki("signer2.cer")), &key))
       << TakeError().description;
-  EXPECT_EQ(ThumbprintOf("signer2"), Sha1Of(Ref<ITarvexKey>(key).get()));
+  EXPECT_EQ(ThumbprintOf("signer2"), Sha1Of(ComRef<ITarvexKey>(key).get()));
   EXPECT_EQ(1, OpponentKeyCount());
 
   // A personal certificate bound to the container that holds its key: the
@@ -338,7 +338,7 @@ TEST_F(CryptObjectTest, ImportsHandOutTheirKeyAndRebuildTheCatalogue) {
   ASSERT_EQ(0, PrivateKeyCount());
   ASSERT_EQ(S_OK, crypt_->ImportPrivateCertificate(Bstr(Pki("signer.cer")), Bstr("Иванов"), &key))
       << TakeError().description;
-  const Ref<ITarvexKey> imported(key);
+  const ComRef<ITarvexKey> imported(key);
   EXPECT_EQ(sha1, Sha1Of(key));
   EXPECT_EQ(1, PrivateKeyCount());
   // The key handed out keeps its certificate after the temporary record
@@ -377,7 +377,7 @@ TEST_F(CryptObjectTest, LinkingTakesOnlyTheLibrarysOwnKeys) {
   ImportKey("Иванов", "signer", kUser);
   ASSERT_TRUE(Init());
   const std::string sha1 = ThumbprintOf("signer");
-  Ref<ITarvexKey> key = PrivateKey(sha1);
+  ComRef<ITarvexKey> key = PrivateKey(sha1);
   ASSERT_EQ(S_OK, key->put_ContainerName(Bstr("Другой")));
   ASSERT_EQ(S_OK, crypt_->SetPrivateKeyCaching(key.get(), VARIANT_FALSE));
   ASSERT_TRUE(Init());

@@ -48,7 +48,7 @@ class ForeignKey final : public CAutoIntfObject<ITarvexKey> {
 using KeyObjectTest = ComObjectsTest;
 
 TEST_F(KeyObjectTest, ANewKeyIsAnApplicantAndItsPutsCheckAsTheRecordDoes) {
-  const Ref<ITarvexKey> key(CTarvexKey_class::Create());
+  const ComRef<ITarvexKey> key(CTarvexKey_class::Create());
   SIGN_ROLE_TYPES role = SIGN_ROLE_TYPE_UNKNOWN;
   ASSERT_EQ(S_OK, key->get_SignRole(&role));
   EXPECT_EQ(SIGN_ROLE_TYPE_APPLICANT, role);
@@ -88,11 +88,11 @@ TEST_F(KeyObjectTest, ANewKeyIsAnApplicantAndItsPutsCheckAsTheRecordDoes) {
 }
 
 TEST_F(KeyObjectTest, InitOpensTheContainerOrFailsWithTheSystemError) {
-  const Ref<ITarvexKey> key = KeyOf("signer");
+  const ComRef<ITarvexKey> key = KeyOf("signer");
   EXPECT_EQ(S_OK, key->Init());
   EXPECT_EQ(S_OK, key->Init());
 
-  const Ref<ITarvexKey> absent(CTarvexKey_class::Create());
+  const ComRef<ITarvexKey> absent(CTarvexKey_class::Create());
   ASSERT_EQ(S_OK, absent->put_ContainerName(Bstr("нет такого")));
   EXPECT_EQ(E_UNEXPECTED, absent->Init());
   EXPECT_EQ(0u, TakeError().description.find("System Error.  Code: "));
@@ -103,7 +103,7 @@ TEST_F(KeyObjectTest, ARoundTripKeepsTheFieldsCopiedAndTheContext) {
   source->SignRole = 6;
   source->SetSubject("CN=signer");
   source->SetIssuer("CN=intermediate");
-  const Ref<ITarvexKey> key(CTarvexIntfTool::KeyToIntf(source.get()));
+  const ComRef<ITarvexKey> key(CTarvexIntfTool::KeyToIntf(source.get()));
   SIGN_ROLE_TYPES role = SIGN_ROLE_TYPE_UNKNOWN;
   ASSERT_EQ(S_OK, key->get_SignRole(&role));
   EXPECT_EQ(SIGN_ROLE_TYPE_NOTARY, role);
@@ -141,7 +141,7 @@ TEST_F(KeyObjectTest, TheToolRefusesWhatItCannotCopy) {
             ErrorOf([&] { CTarvexIntfTool::KeyToIntf(&without_cn); }));
   EXPECT_EQ("Передан пустой аргумент: pСTarvexKey",
             ErrorOf([] { CTarvexIntfTool::KeyToIntf(nullptr); }));
-  const Ref<ITarvexKey> key(CTarvexKey_class::Create());
+  const ComRef<ITarvexKey> key(CTarvexKey_class::Create());
   EXPECT_EQ("Передан пустой аргумент: pCTarvexKey",
             ErrorOf([&] { CTarvexIntfTool::KeyFromIntf(key.get(), nullptr); }));
   CTarvexKey record;
@@ -156,7 +156,7 @@ TEST_F(KeyObjectTest, TheToolRefusesWhatItCannotCopy) {
 
 TEST_F(KeyObjectTest, AForeignKeyObjectIsRefused) {
   ITypeInfo* info = server_->InterfaceTypeInfo(ITarvexKey::kIid);
-  const Ref<ITarvexKey> foreign(new ForeignKey(info));
+  const ComRef<ITarvexKey> foreign(new ForeignKey(info));
   foreign->AddRef();
   info->Release();
   const std::string refused =
@@ -164,13 +164,13 @@ TEST_F(KeyObjectTest, AForeignKeyObjectIsRefused) {
   CTarvexKey record;
   EXPECT_EQ(refused, ErrorOf([&] { CTarvexIntfTool::KeyFromIntf(foreign.get(), &record); }));
 
-  const Ref<ITarvex> tarvex = NewTarvex();
+  const ComRef<ITarvex> tarvex = NewTarvex();
   VARIANT_BOOL done = VARIANT_FALSE;
   ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_UL_REG_UL, &done));
   ITarvexFile* file = nullptr;
   ASSERT_EQ(S_OK, tarvex->AddFile(Bstr(), Bstr("01"), Bstr("xml"), Bstr("заявление.xml"),
                                   Bstr(kContent), &file));
-  const Ref<ITarvexFile> held(file);
+  const ComRef<ITarvexFile> held(file);
   EXPECT_EQ(E_UNEXPECTED, file->Sign(foreign.get(), &done));
   const ErrorSeen error = TakeError();
   EXPECT_EQ(refused, error.description);

@@ -42,7 +42,7 @@ class PackageModuleTest : public SignatureTest {
   }
 
   template <typename Intf>
-  Ref<Intf> Create(const CLSID& class_id) {
+  ComRef<Intf> Create(const CLSID& class_id) {
     IClassFactory* factory = nullptr;
     EXPECT_EQ(S_OK,
               get_class_object_(class_id, IClassFactory::kIid, reinterpret_cast<void**>(&factory)));
@@ -52,15 +52,15 @@ class PackageModuleTest : public SignatureTest {
                 factory->CreateInstance(nullptr, Intf::kIid, reinterpret_cast<void**>(&object)));
       factory->Release();
     }
-    return Ref<Intf>(object);
+    return ComRef<Intf>(object);
   }
 
   // The personal key of the PKI certificate `name` from the catalogue.
-  static Ref<ITarvexKey> PrivateKey(ITarvexCrypt* crypt, const std::string& name) {
+  static ComRef<ITarvexKey> PrivateKey(ITarvexCrypt* crypt, const std::string& name) {
     ITarvexKey* key = nullptr;
     EXPECT_EQ(S_OK, crypt->GetPrivateKeyBySha1(Bstr(ThumbprintOf(name)), &key))
         << TakeError().description;
-    return Ref<ITarvexKey>(key);
+    return ComRef<ITarvexKey>(key);
   }
 
   std::string CheckPackage(const std::string& package) const {
@@ -86,21 +86,21 @@ class PackageModuleTest : public SignatureTest {
 // let the package and the catalogue go: the module must stay loaded.
 TEST_F(PackageModuleTest, EveryLiveObjectOfTheLibraryKeepsTheModuleLoaded) {
   ImportKey("signer", "signer", kUser);
-  Ref<ITarvexCrypt> crypt = Create<ITarvexCrypt>(CLSID_TarvexCrypt);
-  Ref<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
+  ComRef<ITarvexCrypt> crypt = Create<ITarvexCrypt>(CLSID_TarvexCrypt);
+  ComRef<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
   ASSERT_TRUE(crypt && tarvex);
   VARIANT_BOOL result = VARIANT_FALSE;
   ASSERT_EQ(S_OK, crypt->Init(&result));
-  Ref<ITarvexKey> key = PrivateKey(crypt.get(), "signer");
+  ComRef<ITarvexKey> key = PrivateKey(crypt.get(), "signer");
   ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_IP_REG_IP, &result));
   ITarvexFile* file = nullptr;
   ASSERT_EQ(S_OK, tarvex->AddFile(Bstr(), Bstr("01"), Bstr("xml"), Bstr("заявление.xml"),
                                   Bstr(kStatement), &file));
-  Ref<ITarvexFile> view(file);
+  ComRef<ITarvexFile> view(file);
   ASSERT_EQ(S_OK, view->Sign(key.get(), &result)) << TakeError().description;
   ITarvexSignature* signature = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
-  Ref<ITarvexSignature> signature_view(signature);
+  ComRef<ITarvexSignature> signature_view(signature);
   crypt.reset();
   tarvex.reset();
 
@@ -119,18 +119,18 @@ TEST_F(PackageModuleTest, APackageSignedWithCatalogueKeysSavesAndReopens) {
   TrustChain(kUser);
   const std::string package = out_.File("package.zip");
   {
-    const Ref<ITarvexCrypt> crypt = Create<ITarvexCrypt>(CLSID_TarvexCrypt);
+    const ComRef<ITarvexCrypt> crypt = Create<ITarvexCrypt>(CLSID_TarvexCrypt);
     ASSERT_NE(nullptr, crypt);
     VARIANT_BOOL result = VARIANT_FALSE;
     ASSERT_EQ(S_OK, crypt->Init(&result));
-    const Ref<ITarvexKey> signer = PrivateKey(crypt.get(), "signer");
-    const Ref<ITarvexKey> signer2 = PrivateKey(crypt.get(), "signer2");
+    const ComRef<ITarvexKey> signer = PrivateKey(crypt.get(), "signer");
+    const ComRef<ITarvexKey> signer2 = PrivateKey(crypt.get(), "signer2");
     ASSERT_TRUE(signer && signer2);
     // A new Init rebuilds the catalogue; the copies handed out stay usable.
     ASSERT_EQ(S_OK, crypt->Init(&result));
     ASSERT_EQ(S_OK, signer->Init());
 
-    const Ref<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
+    const ComRef<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
     ASSERT_NE(nullptr, tarvex);
     ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_IP_REG_IP, &result));
     ASSERT_EQ(S_OK, tarvex->put_SenderType(SIGN_ROLE_TYPE_APPLICANT));
@@ -140,7 +140,7 @@ TEST_F(PackageModuleTest, APackageSignedWithCatalogueKeysSavesAndReopens) {
     ITarvexFile* file = nullptr;
     ASSERT_EQ(S_OK, tarvex->AddFile(Bstr(), Bstr("01"), Bstr("xml"), Bstr("заявление.xml"),
                                     Bstr(kStatement), &file));
-    const Ref<ITarvexFile> added(file);
+    const ComRef<ITarvexFile> added(file);
     ASSERT_EQ(S_OK, tarvex->SignFile(Bstr("заявление.xml"), signer.get(), &result))
         << TakeError().description;
     ASSERT_EQ(S_OK, tarvex->ReSignFile(Bstr("заявление.xml"), signer2.get(), &result))
@@ -162,7 +162,7 @@ TEST_F(PackageModuleTest, APackageSignedWithCatalogueKeysSavesAndReopens) {
   const std::string lines = CheckPackage(package);
   EXPECT_EQ(0u, lines.find("ZayavIP_")) << lines;
 
-  const Ref<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
+  const ComRef<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
   VARIANT_BOOL result = VARIANT_FALSE;
   ASSERT_EQ(S_OK, tarvex->Open(Bstr(package), &result));
   TRANSACTION_TYPES type = TRANSACTION_TYPE_UNKNOWN;
@@ -173,7 +173,7 @@ TEST_F(PackageModuleTest, APackageSignedWithCatalogueKeysSavesAndReopens) {
   EXPECT_EQ(1, count);
   ITarvexFile* file = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFile(0, &file));
-  const Ref<ITarvexFile> statement(file);
+  const ComRef<ITarvexFile> statement(file);
   BSTR content = nullptr;
   ASSERT_EQ(S_OK, statement->get_RawContent(&content));
   EXPECT_EQ(kStatement, Taken(content));

@@ -20,8 +20,8 @@ const std::string kPayment = "%PDF-1.4 платёж";
 class PackageObjectTest : public ComObjectsTest {
  protected:
   // An open legal-entity registration with its parties.
-  Ref<ITarvex> NewRegistration() {
-    Ref<ITarvex> tarvex = NewTarvex();
+  ComRef<ITarvex> NewRegistration() {
+    ComRef<ITarvex> tarvex = NewTarvex();
     VARIANT_BOOL done = VARIANT_FALSE;
     EXPECT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_UL_REG_UL, &done));
     EXPECT_EQ(VARIANT_TRUE, done);
@@ -32,12 +32,12 @@ class PackageObjectTest : public ComObjectsTest {
     return tarvex;
   }
 
-  static Ref<ITarvexFile> Add(ITarvex* tarvex, const std::string& code, const std::string& name,
-                              const std::string& content) {
+  static ComRef<ITarvexFile> Add(ITarvex* tarvex, const std::string& code, const std::string& name,
+                                 const std::string& content) {
     ITarvexFile* file = nullptr;
     EXPECT_EQ(S_OK, tarvex->AddFile(Bstr("не используется"), Bstr(code), Bstr("xml"), Bstr(name),
                                     Bstr(content), &file));
-    return Ref<ITarvexFile>(file);
+    return ComRef<ITarvexFile>(file);
   }
 
   // The failed call's HRESULT and its error info as the package reports it.
@@ -67,7 +67,7 @@ class PackageObjectTest : public ComObjectsTest {
 };
 
 TEST_F(PackageObjectTest, NewSetsTheTransactionAndAnUnknownOneFailsAfterOpening) {
-  const Ref<ITarvex> tarvex = NewTarvex();
+  const ComRef<ITarvex> tarvex = NewTarvex();
   VARIANT_BOOL result = VARIANT_FALSE;
   ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_IP_REG_IP, &result));
   EXPECT_EQ(VARIANT_TRUE, result);
@@ -88,7 +88,7 @@ TEST_F(PackageObjectTest, NewSetsTheTransactionAndAnUnknownOneFailsAfterOpening)
 }
 
 TEST_F(PackageObjectTest, AClosedPackageFailsWithItsMessageAndLeavesOutParametersNull) {
-  const Ref<ITarvex> tarvex = NewTarvex();
+  const ComRef<ITarvex> tarvex = NewTarvex();
   VARIANT_BOOL result = VARIANT_TRUE;
   ASSERT_EQ(S_OK, tarvex->IsOpened(&result));
   EXPECT_EQ(VARIANT_FALSE, result);
@@ -121,7 +121,7 @@ TEST_F(PackageObjectTest, AClosedPackageFailsWithItsMessageAndLeavesOutParameter
 }
 
 TEST_F(PackageObjectTest, AnEmptyPackageHasNoFilesToGive) {
-  const Ref<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvex> tarvex = NewRegistration();
   VARIANT_BOOL encrypted = VARIANT_TRUE;
   ASSERT_EQ(S_OK, tarvex->get_IsEncrypted(&encrypted));
   EXPECT_EQ(VARIANT_FALSE, encrypted);
@@ -134,7 +134,7 @@ TEST_F(PackageObjectTest, AnEmptyPackageHasNoFilesToGive) {
 }
 
 TEST_F(PackageObjectTest, SubjectTypesCrossAsTheTypeLibraryNumbersThem) {
-  const Ref<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvex> tarvex = NewRegistration();
   SIGN_ROLE_TYPES type = SIGN_ROLE_TYPE_UNKNOWN;
   ASSERT_EQ(S_OK, tarvex->get_SenderType(&type));
   EXPECT_EQ(SIGN_ROLE_TYPE_APPLICANT, type);
@@ -150,8 +150,8 @@ TEST_F(PackageObjectTest, SubjectTypesCrossAsTheTypeLibraryNumbersThem) {
 }
 
 TEST_F(PackageObjectTest, AddedFilesShowTheirDocumentsThroughNewViews) {
-  const Ref<ITarvex> tarvex = NewRegistration();
-  const Ref<ITarvexFile> added = Add(tarvex.get(), "01", "C:\\Мои\\заявление.xml", kStatement);
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvexFile> added = Add(tarvex.get(), "01", "C:\\Мои\\заявление.xml", kStatement);
   BSTR text = nullptr;
   // Every byte of the content, the zero and 0x98 included.
   EXPECT_EQ(kStatement, Text(added->get_RawContent(&text), text));
@@ -183,8 +183,8 @@ TEST_F(PackageObjectTest, AddedFilesShowTheirDocumentsThroughNewViews) {
   ITarvexFile* second = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFile(0, &first));
   ASSERT_EQ(S_OK, tarvex->GetFile(0, &second));
-  const Ref<ITarvexFile> held_first(first);
-  const Ref<ITarvexFile> held_second(second);
+  const ComRef<ITarvexFile> held_first(first);
+  const ComRef<ITarvexFile> held_second(second);
   EXPECT_NE(first, second);
   EXPECT_NE(first, added.get());
   EXPECT_EQ(filename, Text(first->get_Filename(&text), text));
@@ -192,9 +192,9 @@ TEST_F(PackageObjectTest, AddedFilesShowTheirDocumentsThroughNewViews) {
 }
 
 TEST_F(PackageObjectTest, ViewsRefuseNamesAndCodesThatClashWithAnotherDocument) {
-  const Ref<ITarvex> tarvex = NewRegistration();
-  const Ref<ITarvexFile> first = Add(tarvex.get(), "01", "заявление.xml", kStatement);
-  const Ref<ITarvexFile> second = Add(tarvex.get(), "04", "платёж.pdf", "pdf");
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvexFile> first = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  const ComRef<ITarvexFile> second = Add(tarvex.get(), "04", "платёж.pdf", "pdf");
   BSTR text = nullptr;
   const std::string name = Text(first->get_Filename(&text), text);
   const std::string code = Text(first->get_DocumentCode(&text), text);
@@ -213,7 +213,7 @@ TEST_F(PackageObjectTest, ViewsRefuseNamesAndCodesThatClashWithAnotherDocument) 
 }
 
 TEST_F(PackageObjectTest, AFailedAddFileLeavesNoDocumentBehind) {
-  const Ref<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvex> tarvex = NewRegistration();
   Add(tarvex.get(), "01", "заявление.xml", kStatement);
   ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
   // "36" is a document type of the entrepreneur's flow only.
@@ -228,12 +228,12 @@ TEST_F(PackageObjectTest, AFailedAddFileLeavesNoDocumentBehind) {
 
 TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
   TrustChain(kUser);
-  const Ref<ITarvexKey> signer = KeyOf("signer");
-  const Ref<ITarvexKey> signer2 = KeyOf("signer2");
+  const ComRef<ITarvexKey> signer = KeyOf("signer");
+  const ComRef<ITarvexKey> signer2 = KeyOf("signer2");
   const std::string package = out_.File("пакет.zip");
   {
-    const Ref<ITarvex> tarvex = NewRegistration();
-    const Ref<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+    const ComRef<ITarvex> tarvex = NewRegistration();
+    const ComRef<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
     Add(tarvex.get(), "04", "платёж.pdf", kPayment);
     VARIANT_BOOL result = VARIANT_FALSE;
     ASSERT_EQ(S_OK, statement->Sign(signer.get(), &result));
@@ -250,7 +250,7 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
   const std::string lines = CheckPackage(AnsiToUtf8(package));
   EXPECT_NE(std::string::npos, lines.find(AnsiToUtf8("false [('ZayavUL_"))) << lines;
 
-  const Ref<ITarvex> tarvex = NewTarvex();
+  const ComRef<ITarvex> tarvex = NewTarvex();
   VARIANT_BOOL result = VARIANT_FALSE;
   ASSERT_EQ(S_OK, tarvex->Open(Bstr(package), &result));
   int32_t count = 0;
@@ -262,7 +262,7 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
   EXPECT_EQ(1, count);
   ITarvexFile* file = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFile(0, &file));
-  const Ref<ITarvexFile> statement(file);
+  const ComRef<ITarvexFile> statement(file);
   BSTR text = nullptr;
   EXPECT_EQ(kStatement, Text(statement->get_RawContent(&text), text));
   ASSERT_EQ(S_OK, statement->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &result));
@@ -274,7 +274,7 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
 
   ITarvexSignature* signature = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
-  const Ref<ITarvexSignature> held(signature);
+  const ComRef<ITarvexSignature> held(signature);
   const std::string name = Text(signature->get_Filename(&text), text);
   const std::string bytes = Text(signature->get_SignatureContent(&text), text);
   EXPECT_TRUE(ReadBytes(File("peer/" + name)) == bytes) << name;
@@ -289,8 +289,8 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
   ITarvexKey* second = nullptr;
   ASSERT_EQ(S_OK, signature->get_SignKey(&first));
   ASSERT_EQ(S_OK, signature->get_SignKey(&second));
-  const Ref<ITarvexKey> held_first(first);
-  const Ref<ITarvexKey> held_second(second);
+  const ComRef<ITarvexKey> held_first(first);
+  const ComRef<ITarvexKey> held_second(second);
   EXPECT_NE(first, second);
   EXPECT_EQ("Иванов Иван Иванович", Text(first->get_SubjectCN(&text), text));
   SIGN_ROLE_TYPES role = SIGN_ROLE_TYPE_UNKNOWN;
@@ -301,7 +301,7 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
 
   ITarvexSignature* resign = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFileResign(0, 0, 0, &resign));
-  const Ref<ITarvexSignature> held_resign(resign);
+  const ComRef<ITarvexSignature> held_resign(resign);
   ITarvexKey* resigner = nullptr;
   ASSERT_EQ(S_OK, resign->get_SignKey(&resigner));
   EXPECT_EQ("Петров Пётр Петрович", Text(resigner->get_SubjectCN(&text), text));
@@ -319,13 +319,13 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
 }
 
 TEST_F(PackageObjectTest, EncryptionCoversTheTypesThatAreEncryptedAndSurvivesSaving) {
-  const Ref<ITarvexKey> receiver = KeyOf("signer2");
+  const ComRef<ITarvexKey> receiver = KeyOf("signer2");
   const std::string package = out_.File("encrypted.zip");
   VARIANT_BOOL result = VARIANT_FALSE;
   {
-    const Ref<ITarvex> tarvex = NewRegistration();
-    const Ref<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
-    const Ref<ITarvexFile> payment = Add(tarvex.get(), "04", "платёж.pdf", kPayment);
+    const ComRef<ITarvex> tarvex = NewRegistration();
+    const ComRef<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+    const ComRef<ITarvexFile> payment = Add(tarvex.get(), "04", "платёж.pdf", kPayment);
     ASSERT_EQ(S_OK, tarvex->EncryptByCertificate(Bstr(Pki("signer2.cer")), &result));
     EXPECT_EQ(VARIANT_TRUE, result);
     ASSERT_EQ(S_OK, tarvex->get_IsEncrypted(&result));
@@ -352,13 +352,13 @@ TEST_F(PackageObjectTest, EncryptionCoversTheTypesThatAreEncryptedAndSurvivesSav
                    .status);
   EXPECT_TRUE(kStatement == ReadBytes(File("decrypted")));
 
-  const Ref<ITarvex> tarvex = NewTarvex();
+  const ComRef<ITarvex> tarvex = NewTarvex();
   ASSERT_EQ(S_OK, tarvex->Open(Bstr(package), &result));
   ASSERT_EQ(S_OK, tarvex->get_IsEncrypted(&result));
   EXPECT_EQ(VARIANT_TRUE, result);
   ITarvexFile* file = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFile(0, &file));
-  const Ref<ITarvexFile> statement(file);
+  const ComRef<ITarvexFile> statement(file);
   BSTR text = nullptr;
   EXPECT_EQ("", Text(statement->get_RawContent(&text), text));
   ASSERT_EQ(S_OK, tarvex->Decrypt(&result)) << TakeError().description;
@@ -367,7 +367,7 @@ TEST_F(PackageObjectTest, EncryptionCoversTheTypesThatAreEncryptedAndSurvivesSav
   EXPECT_EQ(VARIANT_FALSE, result);
 
   // A key object of the library encrypts as well.
-  const Ref<ITarvex> other = NewRegistration();
+  const ComRef<ITarvex> other = NewRegistration();
   Add(other.get(), "01", "заявление.xml", kStatement);
   ASSERT_EQ(S_OK, other->Encrypt(receiver.get(), &result)) << TakeError().description;
   ASSERT_EQ(S_OK, other->get_IsEncrypted(&result));
@@ -375,19 +375,19 @@ TEST_F(PackageObjectTest, EncryptionCoversTheTypesThatAreEncryptedAndSurvivesSav
 }
 
 TEST_F(PackageObjectTest, ViewsFailCleanlyOnceThePackageNoLongerHoldsTheirItems) {
-  const Ref<ITarvexKey> signer = KeyOf("signer");
-  const Ref<ITarvexKey> signer2 = KeyOf("signer2");
-  Ref<ITarvex> tarvex = NewRegistration();
-  const Ref<ITarvexFile> kept = Add(tarvex.get(), "01", "заявление.xml", kStatement);
-  const Ref<ITarvexFile> deleted = Add(tarvex.get(), "04", "платёж.pdf", kPayment);
+  const ComRef<ITarvexKey> signer = KeyOf("signer");
+  const ComRef<ITarvexKey> signer2 = KeyOf("signer2");
+  ComRef<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvexFile> kept = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  const ComRef<ITarvexFile> deleted = Add(tarvex.get(), "04", "платёж.pdf", kPayment);
   VARIANT_BOOL result = VARIANT_FALSE;
   ASSERT_EQ(S_OK, kept->Sign(signer.get(), &result));
   ASSERT_EQ(S_OK, kept->Resign(signer2.get(), &result));
   ITarvexSignature* signature = nullptr;
   ASSERT_EQ(S_OK, tarvex->GetFileSignature(0, 0, &signature));
-  const Ref<ITarvexSignature> signature_view(signature);
+  const ComRef<ITarvexSignature> signature_view(signature);
   ASSERT_EQ(S_OK, tarvex->GetFileResign(0, 0, 0, &signature));
-  const Ref<ITarvexSignature> resign_view(signature);
+  const ComRef<ITarvexSignature> resign_view(signature);
 
   const auto file_failure = [](HRESULT hr) {
     EXPECT_EQ(E_UNEXPECTED, hr);
@@ -418,7 +418,7 @@ TEST_F(PackageObjectTest, ViewsFailCleanlyOnceThePackageNoLongerHoldsTheirItems)
   ASSERT_EQ(S_OK, tarvex->Close(&result));
   EXPECT_EQ("Документ больше не входит в пакет", file_failure(kept->put_ContentType(Bstr("pdf"))));
   ASSERT_EQ(S_OK, tarvex->New(TRANSACTION_TYPE_UL_REG_UL, &result));
-  const Ref<ITarvexFile> last = Add(tarvex.get(), "01", "a.xml", "a");
+  const ComRef<ITarvexFile> last = Add(tarvex.get(), "01", "a.xml", "a");
   tarvex.reset();
   EXPECT_EQ("Документ больше не входит в пакет", file_failure(last->get_RawContent(&text)));
 }
@@ -426,12 +426,12 @@ TEST_F(PackageObjectTest, ViewsFailCleanlyOnceThePackageNoLongerHoldsTheirItems)
 // A document or signature made after a deleted one may take its memory; a
 // view kept of the deleted one must not reach the new one.
 TEST_F(PackageObjectTest, AViewKeptAfterDeletionNeverReachesTheItemMadeInItsPlace) {
-  const Ref<ITarvexKey> signer = KeyOf("signer");
-  const Ref<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvexKey> signer = KeyOf("signer");
+  const ComRef<ITarvex> tarvex = NewRegistration();
   VARIANT_BOOL result = VARIANT_FALSE;
-  std::vector<Ref<ITarvexFile>> old_files;
-  std::vector<Ref<ITarvexSignature>> old_signatures;
-  Ref<ITarvexFile> current = Add(tarvex.get(), "01", "0.xml", kStatement);
+  std::vector<ComRef<ITarvexFile>> old_files;
+  std::vector<ComRef<ITarvexSignature>> old_signatures;
+  ComRef<ITarvexFile> current = Add(tarvex.get(), "01", "0.xml", kStatement);
   for (int round = 1; round <= 8; ++round) {
     ASSERT_EQ(S_OK, current->Sign(signer.get(), &result)) << TakeError().description;
     ITarvexSignature* signature = nullptr;
@@ -444,11 +444,11 @@ TEST_F(PackageObjectTest, AViewKeptAfterDeletionNeverReachesTheItemMadeInItsPlac
     current = Add(tarvex.get(), "01", std::to_string(round) + ".xml", kStatement);
   }
   BSTR text = nullptr;
-  for (const Ref<ITarvexFile>& file : old_files) {
+  for (const ComRef<ITarvexFile>& file : old_files) {
     EXPECT_EQ(E_UNEXPECTED, file->get_OriginalFilename(&text));
     EXPECT_EQ("Документ больше не входит в пакет", TakeError().description);
   }
-  for (const Ref<ITarvexSignature>& signature : old_signatures) {
+  for (const ComRef<ITarvexSignature>& signature : old_signatures) {
     EXPECT_EQ(E_UNEXPECTED, signature->get_SignatureContent(&text));
     EXPECT_EQ("Подпись больше не входит в пакет", TakeError().description);
   }
@@ -457,8 +457,8 @@ TEST_F(PackageObjectTest, AViewKeptAfterDeletionNeverReachesTheItemMadeInItsPlac
 
 TEST_F(PackageObjectTest, ASignatureCheckAnswersTrueOrFails) {
   TrustChain(kUser);
-  const Ref<ITarvex> tarvex = NewRegistration();
-  const Ref<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvexFile> statement = Add(tarvex.get(), "01", "заявление.xml", kStatement);
   VARIANT_BOOL result = VARIANT_FALSE;
   ASSERT_EQ(S_OK, statement->Sign(KeyOf("revoked").get(), &result));
   // Without the revocation check the signature holds; with it, it fails.
