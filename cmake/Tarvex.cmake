@@ -42,17 +42,31 @@ function(tarvex_version_resource target)
     TARVEX_VERSION_PATCH=${patch})
 endfunction()
 
-# tarvex_test(name SOURCES ... DEPS ...): a GoogleTest binary run by ctest.
-# Tests run with a fixed time zone unless they set their own.
+# tarvex_test(name SOURCES ... DEPS ...): a GoogleTest binary run by ctest,
+# linked with the shared test support (tests/support).
 function(tarvex_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   tarvex_options(${name})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} tarvex_test_support GTest::gtest
+    GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     TARVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TARVEX_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# tarvex_test_module(name [BESIDE]): the test loads the library module,
+# which is built first; its path is TARVEX_MODULE_PATH. With BESIDE the
+# module also lies beside the test's binary, where the editor looks for it.
+function(tarvex_test_module name)
+  cmake_parse_arguments(ARG "BESIDE" "" "" ${ARGN})
+  add_dependencies(${name} Qim.Tarvex.Lib)
+  target_compile_definitions(${name} PRIVATE TARVEX_MODULE_PATH="$<TARGET_FILE:Qim.Tarvex.Lib>")
+  if(ARG_BESIDE)
+    add_custom_command(TARGET ${name} POST_BUILD COMMAND ${CMAKE_COMMAND} -E create_symlink
+      $<TARGET_FILE:Qim.Tarvex.Lib> $<TARGET_FILE_DIR:${name}>/$<TARGET_FILE_NAME:Qim.Tarvex.Lib>)
+  endif()
 endfunction()
 
 # The deliverables and the programs that go with them share one folder, in

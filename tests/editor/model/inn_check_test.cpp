@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <sstream>
 #include <string>
+
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -84,17 +84,10 @@ for n in range(400):
     print(s, int(valid(s)))
 ')";
 
-struct PipeCloser {
-  void operator()(std::FILE* pipe) const { ::pclose(pipe); }
-};
-
 TEST(CheckInnTest, AgreesWithThePublishedAlgorithm) {
-  std::unique_ptr<std::FILE, PipeCloser> pipe(::popen(kPeer, "r"));
-  ASSERT_TRUE(pipe);
-  std::string output;
-  char buffer[4096];
-  while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, got);
-  std::istringstream lines(output);
+  const CommandResult peer = RunCommand(kPeer);
+  ASSERT_EQ(0, peer.status);
+  std::istringstream lines(peer.output);
   std::string inn;
   int valid = 0;
   int seen = 0;

@@ -15,7 +15,11 @@
 #include "editor/model/ole_string.h"
 #include "platform/kernel/codepage.h"
 #include "tests/editor/model/signer_support.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

@@ -17,7 +17,11 @@
 #include "include/tarvex_guids.h"
 #include "platform/com/error_info.h"
 #include "platform/kernel/codepage.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/keys_tool.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 
@@ -65,10 +69,7 @@ class BindingTest : public testing::Test {
   std::string LibraryPath() const { return LibraryPathIn(folder_); }
 
   static void ImportSigner() {
-    const std::string command = std::string(TARVEX_KEYS_TOOL) + " import '" + AnsiToUtf8("Иванов") +
-                                "' '" + PkiPath("signer.key") + "' '" + PkiPath("signer.cer") +
-                                "' >/dev/null";
-    ASSERT_EQ(0, RunCommand(command).status);
+    ASSERT_EQ(0, ImportKeyFiles("Иванов", PkiPath("signer.key"), PkiPath("signer.cer")));
   }
   static int32_t PrivateKeyCount(ITarvexCrypt* crypt) {
     int32_t count = -1;

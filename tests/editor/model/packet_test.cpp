@@ -19,7 +19,12 @@
 #include "platform/kernel/files.h"
 #include "tests/editor/model/signer_support.h"
 #include "tests/editor/model/test_images.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/keys_tool.h"
+#include "tests/support/openssl.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 
@@ -423,9 +428,7 @@ TEST_F(PacketTest, ASignerWithoutARoleSignsNothingAndIsNotKeptAsTheCurrentKey) {
                     " -subj " + Shell(AnsiToUtf8("/C=RU/O=Тест без имени")) +
                     " -utf8 -md_gost94 -days 3650 -outform DER -out " + Shell(cer) + " 2>/dev/null")
              .status);
-  ASSERT_EQ(0, RunCommand(std::string(TARVEX_KEYS_TOOL) + " import nocn " +
-                          Shell(PkiPath("signer.key")) + " " + Shell(cer) + " >/dev/null")
-                   .status);
+  ASSERT_EQ(0, ImportKeyFiles("nocn", PkiPath("signer.key"), cer));
   const std::string nocn = OpensslSha1(cer);
   const std::string signer = ImportSigner("signer");
   packet_.EnsureCrypt();

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "platform/shell/browse_folder.h"
 #include "platform/shell/special_folder.h"
 #include "platform/shell/version_resource.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
 TARVEX_VERSION_RESOURCE(3, 1, 4, 15);
@@ -21,13 +21,6 @@ TARVEX_VERSION_RESOURCE(3, 1, 4, 15);
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 TEST(ShellRoutinesTest, BoxTypes) {
   EXPECT_EQ(MessageBoxType(kMessageWarning), MB_OK | MB_ICONWARNING);

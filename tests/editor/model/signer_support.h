@@ -6,14 +6,13 @@
 
 #include <string>
 
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/keys_tool.h"
+#include "tests/support/openssl.h"
+#include "tests/support/test_pki.h"
 
 // Puts the PKI's `name` key and certificate into a container of that name;
 // returns the certificate's thumbprint, upper-case as the catalogue writes it.
 inline std::string ImportSigner(const std::string& name) {
-  const std::string command = std::string(TARVEX_KEYS_TOOL) + " import " + name + " '" +
-                              PkiPath(name + ".key") + "' '" + PkiPath(name + ".cer") +
-                              "' >/dev/null";
-  EXPECT_EQ(0, RunCommand(command).status);
+  EXPECT_EQ(0, ImportKeyFiles(name, PkiPath(name + ".key"), PkiPath(name + ".cer"))) << name;
   return OpensslSha1(PkiPath(name + ".cer"));
 }

@@ -13,7 +13,7 @@
 #include "editor/model/ul_packet.h"
 #include "platform/kernel/codepage.h"
 #include "tests/editor/model/signer_support.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
 class SavedPackages {

@@ -50,10 +50,7 @@ class SetupDialogTest : public WindowTest {
     signer_ = ImportSigner("signer");
     signer2_ = ImportSigner("signer2");
     MakeNotary(pki_);
-    ASSERT_EQ(
-        0, RunCommand(std::string(TARVEX_KEYS_TOOL) + " import notary '" + pki_.File("notary.key") +
-                      "' '" + pki_.File("notary.pem") + "' >/dev/null")
-               .status);
+    ASSERT_EQ(0, ImportKeyFiles("notary", pki_.File("notary.key"), pki_.File("notary.pem")));
     notary_ = OpensslSha1Pem(pki_.File("notary.pem"));
   }
   static std::string OpensslSha1Pem(const std::string& pem) {

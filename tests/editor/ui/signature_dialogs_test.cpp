@@ -44,10 +44,7 @@ class SignatureDialogsTest : public WindowTest {
       ASSERT_EQ(0, RunCommand(in + command + " -engine gost 2>/dev/null >/dev/null").status)
           << command;
     }
-    ASSERT_EQ(
-        0, RunCommand(std::string(TARVEX_KEYS_TOOL) + " import " + name + " '" +
-                      pki_.File(name + ".key") + "' '" + pki_.File(name + ".pem") + "' >/dev/null")
-               .status);
+    ASSERT_EQ(0, ImportKeyFiles(name, pki_.File(name + ".key"), pki_.File(name + ".pem")));
     a_ = OpensslSha1(pki_.File(name + ".cer"));
   }
 

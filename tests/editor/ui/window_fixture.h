@@ -26,7 +26,9 @@
 #include "editor/ui/qt_text.h"
 #include "platform/kernel/codepage.h"
 #include "tests/editor/ui/scripted_dialogs.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
 

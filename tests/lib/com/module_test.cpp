@@ -18,22 +18,13 @@
 #include "platform/com/type_lib.h"
 #include "platform/kernel/codepage.h"
 #include "platform/shell/file_version.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using GetClassObjectFn = HRESULT (*)(const CLSID&, const IID&, void**);
 using NoArgumentFn = HRESULT (*)();
-
-std::string CommandOutput(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[512];
-  while (fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  pclose(pipe);
-  return output;
-}
 
 std::string FileText(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -45,7 +36,7 @@ std::string FileText(const std::string& path) {
 
 TEST(ModuleTest, ExportsExactlyTheFourEntryPoints) {
   const std::string names =
-      CommandOutput("nm -D --defined-only '" TARVEX_MODULE_PATH "' | awk '{print $3}' | sort");
+      RunCommand("nm -D --defined-only '" TARVEX_MODULE_PATH "' | awk '{print $3}' | sort").output;
   EXPECT_EQ(names, "DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer\n");
   EXPECT_EQ(std::filesystem::path(TARVEX_MODULE_PATH).filename(), "Qim.Tarvex.Lib.so");
 }

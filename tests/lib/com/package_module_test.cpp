@@ -69,7 +69,7 @@ class PackageModuleTest : public SignatureTest {
     fs::create_directory(folder);
     const CommandResult result =
         RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
-                   Shell(package) + " " + Shell(folder) + " " + Shell(File("chain.pem")));
+                   Quoted(package) + " " + Quoted(folder) + " " + Quoted(File("chain.pem")));
     EXPECT_EQ(0, result.status) << result.output;
     return result.output;
   }

@@ -60,7 +60,7 @@ class PackageObjectTest : public ComObjectsTest {
     fs::create_directory(folder);
     const CommandResult result =
         RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
-                   Shell(package) + " " + Shell(folder) + " " + Shell(File("chain.pem")));
+                   Quoted(package) + " " + Quoted(folder) + " " + Quoted(File("chain.pem")));
     EXPECT_EQ(0, result.status) << result.output;
     return result.output;
   }
@@ -346,9 +346,9 @@ TEST_F(PackageObjectTest, EncryptionCoversTheTypesThatAreEncryptedAndSurvivesSav
   ASSERT_EQ(0u, content_file.find("ZayavUL_")) << lines;
   // The receiver's openssl reads the content.
   ASSERT_EQ(0, RunCommand("openssl cms -decrypt -engine gost -inform DER -in " +
-                          Shell(File("peer/" + content_file)) + " -recip " + Shell(Pem("signer2")) +
-                          " -inkey " + Shell(PkiPath("signer2.key")) + " -out " +
-                          Shell(File("decrypted")) + " 2>/dev/null")
+                          Quoted(File("peer/" + content_file)) + " -recip " +
+                          Quoted(Pem("signer2")) + " -inkey " + Quoted(PkiPath("signer2.key")) +
+                          " -out " + Quoted(File("decrypted")) + " 2>/dev/null")
                    .status);
   EXPECT_TRUE(kStatement == ReadBytes(File("decrypted")));
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "lib/crypto/thread_buffer.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

@@ -82,8 +82,8 @@ TEST_F(CryptToolTest, ModeOneKeepsTheContentEveryOtherModeLeavesItOut) {
   const std::string attached = CCryptTool::SignMessage(certificate_.get(), kContent, 1);
   WriteBytes(File("attached.p7s"), attached);
   ASSERT_EQ(0, RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
-                          Shell(File("attached.p7s")) + " -CAfile " + Shell(File("chain.pem")) +
-                          " -purpose any -out " + Shell(File("out")) + " 2>/dev/null")
+                          Quoted(File("attached.p7s")) + " -CAfile " + Quoted(File("chain.pem")) +
+                          " -purpose any -out " + Quoted(File("out")) + " 2>/dev/null")
                    .status);
   EXPECT_EQ(kContent, ReadBytes(File("out")));
 

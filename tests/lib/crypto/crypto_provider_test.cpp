@@ -10,8 +10,9 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

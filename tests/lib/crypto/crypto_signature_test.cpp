@@ -237,7 +237,7 @@ TEST_F(CryptoSignatureTest, AForeignSignatureIsCheckedByItsSignerNotByTheFirstCe
   // openssl orders the message's certificates by their encoding: here the
   // CA certificates come before the signer's.
   const std::string signature =
-      OpensslSign("revoked", kContent, "-certfile " + Shell(File("chain.pem")));
+      OpensslSign("revoked", kContent, "-certfile " + Quoted(File("chain.pem")));
   PCCERT_CONTEXT first = CCryptoAPI20Utils::GetSignerFromSignature(signature);
   ASSERT_NE(nullptr, first);
   EXPECT_NE(Pki("revoked.cer"), first->Encoded());
@@ -249,7 +249,8 @@ TEST_F(CryptoSignatureTest, AForeignSignatureIsCheckedByItsSignerNotByTheFirstCe
   EXPECT_EQ(Num(CheckResult::kNotVerified), failure.code);
   EXPECT_NE(std::string::npos, failure.message.find("сертификат был отозван")) << failure.message;
 
-  const std::string good = OpensslSign("signer", kContent, "-certfile " + Shell(File("chain.pem")));
+  const std::string good =
+      OpensslSign("signer", kContent, "-certfile " + Quoted(File("chain.pem")));
   EXPECT_TRUE(checked.signature.VerifyStrict(kContent, good, 0));
   ASSERT_EQ(1, checked.signature.Signers.Count());
   EXPECT_EQ(ThumbprintOf("signer"), checked.signature.Signers.GetString(0));

@@ -14,8 +14,9 @@
 #include "lib/crypto/cryptoapi20_chain_builder_strict.h"
 #include "lib/foundation/file_time.h"
 #include "tests/lib/crypto/pki_server.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "tests/lib/crypto/cryptoapi20_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/openssl.h"
 
 namespace {
 

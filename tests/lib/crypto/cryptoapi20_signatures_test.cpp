@@ -8,6 +8,7 @@
 #include "platform/crypt/crypt_msg.h"
 #include "platform/kernel/last_error.h"
 #include "tests/lib/crypto/cryptoapi20_test_support.h"
+#include "tests/support/crypt_roots.h"
 
 namespace {
 

@@ -11,10 +11,11 @@
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/kernel/codepage.h"
-#include "tests/platform/crypt/crypt_test_support.h"
 #include "tests/support/error_of.h"
-
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_pki.h"
 
 // A certificate signed with the root's key, DER. `subject` is cp1251 (as
 // the tests' literals are); each extension goes to -addext. Only the given

@@ -7,7 +7,8 @@
 #include "lib/foundation/exception.h"
 #include "platform/crypt/crypt_defs.h"
 #include "platform/kernel/error_codes.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/openssl.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

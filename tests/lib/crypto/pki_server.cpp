@@ -3,17 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
-namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
+#include "tests/support/file_bytes.h"
 
 namespace {
 
@@ -40,7 +32,7 @@ std::string PkiServer::Url(const std::string& name) const {
 }
 
 std::string PkiServer::Pki(const std::string& name) const {
-  return ReadFile(dir_.File("pki/" + name));
+  return ReadBytes(dir_.File("pki/" + name));
 }
 
 void PkiServer::Serve(const std::map<std::string, std::string>& files) {

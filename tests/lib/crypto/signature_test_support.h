@@ -1,6 +1,7 @@
-// Test support for the signature classes: private environment roots, the
-// test signers' keys put into containers with the key command, the test PKI
-// in the system stores, and the openssl command as the independent peer.
+// The fixture of the tests that sign through the library's crypto layer and
+// the layers above it: private crypt roots, the test signers' keys put into
+// containers with the keys tool, the test PKI in the system stores, and the
+// openssl command as the independent peer.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,8 +12,13 @@
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/crl_context.h"
-#include "platform/kernel/codepage.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/keys_tool.h"
+#include "tests/support/openssl.h"
+#include "tests/support/run_command.h"
+#include "tests/support/signature_format.h"
+#include "tests/support/test_pki.h"
 
 constexpr int kMachine = 1;
 constexpr int kUser = 2;
@@ -20,8 +26,6 @@ constexpr int kStoreMy = 1;
 constexpr int kStoreRoot = 2;
 constexpr int kStoreCA = 3;
 constexpr int kStoreAddressBook = 4;
-
-inline std::string Shell(const std::string& path) { return "'" + path + "'"; }
 
 // The certificate's thumbprint, as the library writes it.
 inline std::string ThumbprintOf(const std::string& name) {
@@ -34,11 +38,10 @@ inline std::string ThumbprintOf(const std::string& name) {
 class SignatureTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"root", "intermediate", "signer", "signer2", "revoked"}) {
-      ASSERT_EQ(0,
-                RunCommand("openssl x509 -inform DER -in " +
-                           Shell(PkiPath(name + std::string(".cer"))) + " -out " + Shell(Pem(name)))
-                    .status);
+    for (const std::string name : {"root", "intermediate", "signer", "signer2", "revoked"}) {
+      const std::string pem = PemOf(PkiPath(name + ".cer"));
+      ASSERT_NE("", pem) << name;
+      WriteBytes(Pem(name), pem);
     }
     WriteBytes(File("chain.pem"), ReadBytes(Pem("root")) + ReadBytes(Pem("intermediate")));
   }
@@ -50,11 +53,9 @@ class SignatureTest : public testing::Test {
   // current user's key set (the machine's for kMachine) and "MY" there, as
   // a user does: with the key command.
   static void ImportKey(const std::string& container, const std::string& name, int location) {
-    const std::string command = std::string(TARVEX_KEYS_TOOL) + " import " +
-                                (location == kMachine ? "--machine " : "") +
-                                Shell(AnsiToUtf8(container)) + " " + Shell(PkiPath(name + ".key")) +
-                                " " + Shell(PkiPath(name + ".cer")) + " >/dev/null";
-    ASSERT_EQ(0, RunCommand(command).status) << command;
+    ASSERT_EQ(0, ImportKeyFiles(container, PkiPath(name + ".key"), PkiPath(name + ".cer"),
+                                location == kMachine))
+        << name;
   }
 
   // Adds PKI certificates and CRLs to a system store of the location.
@@ -88,39 +89,16 @@ class SignatureTest : public testing::Test {
   }
 
   // openssl's verdict on a detached signature over `content`, with the
-  // chain up to the test root (the intermediate is in the trusted file, as
-  // `openssl cms -verify` takes no untrusted certificates of its own).
+  // chain up to the test root.
   int OpensslVerify(const std::string& signature, const std::string& content) const {
-    WriteBytes(File("verified.p7s"), signature);
-    WriteBytes(File("verified.content"), content);
-    return RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
-                      Shell(File("verified.p7s")) + " -content " + Shell(File("verified.content")) +
-                      " -CAfile " + Shell(File("chain.pem")) +
-                      " -purpose any -out /dev/null 2>/dev/null")
-        .status;
+    return ::OpensslVerify(roots_.Dir(), signature, content, File("chain.pem"));
   }
 
-  // A detached signature made by openssl cms with GOST R 34.11-94; `flags`
-  // are added to the command line.
+  // A detached signature made by openssl by the test PKI's `signer`.
   std::string OpensslSign(const std::string& signer, const std::string& content,
                           const std::string& flags) const {
-    WriteBytes(File("openssl.content"), content);
-    const std::string command = "openssl cms -sign -engine gost -binary -md md_gost94 -signer " +
-                                Shell(Pem(signer)) + " -inkey " + Shell(PkiPath(signer + ".key")) +
-                                " -in " + Shell(File("openssl.content")) + " -outform DER -out " +
-                                Shell(File("openssl.p7s")) + " " + flags + " 2>/dev/null";
-    EXPECT_EQ(0, RunCommand(command).status) << command;
-    return ReadBytes(File("openssl.p7s"));
+    return ::OpensslSign(roots_.Dir(), Pem(signer), PkiPath(signer + ".key"), content, flags);
   }
 
   CryptRoots roots_;
 };
-
-// Checks a detached signature of ours over `content` against the format:
-// the structure that openssl reads out of it, the signer's certificate as
-// the only one, and the message digest that openssl computes itself.
-void ExpectSignatureFormat(const TempDir& dir, const std::string& signature,
-                           const std::string& content, const std::string& signer);
-// The signing time openssl reads out of the signature, as seconds since
-// 1970 (UTC); -1 when there is none.
-long long SigningTimeOf(const TempDir& dir, const std::string& signature);

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <fstream>
 #include <random>
 #include <set>
-#include <sstream>
 
 #include "lib/foundation/exception.h"
 #include "lib/foundation/maped_file.h"
 #include "platform/kernel/file_system.h"
-#include "tests/lib/foundation/run_command.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/error_of.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -32,17 +32,8 @@ void Put(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 bool SameFiles(const std::string& a, const std::string& b) {
-  int status = -1;
-  RunCommand("cmp -s '" + a + "' '" + b + "'", &status);
-  return status == 0;
+  return RunCommand("cmp -s " + Quoted(a) + " " + Quoted(b)).status == 0;
 }
 
 // Every entry under `root`, relative, links not followed.
@@ -154,7 +145,7 @@ TEST(FileRoutines, ZeroLengthMappedWriteLeavesNoFile) {
   const std::string existing = dir.File("old.bin");
   Put(existing, "old");
   EXPECT_NE(ErrorOf([&] { WriteBufferToFileMapped(existing, "", 0); }), "no error");
-  EXPECT_EQ(Read(existing), "old");
+  EXPECT_EQ(ReadBytes(existing), "old");
 }
 
 TEST(FileRoutines, Errors) {
@@ -180,7 +171,7 @@ TEST(FileRoutines, Errors) {
       ErrorOf([&] { WriteBufferToFileMapped(locked, "abc", 3); }),
       "Не удалось открыть файл [" + locked + "]: [System Error.  Code: 5.\r\nОтказано в доступе]");
   EXPECT_THROW(WriteStringToFile(locked, "abc"), EOSError);
-  EXPECT_EQ(Read(locked), "keep");
+  EXPECT_EQ(ReadBytes(locked), "keep");
 }
 
 TEST(MapedFile, WritesInPiecesAndRefusesToPassTheSize) {
@@ -197,14 +188,14 @@ TEST(MapedFile, WritesInPiecesAndRefusesToPassTheSize) {
     file.Write("f", 1);
     file.Close();
   }
-  EXPECT_EQ(Read(path), "abcdef");
+  EXPECT_EQ(ReadBytes(path), "abcdef");
   // Opening again lets the first file go (the sanitizer build sees a leak).
   CMapedFile reopened;
   reopened.OpenForWrite(dir.File("first.bin"), 4);
   reopened.OpenForWrite(path, 2);
   reopened.Write("gh", 2);
   reopened.Close();
-  EXPECT_EQ(Read(path), "gh");
+  EXPECT_EQ(ReadBytes(path), "gh");
   EXPECT_EQ(fs::file_size(dir.File("first.bin")), 4u);
   CMapedFile unopened;
   EXPECT_EQ(ErrorOf([&] { unopened.Write("x", 1); }),
@@ -242,7 +233,7 @@ class FolderDeletion : public ::testing::Test {
     fs::create_symlink(outside_.File("keep.txt"), tree_.File("file-link"));
   }
   void ExpectOutsideIntact() {
-    EXPECT_EQ(Read(outside_.File("keep.txt")), "keep");
+    EXPECT_EQ(ReadBytes(outside_.File("keep.txt")), "keep");
     EXPECT_EQ(Tree(outside_.Path()), std::set<std::string>{"keep.txt"});
   }
   static void Record(bool is_folder, const std::string& path, void* user_value) {

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <sstream>
 
-#include "tests/lib/foundation/run_command.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -43,18 +43,17 @@ TEST(FileTimeToDateTime, AgreesWithPythonInBothZones) {
   const std::string saved = old_zone ? old_zone : "";
   for (const char* zone : {"UTC", "Europe/Moscow"}) {
     SCOPED_TRACE(zone);
-    int status = 0;
-    std::istringstream expected(RunCommand(
+    const CommandResult expected_days = RunCommand(
         std::string("TZ=") + zone +
-            " python3 -c 'import sys, time\n"
-            "from datetime import datetime, timedelta\n"
-            "offset = time.localtime().tm_gmtoff\n"
-            "for ms in sys.argv[1:]:\n"
-            "    local = datetime(1970, 1, 1) + timedelta(milliseconds=int(ms), seconds=offset)\n"
-            "    print(repr((local - datetime(1899, 12, 30)) / timedelta(days=1)))\n'" +
-            arguments,
-        &status));
-    ASSERT_EQ(status, 0);
+        " python3 -c 'import sys, time\n"
+        "from datetime import datetime, timedelta\n"
+        "offset = time.localtime().tm_gmtoff\n"
+        "for ms in sys.argv[1:]:\n"
+        "    local = datetime(1970, 1, 1) + timedelta(milliseconds=int(ms), seconds=offset)\n"
+        "    print(repr((local - datetime(1899, 12, 30)) / timedelta(days=1)))\n'" +
+        arguments);
+    ASSERT_EQ(expected_days.status, 0);
+    std::istringstream expected(expected_days.output);
     SetZone(zone);
     for (const int64_t ms : instants) {
       double want = 0;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <set>
 
-#include "tests/lib/foundation/run_command.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -33,8 +33,7 @@ TEST(GuidRoutines, ThreeTextFormsAreVersion4ForPython) {
   EXPECT_EQ(seen.size(), 60u);
   // Python parses each form and checks the version and variant bits, and
   // that the text is the registry form (upper case, hyphens) or the bare hex.
-  int status = 0;
-  const std::string verdict = RunCommand(
+  const CommandResult verdict = RunCommand(
       "python3 -c 'import sys, uuid\n"
       "bad = []\n"
       "for i, t in enumerate(sys.argv[1:]):\n"
@@ -42,10 +41,9 @@ TEST(GuidRoutines, ThreeTextFormsAreVersion4ForPython) {
       "    want = [\"{\" + str(u).upper() + \"}\", str(u).upper(), u.hex][i % 3]\n"
       "    if u.version != 4 or u.variant != uuid.RFC_4122 or t != want: bad.append(t)\n"
       "print(\" \".join(bad) or \"ok\")' " +
-          texts,
-      &status);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(verdict, "ok\n");
+      texts);
+  EXPECT_EQ(verdict.status, 0);
+  EXPECT_EQ(verdict.output, "ok\n");
 }
 
 TEST(GuidRoutines, NewGuidIsRandom) {

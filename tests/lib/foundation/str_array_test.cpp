@@ -10,6 +10,7 @@
 #include "lib/foundation/exception.h"
 #include "platform/kernel/file_system.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -262,8 +263,7 @@ TEST(CStrArray, SaveToFileAndStream) {
   const std::string file = dir.File("list.txt");
   std::ofstream(file) << std::string(100, 'z');
   list.SaveToFile(file);
-  std::ifstream in(file, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "первая\r\nb\r\n");
+  EXPECT_EQ(ReadBytes(file), "первая\r\nb\r\n");
   try {
     list.SaveToFile(dir.File("none/list.txt"));
     FAIL();

@@ -4,22 +4,15 @@
 
 #include <fstream>
 #include <random>
-#include <sstream>
 
-#include "tests/lib/foundation/run_command.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 std::string Bytes(std::initializer_list<unsigned char> bytes) {
   return std::string(bytes.begin(), bytes.end());
-}
-
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
 }
 
 }  // namespace
@@ -101,21 +94,19 @@ TEST(TextRoutines, RoundTripsAgainstPython) {
     std::ofstream(dir.File(std::to_string(size) + ".bin"), std::ios::binary) << bytes;
     data.push_back(bytes);
   }
-  int status = 0;
-  RunCommand(
+  const CommandResult made = RunCommand(
       "cd '" + dir.Path() +
-          "' && python3 -c 'import base64, glob\n"
-          "for name in glob.glob(\"*.bin\"):\n"
-          "    data = open(name, \"rb\").read()\n"
-          "    open(name + \".b64\", \"wb\").write(base64.encodebytes(data).replace(b\"\\n\", "
-          "b\"\\r\\n\"))\n"
-          "    open(name + \".hex\", \"w\").write(data.hex().upper())\n'",
-      &status);
-  ASSERT_EQ(status, 0);
+      "' && python3 -c 'import base64, glob\n"
+      "for name in glob.glob(\"*.bin\"):\n"
+      "    data = open(name, \"rb\").read()\n"
+      "    open(name + \".b64\", \"wb\").write(base64.encodebytes(data).replace(b\"\\n\", "
+      "b\"\\r\\n\"))\n"
+      "    open(name + \".hex\", \"w\").write(data.hex().upper())\n'");
+  ASSERT_EQ(made.status, 0);
   for (size_t i = 0; i < std::size(sizes); ++i) {
     SCOPED_TRACE(sizes[i]);
     const std::string base = dir.File(std::to_string(sizes[i]) + ".bin");
-    const std::string b64 = Read(base + ".b64"), hex = Read(base + ".hex");
+    const std::string b64 = ReadBytes(base + ".b64"), hex = ReadBytes(base + ".hex");
     if (sizes[i] > 57) {
       ASSERT_NE(b64.find("\r\n"), b64.size() - 2);  // wrapped
     }

@@ -7,10 +7,12 @@
 #include "lib/foundation/exception.h"
 #include "lib/http/https_client.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/kernel/codepage.h"
-#include "tests/platform/crypt/crypt_test_support.h"
 #include "tests/platform/inet/gost_tls_server.h"
 #include "tests/platform/inet/test_http_server.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/keys_tool.h"
+#include "tests/support/openssl.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 
@@ -31,10 +33,7 @@ class ClientCertificateTest : public testing::Test {
  protected:
   void SetUp() override {
     // Key and certificate go in as a user puts them: with the command.
-    const CommandResult imported =
-        RunCommand(std::string(TARVEX_KEYS_TOOL) + " import '" + AnsiToUtf8("Клиент") + "' '" +
-                   PkiPath("signer2.key") + "' '" + PkiPath("signer2.cer") + "'");
-    ASSERT_EQ(0, imported.status);
+    ASSERT_EQ(0, ImportKeyFiles("Клиент", PkiPath("signer2.key"), PkiPath("signer2.cer")));
     client_.Config().ClientCertSha1 = OpensslSha1(PkiPath("signer2.cer"));
   }
 

@@ -21,11 +21,11 @@ class CryptoToolTest : public SignatureTest {
   // openssl's encryption of `plain` for the PKI signer.
   std::string OpensslEncrypt(const std::string& plain) const {
     WriteBytes(File("plain"), plain);
-    EXPECT_EQ(0,
-              RunCommand("openssl cms -encrypt -engine gost -gost89 -binary -in " +
-                         Shell(File("plain")) + " -outform DER -out " + Shell(File("openssl.p7m")) +
-                         " " + Shell(Pem("signer")) + " 2>/dev/null")
-                  .status);
+    EXPECT_EQ(
+        0, RunCommand("openssl cms -encrypt -engine gost -gost89 -binary -in " +
+                      Quoted(File("plain")) + " -outform DER -out " + Quoted(File("openssl.p7m")) +
+                      " " + Quoted(Pem("signer")) + " 2>/dev/null")
+               .status);
     return ReadBytes(File("openssl.p7m"));
   }
 
@@ -35,8 +35,9 @@ class CryptoToolTest : public SignatureTest {
     WriteBytes(File("ours.p7m"), encrypted);
     ::remove(File("decrypted").c_str());
     RunCommand("openssl cms -decrypt -engine gost -binary -inform DER -in " +
-               Shell(File("ours.p7m")) + " -recip " + Shell(Pem("signer")) + " -inkey " +
-               Shell(PkiPath("signer.key")) + " -out " + Shell(File("decrypted")) + " 2>/dev/null");
+               Quoted(File("ours.p7m")) + " -recip " + Quoted(Pem("signer")) + " -inkey " +
+               Quoted(PkiPath("signer.key")) + " -out " + Quoted(File("decrypted")) +
+               " 2>/dev/null");
     return ReadBytes(File("decrypted"));
   }
 };
@@ -197,7 +198,7 @@ TEST_F(CryptoToolTest, GetSignerInfoReadsTheSignersCertificate) {
   // order of their encoding: the CA certificates first.
   for (const std::string& signature :
        {OpensslSign("signer", kContent, ""),
-        OpensslSign("signer", kContent, "-certfile " + Shell(File("chain.pem")))}) {
+        OpensslSign("signer", kContent, "-certfile " + Quoted(File("chain.pem")))}) {
     const TarvexSignerInfo info = CTarvexCryptoTool::GetSignerInfo(signature);
     EXPECT_EQ(thumbprint, info.Sha1);
     EXPECT_EQ("Иванов Иван Иванович", info.SubjectCN);
@@ -215,7 +216,7 @@ TEST_F(CryptoToolTest, GetSignerInfoReadsTheSignersCertificate) {
 TEST_F(CryptoToolTest, GetSignerInfoWantsTheSignersOwnCertificate) {
   // Nothing at all, and only the chain without the signer's certificate.
   for (const std::string& flags :
-       {std::string("-nocerts"), "-nocerts -certfile " + Shell(File("chain.pem"))}) {
+       {std::string("-nocerts"), "-nocerts -certfile " + Quoted(File("chain.pem"))}) {
     SCOPED_TRACE(flags);
     const std::string signature = OpensslSign("signer", kContent, flags);
     EXPECT_EQ("Подпись не содержит сертификата подписанта",

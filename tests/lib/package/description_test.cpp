@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <typeinfo>
 
@@ -12,6 +11,7 @@
 #include "lib/package/tarvex_tool.h"
 #include "lib/package/xml_gpr_package.h"
 #include "tests/support/error_of.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -27,13 +27,6 @@ std::unique_ptr<CXMLGprExtPackage> Read(const std::string& text) {
   package->SetXMLText(text);
   package->Load();
   return package;
-}
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 CXMLGprExtSignature* AddSignature(CXMLGprExtSignatureCollection& list, const std::string& name,
@@ -155,7 +148,7 @@ TEST(XMLGprPackage, WriteReadWriteGivesTheSameBytes) {
   TempDir dir;
   auto package = Sample();
   package->SaveToFile(dir.File("first.xml"));
-  const std::string first = FileBytes(dir.File("first.xml"));
+  const std::string first = ReadBytes(dir.File("first.xml"));
 
   auto read = Read(first);
   EXPECT_EQ(read->Documents().Count(), 2);
@@ -164,7 +157,7 @@ TEST(XMLGprPackage, WriteReadWriteGivesTheSameBytes) {
             "a.p7s_2.p7s:9] b.p7s:4");
   EXPECT_EQ(read->Documents().Item(0)->OriginalFileName(), "заявление \"А&Б\" <1>.xml");
   read->SaveToFile(dir.File("second.xml"));
-  EXPECT_EQ(FileBytes(dir.File("second.xml")), first);
+  EXPECT_EQ(ReadBytes(dir.File("second.xml")), first);
 }
 
 TEST(XMLGprPackage, IndependentParserSeesTheFormat) {
@@ -328,7 +321,7 @@ TEST(XMLGprPackage, SaveToFileWritesNothingOnFailure) {
   auto package = Sample();
   package->Sender().SetSubjectType(0);
   EXPECT_EQ(ErrorOf([&] { package->SaveToFile(file); }), "Неизвестный тип субъекта: [0]");
-  EXPECT_EQ(FileBytes(file), "old");
+  EXPECT_EQ(ReadBytes(file), "old");
 }
 
 TEST(XMLGprPackage, Setters) {

@@ -7,9 +7,10 @@
 #include "lib/package/tarvex_package_config.h"
 #include "lib/package/xml_gpr_document.h"
 #include "platform/crypt/crypt_defs.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/error_of.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

@@ -86,8 +86,8 @@ class TarvexDocTest : public PackageTest {
     fs::remove_all(folder);
     fs::create_directory(folder);
     const CommandResult result =
-        RunCommand("python3 '" TARVEX_TEST_DIR "/check_package.py' " + Shell(package) + " " +
-                   Shell(folder) + " " + Shell(File("chain.pem")));
+        RunCommand("python3 '" TARVEX_TEST_DIR "/check_package.py' " + Quoted(package) + " " +
+                   Quoted(folder) + " " + Quoted(File("chain.pem")));
     EXPECT_EQ(0, result.status) << result.output;
     return result.output;
   }
@@ -95,7 +95,7 @@ class TarvexDocTest : public PackageTest {
   // A package file made by the zip peer, with raw entry names.
   void MakeZip(const std::string& archive,
                const std::vector<std::pair<std::string, std::string>>& entries) const {
-    std::string command = "python3 '" TARVEX_TEST_DIR "/zip_peer.py' make " + Shell(archive);
+    std::string command = "python3 '" TARVEX_TEST_DIR "/zip_peer.py' make " + Quoted(archive);
     for (const auto& [name, content] : entries) {
       command += " " + BinToHexStr(name) + "=" + BinToHexStr(content);
     }
@@ -528,9 +528,9 @@ TEST_F(TarvexDocTest, EncryptedDocumentsTravelEncryptedAndDecrypt) {
   // openssl opens the encrypted content with the receiver's key.
   const std::string peer = roots_.Dir().File("peer");
   EXPECT_EQ(0, RunCommand("openssl cms -decrypt -engine gost -binary -inform DER -in " +
-                          Shell(peer + "/" + name0) + " -recip " + Shell(Pem("signer")) +
-                          " -inkey " + Shell(PkiPath("signer.key")) + " -out " +
-                          Shell(File("decrypted")) + " 2>/dev/null")
+                          Quoted(peer + "/" + name0) + " -recip " + Quoted(Pem("signer")) +
+                          " -inkey " + Quoted(PkiPath("signer.key")) + " -out " +
+                          Quoted(File("decrypted")) + " 2>/dev/null")
                    .status);
   EXPECT_EQ(kStatement, ReadBytes(File("decrypted")));
   EXPECT_EQ(kPayment, ReadBytes(peer + "/" + name1));

@@ -13,8 +13,9 @@
 #include "lib/foundation/text_routines.h"
 #include "lib/package/zip_codec.h"
 #include "platform/kernel/codepage.h"
-#include "tests/platform/crypt/crypt_test_support.h"
 #include "tests/support/error_of.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

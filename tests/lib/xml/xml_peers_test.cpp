@@ -2,14 +2,14 @@
 // xmllint) and by the library's reader: every value comes back as written.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "lib/xml/xml_text_reader.h"
 #include "lib/xml/xml_text_writer.h"
 #include "platform/kernel/codepage.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -29,18 +29,11 @@ std::string Hex(const std::string& cp1251) {
   return hex;
 }
 
-// The command's standard output; `status` gets its exit status.
-std::string RunCommand(const std::string& command, int& status) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return out;
-  }
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  status = ::pclose(pipe);
-  return out;
+// The elements ElementTree reads from the file, one "name attr=value" line
+// each, the texts in hex of their UTF-8 bytes.
+CommandResult DumpElements(const std::string& file) {
+  return RunCommand("python3 " + Quoted(TARVEX_TEST_DIR "/dump_elements.py") + " " + Quoted(file) +
+                    " 2>&1");
 }
 
 // A root holding one child per element given, written as the library writes.
@@ -146,11 +139,10 @@ TEST(XMLPeers, ElementTreeAndXmllintReadWhatTheWriterWrites) {
   const std::vector<Element> elements = Document();
   TempDir dir;
   const std::string file = dir.File("out.xml");
-  std::ofstream(file, std::ios::binary) << Write(elements);
+  WriteBytes(file, Write(elements));
 
-  int status = 0;
-  const std::string lint = RunCommand("xmllint --noout '" + file + "' 2>&1", status);
-  EXPECT_EQ(status, 0) << lint;
+  const CommandResult lint = RunCommand("xmllint --noout " + Quoted(file) + " 2>&1");
+  EXPECT_EQ(lint.status, 0) << lint.output;
 
   std::string expected = Hex("корень") + "\n";
   for (const Element& e : elements) {
@@ -158,10 +150,9 @@ TEST(XMLPeers, ElementTreeAndXmllintReadWhatTheWriterWrites) {
     for (const auto& [name, value] : e.attributes) expected += " " + Hex(name) + "=" + Hex(value);
     expected += "\n";
   }
-  const std::string dumped =
-      RunCommand("python3 '" TARVEX_TEST_DIR "/dump_elements.py' '" + file + "' 2>&1", status);
-  EXPECT_EQ(status, 0) << dumped;
-  EXPECT_EQ(dumped, expected);
+  const CommandResult dumped = DumpElements(file);
+  EXPECT_EQ(dumped.status, 0) << dumped.output;
+  EXPECT_EQ(dumped.output, expected);
 }
 
 TEST(XMLPeers, TheReaderGetsBackEveryValueTheWriterTook) {
@@ -205,12 +196,10 @@ TEST(XMLPeers, OnCraftedTagsTheReaderAgreesWithElementTree) {
 
   TempDir dir;
   const std::string file = dir.File("crafted.xml");
-  std::ofstream(file, std::ios::binary) << text;
-  int status = 0;
-  const std::string dumped =
-      RunCommand("python3 '" TARVEX_TEST_DIR "/dump_elements.py' '" + file + "' 2>&1", status);
-  EXPECT_EQ(status, 0) << dumped;
-  EXPECT_EQ(dumped, expected);
+  WriteBytes(file, text);
+  const CommandResult dumped = DumpElements(file);
+  EXPECT_EQ(dumped.status, 0) << dumped.output;
+  EXPECT_EQ(dumped.output, expected);
 
   CXMLTextReader reader;
   reader.SetXML(text);

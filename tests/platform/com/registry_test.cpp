@@ -6,9 +6,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -51,21 +50,14 @@ class RegistryTest : public testing::Test {
   TempDir root_;
 };
 
-std::string FileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 TEST_F(RegistryTest, ValuesLiveInTheFilesTheLayoutNames) {
   ASSERT_EQ(Set("CLSID\\{1}\\InprocServer32", nullptr, "/opt/lib/Qim.Tarvex.Lib.so"), 0);
   ASSERT_EQ(Set("CLSID\\{1}\\InprocServer32", "ThreadingModel", "Apartment"), 0);
   ASSERT_EQ(Set("Ключ", nullptr, "Значение"), 0);
 
-  EXPECT_EQ(FileText(Folder("CLSID/{1}/InprocServer32/=")), "/opt/lib/Qim.Tarvex.Lib.so");
-  EXPECT_EQ(FileText(Folder("CLSID/{1}/InprocServer32/=ThreadingModel")), "Apartment");
-  EXPECT_EQ(FileText(Folder("\xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87/=")),
+  EXPECT_EQ(ReadBytes(Folder("CLSID/{1}/InprocServer32/=")), "/opt/lib/Qim.Tarvex.Lib.so");
+  EXPECT_EQ(ReadBytes(Folder("CLSID/{1}/InprocServer32/=ThreadingModel")), "Apartment");
+  EXPECT_EQ(ReadBytes(Folder("\xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87/=")),
             "\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5");  // cp1251 inside, UTF-8 name outside
   EXPECT_EQ(Query("CLSID\\{1}\\InprocServer32", "ThreadingModel"), "Apartment");
   EXPECT_EQ(Query("CLSID\\{1}\\InprocServer32", nullptr), "/opt/lib/Qim.Tarvex.Lib.so");

@@ -10,7 +10,8 @@
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/file_time.h"
 #include "platform/kernel/last_error.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/openssl.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

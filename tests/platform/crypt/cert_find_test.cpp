@@ -11,7 +11,9 @@
 #include "platform/crypt/crypt_prov.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/openssl.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

@@ -11,8 +11,10 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

@@ -9,28 +9,26 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/keys_tool.h"
+#include "tests/support/openssl.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 
 const std::string kContent = std::string("a few bytes\0\x98\xFF", 15);
 const std::string kContainer = "\\\\.\\HDIMAGE\\Иванов";
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
 class CryptMsgTest : public testing::Test {
  protected:
   void SetUp() override {
     // The key goes in as a user puts it: with the command.
-    const CommandResult imported =
-        RunCommand(std::string(TARVEX_KEYS_TOOL) + " import " + Quoted(AnsiToUtf8(kContainer)) +
-                   " " + Quoted(PkiPath("signer.key")) + " " + Quoted(PkiPath("signer.cer")));
-    ASSERT_EQ(0, imported.status);
-    for (const char* name : {"root", "intermediate", "signer", "signer2"}) {
-      ASSERT_EQ(0, RunCommand("openssl x509 -inform DER -in " +
-                              Quoted(PkiPath(std::string(name) + ".cer")) + " -out " +
-                              Quoted(File(std::string(name) + ".pem")))
-                       .status);
+    ASSERT_EQ(0, ImportKeyFiles(kContainer, PkiPath("signer.key"), PkiPath("signer.cer")));
+    for (const std::string name : {"root", "intermediate", "signer", "signer2"}) {
+      const std::string pem = PemOf(PkiPath(name + ".cer"));
+      ASSERT_NE("", pem) << name;
+      WriteBytes(File(name + ".pem"), pem);
     }
     // The root and the intermediate, trusted alike: the chain is what counts.
     WriteBytes(File("chain.pem"),
@@ -80,15 +78,10 @@ class CryptMsgTest : public testing::Test {
     return signature;
   }
 
-  // openssl's verdict on a detached signature over `content`, chain included.
+  // openssl's verdict on a detached signature over `content`, chain included;
+  // the signature stays in "verified.p7s".
   int OpensslVerify(const std::string& signature, const std::string& content) const {
-    WriteBytes(File("signature.p7s"), signature);
-    WriteBytes(File("checked"), content);
-    return RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
-                      Quoted(File("signature.p7s")) + " -content " + Quoted(File("checked")) +
-                      " -CAfile " + Quoted(File("chain.pem")) +
-                      " -purpose any -out /dev/null 2>/dev/null")
-        .status;
+    return ::OpensslVerify(roots_.Dir(), signature, content, File("chain.pem"));
   }
 
   // Whether the DER-form file holds an element of indefinite length (BER).
@@ -112,12 +105,12 @@ TEST_F(CryptMsgTest, AnImportedKeySignsWhatOpensslVerifies) {
 
   // The signing time is the one given; the message carries only the signer.
   const std::string printed =
-      RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(File("signature.p7s")))
+      RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(File("verified.p7s")))
           .output;
   EXPECT_NE(std::string::npos, printed.find("Mar  1 09:00:00 2026 GMT")) << printed;
   EXPECT_NE(std::string::npos, printed.find("eContent: <ABSENT>")) << printed;
-  EXPECT_FALSE(Indefinite(File("signature.p7s")));
-  EXPECT_EQ(0, RunCommand("openssl pkcs7 -inform DER -in " + Quoted(File("signature.p7s")) +
+  EXPECT_FALSE(Indefinite(File("verified.p7s")));
+  EXPECT_EQ(0, RunCommand("openssl pkcs7 -inform DER -in " + Quoted(File("verified.p7s")) +
                           " -print_certs | grep -c 'BEGIN CERTIFICATE' | grep -qx 1")
                    .status);
 }

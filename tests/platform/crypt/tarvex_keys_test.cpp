@@ -4,15 +4,17 @@
 #include <string>
 
 #include "platform/kernel/codepage.h"
-#include "tests/platform/crypt/crypt_test_support.h"
+#include "tests/support/crypt_roots.h"
+#include "tests/support/keys_tool.h"
+#include "tests/support/openssl.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 
-CommandResult Tool(const std::string& arguments) {
-  return RunCommand(std::string(TARVEX_KEYS_TOOL) + " " + arguments + " 2>/dev/null");
-}
+CommandResult Tool(const std::string& arguments) { return KeysTool(arguments + " 2>/dev/null"); }
 
-std::string Quoted(const std::string& cp1251) { return "'" + AnsiToUtf8(cp1251) + "'"; }
+// A container's name on the command line, in UTF-8 as a user types it.
+std::string QuotedName(const std::string& cp1251) { return Quoted(AnsiToUtf8(cp1251)); }
 
 TEST(TarvexKeysTest, ImportsListsAndLeavesNothingOfAFailedImport) {
   CryptRoots roots;
@@ -20,18 +22,18 @@ TEST(TarvexKeysTest, ImportsListsAndLeavesNothingOfAFailedImport) {
   const std::string key = Quoted(PkiPath("signer.key"));
   // The key with another signer's certificate: refused, and the new
   // container goes again.
-  EXPECT_EQ(
-      1,
-      Tool("import " + Quoted("чужой") + " " + key + " " + Quoted(PkiPath("signer2.cer"))).status);
-  EXPECT_EQ(1, Tool("import " + Quoted("нет ключа") + " " + Quoted(PkiPath("root.cer")) + " " +
+  EXPECT_EQ(1,
+            Tool("import " + QuotedName("чужой") + " " + key + " " + Quoted(PkiPath("signer2.cer")))
+                .status);
+  EXPECT_EQ(1, Tool("import " + QuotedName("нет ключа") + " " + Quoted(PkiPath("root.cer")) + " " +
                     Quoted(PkiPath("signer.cer")))
                    .status);
   EXPECT_EQ("", Tool("list").output);
 
-  ASSERT_EQ(0, Tool("import " + Quoted("\\\\.\\HDIMAGE\\Иванов") + " " + key + " " +
+  ASSERT_EQ(0, Tool("import " + QuotedName("\\\\.\\HDIMAGE\\Иванов") + " " + key + " " +
                     Quoted(PkiPath("signer.cer")))
                    .status);
-  ASSERT_EQ(0, Tool("import --machine " + Quoted("машинный") + " " + key + " " +
+  ASSERT_EQ(0, Tool("import --machine " + QuotedName("машинный") + " " + key + " " +
                     Quoted(PkiPath("signer.cer")))
                    .status);
   // Each container with its certificate's thumbprint and subject.
@@ -40,7 +42,7 @@ TEST(TarvexKeysTest, ImportsListsAndLeavesNothingOfAFailedImport) {
   EXPECT_EQ(AnsiToUtf8("\\\\.\\HDIMAGE\\Иванов\n" + certificate), Tool("list").output);
   EXPECT_EQ(AnsiToUtf8("машинный\n" + certificate), Tool("list --machine").output);
   // An existing container is never overwritten.
-  EXPECT_EQ(1, Tool("import " + Quoted("\\\\.\\HDIMAGE\\Иванов") + " " + key + " " +
+  EXPECT_EQ(1, Tool("import " + QuotedName("\\\\.\\HDIMAGE\\Иванов") + " " + key + " " +
                     Quoted(PkiPath("signer.cer")))
                    .status);
   EXPECT_EQ(2, Tool("import only-two-arguments").status);

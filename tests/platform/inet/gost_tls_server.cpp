@@ -9,9 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
+
+#include "tests/support/file_bytes.h"
 
 extern char** environ;
 
@@ -43,11 +44,6 @@ bool Run(const std::vector<std::string>& args, const std::string& log, pid_t* ke
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 int Count(const std::string& text, const std::string& what) {
   int count = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
@@ -68,7 +64,7 @@ GostTlsServer::GostTlsServer(const std::vector<std::string>& client_cas) {
             "paramset:A", "-nodes", "-keyout", key, "-out", cert, "-subj", "/CN=127.0.0.1", "-days",
             "30", "-md_gost94"},
            setup_log)) {
-    throw std::runtime_error("no server certificate: " + ReadFile(setup_log));
+    throw std::runtime_error("no server certificate: " + ReadBytes(setup_log));
   }
   // The GOST hash of the test certificates has no rating in OpenSSL: level 0.
   std::vector<std::string> args = {
@@ -83,7 +79,7 @@ GostTlsServer::GostTlsServer(const std::vector<std::string>& client_cas) {
                setup_log)) {
         throw std::runtime_error("bad CA certificate: " + client_cas[i]);
       }
-      bundle += ReadFile(pem);
+      bundle += ReadBytes(pem);
     }
     std::ofstream(dir_.File("client-cas.pem"), std::ios::binary) << bundle;
     args.insert(args.end(),
@@ -126,7 +122,7 @@ std::string GostTlsServer::Url(const std::string& path) const {
   return "https://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-std::string GostTlsServer::Log() const { return ReadFile(dir_.File("server.log")); }
+std::string GostTlsServer::Log() const { return ReadBytes(dir_.File("server.log")); }
 
 int GostTlsServer::RefusedClientCertificates(int at_least) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

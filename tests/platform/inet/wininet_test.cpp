@@ -15,10 +15,11 @@
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sys_messages.h"
-#include "tests/platform/crypt/crypt_test_support.h"
 #include "tests/platform/inet/gost_tls_server.h"
 #include "tests/platform/inet/test_http_server.h"
+#include "tests/support/crypt_roots.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 

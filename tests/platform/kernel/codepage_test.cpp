@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
+
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -15,14 +16,7 @@ std::string PythonTable() {
       "for b in range(256):\n"
       "    try: print(b, ord(bytes([b]).decode('cp1251')))\n"
       "    except UnicodeDecodeError: pass\n\"";
-  std::string out;
-  if (FILE* pipe = ::popen(script, "r")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    ::pclose(pipe);
-  }
-  return out;
+  return RunCommand(script).output;
 }
 
 std::string AllBytes() {

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -46,9 +45,7 @@ TEST(DebugOutput, AFileIsAppendedInUtf8WhateverTheLocale) {
   const DebugSink sink = DebugSinkFor(path.c_str());
   sink(kLine);
   sink("second");
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(kLineUtf8 + "\nsecond\n",
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  EXPECT_EQ(kLineUtf8 + "\nsecond\n", ReadBytes(path));
 }
 
 TEST(DebugOutput, NoTargetMeansNoSink) {

@@ -6,27 +6,15 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/file_mapping.h"
 #include "platform/kernel/file_system.h"
 #include "platform/kernel/last_error.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void Put(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 UniqueHandle Open(const std::string& path, uint32_t access, uint32_t share, uint32_t disposition) {
   return UniqueHandle(CreateFileA(path, access, share, disposition, FILE_ATTRIBUTE_NORMAL));
@@ -54,7 +42,7 @@ TEST(CreateFile, DispositionsOnMissingAndExistingFiles) {
     SCOPED_TRACE(c.disposition);
     TempDir dir;
     const std::string missing = dir.File("new.bin"), existing = dir.File("old.bin");
-    Put(existing, "old");
+    WriteBytes(existing, "old");
     EXPECT_EQ(static_cast<bool>(Open(missing, kReadWrite, 0, c.disposition)), c.opens_missing);
     if (!c.opens_missing) {
       EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -64,14 +52,14 @@ TEST(CreateFile, DispositionsOnMissingAndExistingFiles) {
     EXPECT_EQ(static_cast<bool>(file), c.opens_existing);
     EXPECT_EQ(GetLastError(), c.existing_error);
     file.reset();
-    EXPECT_EQ(Read(existing), c.content_after);
+    EXPECT_EQ(ReadBytes(existing), c.content_after);
   }
 }
 
 TEST(CreateFile, ShareModesExcludeEachOther) {
   TempDir dir;
   const std::string path = dir.File("a.bin");
-  Put(path, "abc");
+  WriteBytes(path, "abc");
   {
     UniqueHandle reader = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_TRUE(reader);
@@ -80,7 +68,7 @@ TEST(CreateFile, ShareModesExcludeEachOther) {
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
     // Refused before the truncation: the content of a file in use stays.
     EXPECT_FALSE(Open(path, kReadWrite, 0, CREATE_ALWAYS));
-    EXPECT_EQ(Read(path), "abc");
+    EXPECT_EQ(ReadBytes(path), "abc");
   }
   UniqueHandle writer = Open(path, kReadWrite, 0, OPEN_EXISTING);
   ASSERT_TRUE(writer);
@@ -100,11 +88,11 @@ TEST(CreateFile, RefusesFoldersSpecialFilesAndWritingReadOnlyFiles) {
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 
   const std::string locked = dir.File("ro.bin");
-  Put(locked, "keep");
+  WriteBytes(locked, "keep");
   ASSERT_TRUE(SetFileAttributesA(locked, FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(Open(locked, kReadWrite, 0, CREATE_ALWAYS));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Read(locked), "keep");
+  EXPECT_EQ(ReadBytes(locked), "keep");
   EXPECT_TRUE(Open(locked, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
 
   EXPECT_FALSE(Open(dir.File("none/x.bin"), kReadWrite, 0, CREATE_ALWAYS));
@@ -149,7 +137,7 @@ TEST(FileHandle, ReadWriteSeekSizeAndCut) {
   EXPECT_EQ(SetFilePointer(file.get(), -1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
   EXPECT_NE(GetLastError(), ERROR_SUCCESS);
   file.reset();
-  EXPECT_EQ(Read(path), "01234");
+  EXPECT_EQ(ReadBytes(path), "01234");
 
   UniqueHandle reader = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   EXPECT_FALSE(WriteFile(reader.get(), "x", 1, &done));
@@ -176,7 +164,7 @@ TEST(FileMapping, ExtendsTheFileAndViewsOutliveTheirHandles) {
   EXPECT_TRUE(CloseHandle(file));
   std::memset(view, 'z', size);
   EXPECT_TRUE(UnmapViewOfFile(view));
-  EXPECT_EQ(Read(path), std::string(size, 'z'));
+  EXPECT_EQ(ReadBytes(path), std::string(size, 'z'));
   EXPECT_FALSE(UnmapViewOfFile(view));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
@@ -184,7 +172,7 @@ TEST(FileMapping, ExtendsTheFileAndViewsOutliveTheirHandles) {
 TEST(FileMapping, RefusesWhatTheHandleDoesNotAllow) {
   TempDir dir;
   const std::string path = dir.File("m.bin");
-  Put(path, "abcd");
+  WriteBytes(path, "abcd");
   UniqueHandle reader = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   EXPECT_FALSE(CreateFileMappingA(reader.get(), PAGE_READWRITE, 0, 4));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);

@@ -1,7 +1,16 @@
-#include "tests/lib/crypto/signature_test_support.h"
+#include "tests/support/signature_format.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <regex>
+#include <vector>
+
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
+#include "tests/support/test_pki.h"
 
 namespace {
 
@@ -26,7 +35,7 @@ void ExpectSignatureFormat(const TempDir& dir, const std::string& signature,
   WriteBytes(file, signature);
   WriteBytes(dir.File("format.content"), content);
   const std::string printed =
-      RunCommand("openssl cms -cmsout -print -inform DER -in " + Shell(file)).output;
+      RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(file)).output;
   EXPECT_NE(std::string::npos, printed.find("contentType: pkcs7-signedData (1.2.840.113549.1.7.2)\n"
                                             "  d.signedData: \n    version: 1\n"))
       << printed;
@@ -55,21 +64,21 @@ void ExpectSignatureFormat(const TempDir& dir, const std::string& signature,
   EXPECT_EQ((std::vector<std::string>{"contentType", "messageDigest", "signingTime"}), names);
 
   // The one certificate is the signer's.
-  const CommandResult certificate =
-      RunCommand("openssl pkcs7 -inform DER -in " + Shell(file) +
-                 " -print_certs | openssl x509 -outform DER -out " + Shell(dir.File("format.cer")));
+  const CommandResult certificate = RunCommand("openssl pkcs7 -inform DER -in " + Quoted(file) +
+                                               " -print_certs | openssl x509 -outform DER -out " +
+                                               Quoted(dir.File("format.cer")));
   EXPECT_EQ(0, certificate.status);
   EXPECT_EQ(Pki(signer + ".cer"), ReadBytes(dir.File("format.cer")));
 
   // The message digest is openssl's own GOST R 34.11-94 of the content.
-  const std::string parsed = RunCommand("openssl asn1parse -inform DER -in " + Shell(file)).output;
+  const std::string parsed = RunCommand("openssl asn1parse -inform DER -in " + Quoted(file)).output;
   std::smatch digest;
   ASSERT_TRUE(std::regex_search(
       parsed, digest,
       std::regex(":messageDigest\\s*\\n.*SET.*\\n.*OCTET STRING\\s*\\[HEX DUMP\\]:([0-9A-F]+)")))
       << parsed;
   const std::string own = RunCommand("openssl dgst -engine gost -md_gost94 -r " +
-                                     Shell(dir.File("format.content")) + " 2>/dev/null")
+                                     Quoted(dir.File("format.content")) + " 2>/dev/null")
                               .output;
   EXPECT_EQ(Upper(own.substr(0, 64)), digest[1].str());
 }
@@ -78,7 +87,7 @@ long long SigningTimeOf(const TempDir& dir, const std::string& signature) {
   const std::string file = dir.File("time.p7s");
   WriteBytes(file, signature);
   const std::string printed =
-      RunCommand("openssl cms -cmsout -print -inform DER -in " + Shell(file)).output;
+      RunCommand("openssl cms -cmsout -print -inform DER -in " + Quoted(file)).output;
   std::smatch time;
   if (!std::regex_search(printed, time, std::regex("UTCTIME:(.*) GMT"))) return -1;
   std::tm parts{};
