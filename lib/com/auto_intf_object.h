@@ -9,6 +9,7 @@
 #include "lib/com/com_server.h"
 #include "lib/com/interfaced_object.h"
 #include "lib/com/safe_call.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/com/oaidl.h"
 
@@ -18,10 +19,9 @@ class CAutoIntfObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others
   // Takes a reference on `type_info`, the type info of `Dual`.
   explicit CAutoIntfObject(ITypeInfo* type_info)
       : dispatch_iid_(Dual::kIid),
-        dispatch_type_info_(type_info),
+        dispatch_type_info_(ComAddRef(type_info)),
         dispatch_intf_entry_(this),
         server_(CComServer::Instance()) {
-    dispatch_type_info_->AddRef();
     if (server_ != nullptr) server_->ObjectCreated();
   }
 
@@ -35,13 +35,14 @@ class CAutoIntfObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others
     if (info == nullptr) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
+    // The caller's reference, handed out.
     dispatch_type_info_->AddRef();
-    *info = dispatch_type_info_;
+    *info = dispatch_type_info_.get();
     return S_OK;
   }
 
   HRESULT GetIDsOfNames(const IID&, OLECHAR** names, uint32_t count, LCID, DISPID* ids) override {
-    return DispGetIDsOfNames(dispatch_type_info_, names, count, ids);
+    return DispGetIDsOfNames(dispatch_type_info_.get(), names, count, ids);
   }
 
   HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
@@ -59,7 +60,6 @@ class CAutoIntfObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others
 
  protected:
   ~CAutoIntfObject() override {
-    dispatch_type_info_->Release();
     if (server_ != nullptr) server_->ObjectDestroyed();
   }
 
@@ -76,7 +76,7 @@ class CAutoIntfObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others
 
  private:
   IID dispatch_iid_;
-  ITypeInfo* dispatch_type_info_;
+  const ComRef<ITypeInfo> dispatch_type_info_;
   Dual* dispatch_intf_entry_;
   CComServer* const server_;  // null while the library has none (unit tests)
 };

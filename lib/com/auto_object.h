@@ -52,6 +52,7 @@ class CAutoObject : public CInterfacedObject<Dual, ISupportErrorInfo, Others...>
     if (info == nullptr) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
+    // The caller's reference, handed out.
     *info = Factory().DispatchTypeInfo();
     (*info)->AddRef();
     return S_OK;

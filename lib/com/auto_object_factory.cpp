@@ -11,9 +11,8 @@
 
 namespace {
 
-// The type info of the coclass's default interface, with a reference; null
-// when it has none.
-ITypeInfo* DefaultInterface(ITypeInfo* coclass) {
+// The type info of the coclass's default interface; null when it has none.
+ComRef<ITypeInfo> DefaultInterface(ITypeInfo* coclass) {
   TYPEATTR* attr = nullptr;
   OleCheck(coclass->GetTypeAttr(&attr));
   const uint16_t count = attr->cImplTypes;
@@ -25,7 +24,7 @@ ITypeInfo* DefaultInterface(ITypeInfo* coclass) {
     if (SUCCEEDED(coclass->GetImplTypeFlags(index, &flags)) && (flags & IMPLTYPEFLAG_FDEFAULT) &&
         SUCCEEDED(coclass->GetRefTypeOfImplType(index, &ref)) &&
         SUCCEEDED(coclass->GetRefTypeInfo(ref, &info))) {
-      return info;
+      return ComRef<ITypeInfo>(info);
     }
   }
   return nullptr;
@@ -46,13 +45,13 @@ CAutoObjectFactory::CAutoObjectFactory(CComServer& server, const AutoClassEntry&
       entry_(entry),
       class_name_(entry.class_name),
       prog_id_(server.ServerName() + "." + entry.class_name) {
-  if (FAILED(server.TypeLib()->GetTypeInfoOfGuid(entry.class_id, &class_type_info_))) {
+  ITypeInfo* coclass = nullptr;
+  if (FAILED(server.TypeLib()->GetTypeInfoOfGuid(entry.class_id, &coclass))) {
     RaiseErrorFmt("Incorrect type information for class %s", {class_name_});
   }
-  dispatch_type_info_ = DefaultInterface(class_type_info_);
-  if (dispatch_type_info_ == nullptr || TypeGuid(dispatch_type_info_) != entry.dual_iid) {
-    if (dispatch_type_info_ != nullptr) dispatch_type_info_->Release();
-    class_type_info_->Release();
+  class_type_info_.reset(coclass);
+  dispatch_type_info_ = DefaultInterface(coclass);
+  if (dispatch_type_info_ == nullptr || TypeGuid(dispatch_type_info_.get()) != entry.dual_iid) {
     RaiseErrorFmt("Dispatch interface missing from class %s", {class_name_});
   }
   error_iid_ = entry.dual_iid;
@@ -62,11 +61,6 @@ CAutoObjectFactory::CAutoObjectFactory(CComServer& server, const AutoClassEntry&
     description_ = WideToAnsi(std::u16string_view(help, SysStringLen(help)));
   }
   SysFreeString(help);
-}
-
-CAutoObjectFactory::~CAutoObjectFactory() {
-  dispatch_type_info_->Release();
-  class_type_info_->Release();
 }
 
 HRESULT CAutoObjectFactory::QueryInterface(const IID& iid, void** object) {
@@ -104,11 +98,8 @@ HRESULT CAutoObjectFactory::CreateInstance(IUnknown* outer, const IID& iid, void
   });
   if (created == nullptr) return FAILED(made) ? made : E_OUTOFMEMORY;
   // The first reference decides the object's life: a failure frees it.
-  IUnknown* unknown = created->Unknown();
-  unknown->AddRef();
-  const HRESULT hr = FAILED(made) ? made : unknown->QueryInterface(iid, object);
-  unknown->Release();
-  return hr;
+  const ComRef<IUnknown> first = ComAddRef(created->Unknown());
+  return FAILED(made) ? made : first->QueryInterface(iid, object);
 }
 
 HRESULT CAutoObjectFactory::LockServer(BOOL lock) {

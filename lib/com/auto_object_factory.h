@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/com/class_factory.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/oaidl.h"
 
 class CAutoObjectBase;
@@ -30,7 +31,6 @@ class CAutoObjectFactory final : public IClassFactory {
   // has no such coclass, "Dispatch interface missing from class %s" when
   // the class does not implement the coclass's default interface.
   CAutoObjectFactory(CComServer& server, const AutoClassEntry& entry);
-  ~CAutoObjectFactory();
   CAutoObjectFactory(const CAutoObjectFactory&) = delete;
   CAutoObjectFactory& operator=(const CAutoObjectFactory&) = delete;
 
@@ -47,7 +47,7 @@ class CAutoObjectFactory final : public IClassFactory {
   const std::string& ProgId() const { return prog_id_; }
   const char* ThreadingModel() const { return "Apartment"; }
   // Without a reference.
-  ITypeInfo* DispatchTypeInfo() const { return dispatch_type_info_; }
+  ITypeInfo* DispatchTypeInfo() const { return dispatch_type_info_.get(); }
   const IID& ErrorIid() const { return error_iid_; }
 
   // Writes or deletes the class's keys under HKEY_CLASSES_ROOT; raises.
@@ -59,7 +59,7 @@ class CAutoObjectFactory final : public IClassFactory {
   std::string class_name_;
   std::string prog_id_;
   std::string description_;
-  ITypeInfo* class_type_info_ = nullptr;
-  ITypeInfo* dispatch_type_info_ = nullptr;
+  ComRef<ITypeInfo> class_type_info_;
+  ComRef<ITypeInfo> dispatch_type_info_;
   IID error_iid_{};
 };

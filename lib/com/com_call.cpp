@@ -5,16 +5,17 @@
 #include "lib/com/bstr_text.h"
 #include "lib/com/ole_error.h"
 #include "lib/foundation/errors.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 
 namespace {
 
 std::string TakeErrorDescription() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK) return std::string();
+  IErrorInfo* taken = nullptr;
+  if (GetErrorInfo(0, &taken) != S_OK) return std::string();
+  const ComRef<IErrorInfo> info(taken);
   BSTR text = nullptr;
   info->GetDescription(&text);
-  info->Release();
   std::string description = BstrToAnsi(text);
   SysFreeString(text);
   return description;

@@ -26,38 +26,32 @@ int32_t Load(const int32_t& count) {
 
 CComServer::CComServer(std::string module_path, std::span<const AutoClassEntry> classes)
     : module_path_(std::move(module_path)) {
-  OleCheck(LoadTypeLibEx(AnsiToWide(module_path_).c_str(), REGKIND_NONE, &type_lib_),
+  ITypeLib* loaded = nullptr;
+  OleCheck(LoadTypeLibEx(AnsiToWide(module_path_).c_str(), REGKIND_NONE, &loaded),
            "Не загружена библиотека типов модуля [" + module_path_ + "]");
+  type_lib_.reset(loaded);
   BSTR name = nullptr;
   if (SUCCEEDED(type_lib_->GetDocumentation(-1, &name, nullptr, nullptr, nullptr))) {
     server_name_ = WideToAnsi(std::u16string_view(name, SysStringLen(name)));
   }
   SysFreeString(name);
-  try {
-    for (const AutoClassEntry& entry : classes) {
-      factories_.push_back(std::make_unique<CAutoObjectFactory>(*this, entry));
-    }
-  } catch (...) {
-    factories_.clear();
-    type_lib_->Release();
-    throw;
+  for (const AutoClassEntry& entry : classes) {
+    factories_.push_back(std::make_unique<CAutoObjectFactory>(*this, entry));
   }
   instance = this;
 }
 
 CComServer::~CComServer() {
   if (instance == this) instance = nullptr;
-  factories_.clear();
-  type_lib_->Release();
 }
 
 CComServer* CComServer::Instance() { return instance; }
 
-ITypeInfo* CComServer::InterfaceTypeInfo(const IID& iid) const {
+ComRef<ITypeInfo> CComServer::InterfaceTypeInfo(const IID& iid) const {
   ITypeInfo* info = nullptr;
   OleCheck(type_lib_->GetTypeInfoOfGuid(iid, &info),
            "Нет описания интерфейса " + GuidToRegistryString(iid) + " в библиотеке типов");
-  return info;
+  return ComRef<ITypeInfo>(info);
 }
 
 HRESULT CComServer::GetClassObject(const CLSID& class_id, const IID& iid, void** object) {
@@ -72,7 +66,7 @@ HRESULT CComServer::GetClassObject(const CLSID& class_id, const IID& iid, void**
 bool CComServer::CanUnloadNow() const { return ObjectCount() == 0 && FactoryCount() == 0; }
 
 void CComServer::Register() {
-  OleCheck(RegisterTypeLib(type_lib_, AnsiToWide(module_path_).c_str(),
+  OleCheck(RegisterTypeLib(type_lib_.get(), AnsiToWide(module_path_).c_str(),
                            AnsiToWide(FolderOf(module_path_)).c_str()),
            "Не зарегистрирована библиотека типов модуля [" + module_path_ + "]");
   for (const auto& factory : factories_) factory->UpdateRegistry(true);

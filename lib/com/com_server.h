@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lib/com/auto_object_factory.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/oaidl.h"
 
 class CComServer {
@@ -25,13 +26,13 @@ class CComServer {
   // The server of the loaded library, or null while there is none.
   static CComServer* Instance();
 
-  ITypeLib* TypeLib() const { return type_lib_; }
+  ITypeLib* TypeLib() const { return type_lib_.get(); }
   const std::string& ServerName() const { return server_name_; }
   const std::string& ModulePath() const { return module_path_; }
 
-  // The type info of one of the library's interfaces, with a reference, for
-  // the objects the library makes itself; raises when the library lacks it.
-  ITypeInfo* InterfaceTypeInfo(const IID& iid) const;
+  // The type info of one of the library's interfaces, for the objects the
+  // library makes itself; raises when the library lacks it.
+  ComRef<ITypeInfo> InterfaceTypeInfo(const IID& iid) const;
 
   HRESULT GetClassObject(const CLSID& class_id, const IID& iid, void** object);
   bool CanUnloadNow() const;
@@ -48,7 +49,8 @@ class CComServer {
 
  private:
   std::string module_path_;
-  ITypeLib* type_lib_ = nullptr;
+  // Released after the factories (members go in reverse order).
+  ComRef<ITypeLib> type_lib_;
   std::string server_name_;
   int32_t object_count_ = 0;
   int32_t factory_count_ = 0;

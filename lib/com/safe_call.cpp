@@ -4,6 +4,7 @@
 #include <string>
 
 #include "lib/com/ole_error.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/kernel/codepage.h"
 
@@ -39,8 +40,9 @@ Caught Classify() {
 HRESULT SafeCallException(const IID& error_iid, const char* prog_id) noexcept {
   try {
     const Caught caught = Classify();
-    ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create))) return E_UNEXPECTED;
+    ICreateErrorInfo* made = nullptr;
+    if (FAILED(CreateErrorInfo(&made))) return E_UNEXPECTED;
+    const ComRef<ICreateErrorInfo> create(made);
     create->SetGUID(error_iid);
     if (prog_id != nullptr) create->SetSource(AnsiToWide(prog_id).c_str());
     if (caught.has_message) {
@@ -49,10 +51,9 @@ HRESULT SafeCallException(const IID& error_iid, const char* prog_id) noexcept {
     }
     IErrorInfo* info = nullptr;
     if (SUCCEEDED(create->QueryInterface(IErrorInfo::kIid, reinterpret_cast<void**>(&info)))) {
-      SetErrorInfo(0, info);
-      info->Release();
+      const ComRef<IErrorInfo> held(info);
+      SetErrorInfo(0, held.get());
     }
-    create->Release();
     return caught.result;
   } catch (...) {
     return E_UNEXPECTED;

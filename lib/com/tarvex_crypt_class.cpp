@@ -10,12 +10,6 @@
 
 namespace {
 
-struct ReleaseKey {
-  void operator()(ITarvexKey* key) const { key->Release(); }
-};
-// A key object not yet handed out: released when the member fails.
-using KeyHeld = std::unique_ptr<ITarvexKey, ReleaseKey>;
-
 // The thumbprint a client's key object reports, whoever made the object.
 std::string ThumbprintOf(ITarvexKey* key) {
   CValueCheckTool::CheckAssigned(key, "pKey");
@@ -49,20 +43,21 @@ void CTarvexCrypt_class::Reinit() {
 template <typename Find>
 HRESULT CTarvexCrypt_class::KeyResult(ITarvexKey** result, Find find) {
   if (!PrepareOut(result)) return E_POINTER;
-  return Safe([&] { *result = CTarvexIntfTool::KeyToIntf(find()); });
+  return Safe([&] { *result = CTarvexIntfTool::KeyToIntf(find()).release(); });
 }
 
 template <typename Import>
 HRESULT CTarvexCrypt_class::ImportResult(ITarvexKey** result, Import import) {
   if (!PrepareOut(result)) return E_POINTER;
   return Safe([&] {
-    KeyHeld made;
+    // A key object not yet handed out: released when the member fails.
+    ComRef<ITarvexKey> made;
     {
       CTarvexKey imported;
       import(&imported);
       // The copy takes a reference of its own on the imported certificate,
       // so it outlives the temporary record.
-      made.reset(CTarvexIntfTool::KeyToIntf(&imported));
+      made = CTarvexIntfTool::KeyToIntf(&imported);
     }
     Reinit();
     *result = made.release();

@@ -12,13 +12,11 @@
 // CTarvexDoc's inline constructor needs the description's full type.
 #include "lib/package/xml_gpr_package.h"
 
-ITarvexFile* CTarvexFile_class::Create(CTarvexDocument* document,
-                                       std::weak_ptr<CTarvexDoc> package) {
-  ITypeInfo* info = CTarvexIntfTool::TypeInfo(ITarvexFile::kIid);
-  auto* file = new CTarvexFile_class(info, *document, std::move(package));
-  info->Release();
-  file->AddRef();
-  return file;
+ComRef<ITarvexFile> CTarvexFile_class::Create(CTarvexDocument* document,
+                                              std::weak_ptr<CTarvexDoc> package) {
+  const ComRef<ITypeInfo> info = CTarvexIntfTool::TypeInfo(ITarvexFile::kIid);
+  // A new object has no reference yet: the first is the caller's.
+  return ComAddRef<ITarvexFile>(new CTarvexFile_class(info.get(), *document, std::move(package)));
 }
 
 CTarvexFile_class::CTarvexFile_class(ITypeInfo* type_info, const CTarvexDocument& document,

@@ -11,6 +11,7 @@
 
 #include "include/tarvex_interfaces.h"
 #include "lib/com/auto_intf_object.h"
+#include "platform/com/com_ref.h"
 
 class CTarvexDoc;
 class CTarvexDocument;
@@ -18,9 +19,8 @@ struct rTarvexDocType;
 
 class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
  public:
-  // A new view of `document` (not null) of `package`, with one reference;
-  // raises.
-  static ITarvexFile* Create(CTarvexDocument* document, std::weak_ptr<CTarvexDoc> package);
+  // A new view of `document` (not null) of `package`; raises.
+  static ComRef<ITarvexFile> Create(CTarvexDocument* document, std::weak_ptr<CTarvexDoc> package);
 
   HRESULT get_DocType(BSTR* Value) override;
   HRESULT get_DocTypeCode(BSTR* Value) override;

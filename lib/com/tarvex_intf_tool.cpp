@@ -15,15 +15,6 @@
 
 namespace {
 
-// Releases an interface whatever happens.
-template <typename Intf>
-struct Released {
-  Intf* intf;
-  ~Released() {
-    if (intf != nullptr) intf->Release();
-  }
-};
-
 // A text field through a BSTR that is freed whatever happens.
 template <typename Put>
 void PutText(const std::string& text, Put put) {
@@ -45,16 +36,16 @@ std::string GetText(Get get) {
 
 }  // namespace
 
-ITypeInfo* CTarvexIntfTool::TypeInfo(const IID& iid) {
+ComRef<ITypeInfo> CTarvexIntfTool::TypeInfo(const IID& iid) {
   CComServer* server = CComServer::Instance();
   if (server == nullptr) RaiseError("Сервер COM библиотеки не создан");
   return server->InterfaceTypeInfo(iid);
 }
 
-ITarvexKey* CTarvexIntfTool::KeyToIntf(const CTarvexKey* key) {
+ComRef<ITarvexKey> CTarvexIntfTool::KeyToIntf(const CTarvexKey* key) {
   CValueCheckTool::CheckAssigned(key, "pСTarvexKey");
-  Released<ITarvexKey> made{CTarvexKey_class::Create()};
-  ITarvexKey* intf = made.intf;
+  ComRef<ITarvexKey> made = CTarvexKey_class::Create();
+  ITarvexKey* intf = made.get();
   PutText(key->ContainerName(), [&](BSTR value) { return intf->put_ContainerName(value); });
   PutText(key->Sha1(), [&](BSTR value) { return intf->put_Sha1(value); });
   PutText(key->SubjectCN(), [&](BSTR value) { return intf->put_SubjectCN(value); });
@@ -64,10 +55,9 @@ ITarvexKey* CTarvexIntfTool::KeyToIntf(const CTarvexKey* key) {
   PutText(key->Issuer(), [&](BSTR value) { return intf->put_Issuer(value); });
   ITarvexKeyContext* context = nullptr;
   OleCheck(intf->QueryInterface(ITarvexKeyContext::kIid, reinterpret_cast<void**>(&context)));
-  const Released<ITarvexKeyContext> held{context};
+  const ComRef<ITarvexKeyContext> held(context);
   RaiseComFailure(context->SetCertContext(key->CertContext));
-  made.intf = nullptr;
-  return intf;
+  return made;
 }
 
 void CTarvexIntfTool::KeyFromIntf(ITarvexKey* intf, CTarvexKey* key) {
@@ -84,7 +74,7 @@ void CTarvexIntfTool::KeyFromIntf(ITarvexKey* intf, CTarvexKey* key) {
   if (FAILED(intf->QueryInterface(ITarvexKeyContext::kIid, reinterpret_cast<void**>(&context)))) {
     RaiseError("Объект ключа создан не библиотекой: интерфейс ITarvexKeyContext не поддерживается");
   }
-  const Released<ITarvexKeyContext> held{context};
+  const ComRef<ITarvexKeyContext> held(context);
   PCCERT_CONTEXT certificate = nullptr;
   RaiseComFailure(context->GetCertContext(&certificate));
   key->CertContext = certificate;
@@ -98,14 +88,14 @@ std::unique_ptr<CTarvexKey> CTarvexIntfTool::TemporaryKey(ITarvexKey* intf) {
   return key;
 }
 
-ITarvexFile* CTarvexIntfTool::DocumentToIntf(CTarvexDocument* document,
-                                             std::weak_ptr<CTarvexDoc> package) {
+ComRef<ITarvexFile> CTarvexIntfTool::DocumentToIntf(CTarvexDocument* document,
+                                                    std::weak_ptr<CTarvexDoc> package) {
   CValueCheckTool::CheckAssigned(document, "pCTarvexDocument");
   return CTarvexFile_class::Create(document, std::move(package));
 }
 
-ITarvexSignature* CTarvexIntfTool::SignatureToIntf(CTarvexSignature* signature,
-                                                   std::weak_ptr<CTarvexDoc> package) {
+ComRef<ITarvexSignature> CTarvexIntfTool::SignatureToIntf(CTarvexSignature* signature,
+                                                          std::weak_ptr<CTarvexDoc> package) {
   CValueCheckTool::CheckAssigned(signature, "pCTarvexSignature");
   return CTarvexSignature_class::Create(signature, std::move(package));
 }

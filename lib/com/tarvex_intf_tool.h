@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "include/tarvex_interfaces.h"
+#include "platform/com/com_ref.h"
 
 class CTarvexDoc;
 class CTarvexDocument;
@@ -17,9 +18,9 @@ class CTarvexIntfTool {
  public:
   CTarvexIntfTool() = delete;
 
-  // A new key object copied from `key`, with one reference; raises (an empty
-  // subject CN, for one) and then hands out nothing.
-  static ITarvexKey* KeyToIntf(const CTarvexKey* key);
+  // A new key object copied from `key`; raises (an empty subject CN, for
+  // one) and then hands out nothing.
+  static ComRef<ITarvexKey> KeyToIntf(const CTarvexKey* key);
   // Fills `key` from a key object the library made: container name,
   // thumbprint, subject CN, role, certificate body and the certificate
   // context, which `key` does not own. A foreign key object fails.
@@ -27,12 +28,13 @@ class CTarvexIntfTool {
   // A record filled from `intf` for one operation; null for a null `intf`,
   // so that the operation names the missing key itself.
   static std::unique_ptr<CTarvexKey> TemporaryKey(ITarvexKey* intf);
-  // New views of an item of `package`, with one reference; the item must
-  // not be null. A view fails cleanly once the package no longer holds it.
-  static ITarvexFile* DocumentToIntf(CTarvexDocument* document, std::weak_ptr<CTarvexDoc> package);
-  static ITarvexSignature* SignatureToIntf(CTarvexSignature* signature,
-                                           std::weak_ptr<CTarvexDoc> package);
+  // New views of an item of `package`; the item must not be null. A view
+  // fails cleanly once the package no longer holds it.
+  static ComRef<ITarvexFile> DocumentToIntf(CTarvexDocument* document,
+                                            std::weak_ptr<CTarvexDoc> package);
+  static ComRef<ITarvexSignature> SignatureToIntf(CTarvexSignature* signature,
+                                                  std::weak_ptr<CTarvexDoc> package);
 
-  // The type info of one of the library's interfaces, with a reference.
-  static ITypeInfo* TypeInfo(const IID& iid);
+  // The type info of one of the library's interfaces.
+  static ComRef<ITypeInfo> TypeInfo(const IID& iid);
 };

@@ -5,12 +5,10 @@
 #include "lib/package/tarvex_code_tool.h"
 #include "lib/package/tarvex_key.h"
 
-ITarvexKey* CTarvexKey_class::Create() {
-  ITypeInfo* info = CTarvexIntfTool::TypeInfo(ITarvexKey::kIid);
-  auto* key = new CTarvexKey_class(info);
-  info->Release();
-  key->AddRef();
-  return key;
+ComRef<ITarvexKey> CTarvexKey_class::Create() {
+  const ComRef<ITypeInfo> info = CTarvexIntfTool::TypeInfo(ITarvexKey::kIid);
+  // A new object has no reference yet: the first is the caller's.
+  return ComAddRef<ITarvexKey>(new CTarvexKey_class(info.get()));
 }
 
 CTarvexKey_class::CTarvexKey_class(ITypeInfo* type_info)

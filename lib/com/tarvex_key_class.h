@@ -10,13 +10,14 @@
 #include "include/tarvex_interfaces.h"
 #include "lib/com/auto_intf_object.h"
 #include "lib/com/tarvex_key_context.h"
+#include "platform/com/com_ref.h"
 
 class CTarvexKey;
 
 class CTarvexKey_class final : public CAutoIntfObject<ITarvexKey, ITarvexKeyContext> {
  public:
-  // A new key object over a new, empty record, with one reference; raises.
-  static ITarvexKey* Create();
+  // A new key object over a new, empty record; raises.
+  static ComRef<ITarvexKey> Create();
 
   HRESULT get_ContainerName(BSTR* Value) override;
   HRESULT put_ContainerName(BSTR Value) override;

@@ -39,13 +39,12 @@ CTarvexSignature* Find(CTarvexDoc& package, uint64_t serial) {
 
 }  // namespace
 
-ITarvexSignature* CTarvexSignature_class::Create(CTarvexSignature* signature,
-                                                 std::weak_ptr<CTarvexDoc> package) {
-  ITypeInfo* info = CTarvexIntfTool::TypeInfo(ITarvexSignature::kIid);
-  auto* view = new CTarvexSignature_class(info, *signature, std::move(package));
-  info->Release();
-  view->AddRef();
-  return view;
+ComRef<ITarvexSignature> CTarvexSignature_class::Create(CTarvexSignature* signature,
+                                                        std::weak_ptr<CTarvexDoc> package) {
+  const ComRef<ITypeInfo> info = CTarvexIntfTool::TypeInfo(ITarvexSignature::kIid);
+  // A new object has no reference yet: the first is the caller's.
+  return ComAddRef<ITarvexSignature>(
+      new CTarvexSignature_class(info.get(), *signature, std::move(package)));
 }
 
 CTarvexSignature_class::CTarvexSignature_class(ITypeInfo* type_info,
@@ -75,7 +74,7 @@ HRESULT CTarvexSignature_class::put_Filename(BSTR Value) {
 
 HRESULT CTarvexSignature_class::get_SignKey(ITarvexKey** Value) {
   if (!PrepareOut(Value)) return E_POINTER;
-  return Safe([&] { *Value = CTarvexIntfTool::KeyToIntf(&Signature().Key()); });
+  return Safe([&] { *Value = CTarvexIntfTool::KeyToIntf(&Signature().Key()).release(); });
 }
 
 HRESULT CTarvexSignature_class::AddSign(BSTR wsSignatureContent, SIGN_ROLE_TYPES enRole,

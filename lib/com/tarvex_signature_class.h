@@ -11,15 +11,16 @@
 
 #include "include/tarvex_interfaces.h"
 #include "lib/com/auto_intf_object.h"
+#include "platform/com/com_ref.h"
 
 class CTarvexDoc;
 class CTarvexSignature;
 
 class CTarvexSignature_class final : public CAutoIntfObject<ITarvexSignature> {
  public:
-  // A new view of `signature` (not null) of `package`, with one
-  // reference; raises.
-  static ITarvexSignature* Create(CTarvexSignature* signature, std::weak_ptr<CTarvexDoc> package);
+  // A new view of `signature` (not null) of `package`; raises.
+  static ComRef<ITarvexSignature> Create(CTarvexSignature* signature,
+                                         std::weak_ptr<CTarvexDoc> package);
 
   HRESULT get_Filename(BSTR* Value) override;
   HRESULT put_Filename(BSTR Value) override;

@@ -130,8 +130,7 @@ TEST_F(KeyObjectTest, ARoundTripKeepsTheFieldsCopiedAndTheContext) {
   ITarvexKeyContext* private_intf = nullptr;
   ASSERT_EQ(S_OK,
             key->QueryInterface(ITarvexKeyContext::kIid, reinterpret_cast<void**>(&private_intf)));
-  EXPECT_EQ(S_OK, private_intf->GetCertContext(&context));
-  private_intf->Release();
+  EXPECT_EQ(S_OK, ComRef<ITarvexKeyContext>(private_intf)->GetCertContext(&context));
   EXPECT_EQ(ThumbprintOf("signer"), CCryptoAPI20Utils::GetThumbprint(context));
 }
 
@@ -155,10 +154,8 @@ TEST_F(KeyObjectTest, TheToolRefusesWhatItCannotCopy) {
 }
 
 TEST_F(KeyObjectTest, AForeignKeyObjectIsRefused) {
-  ITypeInfo* info = server_->InterfaceTypeInfo(ITarvexKey::kIid);
-  const ComRef<ITarvexKey> foreign(new ForeignKey(info));
-  foreign->AddRef();
-  info->Release();
+  const ComRef<ITarvexKey> foreign =
+      ComAddRef<ITarvexKey>(new ForeignKey(server_->InterfaceTypeInfo(ITarvexKey::kIid).get()));
   const std::string refused =
       "Объект ключа создан не библиотекой: интерфейс ITarvexKeyContext не поддерживается";
   CTarvexKey record;

@@ -138,10 +138,8 @@ template <typename Base>
 HRESULT TestThingMembers<Base>::get_View(ITestThing** value) {
   *value = nullptr;
   return this->Safe([&] {
-    ITypeInfo* info = CComServer::Instance()->InterfaceTypeInfo(ITestThing::kIid);
-    auto* view = new TestView(info);
-    info->Release();
-    view->AddRef();
+    auto* view = new TestView(CComServer::Instance()->InterfaceTypeInfo(ITestThing::kIid).get());
+    view->AddRef();  // the caller's
     *value = view;
   });
 }
