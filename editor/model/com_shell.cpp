@@ -7,6 +7,7 @@
 
 #include "editor/model/application.h"
 #include "platform/com/class_factory.h"
+#include "platform/com/com_ref.h"
 #include "platform/kernel/codepage.h"
 
 namespace {
@@ -29,12 +30,6 @@ std::string ModulePath(HMODULE module) {
   return Utf8ToAnsi(map->l_name);
 }
 
-template <typename Intf>
-void ReleaseAndClear(Intf*& intf) {
-  if (intf != nullptr) intf->Release();
-  intf = nullptr;
-}
-
 }  // namespace
 
 bool LoadLibraryFrom(const std::string& file_name, HMODULE& module, std::string& message,
@@ -51,7 +46,6 @@ bool LoadLibraryFrom(const std::string& file_name, HMODULE& module, std::string&
 bool CreateObjectFromDll(HMODULE module, const CLSID& class_id, const IID& iid, void** object,
                          std::string& message) {
   *object = nullptr;
-  IClassFactory* factory = nullptr;
   try {
     // A null handle would make dlsym search the whole process.
     const auto get_class_object = reinterpret_cast<GetClassObjectFn>(
@@ -61,28 +55,26 @@ bool CreateObjectFromDll(HMODULE module, const CLSID& class_id, const IID& iid, 
       message = "Невозможно получить указатель на DllGetClassObject: " + ModulePath(module);
       return false;
     }
+    IClassFactory* got_factory = nullptr;
     const HRESULT got =
-        get_class_object(class_id, IClassFactory::kIid, reinterpret_cast<void**>(&factory));
+        get_class_object(class_id, IClassFactory::kIid, reinterpret_cast<void**>(&got_factory));
     // A failure leaves no reference to release; S_FALSE may hand one out.
-    if (FAILED(got)) factory = nullptr;
+    const ComRef<IClassFactory> factory(FAILED(got) ? nullptr : got_factory);
     if (got != S_OK || factory == nullptr) {
-      ReleaseAndClear(factory);
       message = "Невозможно создать фабрику классов";
       return false;
     }
-    const HRESULT created = factory->CreateInstance(nullptr, iid, object);
-    ReleaseAndClear(factory);
-    if (created != S_OK || *object == nullptr) {
-      // An object handed out beside a non-zero answer is not kept.
-      IUnknown* made = SUCCEEDED(created) ? static_cast<IUnknown*>(*object) : nullptr;
-      ReleaseAndClear(made);
-      *object = nullptr;
+    void* created_object = nullptr;
+    const HRESULT created = factory->CreateInstance(nullptr, iid, &created_object);
+    // An object handed out beside a non-zero answer is not kept.
+    ComRef<IUnknown> made(SUCCEEDED(created) ? static_cast<IUnknown*>(created_object) : nullptr);
+    if (created != S_OK || made == nullptr) {
       message = "Ошибка создания объекта";
       return false;
     }
+    *object = made.release();
     return true;
   } catch (const std::exception& e) {
-    ReleaseAndClear(factory);
     message = e.what();
     return false;
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/model/editor_error.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/kernel/codepage.h"
 
@@ -12,15 +13,15 @@ namespace {
 // The description of the thread's error info, which is taken; empty when
 // there is none.
 std::string TakeErrorDescription() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || info == nullptr) return {};
+  IErrorInfo* taken = nullptr;
+  if (GetErrorInfo(0, &taken) != S_OK || taken == nullptr) return {};
+  const ComRef<IErrorInfo> info(taken);
   BSTR description = nullptr;
   std::string text;
   if (info->GetDescription(&description) == S_OK) {
     text = WideToAnsi(std::u16string_view(description, SysStringLen(description)));
   }
   SysFreeString(description);
-  info->Release();
   return text;
 }
 

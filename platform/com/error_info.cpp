@@ -3,7 +3,8 @@
 #include <atomic>
 #include <new>
 #include <string>
-#include <utility>
+
+#include "platform/com/com_ref.h"
 
 namespace {
 
@@ -79,21 +80,7 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
 };
 
 // The thread's error info; its reference is given back when the thread ends.
-class ThreadErrorInfo {
- public:
-  ~ThreadErrorInfo() { Set(nullptr); }
-  void Set(IErrorInfo* info) {
-    if (info != nullptr) info->AddRef();
-    if (info_ != nullptr) info_->Release();
-    info_ = info;
-  }
-  IErrorInfo* Take() { return std::exchange(info_, nullptr); }
-
- private:
-  IErrorInfo* info_ = nullptr;
-};
-
-thread_local ThreadErrorInfo thread_error_info;
+thread_local ComRef<IErrorInfo> thread_error_info;
 
 }  // namespace
 
@@ -104,12 +91,12 @@ HRESULT CreateErrorInfo(ICreateErrorInfo** info) {
 }
 
 HRESULT SetErrorInfo(uint32_t, IErrorInfo* info) {
-  thread_error_info.Set(info);
+  thread_error_info = ComAddRef(info);
   return S_OK;
 }
 
 HRESULT GetErrorInfo(uint32_t, IErrorInfo** info) {
   if (info == nullptr) return E_POINTER;
-  *info = thread_error_info.Take();
+  *info = thread_error_info.release();
   return *info != nullptr ? S_OK : S_FALSE;
 }

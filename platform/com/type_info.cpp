@@ -7,9 +7,9 @@
 #include "platform/com/type_descs.h"
 #include "platform/com/type_names.h"
 
-TypeInfo::TypeInfo(TypeLib* lib, uint32_t index) : lib_(lib), index_(index) { lib_->AddRef(); }
+TypeInfo::TypeInfo(TypeLib* lib, uint32_t index) : lib_(ComAddRef(lib)), index_(index) {}
 
-TypeInfo::~TypeInfo() { lib_->Release(); }
+TypeInfo::~TypeInfo() = default;
 
 HRESULT TypeInfo::QueryInterface(const IID& iid, void** object) {
   return QueryOne<ITypeInfo>(this, iid, object);
@@ -137,8 +137,9 @@ HRESULT TypeInfo::GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc_string,
 
 HRESULT TypeInfo::GetContainingTypeLib(ITypeLib** lib, uint32_t* index) {
   if (lib == nullptr) return E_INVALIDARG;
+  // The caller's reference, handed out.
   lib_->AddRef();
-  *lib = lib_;
+  *lib = lib_.get();
   if (index != nullptr) *index = index_;
   return S_OK;
 }

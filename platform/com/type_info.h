@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "platform/com/com_ref.h"
 #include "platform/com/type_lib.h"
 
 // QueryInterface of an object that has one interface besides IUnknown.
@@ -82,7 +83,7 @@ class TypeInfo final : public ITypeInfo {
   ~TypeInfo();
   const TypeDesc& Desc() const { return lib_->Desc().types[index_]; }
 
-  TypeLib* lib_;  // holds a reference
+  const ComRef<TypeLib> lib_;
   uint32_t index_;
   std::atomic<uint32_t> count_{1};
 };

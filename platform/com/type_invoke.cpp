@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/com/type_info.h"
 
@@ -14,8 +15,8 @@ struct ArgValue {
   int32_t i4 = 0;
   VARIANT_BOOL boolean = 0;
   void* pointer = nullptr;
-  bool owned_bstr = false;   // a default we made
-  IUnknown* held = nullptr;  // a reference we took by QueryInterface
+  bool owned_bstr = false;  // a default we made
+  ComRef<IUnknown> held;    // a reference we took by QueryInterface
 };
 
 bool IsInterface(VARTYPE vt) { return vt == VT_DISPATCH || vt == VT_UNKNOWN; }
@@ -71,7 +72,7 @@ bool Convert(const ParamDesc& param, const VARIANT& given, ArgValue* arg) {
                                            &arg->pointer))) {
         return false;
       }
-      arg->held = static_cast<IUnknown*>(arg->pointer);
+      arg->held.reset(static_cast<IUnknown*>(arg->pointer));
       return true;
     default: return false;
   }
@@ -94,12 +95,10 @@ void* ValueSlot(VARTYPE vt, ArgValue& arg) {
 }
 
 void FillException(HRESULT hr, EXCEPINFO* exception) {
-  IErrorInfo* info = nullptr;
-  const bool have = GetErrorInfo(0, &info) == S_OK;
-  if (exception == nullptr) {
-    if (have) info->Release();
-    return;
-  }
+  IErrorInfo* taken = nullptr;
+  const bool have = GetErrorInfo(0, &taken) == S_OK;
+  const ComRef<IErrorInfo> info(taken);
+  if (exception == nullptr) return;
   *exception = EXCEPINFO{};
   exception->scode = hr;
   if (!have) return;
@@ -107,7 +106,6 @@ void FillException(HRESULT hr, EXCEPINFO* exception) {
   info->GetDescription(&exception->bstrDescription);
   info->GetHelpFile(&exception->bstrHelpFile);
   info->GetHelpContext(&exception->dwHelpContext);
-  info->Release();
 }
 
 // Puts the [out, retval] value into the result (or frees it).
@@ -149,7 +147,7 @@ HRESULT InvokeFunc(const FuncDesc& func, void* instance, DISPPARAMS* params, VAR
   std::vector<void*> values{&instance};
   auto release_args = [&] {
     for (ArgValue& arg : args) {
-      if (arg.held != nullptr) arg.held->Release();
+      arg.held.reset();
       if (arg.owned_bstr) SysFreeString(static_cast<BSTR>(arg.pointer));
     }
   };

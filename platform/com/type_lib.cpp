@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "platform/com/com_ref.h"
 #include "platform/com/guid_text.h"
 #include "platform/com/module_file.h"
 #include "platform/com/registry.h"
@@ -114,8 +115,9 @@ HRESULT RegisterTypeLib(ITypeLib* lib, const OLECHAR* path, const OLECHAR* help_
   if (error == 0) error = SetDefault(version + "\\FLAGS", "0");
   if (error == 0) error = SetDefault(version + "\\HELPDIR", Narrow(help_dir));
   for (uint32_t index = 0; error == 0 && index < lib->GetTypeInfoCount(); ++index) {
-    ITypeInfo* info = nullptr;
-    if (FAILED(lib->GetTypeInfo(index, &info))) continue;
+    ITypeInfo* got = nullptr;
+    if (FAILED(lib->GetTypeInfo(index, &got))) continue;
+    const ComRef<ITypeInfo> info(got);
     TYPEATTR* type = nullptr;
     BSTR type_name = nullptr;
     if (SUCCEEDED(info->GetTypeAttr(&type))) {
@@ -131,7 +133,6 @@ HRESULT RegisterTypeLib(ITypeLib* lib, const OLECHAR* path, const OLECHAR* help_
       info->ReleaseTypeAttr(type);
     }
     SysFreeString(type_name);
-    info->Release();
   }
   return FromError(error);
 }
@@ -174,11 +175,13 @@ HRESULT UnRegisterTypeLib(const GUID& libid, uint16_t major, uint16_t minor, LCI
   int32_t error = 0;
   // The interface keys are found through the library that was registered.
   const std::string path = QueryDefault(version + "\\0\\win32");
-  ITypeLib* lib = nullptr;
-  if (!path.empty() && SUCCEEDED(LoadTypeLibEx(AnsiToWide(path).c_str(), REGKIND_NONE, &lib))) {
+  ITypeLib* loaded = nullptr;
+  if (!path.empty() && SUCCEEDED(LoadTypeLibEx(AnsiToWide(path).c_str(), REGKIND_NONE, &loaded))) {
+    const ComRef<ITypeLib> lib(loaded);
     for (uint32_t index = 0; index < lib->GetTypeInfoCount(); ++index) {
-      ITypeInfo* info = nullptr;
-      if (FAILED(lib->GetTypeInfo(index, &info))) continue;
+      ITypeInfo* got = nullptr;
+      if (FAILED(lib->GetTypeInfo(index, &got))) continue;
+      const ComRef<ITypeInfo> info(got);
       TYPEATTR* type = nullptr;
       if (SUCCEEDED(info->GetTypeAttr(&type))) {
         if (type->typekind == TKIND_DISPATCH || type->typekind == TKIND_INTERFACE) {
@@ -188,9 +191,7 @@ HRESULT UnRegisterTypeLib(const GUID& libid, uint16_t major, uint16_t minor, LCI
         }
         info->ReleaseTypeAttr(type);
       }
-      info->Release();
     }
-    lib->Release();
   }
   const int32_t result = DeleteKeys({version + "\\0\\win32", version + "\\0", version + "\\FLAGS",
                                      version + "\\HELPDIR", version});

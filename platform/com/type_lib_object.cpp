@@ -1,7 +1,9 @@
 // The type library object: its type infos by index and GUID, its
 // attributes, and names looked up for late-bound clients.
 #include <new>
+#include <vector>
 
+#include "platform/com/com_ref.h"
 #include "platform/com/type_info.h"
 #include "platform/com/type_names.h"
 
@@ -87,16 +89,18 @@ HRESULT TypeLib::FindName(OLECHAR* name, uint32_t, ITypeInfo** infos, MEMBERID* 
   if (name == nullptr || infos == nullptr || ids == nullptr || found == nullptr) {
     return E_INVALIDARG;
   }
-  uint16_t count = 0;
-  for (uint32_t index = 0; index < desc_.types.size() && count < *found; ++index) {
-    if (!FindInType(desc_.types[index], name, &ids[count])) continue;
-    if (HRESULT hr = GetTypeInfo(index, &infos[count]); FAILED(hr)) {
-      for (uint16_t n = 0; n < count; ++n) infos[n]->Release();
+  // Handed out only once all are had.
+  std::vector<ComRef<ITypeInfo>> matches;
+  for (uint32_t index = 0; index < desc_.types.size() && matches.size() < *found; ++index) {
+    if (!FindInType(desc_.types[index], name, &ids[matches.size()])) continue;
+    ITypeInfo* info = nullptr;
+    if (HRESULT hr = GetTypeInfo(index, &info); FAILED(hr)) {
       *found = 0;
       return hr;
     }
-    ++count;
+    matches.emplace_back(info);
   }
-  *found = count;
+  *found = static_cast<uint16_t>(matches.size());
+  for (size_t n = 0; n < matches.size(); ++n) infos[n] = matches[n].release();
   return S_OK;
 }

@@ -15,6 +15,7 @@
 #include "editor/model/ole_check.h"
 #include "editor/model/packet_binding.h"
 #include "include/tarvex_guids.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/kernel/codepage.h"
 #include "tests/support/crypt_roots.h"
@@ -282,13 +283,13 @@ TEST(OleCheckTest, AFailureRaisesTheErrorInfoDescriptionOrNamesTheCode) {
   OleCheck(S_FALSE);
   ICreateErrorInfo* made = nullptr;
   ASSERT_EQ(S_OK, CreateErrorInfo(&made));
+  const ComRef<ICreateErrorInfo> create(made);
   const std::u16string description = AnsiToWide("Описание ошибки");
   made->SetDescription(description.c_str());
   IErrorInfo* info = nullptr;
   ASSERT_EQ(S_OK, made->QueryInterface(IErrorInfo::kIid, reinterpret_cast<void**>(&info)));
+  const ComRef<IErrorInfo> held(info);
   SetErrorInfo(0, info);
-  info->Release();
-  made->Release();
   EXPECT_EQ("Описание ошибки", ErrorOf([] { OleCheck(E_UNEXPECTED); }));
   // The description was taken with the first failure.
   EXPECT_EQ("Ошибка вызова библиотеки, код 0x8000FFFF", ErrorOf([] { OleCheck(E_UNEXPECTED); }));

@@ -15,6 +15,7 @@
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 #include "editor/model/packet.h"
+#include "platform/com/com_ref.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
 #include "tests/editor/model/signer_support.h"
@@ -259,8 +260,8 @@ TEST_F(PacketTest, AFileOfExactlyThirtyMebibytesIsTakenAndOneByteMoreIsNot) {
   OleString content;
   ITarvexFile* file = nullptr;
   OleCheck(packet_.Package->GetFile(0, &file));
+  const ComRef<ITarvexFile> file_held(file);
   OleCheck(file->get_RawContent(content.out()));
-  file->Release();
   EXPECT_EQ(31457280u, content.Ansi().size());
 
   // A file too large, held open by another reader, cannot be measured: it
@@ -464,7 +465,7 @@ TEST_F(PacketTest, DeletingAFileRemovesItsRowIfItHasOne) {
   OleCheck(packet_.Package->AddFile(OleString("Док").get(), OleString("03").get(),
                                     OleString("pdf").get(), OleString("в.pdf").get(),
                                     OleString("в").get(), &foreign));
-  foreign->Release();
+  const ComRef<ITarvexFile> held(foreign);
   ASSERT_EQ(3, FileCount());
 
   // The file without a row goes; the rows stay.
@@ -494,7 +495,7 @@ TEST_F(PacketTest, AnEncryptedPackageOpensOnlyWhereItCanBeDecrypted) {
   ITarvexKey* receiver = nullptr;
   OleCheck(
       packet_.Crypt->ImportOpponentCertificate(OleString(Pki("signer2.cer")).get(), &receiver));
-  receiver->Release();
+  const ComRef<ITarvexKey> held(receiver);
   packet_.EncryptCertSha1 = OpensslSha1(PkiPath("signer2.cer"));
   packet_.Encrypt = 1;
   packet_.SenderType = SIGN_ROLE_TYPE_APPLICANT;

@@ -11,6 +11,7 @@
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 #include "editor/model/ul_packet.h"
+#include "platform/com/com_ref.h"
 #include "platform/kernel/codepage.h"
 #include "tests/editor/model/signer_support.h"
 #include "tests/support/file_bytes.h"
@@ -99,7 +100,7 @@ class SavedPackages {
     OleCheck(packet.Package->AddFile(OleString("РаспискаПриемДокум").get(), OleString("31").get(),
                                      OleString("pdf").get(), OleString("расписка.pdf").get(),
                                      OleString("%PDF-1.4 расписка").get(), &raw));
-    raw->Release();
+    const ComRef<ITarvexFile> held(raw);
     OleCheck(packet.Package->put_SenderType(SIGN_ROLE_TYPE_ZUK));
     OleCheck(packet.Package->put_ReceiverType(SIGN_ROLE_TYPE_APPLICANT));
     OleCheck(packet.Package->put_SenderIdentifier(OleString("7746").get()));

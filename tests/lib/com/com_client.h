@@ -42,8 +42,9 @@ struct ErrorSeen {
 // The thread's error info, taken; "<none>" when there is none.
 inline ErrorSeen TakeError() {
   ErrorSeen seen;
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK) return {{}, "<none>", "<none>"};
+  IErrorInfo* taken = nullptr;
+  if (GetErrorInfo(0, &taken) != S_OK) return {{}, "<none>", "<none>"};
+  const ComRef<IErrorInfo> info(taken);
   BSTR source = nullptr;
   BSTR description = nullptr;
   info->GetGUID(&seen.guid);
@@ -51,6 +52,5 @@ inline ErrorSeen TakeError() {
   info->GetDescription(&description);
   seen.source = Taken(source);
   seen.description = Taken(description);
-  info->Release();
   return seen;
 }

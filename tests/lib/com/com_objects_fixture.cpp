@@ -30,10 +30,10 @@ ComRef<ITarvex> ComObjectsTest::NewTarvex() {
   IClassFactory* factory = nullptr;
   EXPECT_EQ(S_OK, DllGetClassObject(CLSID_Tarvex, IClassFactory::kIid,
                                     reinterpret_cast<void**>(&factory)));
+  const ComRef<IClassFactory> held(factory);
   ITarvex* tarvex = nullptr;
   EXPECT_EQ(S_OK,
             factory->CreateInstance(nullptr, ITarvex::kIid, reinterpret_cast<void**>(&tarvex)));
-  factory->Release();
   return ComRef<ITarvex>(tarvex);
 }
 

@@ -90,10 +90,10 @@ class CryptObjectTest : public SignatureTest {
     IClassFactory* factory = nullptr;
     ASSERT_EQ(S_OK, get_class_object(CLSID_TarvexCrypt, IClassFactory::kIid,
                                      reinterpret_cast<void**>(&factory)));
+    const ComRef<IClassFactory> held(factory);
     ITarvexCrypt* crypt = nullptr;
     EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, ITarvexCrypt::kIid,
                                             reinterpret_cast<void**>(&crypt)));
-    factory->Release();
     crypt_.reset(crypt);
     ASSERT_NE(crypt_, nullptr);
   }

@@ -13,6 +13,7 @@
 #include "lib/com/exports.h"
 #include "platform/com/guid_text.h"
 #include "platform/com/module_file.h"
+#include "tests/lib/com/com_client.h"
 #include "tests/lib/com/test_thing.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/error_of.h"
@@ -24,29 +25,6 @@ const TypeLibResource test_resource(&test_resource, TestTypeLib());
 
 const AutoClassEntry kThingClass = {kTestThingClass, "TestThing", ITestThing::kIid,
                                     &TestThing::Create};
-
-struct ErrorInfoSeen {
-  GUID guid{};
-  std::string source;
-  std::string description;
-};
-
-ErrorInfoSeen TakeErrorInfo() {
-  ErrorInfoSeen seen;
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK) return {{}, "<none>", "<none>"};
-  BSTR source = nullptr;
-  BSTR description = nullptr;
-  info->GetGUID(&seen.guid);
-  info->GetSource(&source);
-  info->GetDescription(&description);
-  seen.source = FromBstr(source);
-  seen.description = FromBstr(description);
-  SysFreeString(source);
-  SysFreeString(description);
-  info->Release();
-  return seen;
-}
 
 class FrameworkTest : public testing::Test {
  protected:
@@ -61,21 +39,20 @@ class FrameworkTest : public testing::Test {
     unsetenv("TARVEX_COM_REGISTRY_ROOT");
   }
 
-  IClassFactory* Factory() {
+  ComRef<IClassFactory> Factory() {
     IClassFactory* factory = nullptr;
     EXPECT_EQ(
         DllGetClassObject(kTestThingClass, IClassFactory::kIid, reinterpret_cast<void**>(&factory)),
         S_OK);
-    return factory;
+    return ComRef<IClassFactory>(factory);
   }
 
-  ITestThing* NewThing() {
-    IClassFactory* factory = Factory();
+  ComRef<ITestThing> NewThing() {
     ITestThing* thing = nullptr;
-    EXPECT_EQ(factory->CreateInstance(nullptr, ITestThing::kIid, reinterpret_cast<void**>(&thing)),
-              S_OK);
-    factory->Release();
-    return thing;
+    EXPECT_EQ(
+        Factory()->CreateInstance(nullptr, ITestThing::kIid, reinterpret_cast<void**>(&thing)),
+        S_OK);
+    return ComRef<ITestThing>(thing);
   }
 
   std::string Value(const std::string& key, const std::string& name = "") const {
@@ -105,44 +82,44 @@ TEST_F(FrameworkTest, ClassObjectsByClassAndInterface) {
 
   for (const IID& iid : {IClassFactory::kIid, IUnknown::kIid}) {
     ASSERT_EQ(DllGetClassObject(kTestThingClass, iid, &object), S_OK);
-    static_cast<IUnknown*>(object)->Release();
+    const ComRef<IUnknown> got(static_cast<IUnknown*>(object));
   }
 }
 
 TEST_F(FrameworkTest, UnloadWaitsForObjectsLocksAndFactoryReferences) {
   EXPECT_EQ(DllCanUnloadNow(), S_OK);
-  IClassFactory* factory = Factory();
+  ComRef<IClassFactory> factory = Factory();
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
 
-  ITestThing* thing = nullptr;
-  ASSERT_EQ(factory->CreateInstance(nullptr, ITestThing::kIid, reinterpret_cast<void**>(&thing)),
+  ITestThing* made = nullptr;
+  ASSERT_EQ(factory->CreateInstance(nullptr, ITestThing::kIid, reinterpret_cast<void**>(&made)),
             S_OK);
+  ComRef<ITestThing> thing(made);
   ASSERT_EQ(factory->LockServer(1), S_OK);
-  factory->Release();
+  factory.reset();
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
 
   // Objects the library makes itself count as well: a client may still
   // call one after it let go of the object that made it.
-  ITestThing* view = nullptr;
-  ASSERT_EQ(thing->get_View(&view), S_OK);
-  thing->Release();
+  ITestThing* got_view = nullptr;
+  ASSERT_EQ(thing->get_View(&got_view), S_OK);
+  ComRef<ITestThing> view(got_view);
+  thing.reset();
   EXPECT_EQ(TestThing::live, 0);
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
 
-  factory = Factory();
-  ASSERT_EQ(factory->LockServer(0), S_OK);
-  factory->Release();
+  ASSERT_EQ(Factory()->LockServer(0), S_OK);
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // the view lives
-  view->Release();
+  view.reset();
   EXPECT_EQ(DllCanUnloadNow(), S_OK);
   EXPECT_EQ(server_->ObjectCount(), 0);
   EXPECT_EQ(server_->FactoryCount(), 0);
 }
 
 TEST_F(FrameworkTest, CreateInstanceRefusesAggregationAndReportsAFailedInitialize) {
-  IClassFactory* factory = Factory();
+  ComRef<IClassFactory> factory = Factory();
   void* object = reinterpret_cast<void*>(1);
-  IUnknown* outer = factory;
+  IUnknown* outer = factory.get();
   for (const IID& iid : {IUnknown::kIid, ITestThing::kIid}) {
     EXPECT_EQ(factory->CreateInstance(outer, iid, &object), static_cast<HRESULT>(0x80040110));
     EXPECT_EQ(object, nullptr);
@@ -154,12 +131,12 @@ TEST_F(FrameworkTest, CreateInstanceRefusesAggregationAndReportsAFailedInitializ
   TestThing::fail_initialize = true;
   EXPECT_EQ(factory->CreateInstance(nullptr, ITestThing::kIid, &object), E_UNEXPECTED);
   EXPECT_EQ(object, nullptr);
-  const ErrorInfoSeen seen = TakeErrorInfo();
+  const ErrorSeen seen = TakeError();
   EXPECT_EQ(seen.description, "Модель не создана");
   EXPECT_EQ(seen.source, "TestLib.TestThing");
   EXPECT_EQ(seen.guid, ITestThing::kIid);
   EXPECT_EQ(TestThing::live, 0);
-  factory->Release();
+  factory.reset();
   EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
 
@@ -175,43 +152,45 @@ TEST_F(FrameworkTest, FactoriesCheckTheirCoclass) {
 }
 
 TEST_F(FrameworkTest, ErrorsBecomeResultsWithErrorInfo) {
-  ITestThing* thing = NewThing();
+  const ComRef<ITestThing> thing = NewThing();
   BSTR message = ToBstr("Документ не открыт");
   EXPECT_EQ(thing->Fail(message), E_UNEXPECTED);
-  ErrorInfoSeen seen = TakeErrorInfo();
+  ErrorSeen seen = TakeError();
   EXPECT_EQ(seen.description, "Документ не открыт");
   EXPECT_EQ(seen.source, "TestLib.TestThing");
   EXPECT_EQ(seen.guid, ITestThing::kIid);
 
   // An OLE system error keeps its negative code.
   EXPECT_EQ(thing->FailOle(static_cast<int32_t>(0x80070005)), static_cast<HRESULT>(0x80070005));
-  EXPECT_EQ(TakeErrorInfo().description, "Ошибка OLE [0x80070005]");
+  EXPECT_EQ(TakeError().description, "Ошибка OLE [0x80070005]");
 
   // A library-made object names only its interface.
-  ITestThing* view = nullptr;
-  ASSERT_EQ(thing->get_View(&view), S_OK);
+  ITestThing* got_view = nullptr;
+  ASSERT_EQ(thing->get_View(&got_view), S_OK);
+  const ComRef<ITestThing> view(got_view);
   EXPECT_EQ(view->Fail(message), E_UNEXPECTED);
-  seen = TakeErrorInfo();
+  seen = TakeError();
   EXPECT_EQ(seen.description, "Документ не открыт");
   EXPECT_EQ(seen.source, "");
   EXPECT_EQ(seen.guid, ITestThing::kIid);
 
   SysFreeString(message);
-  view->Release();
-  thing->Release();
 }
 
 TEST_F(FrameworkTest, SupportErrorInfo) {
-  ITestThing* thing = NewThing();
-  ITestThing* view = nullptr;
-  ASSERT_EQ(thing->get_View(&view), S_OK);
+  const ComRef<ITestThing> thing = NewThing();
+  ITestThing* got_view = nullptr;
+  ASSERT_EQ(thing->get_View(&got_view), S_OK);
+  const ComRef<ITestThing> view(got_view);
   ISupportErrorInfo* thing_support = nullptr;
   ISupportErrorInfo* view_support = nullptr;
   ASSERT_EQ(
       thing->QueryInterface(ISupportErrorInfo::kIid, reinterpret_cast<void**>(&thing_support)),
       S_OK);
+  const ComRef<ISupportErrorInfo> thing_held(thing_support);
   ASSERT_EQ(view->QueryInterface(ISupportErrorInfo::kIid, reinterpret_cast<void**>(&view_support)),
             S_OK);
+  const ComRef<ISupportErrorInfo> view_held(view_support);
 
   // The automation object: every interface it implements.
   for (const IID& iid :
@@ -222,18 +201,15 @@ TEST_F(FrameworkTest, SupportErrorInfo) {
   // The library-made object: its dual interface only.
   EXPECT_EQ(view_support->InterfaceSupportsErrorInfo(ITestThing::kIid), S_OK);
   EXPECT_EQ(view_support->InterfaceSupportsErrorInfo(IDispatch::kIid), S_FALSE);
-
-  thing_support->Release();
-  view_support->Release();
-  view->Release();
-  thing->Release();
 }
 
 TEST_F(FrameworkTest, TypeInfoThroughIDispatch) {
-  ITestThing* thing = NewThing();
-  ITestThing* view = nullptr;
-  ASSERT_EQ(thing->get_View(&view), S_OK);
-  for (IDispatch* object : {static_cast<IDispatch*>(thing), static_cast<IDispatch*>(view)}) {
+  const ComRef<ITestThing> thing = NewThing();
+  ITestThing* got_view = nullptr;
+  ASSERT_EQ(thing->get_View(&got_view), S_OK);
+  const ComRef<ITestThing> view(got_view);
+  for (IDispatch* object :
+       {static_cast<IDispatch*>(thing.get()), static_cast<IDispatch*>(got_view)}) {
     uint32_t count = 0;
     EXPECT_EQ(object->GetTypeInfoCount(&count), S_OK);
     EXPECT_EQ(count, 1u);
@@ -241,11 +217,11 @@ TEST_F(FrameworkTest, TypeInfoThroughIDispatch) {
     EXPECT_EQ(object->GetTypeInfo(1, 0, &info), static_cast<HRESULT>(0x8002000B));
     EXPECT_EQ(info, nullptr);
     ASSERT_EQ(object->GetTypeInfo(0, 0, &info), S_OK);
+    const ComRef<ITypeInfo> held(info);
     BSTR name = nullptr;
     info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
     EXPECT_EQ(FromBstr(name), "ITestThing");
     SysFreeString(name);
-    info->Release();
 
     OLECHAR* names[] = {const_cast<OLECHAR*>(u"JOIN"), const_cast<OLECHAR*>(u"flag")};
     DISPID ids[2] = {};
@@ -256,8 +232,6 @@ TEST_F(FrameworkTest, TypeInfoThroughIDispatch) {
     EXPECT_EQ(object->GetIDsOfNames(IUnknown::kIid, unknown, 1, 0, ids), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(ids[0], -1);
   }
-  view->Release();
-  thing->Release();
 }
 
 // Invoke with the arguments given first to last.
@@ -296,68 +270,69 @@ VARIANT Bool(VARIANT_BOOL flag) {
 }
 
 TEST_F(FrameworkTest, InvokeCallsTheMembersThroughTheVtable) {
-  ITestThing* thing = NewThing();
+  const ComRef<ITestThing> thing = NewThing();
   // Every byte crosses as one character; a put by reference works as a put.
   std::string all_bytes;
   for (int b = 0; b < 256; ++b) all_bytes += static_cast<char>(b);
   BSTR name = ToBstr(all_bytes);
   VARIANT result;
   VariantInit(&result);
-  EXPECT_EQ(Call(thing, 0xC9, DISPATCH_PROPERTYPUTREF, {Str(name)}, nullptr), S_OK);
-  ASSERT_EQ(Call(thing, 0xC9, DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  EXPECT_EQ(Call(thing.get(), 0xC9, DISPATCH_PROPERTYPUTREF, {Str(name)}, nullptr), S_OK);
+  ASSERT_EQ(Call(thing.get(), 0xC9, DISPATCH_PROPERTYGET, {}, &result), S_OK);
   ASSERT_EQ(result.vt, VT_BSTR);
   EXPECT_EQ(FromBstr(result.bstrVal), all_bytes);
   VariantClear(&result);
 
   BSTR head = ToBstr("голова");
   BSTR tail = ToBstr("хвост");
-  ASSERT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(head), Int(-7), Bool(VARIANT_TRUE), Str(tail)},
-                 &result),
+  ASSERT_EQ(Call(thing.get(), 0xCA, DISPATCH_METHOD,
+                 {Str(head), Int(-7), Bool(VARIANT_TRUE), Str(tail)}, &result),
             S_OK);
   EXPECT_EQ(FromBstr(result.bstrVal), "голова|-7|-1|хвост");
   VariantClear(&result);
   // The optional last string defaults to empty; an integer counts as a boolean.
-  ASSERT_EQ(Call(thing, 0xCA, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {Str(head), Int(3), Int(5)},
-                 &result),
+  ASSERT_EQ(Call(thing.get(), 0xCA, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                 {Str(head), Int(3), Int(5)}, &result),
             S_OK);
   EXPECT_EQ(FromBstr(result.bstrVal), "голова|3|-1|");
   VariantClear(&result);
 
-  ASSERT_EQ(Call(thing, 0xCD, DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  ASSERT_EQ(Call(thing.get(), 0xCD, DISPATCH_PROPERTYGET, {}, &result), S_OK);
   ASSERT_EQ(result.vt, VT_DISPATCH);
   ITestThing* view = nullptr;
   EXPECT_EQ(result.pdispVal->QueryInterface(ITestThing::kIid, reinterpret_cast<void**>(&view)),
             S_OK);
-  view->Release();
+  const ComRef<ITestThing> held(view);
   VariantClear(&result);
 
   SysFreeString(name);
   SysFreeString(head);
   SysFreeString(tail);
-  thing->Release();
 }
 
 TEST_F(FrameworkTest, InvokeRefusesWrongArgumentsAndReportsFailures) {
-  ITestThing* thing = NewThing();
+  const ComRef<ITestThing> thing = NewThing();
   BSTR text = ToBstr("текст");
   VARIANT result;
   VariantInit(&result);
   uint32_t arg_error = 99;
-  EXPECT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(text), Str(text), Bool(0)}, &result, nullptr,
-                 &arg_error),
+  EXPECT_EQ(Call(thing.get(), 0xCA, DISPATCH_METHOD, {Str(text), Str(text), Bool(0)}, &result,
+                 nullptr, &arg_error),
             DISP_E_TYPEMISMATCH);
   EXPECT_EQ(arg_error, 1u);  // the second argument, counted as rgvarg holds them
-  EXPECT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(text), Int(1)}, &result),
+  EXPECT_EQ(Call(thing.get(), 0xCA, DISPATCH_METHOD, {Str(text), Int(1)}, &result),
             DISP_E_PARAMNOTOPTIONAL);
-  EXPECT_EQ(Call(thing, 0xCA, DISPATCH_METHOD, {Str(text), Int(1), Bool(0), Str(text), Str(text)},
-                 &result),
+  EXPECT_EQ(Call(thing.get(), 0xCA, DISPATCH_METHOD,
+                 {Str(text), Int(1), Bool(0), Str(text), Str(text)}, &result),
             DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Call(thing, 0xEE, DISPATCH_METHOD, {}, &result), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Call(thing, 0xCD, DISPATCH_PROPERTYPUT, {Int(1)}, &result), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(thing.get(), 0xEE, DISPATCH_METHOD, {}, &result), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(thing.get(), 0xCD, DISPATCH_PROPERTYPUT, {Int(1)}, &result),
+            DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(result.vt, VT_EMPTY);
 
   EXCEPINFO exception{};
-  EXPECT_EQ(Call(thing, 0xCB, DISPATCH_METHOD, {Str(text)}, &result, &exception), DISP_E_EXCEPTION);
+  EXPECT_EQ(Call(thing.get(), 0xCB, DISPATCH_METHOD, {Str(text)}, &result, &exception),
+            DISP_E_EXCEPTION);
   EXPECT_EQ(exception.scode, E_UNEXPECTED);
   EXPECT_EQ(FromBstr(exception.bstrDescription), "текст");
   EXPECT_EQ(FromBstr(exception.bstrSource), "TestLib.TestThing");
@@ -365,7 +340,6 @@ TEST_F(FrameworkTest, InvokeRefusesWrongArgumentsAndReportsFailures) {
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrHelpFile);
   SysFreeString(text);
-  thing->Release();
 }
 
 TEST_F(FrameworkTest, RegistrationWritesAndRemovesTheClassKeys) {

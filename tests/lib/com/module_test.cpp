@@ -5,7 +5,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +13,7 @@
 #include "include/tarvex_guids.h"
 #include "include/tarvex_interfaces.h"
 #include "platform/com/class_factory.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/guid_text.h"
 #include "platform/com/type_lib.h"
 #include "platform/kernel/codepage.h"
@@ -93,11 +93,11 @@ TEST_F(LoadedModuleTest, ServesAFactoryForEachCreatableClass) {
   for (const CLSID& id : {CLSID_Tarvex, CLSID_TarvexCrypt}) {
     IClassFactory* factory = nullptr;
     ASSERT_EQ(get_class_object_(id, IClassFactory::kIid, reinterpret_cast<void**>(&factory)), S_OK);
+    const ComRef<IClassFactory> held(factory);
     EXPECT_EQ(can_unload_now_(), S_FALSE);
     void* object = reinterpret_cast<void*>(1);
     EXPECT_EQ(factory->QueryInterface(ITarvex::kIid, &object), static_cast<HRESULT>(0x80004002));
     EXPECT_EQ(object, nullptr);
-    factory->Release();
   }
   EXPECT_EQ(can_unload_now_(), S_OK);
 
@@ -112,11 +112,12 @@ TEST_F(LoadedModuleTest, ItsTypeLibraryIsAResourceOnlyWhileItIsLoaded) {
       AnsiToWide(Utf8ToAnsi(folder_ + "/../Program Files/Qim.Tarvex.Lib.so"));
   ITypeLib* lib = nullptr;
   ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib), S_OK);
+  ComRef<ITypeLib> held(lib);
   BSTR name = nullptr;
   lib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
   EXPECT_EQ(std::u16string(name, SysStringLen(name)), u"QimTarvexLib");
   SysFreeString(name);
-  lib->Release();
+  held.reset();
 
   dlclose(handle_);
   handle_ = nullptr;

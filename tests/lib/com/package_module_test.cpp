@@ -46,11 +46,11 @@ class PackageModuleTest : public SignatureTest {
     IClassFactory* factory = nullptr;
     EXPECT_EQ(S_OK,
               get_class_object_(class_id, IClassFactory::kIid, reinterpret_cast<void**>(&factory)));
+    const ComRef<IClassFactory> held(factory);
     Intf* object = nullptr;
     if (factory != nullptr) {
       EXPECT_EQ(S_OK,
                 factory->CreateInstance(nullptr, Intf::kIid, reinterpret_cast<void**>(&object)));
-      factory->Release();
     }
     return ComRef<Intf>(object);
   }

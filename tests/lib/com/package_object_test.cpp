@@ -304,8 +304,8 @@ TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {
   const ComRef<ITarvexSignature> held_resign(resign);
   ITarvexKey* resigner = nullptr;
   ASSERT_EQ(S_OK, resign->get_SignKey(&resigner));
+  const ComRef<ITarvexKey> held_resigner(resigner);
   EXPECT_EQ("Петров Пётр Петрович", Text(resigner->get_SubjectCN(&text), text));
-  resigner->Release();
 
   ASSERT_EQ(S_OK, tarvex->DeleteFileResignatures(0, 0, &result));
   ASSERT_EQ(S_OK, tarvex->GetFileResignCount(0, 0, &count));

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/com/class_factory.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/com/variant.h"
 
@@ -79,26 +80,25 @@ TEST(VariantTest, CopyOwnsWhatItCopied) {
   EXPECT_EQ(copy.vt, VT_EMPTY);
 }
 
-IErrorInfo* MakeErrorInfo(const char16_t* description) {
-  ICreateErrorInfo* create = nullptr;
-  EXPECT_EQ(CreateErrorInfo(&create), S_OK);
+ComRef<IErrorInfo> MakeErrorInfo(const char16_t* description) {
+  ICreateErrorInfo* made = nullptr;
+  EXPECT_EQ(CreateErrorInfo(&made), S_OK);
+  const ComRef<ICreateErrorInfo> create(made);
   create->SetDescription(description);
   create->SetSource(u"Test.Source");
   create->SetGUID(IUnknown::kIid);
   create->SetHelpContext(7);
   IErrorInfo* info = nullptr;
   EXPECT_EQ(create->QueryInterface(IErrorInfo::kIid, reinterpret_cast<void**>(&info)), S_OK);
-  create->Release();
-  return info;
+  return ComRef<IErrorInfo>(info);
 }
 
 TEST(ErrorInfoTest, GetHandsOverTheThreadsInfoOnce) {
-  IErrorInfo* info = MakeErrorInfo(u"Ошибка");
-  EXPECT_EQ(SetErrorInfo(0, info), S_OK);
-  info->Release();
+  EXPECT_EQ(SetErrorInfo(0, MakeErrorInfo(u"Ошибка").get()), S_OK);
 
   IErrorInfo* got = nullptr;
   ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
+  ComRef<IErrorInfo> held(got);
   BSTR description = nullptr;
   BSTR source = nullptr;
   GUID guid{};
@@ -113,33 +113,29 @@ TEST(ErrorInfoTest, GetHandsOverTheThreadsInfoOnce) {
   EXPECT_EQ(context, 7u);
   SysFreeString(description);
   SysFreeString(source);
-  got->Release();
+  held.reset();
 
   EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
   EXPECT_EQ(got, nullptr);
 }
 
 TEST(ErrorInfoTest, EachThreadHasItsOwn) {
-  IErrorInfo* info = MakeErrorInfo(u"main");
-  SetErrorInfo(0, info);
-  info->Release();
+  SetErrorInfo(0, MakeErrorInfo(u"main").get());
   std::atomic<HRESULT> other{S_OK};
   std::thread([&] {
     IErrorInfo* none = nullptr;
     other = GetErrorInfo(0, &none);
     // Left set: the thread's end gives the reference back.
-    IErrorInfo* own = MakeErrorInfo(u"other");
-    SetErrorInfo(0, own);
-    own->Release();
+    SetErrorInfo(0, MakeErrorInfo(u"other").get());
   }).join();
   EXPECT_EQ(other.load(), S_FALSE);
   IErrorInfo* got = nullptr;
   ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
+  const ComRef<IErrorInfo> held(got);
   BSTR description = nullptr;
   got->GetDescription(&description);
   EXPECT_EQ(Text(description), u"main");
   SysFreeString(description);
-  got->Release();
 }
 
 struct CountedObject final : IUnknown {

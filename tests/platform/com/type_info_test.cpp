@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/com_ref.h"
 #include "platform/com/module_file.h"
 #include "platform/com/type_lib.h"
 #include "platform/kernel/codepage.h"
@@ -57,16 +58,16 @@ class TypeInfoTest : public testing::Test {
  protected:
   void SetUp() override {
     const std::u16string path = AnsiToWide(ModuleFileName(&resource));
-    ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib_), S_OK);
-    ASSERT_EQ(lib_->GetTypeInfoOfGuid(kTestIid, &test_), S_OK);
-  }
-  void TearDown() override {
-    if (test_ != nullptr) test_->Release();
-    if (lib_ != nullptr) lib_->Release();
+    ITypeLib* lib = nullptr;
+    ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib), S_OK);
+    lib_.reset(lib);
+    ITypeInfo* test = nullptr;
+    ASSERT_EQ(lib_->GetTypeInfoOfGuid(kTestIid, &test), S_OK);
+    test_.reset(test);
   }
 
-  ITypeLib* lib_ = nullptr;
-  ITypeInfo* test_ = nullptr;
+  ComRef<ITypeLib> lib_;
+  ComRef<ITypeInfo> test_;
 };
 
 TEST_F(TypeInfoTest, MembersNameTheEnumerationThatTypesTheirValues) {
@@ -81,6 +82,7 @@ TEST_F(TypeInfoTest, MembersNameTheEnumerationThatTypesTheirValues) {
   EXPECT_EQ(pick->elemdescFunc.tdesc.vt, VT_I4);  // the [out, retval] value
   ITypeInfo* kinds = nullptr;
   ASSERT_EQ(test_->GetRefTypeInfo(pick->lprgelemdescParam[0].tdesc.hreftype, &kinds), S_OK);
+  const ComRef<ITypeInfo> held(kinds);
   test_->ReleaseFuncDesc(pick);
 
   TYPEATTR* attr = nullptr;
@@ -99,7 +101,6 @@ TEST_F(TypeInfoTest, MembersNameTheEnumerationThatTypesTheirValues) {
   EXPECT_EQ(Text(name), "KIND_B");
   kinds->ReleaseVarDesc(b);
   EXPECT_EQ(kinds->GetVarDesc(2, &b), TYPE_E_ELEMENTNOTFOUND);
-  kinds->Release();
 
   FUNCDESC* put = nullptr;
   ASSERT_EQ(test_->GetFuncDesc(2, &put), S_OK);
@@ -129,25 +130,25 @@ TEST_F(TypeInfoTest, NamesAreFoundInAnyCaseAndTakeTheLibrarysCase) {
   MEMBERID ids[3] = {};
   uint16_t found = 3;
   ASSERT_EQ(lib_->FindName(member, 0, infos, ids, &found), S_OK);
+  const std::vector<ComRef<ITypeInfo>> in_both(infos, infos + found);
   ASSERT_EQ(found, 2);  // in both interfaces
   EXPECT_EQ(std::u16string(member), u"Pick");
   EXPECT_EQ(ids[0], 0xC9);
-  for (uint16_t n = 0; n < found; ++n) infos[n]->Release();
 
   found = 1;  // no more than the caller has room for
   ASSERT_EQ(lib_->FindName(member, 0, infos, ids, &found), S_OK);
+  const std::vector<ComRef<ITypeInfo>> first(infos, infos + found);
   EXPECT_EQ(found, 1);
-  infos[0]->Release();
 
   char16_t type[] = u"kinds";
   found = 3;
   ASSERT_EQ(lib_->FindName(type, 0, infos, ids, &found), S_OK);
+  const std::vector<ComRef<ITypeInfo>> enumeration(infos, infos + found);
   ASSERT_EQ(found, 1);
   EXPECT_EQ(ids[0], MEMBERID_NIL);
   TYPEKIND kind = TKIND_COCLASS;
   EXPECT_EQ(lib_->GetTypeInfoType(1, &kind), S_OK);
   EXPECT_EQ(kind, TKIND_ENUM);
-  infos[0]->Release();
 
   char16_t constant[] = u"kind_b";
   BOOL is_name = 0;
@@ -164,9 +165,9 @@ TEST_F(TypeInfoTest, NamesAreFoundInAnyCaseAndTakeTheLibrarysCase) {
   ITypeLib* containing = nullptr;
   uint32_t index = 9;
   ASSERT_EQ(test_->GetContainingTypeLib(&containing, &index), S_OK);
-  EXPECT_EQ(containing, lib_);
+  const ComRef<ITypeLib> held(containing);
+  EXPECT_EQ(containing, lib_.get());
   EXPECT_EQ(index, 0u);
-  containing->Release();
 }
 
 }  // namespace
