@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "lib/crypto/context_refs.h"
 #include "lib/crypto/cryptoapi20_guards.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/foundation/exception.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_defs.h"
 
 namespace {

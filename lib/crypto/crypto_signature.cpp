@@ -6,12 +6,12 @@
 #include "lib/crypto/crypto_exception.h"
 #include "lib/crypto/crypto_provider.h"
 #include "lib/crypto/cryptoapi20_chain_builder_strict.h"
-#include "lib/crypto/cryptoapi20_guards.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/crypto/kestrin_certificate.h"
 #include "lib/crypto/signing_time.h"
 #include "lib/foundation/errors.h"
 #include "lib/foundation/value_check_tool.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_encode.h"
 #include "platform/crypt/crypt_msg.h"
 #include "platform/kernel/error_codes.h"
@@ -120,20 +120,20 @@ void CCryptoSignature::SignWithThumbprint(const std::string& sha1, const std::st
   CheckOpened(*this);
   SignedText = signed_text;
 
-  CertGuard signer(CCryptoAPI20Utils::FindCertificateByThumbprint(
+  CertRef signer(CCryptoAPI20Utils::FindCertificateByThumbprint(
       Config->Provider->GetHandle(), Config->StoreLocation, kSignerStore, sha1));
-  if (signer.Get() == nullptr) {
+  if (signer.get() == nullptr) {
     RaiseErrorFmt("Личный сертификат с отпечатком [%s] не найден", {sha1});
   }
 
   CryptSignMessagePara para;
   para.MsgEncodingType = kMsgEncoding;
-  para.SigningCert = signer.Get();
+  para.SigningCert = signer.get();
   para.HashAlgorithm.ObjId = kOidGostR3411_94;
   para.AuthAttr = {SigningTimeAttribute()};
   switch (Config->IncludeCerts) {
     case 0: RaiseError("Неизвестный набор сертификатов для включения");
-    case kIncludeSigningCert: para.MsgCert.push_back(signer.Get()); break;
+    case kIncludeSigningCert: para.MsgCert.push_back(signer.get()); break;
     default:
       RaiseErrorFmt("Не реализованный алгоритм включения сертификатов: [%d]",
                     {Config->IncludeCerts});

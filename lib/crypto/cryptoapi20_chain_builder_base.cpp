@@ -2,6 +2,7 @@
 
 #include "lib/crypto/chain_dates.h"
 #include "lib/crypto/crypto_exception.h"
+#include "lib/crypto/cryptoapi20_guards.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/foundation/errors.h"
 #include "lib/foundation/file_time.h"
@@ -188,12 +189,9 @@ CVerifiedIssuers& CCryptoAPI20ChainBuilderBase::Issuers() {
 }
 
 bool CCryptoAPI20ChainBuilderBase::InWorkStore(PCCERT_CONTEXT certificate) {
-  PCCERT_CONTEXT stored = nullptr;
-  while ((stored = CertEnumCertificatesInStore(WorkStore, stored)) != nullptr) {
-    if (stored->Encoded() == certificate->Encoded()) {
-      CertFreeCertificateContext(stored);
-      return true;
-    }
+  CertEnumerator walk(WorkStore);
+  while (walk.Next()) {
+    if (walk.Current()->Encoded() == certificate->Encoded()) return true;
   }
   return false;
 }

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "lib/crypto/check_result.h"
-#include "lib/crypto/context_refs.h"
 #include "lib/crypto/verified_issuers.h"
 #include "lib/xml/custom_doc.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
 
 class CCryptoAPI20ChainBuilderBaseConfig : public CBaseClass {

@@ -1,6 +1,7 @@
-// Owners of the stores and certificate references that the routines of
-// CCryptoAPI20Utils take for themselves: released on every path, never
-// raising from a destructor.
+// Owners of the stores that the routines of CCryptoAPI20Utils open for
+// themselves, and the walk over a store's certificates: released on every
+// path, never raising from a destructor. One certificate reference is a
+// CertRef (platform/crypt/context_refs.h).
 #pragma once
 
 #include "platform/crypt/cert_context.h"
@@ -52,24 +53,4 @@ class CertEnumerator {
  private:
   HCERTSTORE store_;
   PCCERT_CONTEXT current_ = nullptr;
-};
-
-// One certificate reference, freed unless handed over.
-class CertGuard {
- public:
-  explicit CertGuard(PCCERT_CONTEXT context = nullptr) : context_(context) {}
-  ~CertGuard() { CertFreeCertificateContext(context_); }
-  CertGuard(const CertGuard&) = delete;
-  CertGuard& operator=(const CertGuard&) = delete;
-
-  PCCERT_CONTEXT Get() const { return context_; }
-  // Hands the reference over to the caller.
-  PCCERT_CONTEXT Release() {
-    PCCERT_CONTEXT context = context_;
-    context_ = nullptr;
-    return context;
-  }
-
- private:
-  PCCERT_CONTEXT context_;
 };

@@ -5,6 +5,7 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/text_routines.h"
 #include "lib/foundation/value_check_tool.h"
+#include "platform/crypt/context_refs.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ void CCryptoAPI20Utils::ImportCertificates(HCRYPTPROV prov, int location, const 
     while (walk.Next()) ImportCertificateAuto(prov, walk.Current(), container, location);
     return;
   }
-  CertGuard single(ImportCertificate(bytes));
-  ImportCertificateAuto(prov, single.Get(), container, location);
+  CertRef single(ImportCertificate(bytes));
+  ImportCertificateAuto(prov, single.get(), container, location);
 }
 
 void CCryptoAPI20Utils::ImportCertificateAuto(HCRYPTPROV prov, PCCERT_CONTEXT certificate,

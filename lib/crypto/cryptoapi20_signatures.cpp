@@ -4,6 +4,7 @@
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/foundation/errors.h"
 #include "lib/foundation/str_array.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/kernel/last_error.h"
 
 PCCERT_CONTEXT CCryptoAPI20Utils::GetSignerFromSignature(const std::string& signature) {
@@ -29,10 +30,10 @@ PCCERT_CONTEXT CCryptoAPI20Utils::GetSignerCertificate(CStrArray* list, uint32_t
       continue;
     }
     if (list != nullptr) {
-      CertGuard kept(CertDuplicateCertificateContext(walk.Current()));
+      CertRef kept(CertDuplicateCertificateContext(walk.Current()));
       // A list that ignores a duplicate does not keep the reference.
-      if (list->AddObject(std::string(), const_cast<CertContext*>(kept.Get())) >= 0) {
-        kept.Release();
+      if (list->AddObject(std::string(), const_cast<CertContext*>(kept.get())) >= 0) {
+        kept.release();
       }
     }
     return walk.Take();  // the verification releases this reference

@@ -5,6 +5,7 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/compare_string.h"
 #include "platform/kernel/last_error.h"
@@ -74,10 +75,10 @@ void CCryptoAPI20Utils::ListStoreCertificates(HCRYPTPROV prov, int location, int
   StoreGuard store(OpenOrRaise(prov, location, kind));
   CertEnumerator walk(store.Get());
   while (walk.Next()) {
-    CertGuard entry(CertDuplicateCertificateContext(walk.Current()));
+    CertRef entry(CertDuplicateCertificateContext(walk.Current()));
     // A list that ignores a duplicate does not keep the reference.
-    if (list->AddObject(GetThumbprint(entry.Get()), const_cast<CertContext*>(entry.Get())) >= 0) {
-      entry.Release();
+    if (list->AddObject(GetThumbprint(entry.get()), const_cast<CertContext*>(entry.get())) >= 0) {
+      entry.release();
     }
   }
 }
@@ -86,9 +87,9 @@ PCCERT_CONTEXT CCryptoAPI20Utils::FindCertificateByThumbprint(HCRYPTPROV prov, i
                                                               int kind,
                                                               const std::string& thumbprint) {
   StoreGuard store(OpenOrRaise(prov, location, kind));
-  CertGuard found(FindInStore(store.Get(), thumbprint));
+  CertRef found(FindInStore(store.Get(), thumbprint));
   if (!store.Close()) RaiseLastOSError();
-  return found.Release();
+  return found.release();
 }
 
 void CCryptoAPI20Utils::AddCertificateToStore(HCRYPTPROV prov, int location, int kind,

@@ -5,12 +5,12 @@
 #include "lib/crypto/crypto_provider.h"
 #include "lib/crypto/crypto_signature.h"
 #include "lib/crypto/crypto_store.h"
-#include "lib/crypto/cryptoapi20_guards.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/crypto/kestrin_certificate.h"
 #include "lib/foundation/errors.h"
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_defs.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/last_error.h"
@@ -240,14 +240,14 @@ std::string CCryptoAPI20Tool::Encrypt(PCCERT_CONTEXT recipient, const std::strin
 
 std::string CCryptoAPI20Tool::EncryptBySha1(bool current_user, const std::string& sha1,
                                             const std::string& data) {
-  CertGuard recipient(FindCertificate(LocationOf(current_user), kStoreAddressBook, sha1));
-  if (recipient.Get() == nullptr) {
+  CertRef recipient(FindCertificate(LocationOf(current_user), kStoreAddressBook, sha1));
+  if (recipient.get() == nullptr) {
     RaiseErrorFmt(
         "Сертификат для шифрования с отпечатком [%s] не найден в храниилище \"Другие "
         "пользователи\"",
         {sha1});
   }
-  return Encrypt(recipient.Get(), data);
+  return Encrypt(recipient.get(), data);
 }
 
 std::string CCryptoAPI20Tool::Decrypt(bool current_user, const std::string& message) {

@@ -9,6 +9,7 @@
 #include "lib/http/internet_error_texts.h"
 #include "lib/http/parsed_url.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -39,9 +40,6 @@ auto Step(const char* message, Body&& body) -> decltype(body()) {
 
 struct StoreCloser {
   void operator()(HCERTSTORE store) const { CertCloseStore(store, CERT_CLOSE_STORE_CHECK_FLAG); }
-};
-struct ContextReleaser {
-  void operator()(PCCERT_CONTEXT context) const { CertFreeCertificateContext(context); }
 };
 
 void SetNumberOption(HINTERNET request, uint32_t option, uint32_t value) {
@@ -173,8 +171,8 @@ void CHttpsClient::SetClientCertificate(HINTERNET request) const {
         CertOpenSystemStoreA(nullptr, "MY"));
     if (!store) RaiseLastOSError();
     const CryptDataBlob blob{hash};
-    const std::unique_ptr<const CertContext, ContextReleaser> context(CertFindCertificateInStore(
-        store.get(), kMsgEncoding, 0, CERT_FIND_SHA1_HASH, &blob, nullptr));
+    const CertRef context(CertFindCertificateInStore(store.get(), kMsgEncoding, 0,
+                                                     CERT_FIND_SHA1_HASH, &blob, nullptr));
     if (!context) RaiseError("Ошибка получения контекста сертификата");
     if (!InternetSetOptionA(request, INTERNET_OPTION_CLIENT_CERT_CONTEXT, context.get(),
                             sizeof *context)) {

@@ -3,7 +3,6 @@
 #include "lib/crypto/crypt_object.h"
 #include "lib/crypto/crypt_tool.h"
 #include "lib/crypto/crypto_provider.h"
-#include "lib/crypto/cryptoapi20_guards.h"
 #include "lib/crypto/cryptoapi20_tool.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/crypto/kestrin_certificate.h"
@@ -11,6 +10,7 @@
 #include "lib/foundation/file_routines.h"
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/tarvex_key.h"
+#include "platform/crypt/context_refs.h"
 
 namespace {
 
@@ -200,16 +200,16 @@ void CTarvexCrypt::ImportOpponentCertificate(const std::string& body, CTarvexKey
 
 void CTarvexCrypt::Import(CCryptoAPI20Tool& tool, int kind, const std::string& body,
                           const std::string& container, CTarvexKey* key) {
-  CertGuard context(tool.CertificateFromBody(body));
+  CertRef context(tool.CertificateFromBody(body));
   if (container.empty()) {
     // The tool's import insists on a container, which a certificate of
     // another party never has: it is added to the store as it is.
     CCryptoAPI20Utils::AddCertificateToStore(tool.ProviderHandle, tool.StoreLocation, kind,
-                                             context.Get(), container);
+                                             context.get(), container);
   } else {
-    tool.ImportCertificate(kind, context.Get(), container);
+    tool.ImportCertificate(kind, context.get(), container);
   }
-  FillKey(tool, *key, context.Release());
+  FillKey(tool, *key, context.release());
 }
 
 void CTarvexCrypt::CheckSignature(const std::string& content, const std::string& signature) {
@@ -247,11 +247,11 @@ void CTarvexCrypt::LinkPrivateKey(CTarvexKey* key, bool caching) {
     CheckProvider(kLinking);
     CValueCheckTool::CheckAssigned(key, "pKey");
     CCryptoAPI20Tool& tool = Tool(kLinking);
-    CertGuard certificate(tool.FindCertificateBySha1(kStoreMy, key->Sha1()));
-    if (certificate.Get() == nullptr) {
+    CertRef certificate(tool.FindCertificateBySha1(kStoreMy, key->Sha1()));
+    if (certificate.get() == nullptr) {
       RaiseErrorFmt("Не найден личный сертификат по отпечатку [%s]", {key->Sha1()});
     }
-    tool.LinkPrivateKey(certificate.Get(), key->ContainerName(), caching);
+    tool.LinkPrivateKey(certificate.get(), key->ContainerName(), caching);
   });
 }
 

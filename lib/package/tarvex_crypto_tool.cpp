@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "lib/crypto/cryptoapi20_guards.h"
 #include "lib/crypto/cryptoapi20_tool.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/crypto/kestrin_certificate.h"
@@ -10,6 +9,7 @@
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/tarvex_key.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_defs.h"
 #include "platform/crypt/crypt_msg.h"
 #include "platform/kernel/last_error.h"
@@ -28,8 +28,8 @@ int LocationOf(bool use_user_storage) { return use_user_storage ? kCurrentUser :
 // null when the signer's certificate is not in the message.
 PCCERT_CONTEXT SignerCertificateOf(const std::string& signature) {
   // Raises on bytes that are no PKCS #7 message.
-  CertGuard first(CCryptoAPI20Utils::GetSignerFromSignature(signature));
-  if (first.Get() == nullptr) return nullptr;
+  CertRef first(CCryptoAPI20Utils::GetSignerFromSignature(signature));
+  if (first.get() == nullptr) return nullptr;
   bool named = false;
   PCCERT_CONTEXT matched = nullptr;
   CryptVerifyMessagePara para;
@@ -46,7 +46,7 @@ PCCERT_CONTEXT SignerCertificateOf(const std::string& signature) {
     return nullptr;
   };
   CryptVerifyDetachedMessageSignature(para, 0, signature, std::string_view(), nullptr);
-  return named ? matched : first.Release();
+  return named ? matched : first.release();
 }
 
 }  // namespace
@@ -54,12 +54,12 @@ PCCERT_CONTEXT SignerCertificateOf(const std::string& signature) {
 std::string CTarvexCryptoTool::GetCertificateBodyBySha1(bool use_user_storage,
                                                         const std::string& sha1, bool personal) {
   const int kind = personal ? kStoreMy : kStoreAddressBook;
-  CertGuard found(CCryptoAPI20Tool::FindCertificate(LocationOf(use_user_storage), kind, sha1));
-  if (found.Get() == nullptr) {
+  CertRef found(CCryptoAPI20Tool::FindCertificate(LocationOf(use_user_storage), kind, sha1));
+  if (found.get() == nullptr) {
     RaiseErrorFmt("Сертификат по отпечатку [%s] не найден в хранилище [%s]",
                   {sha1, CCryptoAPI20Utils::GetStoreName(kind)});
   }
-  return CCryptoAPI20Utils::GetCertificateBody(found.Get());
+  return CCryptoAPI20Utils::GetCertificateBody(found.get());
 }
 
 std::string CTarvexCryptoTool::Decrypt(bool use_user_storage, const std::string& encrypted) {
@@ -106,14 +106,14 @@ void CTarvexCryptoTool::CheckSignatureEx(bool use_user_storage, const std::strin
 }
 
 TarvexSignerInfo CTarvexCryptoTool::GetSignerInfo(const std::string& signature) {
-  CertGuard signer(SignerCertificateOf(signature));
-  if (signer.Get() == nullptr) RaiseError("Подпись не содержит сертификата подписанта");
+  CertRef signer(SignerCertificateOf(signature));
+  if (signer.get() == nullptr) RaiseError("Подпись не содержит сертификата подписанта");
   CKestrinCertificate certificate;
-  certificate.Attach(signer.Get(), false);
+  certificate.Attach(signer.get(), false);
   TarvexSignerInfo info;
   info.Sha1 = certificate.GetThumbprint();
-  info.SubjectCN = CCryptoAPI20Utils::GetSubjectCN(signer.Get());
-  info.CertificateBody = CCryptoAPI20Utils::GetCertificateBody(signer.Get());
+  info.SubjectCN = CCryptoAPI20Utils::GetSubjectCN(signer.get());
+  info.CertificateBody = CCryptoAPI20Utils::GetCertificateBody(signer.get());
   info.Subject = certificate.Parts().GetSubjectName();
   info.Issuer = certificate.Parts().GetIssuerName();
   return info;

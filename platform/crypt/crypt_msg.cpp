@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/detail/cms_message.h"
 #include "platform/crypt/detail/context_state.h"
 #include "platform/crypt/detail/der.h"
@@ -239,23 +240,18 @@ bool CryptVerifyDetachedMessageSignature(const CryptVerifyMessagePara& para, uin
   }
   HCERTSTORE store = MessageStore(cms.get());
   SetLastError(ERROR_SUCCESS);
-  PCCERT_CONTEXT certificate =
-      para.GetSignerCertificate
-          ? para.GetSignerCertificate(para.MsgAndCertEncodingType, signer_id, store)
-          : DefaultSigner(signer_id, store);
+  CertRef certificate(para.GetSignerCertificate
+                          ? para.GetSignerCertificate(para.MsgAndCertEncodingType, signer_id, store)
+                          : DefaultSigner(signer_id, store));
   CertCloseStore(store, 0);
   if (certificate == nullptr) {
     ERR_clear_error();
     return false;  // the callback's last error stands
   }
-  const bool ok = RequireGost() && VerifySigner(cms.get(), info, certificate, content);
-  if (ok && signer_cert != nullptr) {
-    *signer_cert = certificate;
-  } else {
-    CertFreeCertificateContext(certificate);
-  }
-  if (ok) SetLastError(ERROR_SUCCESS);
-  return ok;
+  if (!RequireGost() || !VerifySigner(cms.get(), info, certificate.get(), content)) return false;
+  if (signer_cert != nullptr) *signer_cert = certificate.release();
+  SetLastError(ERROR_SUCCESS);
+  return true;
 }
 
 bool CryptEncryptMessage(const CryptEncryptMessagePara& para,
@@ -306,20 +302,14 @@ bool CryptDecryptMessage(const CryptDecryptMessagePara& para, std::string_view e
       key_agreement = key_agreement || kind == RecipientKind::kKeyAgreement;
       PkeyPtr key = kind == RecipientKind::kKeyTransport ? KeyOfCertificate(context) : nullptr;
       if (!key) continue;
+      // The walk ends here: the reference it holds is ours now.
+      CertRef recipient(context);
       BioPtr out(BIO_new(BIO_s_mem()));
       if (CMS_decrypt(cms.get(), key.get(), x509.get(), nullptr, out.get(), CMS_BINARY) != 1) {
-        CertFreeCertificateContext(context);
         return Fail(NTE_BAD_DATA);
       }
-      if (!PutBytes(BioBytes(out.get()), plain, size)) {
-        CertFreeCertificateContext(context);
-        return false;
-      }
-      if (exchange_cert != nullptr) {
-        *exchange_cert = context;
-      } else {
-        CertFreeCertificateContext(context);
-      }
+      if (!PutBytes(BioBytes(out.get()), plain, size)) return false;
+      if (exchange_cert != nullptr) *exchange_cert = recipient.release();
       return true;
     }
   }

@@ -12,6 +12,7 @@
 #include "lib/crypto/crypto_signature.h"
 #include "lib/crypto/kestrin_certificate.h"
 #include "lib/foundation/str_array.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/kernel/codepage.h"
 #include "tests/lib/crypto/signature_test_support.h"
 #include "tests/support/error_of.h"
@@ -35,17 +36,10 @@ class ContextList {
   CStrArray list;
 };
 
-// A context of a PKI certificate, freed when the object goes.
-class Certificate {
- public:
-  explicit Certificate(const std::string& name)
-      : context_(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer"))) {}
-  ~Certificate() { CertFreeCertificateContext(context_); }
-  PCCERT_CONTEXT Get() const { return context_; }
-
- private:
-  PCCERT_CONTEXT context_;
-};
+// A context of a PKI certificate.
+CertRef Certificate(const std::string& name) {
+  return CertRef(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
+}
 
 // Puts a PKI key alone into a new container of the current user.
 void PutKey(const std::string& container, const std::string& key) {
@@ -92,8 +86,8 @@ TEST_P(CryptoAPI20ToolStoreTest, ListsFindsAndImportsAtItsLocation) {
 
   // Into "MY" the certificate goes bound to its container.
   PutKey("Петров", "signer2");
-  Certificate signer2("signer2");
-  tool.ImportCertificate(kStoreMy, signer2.Get(), "Петров");
+  const CertRef signer2 = Certificate("signer2");
+  tool.ImportCertificate(kStoreMy, signer2.get(), "Петров");
   found = tool.FindCertificateBySha1(kStoreMy, thumbprint);
   ASSERT_NE(nullptr, found);
   EXPECT_EQ("Петров", tool.GetContainerName(found));
@@ -144,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(BothLocations, CryptoAPI20ToolStoreTest, testing::Value
 
 TEST_F(CryptoAPI20ToolTest, InstanceOperationsRefuseThroughTheHandler) {
   CCryptoAPI20Tool tool;
-  Certificate signer("signer");
+  const CertRef signer = Certificate("signer");
   const struct {
     std::function<void()> call;
     std::string message;
@@ -157,8 +151,8 @@ TEST_F(CryptoAPI20ToolTest, InstanceOperationsRefuseThroughTheHandler) {
       {[&] { tool.FindCertificateBySha1(0, "A"); }, "Неизвестное имя хранилища"},
       {[&] { tool.GetCertificateBody(nullptr); }, "Передан пустой аргумент: CertContext"},
       {[&] { tool.ImportP7B(""); }, "Передан пустой аргумент: p7b-body"},
-      {[&] { tool.ImportCertificate(0, signer.Get(), "c"); }, "Неизвестное имя хранилища"},
-      {[&] { tool.ImportCertificate(kStoreAddressBook, signer.Get(), ""); },
+      {[&] { tool.ImportCertificate(0, signer.get(), "c"); }, "Неизвестное имя хранилища"},
+      {[&] { tool.ImportCertificate(kStoreAddressBook, signer.get(), ""); },
        "Передан пустой аргумент: containerName"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.message, ErrorOf(c.call));
@@ -168,7 +162,7 @@ TEST_F(CryptoAPI20ToolTest, InstanceOperationsRefuseThroughTheHandler) {
   EXPECT_EQ("Неизвестное хранилище", ErrorOf([&] { tool.ListCertificates(kStoreMy, &list.list); }));
   EXPECT_EQ("Неизвестное хранилище", ErrorOf([&] { tool.FindCertificateBySha1(kStoreMy, "A"); }));
   EXPECT_EQ("Неизвестное хранилище",
-            ErrorOf([&] { tool.ImportCertificate(kStoreMy, signer.Get(), "c"); }));
+            ErrorOf([&] { tool.ImportCertificate(kStoreMy, signer.get(), "c"); }));
 
   // A handler that lets the call go on gets the error; the call gives null.
   std::string handled;
@@ -180,48 +174,48 @@ TEST_F(CryptoAPI20ToolTest, InstanceOperationsRefuseThroughTheHandler) {
 TEST_F(CryptoAPI20ToolTest, LinksACertificateToItsContainer) {
   CCryptoAPI20Tool tool;
   PutKey("Петров", "signer2");
-  Certificate signer2("signer2");
-  EXPECT_EQ("", tool.GetContainerName(signer2.Get()));
-  tool.LinkPrivateKey(signer2.Get(), "Петров", true);
-  EXPECT_EQ("Петров", tool.GetContainerName(signer2.Get()));
+  const CertRef signer2 = Certificate("signer2");
+  EXPECT_EQ("", tool.GetContainerName(signer2.get()));
+  tool.LinkPrivateKey(signer2.get(), "Петров", true);
+  EXPECT_EQ("Петров", tool.GetContainerName(signer2.get()));
   CryptKeyProvInfo info;
-  ASSERT_TRUE(CertGetCertificateContextProperty(signer2.Get(), CERT_KEY_PROV_INFO_PROP_ID, &info));
+  ASSERT_TRUE(CertGetCertificateContextProperty(signer2.get(), CERT_KEY_PROV_INFO_PROP_ID, &info));
   EXPECT_EQ(CERT_SET_KEY_CONTEXT_PROP_ID, info.Flags);
   EXPECT_EQ(kGostProviderType, info.ProvType);
   EXPECT_EQ(AT_KEYEXCHANGE, info.KeySpec);
   // The link reaches the key: the certificate signs.
-  CCryptCertificate certificate(signer2.Get());
+  CCryptCertificate certificate(signer2.get());
   EXPECT_EQ(0, OpensslVerify(CCryptTool::SignMessage(&certificate, kContent, 0), kContent));
 }
 
 TEST_F(CryptoAPI20ToolTest, AFailedLinkLeavesTheCertificateAsItWas) {
   CCryptoAPI20Tool tool;
   PutKey("Петров", "signer2");
-  Certificate signer("signer");  // not the container's key
-  const std::string error = ErrorOf([&] { tool.LinkPrivateKey(signer.Get(), "Петров", true); });
+  const CertRef signer = Certificate("signer");  // not the container's key
+  const std::string error = ErrorOf([&] { tool.LinkPrivateKey(signer.get(), "Петров", true); });
   EXPECT_EQ(0u, error.find("Ошибка при импорте сертификата в контейнер: 0x80090015")) << error;
-  EXPECT_EQ("", tool.GetContainerName(signer.Get()));
+  EXPECT_EQ("", tool.GetContainerName(signer.get()));
   EXPECT_EQ("Передан пустой аргумент: certcontext",
             ErrorOf([&] { tool.LinkPrivateKey(nullptr, "Петров", true); }));
 
-  EXPECT_EQ(0u, ErrorOf([&] { tool.LinkPrivateKey(signer.Get(), "Нет такого", true); })
+  EXPECT_EQ(0u, ErrorOf([&] { tool.LinkPrivateKey(signer.get(), "Нет такого", true); })
                     .find("Ошибка при инициализации с контейнером [Нет такого] криптопровайдера: "
                           "0x80090016"));
   HCRYPTPROV empty = nullptr;
   ASSERT_TRUE(CryptAcquireContextA(&empty, "Пустой", nullptr, kGostProviderType, CRYPT_NEWKEYSET));
   CryptReleaseContext(empty, 0);
   EXPECT_EQ(0u, ErrorOf([&] {
-                  tool.LinkPrivateKey(signer.Get(), "Пустой", true);
+                  tool.LinkPrivateKey(signer.get(), "Пустой", true);
                 }).find("Ошибка при получении закрытого ключа из контейнера: 0x8009000D"));
 }
 
 TEST_F(CryptoAPI20ToolTest, SetsTheKeyProviderOfACertificate) {
   CCryptoAPI20Tool tool;
-  Certificate signer("signer");
-  tool.SetKeyProvInfo(signer.Get(), "Любой", false);
-  EXPECT_EQ("Любой", tool.GetContainerName(signer.Get()));
+  const CertRef signer = Certificate("signer");
+  tool.SetKeyProvInfo(signer.get(), "Любой", false);
+  EXPECT_EQ("Любой", tool.GetContainerName(signer.get()));
   CryptKeyProvInfo info;
-  ASSERT_TRUE(CertGetCertificateContextProperty(signer.Get(), CERT_KEY_PROV_INFO_PROP_ID, &info));
+  ASSERT_TRUE(CertGetCertificateContextProperty(signer.get(), CERT_KEY_PROV_INFO_PROP_ID, &info));
   EXPECT_EQ(0u, info.Flags);
   EXPECT_EQ(AnsiToWide(kGostProviderName), info.ProvName);
 }

@@ -11,7 +11,7 @@
 
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/crl_context.h"
+#include "platform/crypt/context_refs.h"
 #include "tests/support/crypt_roots.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/keys_tool.h"
@@ -29,10 +29,8 @@ constexpr int kStoreAddressBook = 4;
 
 // The certificate's thumbprint, as the library writes it.
 inline std::string ThumbprintOf(const std::string& name) {
-  PCCERT_CONTEXT context = CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer"));
-  const std::string thumbprint = CCryptoAPI20Utils::GetThumbprint(context);
-  CertFreeCertificateContext(context);
-  return thumbprint;
+  const CertRef context(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
+  return CCryptoAPI20Utils::GetThumbprint(context.get());
 }
 
 class SignatureTest : public testing::Test {
@@ -64,16 +62,14 @@ class SignatureTest : public testing::Test {
     HCERTSTORE store = CCryptoAPI20Utils::OpenSystemStore(nullptr, location, kind);
     ASSERT_NE(nullptr, store);
     for (const std::string& name : certificates) {
-      PCCERT_CONTEXT context = CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer"));
-      EXPECT_TRUE(CertAddCertificateContextToStore(store, context, CERT_STORE_ADD_REPLACE_EXISTING,
-                                                   nullptr));
-      CertFreeCertificateContext(context);
+      const CertRef context(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
+      EXPECT_TRUE(CertAddCertificateContextToStore(store, context.get(),
+                                                   CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
     }
     for (const std::string& name : crls) {
-      PCCRL_CONTEXT context = CertCreateCRLContext(kMsgEncoding, Pki(name + ".crl"));
+      const CrlRef context(CertCreateCRLContext(kMsgEncoding, Pki(name + ".crl")));
       EXPECT_TRUE(
-          CertAddCRLContextToStore(store, context, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-      CertFreeCRLContext(context);
+          CertAddCRLContextToStore(store, context.get(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
     }
     CertCloseStore(store, 0);
   }

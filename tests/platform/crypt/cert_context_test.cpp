@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/crypt/cert_name.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_encode.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/file_time.h"
@@ -39,13 +40,8 @@ std::string Attr(const std::string& oid, int tag, const std::string& value) {
 const std::string kCountry("\x55\x04\x06", 3);     // 2.5.4.6
 const std::string kCommonName("\x55\x04\x03", 3);  // 2.5.4.3
 
-struct ContextDeleter {
-  void operator()(const CertContext* context) const { CertFreeCertificateContext(context); }
-};
-using ContextPtr = std::unique_ptr<const CertContext, ContextDeleter>;
-
-ContextPtr Load(const std::string& name) {
-  return ContextPtr(CertCreateCertificateContext(kMsgEncoding, Pki(name)));
+CertRef Load(const std::string& name) {
+  return CertRef(CertCreateCertificateContext(kMsgEncoding, Pki(name)));
 }
 
 int64_t UnixTime(const FILETIME& time) {
@@ -57,7 +53,7 @@ TEST(CertContextTest, ThumbprintsAreTheSha1FingerprintsOpensslComputes) {
   for (const char* name : {"root.cer", "intermediate.cer", "signer.cer", "signer2.cer",
                            "expired.cer", "revoked.cer"}) {
     SCOPED_TRACE(name);
-    ContextPtr context = Load(name);
+    CertRef context = Load(name);
     ASSERT_TRUE(context);
     uint32_t size = 0;
     ASSERT_TRUE(
@@ -70,7 +66,7 @@ TEST(CertContextTest, ThumbprintsAreTheSha1FingerprintsOpensslComputes) {
 }
 
 TEST(CertContextTest, PropertyBufferTooSmallAsksForMore) {
-  ContextPtr context = Load("signer.cer");
+  CertRef context = Load("signer.cer");
   char small[19];
   uint32_t size = sizeof small;
   EXPECT_FALSE(
@@ -81,7 +77,7 @@ TEST(CertContextTest, PropertyBufferTooSmallAsksForMore) {
 
 TEST(CertContextTest, SerialKeepsItsLeadingZeroOctetsLeastSignificantFirst) {
   // The encoding of 8A5F00C1D2E3F401 needs a zero octet before the top bit.
-  ContextPtr top_bit = Load("signer.cer");
+  CertRef top_bit = Load("signer.cer");
   EXPECT_EQ("01F4E3D2C1005F8A00", Hex(top_bit->Info().SerialNumber));
 
   // Padding the platform keeps though DER forbids it: patch the serial's
@@ -91,14 +87,14 @@ TEST(CertContextTest, SerialKeepsItsLeadingZeroOctetsLeastSignificantFirst) {
   const size_t at = der.find(serial);
   ASSERT_NE(std::string::npos, at);
   der[at + 3] = '\0';
-  ContextPtr padded(CertCreateCertificateContext(kMsgEncoding, der));
+  CertRef padded(CertCreateCertificateContext(kMsgEncoding, der));
   ASSERT_TRUE(padded);
   EXPECT_EQ("01F4E3D2C1005F0000", Hex(padded->Info().SerialNumber));
 }
 
 TEST(CertContextTest, KeepsExactBytesNamesAndValidity) {
   const std::string der = Pki("signer.cer");
-  ContextPtr context(CertCreateCertificateContext(kMsgEncoding, der + "trailing"));
+  CertRef context(CertCreateCertificateContext(kMsgEncoding, der + "trailing"));
   ASSERT_TRUE(context);
   EXPECT_EQ(der, context->Encoded());
   const CertInfo& info = context->Info();
@@ -108,7 +104,7 @@ TEST(CertContextTest, KeepsExactBytesNamesAndValidity) {
   EXPECT_EQ("1.2.643.2.2.3", info.SignatureAlgorithm.ObjId);
   EXPECT_EQ("1.2.643.2.2.19", info.SubjectPublicKeyInfo.Algorithm.ObjId);
   EXPECT_EQ(64u, info.SubjectPublicKeyInfo.PublicKey.size() - 2);  // OCTET STRING of 64
-  ContextPtr issuer = Load("intermediate.cer");
+  CertRef issuer = Load("intermediate.cer");
   EXPECT_EQ(issuer->Info().Subject, info.Issuer);
 }
 
@@ -143,7 +139,7 @@ TEST(CertContextTest, ReferencesOutliveTheCreator) {
 }
 
 TEST(CertContextTest, KeyProviderPropertyOnAFreeContext) {
-  ContextPtr context = Load("signer.cer");
+  CertRef context = Load("signer.cer");
   CryptKeyProvInfo info;
   EXPECT_FALSE(CertGetCertificateContextProperty(context.get(), CERT_KEY_PROV_INFO_PROP_ID, &info));
   EXPECT_EQ(CRYPT_E_NOT_FOUND, GetLastError());
@@ -162,7 +158,7 @@ TEST(CertContextTest, KeyProviderPropertyOnAFreeContext) {
 }
 
 TEST(CertContextTest, ExtensionsDecode) {
-  ContextPtr root = Load("root.cer");
+  CertRef root = Load("root.cer");
   const CertExtension* constraints = CertFindExtension("2.5.29.19", root->Info().Extensions);
   ASSERT_NE(nullptr, constraints);
   EXPECT_TRUE(constraints->Critical);
@@ -171,7 +167,7 @@ TEST(CertContextTest, ExtensionsDecode) {
   EXPECT_TRUE(basic.CA);
   EXPECT_FALSE(basic.PathLenConstraint);
 
-  ContextPtr signer = Load("signer2.cer");
+  CertRef signer = Load("signer2.cer");
   EXPECT_EQ(nullptr, CertFindExtension("1.2.3.4", signer->Info().Extensions));
   const CertExtension* cdp = CertFindExtension("2.5.29.31", signer->Info().Extensions);
   ASSERT_NE(nullptr, cdp);
@@ -271,7 +267,7 @@ TEST(CertNameTest, OidTextsInEncodingOrderWithQuoting) {
 }
 
 TEST(CertNameTest, FindsTheFirstAttributeAndConvertsItsValue) {
-  ContextPtr signer = Load("signer.cer");
+  CertRef signer = Load("signer.cer");
   CertNameInfo name;
   ASSERT_TRUE(CryptDecodeObject(X509_ASN_ENCODING, signer->Info().Subject, &name));
   ASSERT_EQ(2u, name.Rdns.size());

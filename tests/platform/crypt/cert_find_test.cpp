@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
@@ -23,11 +24,6 @@ struct StoreCloser {
   }
 };
 using StorePtr = std::unique_ptr<crypt_detail::CertStore, StoreCloser>;
-
-struct ContextDeleter {
-  void operator()(const CertContext* context) const { CertFreeCertificateContext(context); }
-};
-using ContextPtr = std::unique_ptr<const CertContext, ContextDeleter>;
 
 struct PkeyDeleter {
   void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
@@ -60,7 +56,7 @@ class CertFindTest : public testing::Test {
   void AddToMy(const std::string& name, const char16_t* container = nullptr) {
     StorePtr my(CertOpenSystemStoreA(nullptr, "MY"));
     ASSERT_NE(nullptr, my);
-    ContextPtr certificate(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
+    CertRef certificate(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
     ASSERT_NE(nullptr, certificate);
     const CryptKeyProvInfo info = KeyProv(container == nullptr ? u"" : container);
     if (container != nullptr) {
@@ -91,7 +87,7 @@ TEST_F(CertFindTest, FindsBySha1AmongOthersAndMovesOn) {
   ASSERT_NE(nullptr, my);
   const std::string sha1 = Sha1Of("signer2.cer");
   const CryptDataBlob hash{sha1};
-  ContextPtr found(
+  CertRef found(
       CertFindCertificateInStore(my.get(), kMsgEncoding, 0, CERT_FIND_SHA1_HASH, &hash, nullptr));
   ASSERT_NE(nullptr, found);
   EXPECT_EQ(Pki("signer2.cer"), found->Encoded());
@@ -142,7 +138,7 @@ TEST_F(CertFindTest, SystemStoreOpensReadOnlyWhereItCannotBeWritten) {
   ASSERT_NE(nullptr, my);
   const std::string sha1 = Sha1Of("signer.cer");
   const CryptDataBlob hash{sha1};
-  ContextPtr found(
+  CertRef found(
       CertFindCertificateInStore(my.get(), kMsgEncoding, 0, CERT_FIND_SHA1_HASH, &hash, nullptr));
   EXPECT_NE(nullptr, found);
 }
@@ -152,7 +148,7 @@ TEST_F(CertFindTest, KeyOfTheCertificateSigns) {
   AddToMy("signer2", u"клиент");
   StorePtr my(CertOpenSystemStoreA(nullptr, "MY"));
   ASSERT_NE(nullptr, my);
-  ContextPtr certificate(CertEnumCertificatesInStore(my.get(), nullptr));
+  CertRef certificate(CertEnumCertificatesInStore(my.get(), nullptr));
   ASSERT_NE(nullptr, certificate);
   PkeyPtr key(CryptAcquireCertificateEvpKey(certificate.get()));
   ASSERT_NE(nullptr, key);
@@ -172,7 +168,7 @@ TEST_F(CertFindTest, KeyOfTheCertificateRefused) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ContextPtr certificate(CertCreateCertificateContext(kMsgEncoding, Pki("signer2.cer")));
+    CertRef certificate(CertCreateCertificateContext(kMsgEncoding, Pki("signer2.cer")));
     ASSERT_NE(nullptr, certificate);
     if (c.container != nullptr) {
       const CryptKeyProvInfo info = KeyProv(c.container);

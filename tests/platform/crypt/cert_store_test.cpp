@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
@@ -25,13 +26,8 @@ struct StoreCloser {
 };
 using StorePtr = std::unique_ptr<crypt_detail::CertStore, StoreCloser>;
 
-struct ContextDeleter {
-  void operator()(const CertContext* context) const { CertFreeCertificateContext(context); }
-};
-using ContextPtr = std::unique_ptr<const CertContext, ContextDeleter>;
-
-ContextPtr Load(const std::string& name) {
-  return ContextPtr(CertCreateCertificateContext(kMsgEncoding, Pki(name)));
+CertRef Load(const std::string& name) {
+  return CertRef(CertCreateCertificateContext(kMsgEncoding, Pki(name)));
 }
 
 StorePtr OpenSystem(uint32_t location, const char16_t* name, uint32_t flags = kOpenFlags) {
@@ -71,7 +67,7 @@ class CertStoreTest : public testing::Test {
 TEST_F(CertStoreTest, SystemStoresPersistAcrossReopenInBothLocations) {
   for (uint32_t location : {CERT_SYSTEM_STORE_CURRENT_USER, CERT_SYSTEM_STORE_LOCAL_MACHINE}) {
     SCOPED_TRACE(location);
-    ContextPtr signer = Load("signer.cer");
+    CertRef signer = Load("signer.cer");
     const CryptKeyProvInfo info = KeyProv(u"Контейнер\\1");
     ASSERT_TRUE(
         CertSetCertificateContextProperty(signer.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
@@ -80,7 +76,7 @@ TEST_F(CertStoreTest, SystemStoresPersistAcrossReopenInBothLocations) {
       ASSERT_TRUE(my);
       ASSERT_TRUE(CertAddCertificateContextToStore(my.get(), signer.get(),
                                                    CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
-      ContextPtr root = Load("root.cer");
+      CertRef root = Load("root.cer");
       StorePtr trusted = OpenSystem(location, u"Root");
       ASSERT_TRUE(CertAddCertificateContextToStore(trusted.get(), root.get(),
                                                    CERT_STORE_ADD_USE_EXISTING, nullptr));
@@ -100,7 +96,7 @@ TEST_F(CertStoreTest, SystemStoresPersistAcrossReopenInBothLocations) {
 }
 
 TEST_F(CertStoreTest, APropertySetOnAStoreContextIsWrittenBack) {
-  ContextPtr signer = Load("signer.cer");
+  CertRef signer = Load("signer.cer");
   {
     StorePtr my = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
     PCCERT_CONTEXT added = nullptr;
@@ -129,13 +125,13 @@ TEST_F(CertStoreTest, APropertySetOnAStoreContextIsWrittenBack) {
 
 TEST_F(CertStoreTest, DispositionsDecideWhatAMatchBecomes) {
   StorePtr store(CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0));
-  ContextPtr first = Load("signer.cer");
+  CertRef first = Load("signer.cer");
   const CryptKeyProvInfo a = KeyProv(u"a");
   CertSetCertificateContextProperty(first.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &a);
   ASSERT_TRUE(
       CertAddCertificateContextToStore(store.get(), first.get(), CERT_STORE_ADD_NEW, nullptr));
 
-  ContextPtr second = Load("signer.cer");
+  CertRef second = Load("signer.cer");
   const CryptKeyProvInfo b = KeyProv(u"b");
   CertSetCertificateContextProperty(second.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &b);
   struct Case {
@@ -167,7 +163,7 @@ TEST_F(CertStoreTest, DispositionsDecideWhatAMatchBecomes) {
 }
 
 TEST_F(CertStoreTest, AMachineRootThatCannotBeWrittenOpensReadOnly) {
-  ContextPtr signer = Load("signer.cer");
+  CertRef signer = Load("signer.cer");
   {
     StorePtr ca = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"CA");
     ASSERT_TRUE(
@@ -180,7 +176,7 @@ TEST_F(CertStoreTest, AMachineRootThatCannotBeWrittenOpensReadOnly) {
   StorePtr ca = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"CA");
   ASSERT_TRUE(ca);
   EXPECT_EQ(1u, Certificates(ca.get()).size());
-  ContextPtr root = Load("root.cer");
+  CertRef root = Load("root.cer");
   EXPECT_FALSE(CertAddCertificateContextToStore(ca.get(), root.get(), CERT_STORE_ADD_NEW, nullptr));
   EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
   PCCERT_CONTEXT held = CertEnumCertificatesInStore(ca.get(), nullptr);
@@ -234,7 +230,7 @@ TEST_F(CertStoreTest, Pkcs7BundleOpensReadOnlyInItsOrder) {
   ASSERT_TRUE(store);
   EXPECT_EQ((std::vector<std::string>{Pki("root.cer"), Pki("intermediate.cer")}),
             Certificates(store.get()));
-  ContextPtr signer = Load("signer.cer");
+  CertRef signer = Load("signer.cer");
   EXPECT_FALSE(
       CertAddCertificateContextToStore(store.get(), signer.get(), CERT_STORE_ADD_NEW, nullptr));
   EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
@@ -264,7 +260,7 @@ TEST_F(CertStoreTest, IssuerSearchWalksToTheSelfSignedRoot) {
   const std::string bundle = Pki("chain.p7b");
   StorePtr store(
       CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr, 0, CryptDataBlob{bundle}));
-  ContextPtr signer = Load("signer.cer");
+  CertRef signer = Load("signer.cer");
 
   uint32_t flags = CERT_STORE_SIGNATURE_FLAG;
   PCCERT_CONTEXT issuer =
@@ -298,8 +294,8 @@ TEST_F(CertStoreTest, IssuerSearchWalksToTheSelfSignedRoot) {
 TEST_F(CertStoreTest, CrlsAreFoundByIssuerAndPersist) {
   PCCRL_CONTEXT crl = CertCreateCRLContext(kMsgEncoding, Pki("intermediate.crl"));
   ASSERT_NE(nullptr, crl);
-  ContextPtr intermediate = Load("intermediate.cer");
-  ContextPtr revoked = Load("revoked.cer");
+  CertRef intermediate = Load("intermediate.cer");
+  CertRef revoked = Load("revoked.cer");
   EXPECT_EQ(intermediate->Info().Subject, crl->Info().Issuer);
   ASSERT_EQ(1u, crl->Info().Entries.size());
   EXPECT_EQ(revoked->Info().SerialNumber, crl->Info().Entries[0].SerialNumber);
@@ -320,7 +316,7 @@ TEST_F(CertStoreTest, CrlsAreFoundByIssuerAndPersist) {
   EXPECT_EQ(nullptr,
             CertFindCRLInStore(ca.get(), 0, 0, CRL_FIND_ISSUED_BY, intermediate.get(), found));
   EXPECT_EQ(CRYPT_E_NOT_FOUND, GetLastError());
-  ContextPtr root = Load("root.cer");
+  CertRef root = Load("root.cer");
   EXPECT_EQ(nullptr, CertFindCRLInStore(ca.get(), 0, 0, CRL_FIND_ISSUED_BY, root.get(), nullptr));
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/crypt/cert_context.h"
+#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
 #include "platform/inet/internet_handle.h"
 #include "platform/kernel/codepage.h"
@@ -204,21 +205,16 @@ TEST(WinInet, ServerAskingForAClientCertificate) {
   EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED, Send(opened.request.get()));
 }
 
-struct ContextReleaser {
-  void operator()(PCCERT_CONTEXT context) const { CertFreeCertificateContext(context); }
-};
-using ContextPtr = std::unique_ptr<const CertContext, ContextReleaser>;
-
 // The test PKI's certificate `name`, bound to a container of the current
 // user that holds the key `key`.
-ContextPtr BoundCertificate(const std::string& name, const std::string& key) {
+CertRef BoundCertificate(const std::string& name, const std::string& key) {
   const std::string container = "клиент " + name + " " + key;
   HCRYPTPROV prov = nullptr;
   EXPECT_TRUE(
       CryptAcquireContextA(&prov, container.c_str(), nullptr, kGostProviderType, CRYPT_NEWKEYSET));
   EXPECT_TRUE(CryptImportPemKey(prov, Pki(key + ".key"), nullptr));
   CryptReleaseContext(prov, 0);
-  ContextPtr certificate(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
+  CertRef certificate(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
   CryptKeyProvInfo info;
   info.ContainerName = AnsiToWide(container);
   info.ProvType = kGostProviderType;
@@ -253,7 +249,7 @@ TEST(WinInet, GostClientCertificateAttachedAfterTheServerAsked) {
   HINTERNET request = opened.request.get();
   EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED, Send(request));
 
-  ContextPtr certificate = BoundCertificate("signer2", "signer2");
+  CertRef certificate = BoundCertificate("signer2", "signer2");
   ASSERT_TRUE(SetClientCertificate(request, certificate.get()));
   certificate.reset();  // the request holds what it needs
   ASSERT_EQ(0u, Send(request));
@@ -268,7 +264,7 @@ TEST(WinInet, ClientCertificateTheServerDoesNotTrust) {
   CryptRoots roots;
   GostTlsServer server({PkiPath("signer.cer")});
   OpenedRequest opened = OpenGost(server, "a.crl");
-  ContextPtr certificate = BoundCertificate("signer2", "signer2");
+  CertRef certificate = BoundCertificate("signer2", "signer2");
   ASSERT_TRUE(SetClientCertificate(opened.request.get(), certificate.get()));
   EXPECT_EQ(ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED, Send(opened.request.get()));
   EXPECT_EQ(1, server.RefusedClientCertificates(1));
@@ -280,9 +276,9 @@ TEST(WinInet, ClientCertificatesRefusedAndOneNotAskedFor) {
   server.Put("a.cer", "certificate");
   OpenedRequest opened = OpenGost(server, "a.cer");
   HINTERNET request = opened.request.get();
-  ContextPtr good = BoundCertificate("signer2", "signer2");
-  ContextPtr free_standing(CertCreateCertificateContext(kMsgEncoding, Pki("signer2.cer")));
-  ContextPtr other_key = BoundCertificate("signer2", "signer");
+  CertRef good = BoundCertificate("signer2", "signer2");
+  CertRef free_standing(CertCreateCertificateContext(kMsgEncoding, Pki("signer2.cer")));
+  CertRef other_key = BoundCertificate("signer2", "signer");
   EXPECT_FALSE(InternetSetOptionA(request, INTERNET_OPTION_CLIENT_CERT_CONTEXT, good.get(), 20));
   EXPECT_EQ(ERROR_INTERNET_BAD_OPTION_LENGTH, GetLastError());
   EXPECT_FALSE(SetClientCertificate(request, free_standing.get()));

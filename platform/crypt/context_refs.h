@@ -1,4 +1,6 @@
-// Owners of one certificate or CRL context reference, released when they go.
+// CertRef and CrlRef: the one owner of a certificate or CRL context
+// reference, in every layer. It frees the reference when it goes and gives
+// it up with release() where a caller takes it over.
 #pragma once
 
 #include <memory>
