@@ -10,8 +10,6 @@
 
 namespace {
 
-using CrlPtr = std::unique_ptr<X509_CRL, crypt_detail::OsslDeleter<X509_CRL, X509_CRL_free>>;
-
 bool Fail(uint32_t error) {
   ERR_clear_error();
   SetLastError(error);
@@ -41,7 +39,7 @@ bool CryptVerifyCertificateSignatureEx(HCRYPTPROV, uint32_t encoding_type, PCCRL
   return VerifiedWithKeyOf(encoding_type, crl, issuer, [&](EVP_PKEY* key) {
     const std::string& der = crl->Encoded();
     const auto* p = reinterpret_cast<const unsigned char*>(der.data());
-    CrlPtr list(d2i_X509_CRL(nullptr, &p, static_cast<long>(der.size())));
+    X509CrlPtr list(d2i_X509_CRL(nullptr, &p, static_cast<long>(der.size())));
     return list && X509_CRL_verify(list.get(), key) == 1;
   });
 }

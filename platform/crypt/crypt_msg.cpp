@@ -17,8 +17,6 @@
 #include "platform/kernel/last_error.h"
 
 using crypt_detail::BioBytes;
-using crypt_detail::BioPtr;
-using crypt_detail::CmsPtr;
 using crypt_detail::DerElement;
 using crypt_detail::DerEncode;
 using crypt_detail::DerOf;
@@ -30,11 +28,8 @@ using crypt_detail::kTagSequence;
 using crypt_detail::kTagSet;
 using crypt_detail::MemoryBio;
 using crypt_detail::OidFromText;
-using crypt_detail::PkeyPtr;
 using crypt_detail::RequireGost;
 using crypt_detail::ToX509;
-using crypt_detail::X509AttributePtr;
-using crypt_detail::X509Ptr;
 
 namespace {
 

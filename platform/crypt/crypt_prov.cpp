@@ -143,7 +143,7 @@ bool CryptGetUserKey(HCRYPTPROV prov, uint32_t key_spec, HCRYPTKEY* key) {
   *key = nullptr;
   if (key_spec != AT_KEYEXCHANGE && key_spec != AT_SIGNATURE) return Fail(NTE_BAD_KEY);
   if (!prov->container) return Fail(NTE_NO_KEY);
-  crypt_detail::PkeyPtr loaded = crypt_detail::LoadPrivateKey(*prov->container);
+  PkeyPtr loaded = crypt_detail::LoadPrivateKey(*prov->container);
   if (!loaded) return false;
   *key = new crypt_detail::KeyContext{*prov->container, std::move(loaded)};
   return true;
@@ -172,7 +172,7 @@ bool CryptImportPemKey(HCRYPTPROV prov, std::string_view pem, HCRYPTKEY* key) {
   if (prov == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (!prov->container) return Fail(NTE_BAD_KEYSET);
   if (crypt_detail::HasPrivateKey(*prov->container)) return Fail(NTE_EXISTS);
-  crypt_detail::PkeyPtr parsed = crypt_detail::ParsePrivateKey(pem);
+  PkeyPtr parsed = crypt_detail::ParsePrivateKey(pem);
   if (!parsed || !crypt_detail::StorePrivateKey(*prov->container, parsed.get())) return false;
   if (key != nullptr) *key = new crypt_detail::KeyContext{*prov->container, std::move(parsed)};
   return true;

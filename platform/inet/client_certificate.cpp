@@ -9,14 +9,12 @@ std::shared_ptr<const ClientCertificate> ClientCertificate::Load(const CertConte
   if (context == nullptr) return nullptr;
   const std::string& der = context->Encoded();
   const auto* bytes = reinterpret_cast<const unsigned char*>(der.data());
-  X509* certificate = d2i_X509(nullptr, &bytes, static_cast<long>(der.size()));
-  EVP_PKEY* key = certificate != nullptr ? CryptAcquireCertificateEvpKey(context) : nullptr;
+  X509Ptr certificate(d2i_X509(nullptr, &bytes, static_cast<long>(der.size())));
+  PkeyPtr key(certificate != nullptr ? CryptAcquireCertificateEvpKey(context) : nullptr);
   ERR_clear_error();
-  if (key == nullptr) {
-    X509_free(certificate);
-    return nullptr;
-  }
-  return std::shared_ptr<const ClientCertificate>(new ClientCertificate(certificate, key));
+  if (key == nullptr) return nullptr;
+  return std::shared_ptr<const ClientCertificate>(
+      new ClientCertificate(std::move(certificate), std::move(key)));
 }
 
 X509* ClientCertificate::Certificate() const {

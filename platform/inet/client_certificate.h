@@ -1,10 +1,10 @@
 // A client certificate with its private key, as a TLS handshake offers them.
 #pragma once
 
-#include <openssl/evp.h>
-#include <openssl/x509.h>
-
 #include <memory>
+#include <utility>
+
+#include "platform/crypt/ossl_ptr.h"
 
 class CertContext;
 
@@ -19,15 +19,9 @@ class ClientCertificate {
   EVP_PKEY* Key() const;
 
  private:
-  struct X509Free {
-    void operator()(X509* certificate) const { X509_free(certificate); }
-  };
-  struct PkeyFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-  };
+  ClientCertificate(X509Ptr certificate, PkeyPtr key)
+      : certificate_(std::move(certificate)), key_(std::move(key)) {}
 
-  ClientCertificate(X509* certificate, EVP_PKEY* key) : certificate_(certificate), key_(key) {}
-
-  std::unique_ptr<X509, X509Free> certificate_;
-  std::unique_ptr<EVP_PKEY, PkeyFree> key_;
+  X509Ptr certificate_;
+  PkeyPtr key_;
 };

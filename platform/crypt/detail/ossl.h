@@ -1,30 +1,13 @@
-// Owners of the OpenSSL objects the stand-in uses.
+// The stand-in's OpenSSL routines: memory BIOs, DER encodings and
+// certificates as OpenSSL sees them; the owners are in ossl_ptr.h.
 #pragma once
 
-#include <openssl/bio.h>
-#include <openssl/cms.h>
-#include <openssl/evp.h>
-#include <openssl/x509.h>
-
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/crypt/ossl_ptr.h"
+
 namespace crypt_detail {
-
-template <typename T, void (*Free)(T*)>
-struct OsslDeleter {
-  void operator()(T* p) const { Free(p); }
-};
-
-inline void FreeBio(BIO* bio) { BIO_free_all(bio); }
-
-using BioPtr = std::unique_ptr<BIO, OsslDeleter<BIO, FreeBio>>;
-using X509Ptr = std::unique_ptr<X509, OsslDeleter<X509, X509_free>>;
-using PkeyPtr = std::unique_ptr<EVP_PKEY, OsslDeleter<EVP_PKEY, EVP_PKEY_free>>;
-using CmsPtr = std::unique_ptr<CMS_ContentInfo, OsslDeleter<CMS_ContentInfo, CMS_ContentInfo_free>>;
-using X509AttributePtr =
-    std::unique_ptr<X509_ATTRIBUTE, OsslDeleter<X509_ATTRIBUTE, X509_ATTRIBUTE_free>>;
 
 // A read-only memory BIO over the bytes (which must outlive it).
 BioPtr MemoryBio(std::string_view bytes);

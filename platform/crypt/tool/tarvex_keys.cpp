@@ -60,8 +60,8 @@ int Usage() {
 // The certificate's DER from PEM or DER bytes; empty when it is neither.
 std::string CertificateDer(const std::string& bytes) {
   if (bytes.find("-----BEGIN") == std::string::npos) return bytes;
-  crypt_detail::BioPtr bio = crypt_detail::MemoryBio(bytes);
-  crypt_detail::X509Ptr x509(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
+  BioPtr bio = crypt_detail::MemoryBio(bytes);
+  X509Ptr x509(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
   ERR_clear_error();
   if (!x509) return {};
   return crypt_detail::DerOf(i2d_X509, x509.get());

@@ -10,6 +10,7 @@
 #include "platform/crypt/cert_store.h"
 #include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
+#include "platform/crypt/ossl_ptr.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 #include "tests/support/crypt_roots.h"
@@ -24,11 +25,6 @@ struct StoreCloser {
   }
 };
 using StorePtr = std::unique_ptr<crypt_detail::CertStore, StoreCloser>;
-
-struct PkeyDeleter {
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-using PkeyPtr = std::unique_ptr<EVP_PKEY, PkeyDeleter>;
 
 std::string HexBytes(const std::string& hex) {
   std::string bytes;

@@ -1,0 +1,26 @@
+// Owners of OpenSSL objects, for the crypt stand-in and the layers that
+// call OpenSSL beside it (the WinInet stand-in's TLS client): each frees
+// its object with OpenSSL's own routine when it goes.
+#pragma once
+
+#include <openssl/bio.h>
+#include <openssl/cms.h>
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+
+#include <memory>
+
+template <typename T, void (*Free)(T*)>
+struct OsslFree {
+  void operator()(T* object) const { Free(object); }
+};
+
+inline void FreeBio(BIO* bio) { BIO_free_all(bio); }
+
+using BioPtr = std::unique_ptr<BIO, OsslFree<BIO, FreeBio>>;
+using X509Ptr = std::unique_ptr<X509, OsslFree<X509, X509_free>>;
+using X509CrlPtr = std::unique_ptr<X509_CRL, OsslFree<X509_CRL, X509_CRL_free>>;
+using PkeyPtr = std::unique_ptr<EVP_PKEY, OsslFree<EVP_PKEY, EVP_PKEY_free>>;
+using CmsPtr = std::unique_ptr<CMS_ContentInfo, OsslFree<CMS_ContentInfo, CMS_ContentInfo_free>>;
+using X509AttributePtr =
+    std::unique_ptr<X509_ATTRIBUTE, OsslFree<X509_ATTRIBUTE, X509_ATTRIBUTE_free>>;
