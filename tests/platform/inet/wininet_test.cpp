@@ -21,6 +21,7 @@
 #include "tests/support/crypt_roots.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/test_pki.h"
+#include "tests/support/time_out.h"
 
 namespace {
 
@@ -328,42 +329,43 @@ TEST(WinInet, ProxyKinds) {
 }
 
 TEST(WinInet, TimeOuts) {
-  using std::chrono::steady_clock;
+  using std::chrono::milliseconds;
   TestServerOptions silent_options;
   silent_options.silent = true;
   TestHttpServer silent(silent_options);
   TestHttpServer server;
-  const auto started = steady_clock::now();
 
   // Connected, but no response comes.
   OpenedRequest request = Open({.port = static_cast<uint16_t>(silent.Port())});
   SetNumber(request.request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 200);
-  EXPECT_EQ(ERROR_INTERNET_TIMEOUT, Send(request.request.get()));
+  ExpectEndedByTimeOut(milliseconds(200),
+                       [&] { EXPECT_EQ(ERROR_INTERNET_TIMEOUT, Send(request.request.get())); });
   // The TLS handshake never completes: that is still the connection's time.
   OpenedRequest handshake =
       Open({.port = static_cast<uint16_t>(silent.Port()), .flags = kHttpsFlags});
   SetNumber(handshake.request.get(), INTERNET_OPTION_CONNECT_TIMEOUT, 200);
-  EXPECT_EQ(ERROR_INTERNET_TIMEOUT, Send(handshake.request.get()));
+  ExpectEndedByTimeOut(milliseconds(200),
+                       [&] { EXPECT_EQ(ERROR_INTERNET_TIMEOUT, Send(handshake.request.get())); });
   // The body stops halfway.
   OpenedRequest body = Open({.port = static_cast<uint16_t>(server.Port()), .object = "stall-body"});
   SetNumber(body.request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 200);
-  ASSERT_EQ(0u, Send(body.request.get()));
-  uint32_t error = 0;
-  EXPECT_EQ(std::string(10, 'x'), ReadBody(body.request.get(), 1024, error));
-  EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
-
-  EXPECT_LT(steady_clock::now() - started, std::chrono::seconds(2));
+  ExpectEndedByTimeOut(milliseconds(200), [&] {
+    ASSERT_EQ(0u, Send(body.request.get()));
+    uint32_t error = 0;
+    EXPECT_EQ(std::string(10, 'x'), ReadBody(body.request.get(), 1024, error));
+    EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
+  });
 }
 
 TEST(WinInet, TransferTimeOutEndsAServerThatDrips) {
-  using std::chrono::steady_clock;
+  using std::chrono::milliseconds;
   TestHttpServer server;
   const auto port = static_cast<uint16_t>(server.Port());
-  const auto started = steady_clock::now();
   // A byte every 100 ms: never silent long enough for the receive time-out.
   OpenedRequest head = Open({.port = port, .object = "drip-head"});
   SetNumber(head.request.get(), INTERNET_OPTION_TRANSFER_TIMEOUT, 300);
-  EXPECT_EQ(ERROR_INTERNET_TIMEOUT, Send(head.request.get()));
+  ExpectEndedByTimeOut(milliseconds(300),
+                       [&] { EXPECT_EQ(ERROR_INTERNET_TIMEOUT, Send(head.request.get())); });
 
   OpenedRequest body = Open({.port = port, .object = "drip-body"});
   SetNumber(body.request.get(), INTERNET_OPTION_TRANSFER_TIMEOUT, 300);
@@ -372,12 +374,12 @@ TEST(WinInet, TransferTimeOutEndsAServerThatDrips) {
   ASSERT_TRUE(
       InternetQueryOptionA(body.request.get(), INTERNET_OPTION_TRANSFER_TIMEOUT, &limit, &length));
   EXPECT_EQ(300u, limit);
-  ASSERT_EQ(0u, Send(body.request.get()));
-  uint32_t error = 0;
-  EXPECT_LT(ReadBody(body.request.get(), 1024, error).size(), 50u);
-  EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
-
-  EXPECT_LT(steady_clock::now() - started, std::chrono::seconds(2));
+  ExpectEndedByTimeOut(milliseconds(300), [&] {
+    ASSERT_EQ(0u, Send(body.request.get()));
+    uint32_t error = 0;
+    EXPECT_LT(ReadBody(body.request.get(), 1024, error).size(), 50u);
+    EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
+  });
 }
 
 TEST(WinInet, BrokenConnections) {
