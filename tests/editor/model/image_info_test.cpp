@@ -4,33 +4,16 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <memory>
 #include <sstream>
 #include <string>
 
 #include "platform/kernel/files.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-struct PipeCloser {
-  void operator()(std::FILE* pipe) const { ::pclose(pipe); }
-};
-
-std::string RunCommand(const std::string& command) {
-  std::unique_ptr<std::FILE, PipeCloser> pipe(::popen(command.c_str(), "r"));
-  if (!pipe) return {};
-  std::string output;
-  char buffer[4096];
-  while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, got);
-  return output;
-}
-
-void SaveBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 struct Sniffed {
   int kind;
@@ -51,7 +34,7 @@ Sniffed Sniff(TDCImageInfo& info, const std::string& path) {
 
 Sniffed SniffBytes(const std::string& bytes) {
   TempDir dir;
-  SaveBytes(dir.File("f"), bytes);
+  WriteBytes(dir.File("f"), bytes);
   TDCImageInfo info;
   Sniffed result = Sniff(info, dir.File("f"));
   EXPECT_EQ(info.FileSize, static_cast<int32_t>(bytes.size()));
@@ -65,7 +48,8 @@ std::string Be16(unsigned v) { return {static_cast<char>(v >> 8), static_cast<ch
 // with the `file` command); every one must give what its header fields say.
 TEST(ImageInfoTest, PicturesOfEveryKnownFormat) {
   TempDir dir;
-  std::istringstream lines(RunCommand("python3 " TARVEX_TEST_DIR "/make_images.py " + dir.Path()));
+  std::istringstream lines(
+      RunCommand("python3 " TARVEX_TEST_DIR "/make_images.py " + Quoted(dir.Path())).output);
   std::string name;
   Sniffed expected{};
   int seen = 0;
@@ -112,7 +96,7 @@ TEST(ImageInfoTest, HeadersThatDoNotHold) {
 
 TEST(ImageInfoTest, AFileThatCannotBeOpenedReadsAsNothingNotAsThePreviousFile) {
   TempDir dir;
-  SaveBytes(dir.File("gif"), "GIF89a" + Le16(3) + Le16(4) + std::string("\x80\0\0", 3));
+  WriteBytes(dir.File("gif"), "GIF89a" + Le16(3) + Le16(4) + std::string("\x80\0\0", 3));
   TDCImageInfo info;
   EXPECT_TRUE(info.Read(dir.File("gif")));
   EXPECT_EQ(info.FileSize, 13);
@@ -122,7 +106,7 @@ TEST(ImageInfoTest, AFileThatCannotBeOpenedReadsAsNothingNotAsThePreviousFile) {
   EXPECT_EQ(info.FileSize, 0);
   // The file is read without sharing: one held open by another reader is
   // refused, and the size of the file read before does not stand for it.
-  SaveBytes(dir.File("held"), "GIF89a" + std::string(20, '\0'));
+  WriteBytes(dir.File("held"), "GIF89a" + std::string(20, '\0'));
   EXPECT_TRUE(info.Read(dir.File("gif")));
   UniqueHandle held(CreateFileA(dir.File("held"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
   ASSERT_TRUE(held);
@@ -135,8 +119,8 @@ TEST(ImageInfoTest, AFileThatCannotBeOpenedReadsAsNothingNotAsThePreviousFile) {
 
 TEST(ImageInfoTest, SizeOfAFileAbove2GiBStaysAboveEveryLimit) {
   TempDir dir;
-  SaveBytes(dir.File("big.png"), std::string("\x89PNG\r\n\x1a\n") + std::string(8, '\0') + Be16(0) +
-                                     Be16(640) + Be16(0) + Be16(480) + "\x08\x02");
+  WriteBytes(dir.File("big.png"), std::string("\x89PNG\r\n\x1a\n") + std::string(8, '\0') +
+                                      Be16(0) + Be16(640) + Be16(0) + Be16(480) + "\x08\x02");
   std::filesystem::resize_file(dir.File("big.png"), (3ull << 30) + 5);
   TDCImageInfo info;
   EXPECT_EQ(Sniff(info, dir.File("big.png")), (Sniffed{kImagePng, 640, 480, 24}));

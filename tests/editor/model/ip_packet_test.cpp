@@ -25,9 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& path) { return "'" + path + "'"; }
-std::string Utf8(const std::string& ansi) { return AnsiToUtf8(ansi); }
-
 class IPPacketTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -56,8 +53,8 @@ class IPPacketTest : public testing::Test {
   }
 
   std::string Input(const std::string& name, const std::string& bytes) const {
-    WriteBytes(in_.File(Utf8(name)), bytes);
-    return Utf8ToAnsi(in_.File(Utf8(name)));
+    WriteBytes(in_.File(AnsiToUtf8(name)), bytes);
+    return Utf8ToAnsi(in_.File(AnsiToUtf8(name)));
   }
 
   // Two signed documents, the first with a КодСВДРЕГ.
@@ -87,8 +84,8 @@ class IPPacketTest : public testing::Test {
   // The inventory in the saved package as ElementTree reads it (UTF-8).
   std::string PeerInventory() {
     const CommandResult peer = RunCommand("python3 '" TARVEX_TEST_DIR "/read_inventory.py' " +
-                                          Shell(SysPath(packet_.PackagePath())) + " " +
-                                          Shell(packet_.Documents.back()->FileName));
+                                          Quoted(SysPath(packet_.PackagePath())) + " " +
+                                          Quoted(packet_.Documents.back()->FileName));
     EXPECT_EQ(0, peer.status) << peer.output;
     return peer.output;
   }
@@ -98,15 +95,15 @@ class IPPacketTest : public testing::Test {
     fs::create_directory(out_.File("peer"));
     fs::remove(out_.File("chain.pem"));
     for (const char* ca : {"root", "intermediate"}) {
-      ASSERT_EQ(
-          0, RunCommand("openssl x509 -inform DER -in " + Shell(PkiPath(ca + std::string(".cer"))) +
-                        " >> " + Shell(out_.File("chain.pem")))
-                 .status);
+      ASSERT_EQ(0, RunCommand("openssl x509 -inform DER -in " +
+                              Quoted(PkiPath(ca + std::string(".cer"))) + " >> " +
+                              Quoted(out_.File("chain.pem")))
+                       .status);
     }
     const CommandResult peer =
         RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
-                   Shell(SysPath(packet_.PackagePath())) + " " + Shell(out_.File("peer")) + " " +
-                   Shell(out_.File("chain.pem")));
+                   Quoted(SysPath(packet_.PackagePath())) + " " + Quoted(out_.File("peer")) + " " +
+                   Quoted(out_.File("chain.pem")));
     ASSERT_EQ(0, peer.status) << peer.output;
   }
 
@@ -120,10 +117,11 @@ class IPPacketTest : public testing::Test {
              "' Роль='заявитель'\n      ФИО Фамилия='Иванов' Имя='Иван' Отчество='Иванович'\n";
     };
     const std::string id = inventory_name.substr(0, inventory_name.size() - 4);
-    return Utf8("Файл ИдФайл='" + id +
-                "' ВерсФорм='9.02' ВерсПрог='Тарвекс 1.0 &<\"\\'' КодСФРД='21001' КодНО='0046'" +
-                root_tail + "\n  СвИП ИННФЛ='500100732259' E-mail='ivanov@example.ru'\n" +
-                "    ФИО Фамилия='Иванов' Имя='Иван'\n" + document(a) + document(b));
+    return AnsiToUtf8(
+        "Файл ИдФайл='" + id +
+        "' ВерсФорм='9.02' ВерсПрог='Тарвекс 1.0 &<\"\\'' КодСФРД='21001' КодНО='0046'" +
+        root_tail + "\n  СвИП ИННФЛ='500100732259' E-mail='ivanov@example.ru'\n" +
+        "    ФИО Фамилия='Иванов' Имя='Иван'\n" + document(a) + document(b));
   }
 
   CryptRoots roots_;
@@ -207,12 +205,12 @@ TEST_F(IPPacketTest, SavingWritesASignedInventoryAndReplacesItOnTheNextSave) {
   ASSERT_EQ(3u, packet_.Documents.size());
   EXPECT_EQ(packet_.InventoryFileName, packet_.Documents[2]->OriginalFileName);
   std::string expected = Expected(packet_.InventoryFileName, " ПрВысБум='1'");
-  const std::string person = Utf8("СвИП ИННФЛ='500100732259' E-mail");
+  const std::string person = AnsiToUtf8("СвИП ИННФЛ='500100732259' E-mail");
   expected.replace(expected.find(person), person.size(),
-                   Utf8("СвИП ИННФЛ='500100732259' ОГРНИП='304500116000157' E-mail"));
-  const std::string names = Utf8("Имя='Иван'\n  Документ");
+                   AnsiToUtf8("СвИП ИННФЛ='500100732259' ОГРНИП='304500116000157' E-mail"));
+  const std::string names = AnsiToUtf8("Имя='Иван'\n  Документ");
   expected.replace(expected.find(names), names.size(),
-                   Utf8("Имя='Иван' Отчество='Иванович'\n  Документ"));
+                   AnsiToUtf8("Имя='Иван' Отчество='Иванович'\n  Документ"));
   EXPECT_EQ(expected, PeerInventory());
   CheckSignatures();
   EXPECT_EQ(SIGN_ROLE_TYPE_NOTARY, PartyType(&ITarvex::get_SenderType));

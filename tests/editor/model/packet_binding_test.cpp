@@ -7,7 +7,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "editor/model/application.h"
 #include "editor/model/com_shell.h"
@@ -18,6 +17,7 @@
 #include "platform/com/com_ref.h"
 #include "platform/com/error_info.h"
 #include "platform/kernel/codepage.h"
+#include "tests/editor/model/editor_error_of.h"
 #include "tests/support/crypt_roots.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/keys_tool.h"
@@ -30,15 +30,6 @@ namespace fs = std::filesystem;
 
 const std::string kNoProvider =
     "Не установлен СКЗИ КриптоПро, который требуется для операции: инициализация";
-
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EditorError& e) {
-    return e.Message();
-  }
-  return "no error";
-}
 
 class BindingTest : public testing::Test {
  protected:

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "editor/model/editor_error.h"
@@ -18,29 +17,20 @@
 #include "platform/com/com_ref.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
+#include "tests/editor/model/editor_error_of.h"
 #include "tests/editor/model/signer_support.h"
 #include "tests/editor/model/test_images.h"
 #include "tests/support/crypt_roots.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/keys_tool.h"
 #include "tests/support/openssl.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_pki.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EditorError& e) {
-    return e.Message();
-  }
-  return "no error";
-}
-
-std::string Shell(const std::string& path) { return "'" + path + "'"; }
 
 class PacketTest : public testing::Test {
  protected:
@@ -348,15 +338,15 @@ TEST_F(PacketTest, SignedDocumentsSaveUnderTheMadeNameAndCheckWithPeers) {
 
   for (const char* ca : {"root", "intermediate"}) {
     ASSERT_EQ(
-        0, RunCommand("openssl x509 -inform DER -in " + Shell(PkiPath(ca + std::string(".cer"))) +
-                      " >> " + Shell(out_.File("chain.pem")))
+        0, RunCommand("openssl x509 -inform DER -in " + Quoted(PkiPath(ca + std::string(".cer"))) +
+                      " >> " + Quoted(out_.File("chain.pem")))
                .status);
   }
   fs::create_directory(out_.File("peer"));
   const CommandResult peer =
       RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
-                 Shell(SysPath(packet_.PackagePath())) + " " + Shell(out_.File("peer")) + " " +
-                 Shell(out_.File("chain.pem")));
+                 Quoted(SysPath(packet_.PackagePath())) + " " + Quoted(out_.File("peer")) + " " +
+                 Quoted(out_.File("chain.pem")));
   ASSERT_EQ(0, peer.status) << peer.output;
   // Both documents carry one verified signature of the applicant; the
   // content is whole.
@@ -424,11 +414,11 @@ TEST_F(PacketTest, TheKeysRoleComesFromTheCallersRoleTheArgumentOrTheIssuer) {
 TEST_F(PacketTest, ASignerWithoutARoleSignsNothingAndIsNotKeptAsTheCurrentKey) {
   // A certificate whose issuer has no CN, so no role comes from it.
   const std::string cer = out_.File("nocn.cer");
-  ASSERT_EQ(
-      0, RunCommand("openssl req -x509 -engine gost -new -key " + Shell(PkiPath("signer.key")) +
-                    " -subj " + Shell(AnsiToUtf8("/C=RU/O=Тест без имени")) +
-                    " -utf8 -md_gost94 -days 3650 -outform DER -out " + Shell(cer) + " 2>/dev/null")
-             .status);
+  ASSERT_EQ(0, RunCommand(
+                   "openssl req -x509 -engine gost -new -key " + Quoted(PkiPath("signer.key")) +
+                   " -subj " + Quoted(AnsiToUtf8("/C=RU/O=Тест без имени")) +
+                   " -utf8 -md_gost94 -days 3650 -outform DER -out " + Quoted(cer) + " 2>/dev/null")
+                   .status);
   ASSERT_EQ(0, ImportKeyFiles("nocn", PkiPath("signer.key"), cer));
   const std::string nocn = OpensslSha1(cer);
   const std::string signer = ImportSigner("signer");
@@ -510,7 +500,7 @@ TEST_F(PacketTest, AnEncryptedPackageOpensOnlyWhereItCanBeDecrypted) {
   fs::create_directory(out_.File("peer"));
   const CommandResult peer =
       RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
-                 Shell(SysPath(path)) + " " + Shell(out_.File("peer")) + " /dev/null");
+                 Quoted(SysPath(path)) + " " + Quoted(out_.File("peer")) + " /dev/null");
   ASSERT_EQ(0, peer.status) << peer.output;
   EXPECT_NE(std::string::npos, peer.output.find(" true []")) << peer.output;
 

@@ -23,9 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& path) { return "'" + path + "'"; }
-std::string Utf8(const std::string& ansi) { return AnsiToUtf8(ansi); }
-
 class ULPacketTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -47,8 +44,8 @@ class ULPacketTest : public testing::Test {
   }
 
   std::string Input(const std::string& name, const std::string& bytes) const {
-    WriteBytes(in_.File(Utf8(name)), bytes);
-    return Utf8ToAnsi(in_.File(Utf8(name)));
+    WriteBytes(in_.File(AnsiToUtf8(name)), bytes);
+    return Utf8ToAnsi(in_.File(AnsiToUtf8(name)));
   }
 
   // A decision of the justice body signed by both signers, an unsigned
@@ -72,23 +69,23 @@ class ULPacketTest : public testing::Test {
 
   std::string PeerInventory() {
     const CommandResult peer = RunCommand("python3 '" TARVEX_TEST_DIR "/read_inventory.py' " +
-                                          Shell(SysPath(packet_.PackagePath())) + " " +
-                                          Shell(packet_.Documents.back()->FileName));
+                                          Quoted(SysPath(packet_.PackagePath())) + " " +
+                                          Quoted(packet_.Documents.back()->FileName));
     EXPECT_EQ(0, peer.status) << peer.output;
     return peer.output;
   }
   void CheckSignatures() {
     fs::create_directory(out_.File("peer"));
     for (const char* ca : {"root", "intermediate"}) {
-      ASSERT_EQ(
-          0, RunCommand("openssl x509 -inform DER -in " + Shell(PkiPath(ca + std::string(".cer"))) +
-                        " >> " + Shell(out_.File("chain.pem")))
-                 .status);
+      ASSERT_EQ(0, RunCommand("openssl x509 -inform DER -in " +
+                              Quoted(PkiPath(ca + std::string(".cer"))) + " >> " +
+                              Quoted(out_.File("chain.pem")))
+                       .status);
     }
     const CommandResult peer =
         RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
-                   Shell(SysPath(packet_.PackagePath())) + " " + Shell(out_.File("peer")) + " " +
-                   Shell(out_.File("chain.pem")));
+                   Quoted(SysPath(packet_.PackagePath())) + " " + Quoted(out_.File("peer")) + " " +
+                   Quoted(out_.File("chain.pem")));
     ASSERT_EQ(0, peer.status) << peer.output;
   }
 
@@ -167,7 +164,7 @@ TEST_F(ULPacketTest, TheInventoryDescribesEverySignatureAndTheJusticeBodysDocume
       document(0) + signature(0, 0, "органМинюста", ivanov) +
       signature(0, 1, "органМинюста", petrov) + document(1) + document(2) +
       signature(2, 0, "заявитель", petrov);
-  EXPECT_EQ(Utf8(expected), PeerInventory());
+  EXPECT_EQ(AnsiToUtf8(expected), PeerInventory());
   CheckSignatures();
 }
 

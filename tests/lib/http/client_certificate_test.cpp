@@ -7,6 +7,7 @@
 #include "lib/foundation/exception.h"
 #include "lib/http/https_client.h"
 #include "platform/crypt/cert_store.h"
+#include "tests/lib/http/failure_of.h"
 #include "tests/platform/inet/gost_tls_server.h"
 #include "tests/platform/inet/test_http_server.h"
 #include "tests/support/crypt_roots.h"
@@ -19,15 +20,6 @@ namespace {
 const std::string kNeeded =
     "Ошибка при отправке запроса: [Не удалось соединиться с сервером: The server is requesting "
     "client authentication. (код 12044)]";
-
-std::string FailureOf(CHttpsClient& client, const std::string& url) {
-  try {
-    client.Get(url);
-  } catch (const Exception& error) {
-    return error.Message();
-  }
-  return "(no error)";
-}
 
 class ClientCertificateTest : public testing::Test {
  protected:

@@ -6,20 +6,12 @@
 
 #include "lib/http/http_status_exception.h"
 #include "lib/http/internet_error_texts.h"
+#include "tests/lib/http/failure_of.h"
 #include "tests/platform/inet/test_http_server.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/time_out.h"
 
 namespace {
-
-std::string FailureOf(CHttpsClient& client, const std::string& url) {
-  try {
-    client.Get(url);
-  } catch (const Exception& error) {
-    return error.Message();
-  }
-  return "(no error)";
-}
 
 std::string ConnectFailure(const char* step, const char* text, int code) {
   return std::string(step) + ": [Не удалось соединиться с сервером: " + text + " (код " +

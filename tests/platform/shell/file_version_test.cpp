@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 #include "platform/shell/version_resource.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
 TARVEX_VERSION_RESOURCE(2, 7, 13, 65535);
@@ -50,10 +50,6 @@ std::string Block(uint32_t struc_version, uint32_t ms, uint32_t ls) {
   return bytes;
 }
 
-void SaveBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 TEST(FileVersionTest, ReadsTheBlockEmbeddedInThisExecutable) {
   EXPECT_EQ(ReadVersion("/proc/self/exe"), (Version{0x00020007, 0x000DFFFF}));
 }
@@ -65,13 +61,13 @@ TEST(FileVersionTest, FindsABlockAcrossAChunkBorderAfterAFalseStart) {
   std::string bytes = "MZ" + Block(0x12345678, 9, 9);
   bytes += std::string((1 << 20) + 56 - 20 - bytes.size(), 'x');  // first read: 1 MiB + 56
   bytes += Block(VS_FFI_STRUCVERSION, 0x00010002, 0x00030004) + "tail";
-  SaveBytes(dir.File("app"), bytes);
+  WriteBytes(dir.File("app"), bytes);
   EXPECT_EQ(ReadVersion(dir.File("app")), (Version{0x00010002, 0x00030004}));
 }
 
 TEST(FileVersionTest, FileWithoutBlockOrMissingFileHasNoSize) {
   TempDir dir;
-  SaveBytes(dir.File("plain"), "no version here" + Block(VS_FFI_STRUCVERSION, 1, 2).substr(0, 40));
+  WriteBytes(dir.File("plain"), "no version here" + Block(VS_FFI_STRUCVERSION, 1, 2).substr(0, 40));
   uint32_t handle = 0;
   EXPECT_EQ(GetFileVersionInfoSizeA(dir.File("plain"), &handle), 0u);
   EXPECT_EQ(GetLastError(), ERROR_NOT_FOUND);
