@@ -9,8 +9,8 @@
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/foundation/exception.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_defs.h"
+#include "platform/crypt/crypt_refs.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CrlRef crl(CCryptoAPI20Utils::ImportCRL(bytes));
   } catch (const Exception&) {
   }
-  StoreGuard bundle(CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr,
-                                  CERT_STORE_READONLY_FLAG, CryptDataBlob{bytes}));
-  if (bundle.Get() != nullptr) {
-    CertEnumerator walk(bundle.Get());
+  const StoreRef bundle(CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr,
+                                      CERT_STORE_READONLY_FLAG, CryptDataBlob{bytes}));
+  if (bundle != nullptr) {
+    CertEnumerator walk(bundle.get());
     while (walk.Next()) ReadFields(walk.Current());
   }
   return 0;

@@ -11,9 +11,9 @@
 #include "lib/crypto/signing_time.h"
 #include "lib/foundation/errors.h"
 #include "lib/foundation/value_check_tool.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_encode.h"
 #include "platform/crypt/crypt_msg.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 

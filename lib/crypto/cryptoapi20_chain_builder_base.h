@@ -14,8 +14,8 @@
 #include "lib/crypto/verified_issuers.h"
 #include "lib/xml/custom_doc.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
+#include "platform/crypt/crypt_refs.h"
 
 class CCryptoAPI20ChainBuilderBaseConfig : public CBaseClass {
  public:

@@ -1,32 +1,11 @@
-// Owners of the stores that the routines of CCryptoAPI20Utils open for
-// themselves, and the walk over a store's certificates: released on every
-// path, never raising from a destructor. One certificate reference is a
-// CertRef (platform/crypt/context_refs.h).
+// The walk over a store's certificates that the routines of
+// CCryptoAPI20Utils make: the current certificate's reference is released
+// on every path. Stores and single references are owned by StoreRef and
+// CertRef (platform/crypt/crypt_refs.h).
 #pragma once
 
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/cert_store.h"
-
-class StoreGuard {
- public:
-  explicit StoreGuard(HCERTSTORE store) : store_(store) {}
-  ~StoreGuard() {
-    if (store_ != nullptr) CertCloseStore(store_, 0);
-  }
-  StoreGuard(const StoreGuard&) = delete;
-  StoreGuard& operator=(const StoreGuard&) = delete;
-
-  HCERTSTORE Get() const { return store_; }
-  // Closes the store now; false with the last error when that fails.
-  bool Close() {
-    HCERTSTORE store = store_;
-    store_ = nullptr;
-    return CertCloseStore(store, 0);
-  }
-
- private:
-  HCERTSTORE store_;
-};
 
 // Walks a store's certificates, holding the reference of the current one.
 class CertEnumerator {

@@ -5,7 +5,7 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/text_routines.h"
 #include "lib/foundation/value_check_tool.h"
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 
 namespace {
 
@@ -46,10 +46,10 @@ void CCryptoAPI20Utils::ImportCertificates(HCRYPTPROV prov, int location, const 
                                            const std::string& container) {
   const std::string bytes = CertificateBytes(text);
   DebugLog("Ready to open store: %s", {bytes});
-  StoreGuard bundle(CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, prov,
-                                  CERT_STORE_READONLY_FLAG, CryptDataBlob{bytes}));
-  if (bundle.Get() != nullptr) {
-    CertEnumerator walk(bundle.Get());
+  StoreRef bundle(CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, prov, CERT_STORE_READONLY_FLAG,
+                                CryptDataBlob{bytes}));
+  if (bundle.get() != nullptr) {
+    CertEnumerator walk(bundle.get());
     while (walk.Next()) ImportCertificateAuto(prov, walk.Current(), container, location);
     return;
   }

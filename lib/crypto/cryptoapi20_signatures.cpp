@@ -4,19 +4,19 @@
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/foundation/errors.h"
 #include "lib/foundation/str_array.h"
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/last_error.h"
 
 PCCERT_CONTEXT CCryptoAPI20Utils::GetSignerFromSignature(const std::string& signature) {
   // The signature is read as it is, in memory: no temporary file to leave
   // behind or to race for.
-  StoreGuard store(
+  StoreRef store(
       CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr, 0, CryptDataBlob{signature}));
-  if (store.Get() == nullptr) {
+  if (store.get() == nullptr) {
     RaiseErrorFmt("Не удалось извлечь подписанта из подписи. Неверный формат подписи: %s",
                   {LastErrorText()});
   }
-  return CertEnumCertificatesInStore(store.Get(), nullptr);
+  return CertEnumCertificatesInStore(store.get(), nullptr);
 }
 
 PCCERT_CONTEXT CCryptoAPI20Utils::GetSignerCertificate(CStrArray* list, uint32_t,

@@ -5,7 +5,7 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/compare_string.h"
 #include "platform/kernel/last_error.h"
@@ -72,8 +72,8 @@ void CCryptoAPI20Utils::ListStoreCertificates(HCRYPTPROV prov, int location, int
   if (location == 0) RaiseError("Неизвестное хранилище");
   if (kind == 0) RaiseError("Неизвестное имя хранилища");
   CValueCheckTool::CheckAssigned(list, "certArray");
-  StoreGuard store(OpenOrRaise(prov, location, kind));
-  CertEnumerator walk(store.Get());
+  StoreRef store(OpenOrRaise(prov, location, kind));
+  CertEnumerator walk(store.get());
   while (walk.Next()) {
     CertRef entry(CertDuplicateCertificateContext(walk.Current()));
     // A list that ignores a duplicate does not keep the reference.
@@ -86,16 +86,16 @@ void CCryptoAPI20Utils::ListStoreCertificates(HCRYPTPROV prov, int location, int
 PCCERT_CONTEXT CCryptoAPI20Utils::FindCertificateByThumbprint(HCRYPTPROV prov, int location,
                                                               int kind,
                                                               const std::string& thumbprint) {
-  StoreGuard store(OpenOrRaise(prov, location, kind));
-  CertRef found(FindInStore(store.Get(), thumbprint));
-  if (!store.Close()) RaiseLastOSError();
+  StoreRef store(OpenOrRaise(prov, location, kind));
+  CertRef found(FindInStore(store.get(), thumbprint));
+  if (!CertCloseStore(store.release(), 0)) RaiseLastOSError();
   return found.release();
 }
 
 void CCryptoAPI20Utils::AddCertificateToStore(HCRYPTPROV prov, int location, int kind,
                                               PCCERT_CONTEXT certificate,
                                               const std::string& container) {
-  StoreGuard store(OpenSystemStore(prov, location, kind));
+  StoreRef store(OpenSystemStore(prov, location, kind));
   std::string provider_name;
   uint32_t provider_type = 0;
   if (!container.empty()) GetProvInfo(prov, provider_name, provider_type);
@@ -103,12 +103,12 @@ void CCryptoAPI20Utils::AddCertificateToStore(HCRYPTPROV prov, int location, int
   // A personal certificate is bound before it is added: a binding that
   // fails must not leave a certificate without its key in "MY". A store
   // that did not open binds nothing; the add below reports it.
-  if (bind && store.Get() != nullptr) {
+  if (bind && store.get() != nullptr) {
     BindCertificateToContainer(certificate, provider_name, provider_type, container);
   }
   const uint32_t disposition =
       kind == kStoreMy ? CERT_STORE_ADD_REPLACE_EXISTING : CERT_STORE_ADD_USE_EXISTING;
-  if (!CertAddCertificateContextToStore(store.Get(), certificate, disposition, nullptr)) {
+  if (!CertAddCertificateContextToStore(store.get(), certificate, disposition, nullptr)) {
     RaiseAddFailure();
   }
 }

@@ -10,8 +10,8 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_defs.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/last_error.h"
 

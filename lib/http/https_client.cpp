@@ -1,7 +1,6 @@
 #include "lib/http/https_client.h"
 
 #include <memory>
-#include <type_traits>
 
 #include "lib/foundation/errors.h"
 #include "lib/foundation/text_routines.h"
@@ -9,7 +8,7 @@
 #include "lib/http/internet_error_texts.h"
 #include "lib/http/parsed_url.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -37,10 +36,6 @@ auto Step(const char* message, Body&& body) -> decltype(body()) {
     RaiseErrorFmt(message, {error.Message()});
   }
 }
-
-struct StoreCloser {
-  void operator()(HCERTSTORE store) const { CertCloseStore(store, CERT_CLOSE_STORE_CHECK_FLAG); }
-};
 
 void SetNumberOption(HINTERNET request, uint32_t option, uint32_t value) {
   InternetSetOptionA(request, option, &value, sizeof value);
@@ -167,8 +162,7 @@ void CHttpsClient::SendRequest(HINTERNET request, const std::string& url,
 void CHttpsClient::SetClientCertificate(HINTERNET request) const {
   Step("Ошибка установки сертификата: [%s]", [&] {
     const std::string hash = HexToBin(config_.ClientCertSha1);
-    const std::unique_ptr<std::remove_pointer_t<HCERTSTORE>, StoreCloser> store(
-        CertOpenSystemStoreA(nullptr, "MY"));
+    const StoreRef store(CertOpenSystemStoreA(nullptr, "MY"));
     if (!store) RaiseLastOSError();
     const CryptDataBlob blob{hash};
     const CertRef context(CertFindCertificateInStore(store.get(), kMsgEncoding, 0,

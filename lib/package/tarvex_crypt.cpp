@@ -10,7 +10,7 @@
 #include "lib/foundation/file_routines.h"
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/tarvex_key.h"
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 
 namespace {
 

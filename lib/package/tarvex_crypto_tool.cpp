@@ -9,9 +9,9 @@
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/tarvex_key.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_defs.h"
 #include "platform/crypt/crypt_msg.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/last_error.h"
 
 namespace {

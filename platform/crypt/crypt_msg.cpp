@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/crypt/detail/cms_message.h"
 #include "platform/crypt/detail/context_state.h"
 #include "platform/crypt/detail/der.h"

@@ -10,6 +10,7 @@
 
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "platform/crypt/cert_store.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/codepage.h"
 #include "tests/support/error_of.h"
 #include "tests/support/file_bytes.h"
@@ -65,13 +66,12 @@ class VerifyContext {
 // store handle of its own.
 inline std::vector<std::string> StoreBodies(int location, int kind) {
   std::vector<std::string> bodies;
-  HCERTSTORE store = CCryptoAPI20Utils::OpenSystemStore(nullptr, location, kind);
+  const StoreRef store(CCryptoAPI20Utils::OpenSystemStore(nullptr, location, kind));
   EXPECT_NE(nullptr, store);
   PCCERT_CONTEXT context = nullptr;
-  while ((context = CertEnumCertificatesInStore(store, context)) != nullptr) {
+  while ((context = CertEnumCertificatesInStore(store.get(), context)) != nullptr) {
     bodies.push_back(context->Encoded());
   }
-  CertCloseStore(store, 0);
   std::sort(bodies.begin(), bodies.end());
   return bodies;
 }

@@ -12,7 +12,7 @@
 #include "lib/crypto/crypto_signature.h"
 #include "lib/crypto/kestrin_certificate.h"
 #include "lib/foundation/str_array.h"
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/codepage.h"
 #include "tests/lib/crypto/signature_test_support.h"
 #include "tests/support/error_of.h"

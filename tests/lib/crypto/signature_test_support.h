@@ -11,7 +11,7 @@
 
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/context_refs.h"
+#include "platform/crypt/crypt_refs.h"
 #include "tests/support/crypt_roots.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/keys_tool.h"
@@ -59,19 +59,18 @@ class SignatureTest : public testing::Test {
   // Adds PKI certificates and CRLs to a system store of the location.
   static void AddToStore(int location, int kind, const std::vector<std::string>& certificates,
                          const std::vector<std::string>& crls = {}) {
-    HCERTSTORE store = CCryptoAPI20Utils::OpenSystemStore(nullptr, location, kind);
+    const StoreRef store(CCryptoAPI20Utils::OpenSystemStore(nullptr, location, kind));
     ASSERT_NE(nullptr, store);
     for (const std::string& name : certificates) {
       const CertRef context(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
-      EXPECT_TRUE(CertAddCertificateContextToStore(store, context.get(),
+      EXPECT_TRUE(CertAddCertificateContextToStore(store.get(), context.get(),
                                                    CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
     }
     for (const std::string& name : crls) {
       const CrlRef context(CertCreateCRLContext(kMsgEncoding, Pki(name + ".crl")));
-      EXPECT_TRUE(
-          CertAddCRLContextToStore(store, context.get(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+      EXPECT_TRUE(CertAddCRLContextToStore(store.get(), context.get(),
+                                           CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
     }
-    CertCloseStore(store, 0);
   }
 
   // The root in "ROOT"; the intermediate (unless left out) and both CRLs

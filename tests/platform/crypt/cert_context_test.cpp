@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/crypt/cert_name.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_encode.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/file_time.h"
 #include "platform/kernel/last_error.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/crypt/cert_store.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/crypt/ossl_ptr.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
@@ -18,13 +18,6 @@
 #include "tests/support/test_pki.h"
 
 namespace {
-
-struct StoreCloser {
-  void operator()(crypt_detail::CertStore* store) const {
-    CertCloseStore(store, CERT_CLOSE_STORE_CHECK_FLAG);
-  }
-};
-using StorePtr = std::unique_ptr<crypt_detail::CertStore, StoreCloser>;
 
 std::string HexBytes(const std::string& hex) {
   std::string bytes;
@@ -50,7 +43,7 @@ class CertFindTest : public testing::Test {
   // Adds the test PKI's certificate to the current user's "MY", bound to
   // `container` when one is named.
   void AddToMy(const std::string& name, const char16_t* container = nullptr) {
-    StorePtr my(CertOpenSystemStoreA(nullptr, "MY"));
+    StoreRef my(CertOpenSystemStoreA(nullptr, "MY"));
     ASSERT_NE(nullptr, my);
     CertRef certificate(CertCreateCertificateContext(kMsgEncoding, Pki(name + ".cer")));
     ASSERT_NE(nullptr, certificate);
@@ -79,7 +72,7 @@ TEST_F(CertFindTest, FindsBySha1AmongOthersAndMovesOn) {
   AddToMy("signer");
   AddToMy("signer2");
   AddToMy("root");
-  StorePtr my(CertOpenSystemStoreA(nullptr, "my"));  // the name's case does not matter
+  StoreRef my(CertOpenSystemStoreA(nullptr, "my"));  // the name's case does not matter
   ASSERT_NE(nullptr, my);
   const std::string sha1 = Sha1Of("signer2.cer");
   const CryptDataBlob hash{sha1};
@@ -96,7 +89,7 @@ TEST_F(CertFindTest, FindsBySha1AmongOthersAndMovesOn) {
 
 TEST_F(CertFindTest, MissesAndRefusals) {
   AddToMy("signer");
-  StorePtr my(CertOpenSystemStoreA(nullptr, "MY"));
+  StoreRef my(CertOpenSystemStoreA(nullptr, "MY"));
   ASSERT_NE(nullptr, my);
   const std::string sha1 = Sha1Of("signer.cer");
   struct Case {
@@ -129,7 +122,7 @@ TEST_F(CertFindTest, SystemStoreOpensReadOnlyWhereItCannotBeWritten) {
   AddToMy("signer");
   const std::string folder = roots_.User() + "/stores/my";
   ASSERT_EQ(0, ::chmod(folder.c_str(), 0555));
-  StorePtr my(CertOpenSystemStoreA(nullptr, "MY"));
+  StoreRef my(CertOpenSystemStoreA(nullptr, "MY"));
   ::chmod(folder.c_str(), 0755);
   ASSERT_NE(nullptr, my);
   const std::string sha1 = Sha1Of("signer.cer");
@@ -142,7 +135,7 @@ TEST_F(CertFindTest, SystemStoreOpensReadOnlyWhereItCannotBeWritten) {
 TEST_F(CertFindTest, KeyOfTheCertificateSigns) {
   MakeContainer("клиент", "signer2");
   AddToMy("signer2", u"клиент");
-  StorePtr my(CertOpenSystemStoreA(nullptr, "MY"));
+  StoreRef my(CertOpenSystemStoreA(nullptr, "MY"));
   ASSERT_NE(nullptr, my);
   CertRef certificate(CertEnumCertificatesInStore(my.get(), nullptr));
   ASSERT_NE(nullptr, certificate);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
@@ -21,17 +21,12 @@ namespace {
 
 constexpr uint32_t kOpenFlags = CERT_STORE_MAXIMUM_ALLOWED_FLAG | CERT_STORE_NO_CRYPT_RELEASE_FLAG;
 
-struct StoreCloser {
-  void operator()(crypt_detail::CertStore* store) const { CertCloseStore(store, 0); }
-};
-using StorePtr = std::unique_ptr<crypt_detail::CertStore, StoreCloser>;
-
 CertRef Load(const std::string& name) {
   return CertRef(CertCreateCertificateContext(kMsgEncoding, Pki(name)));
 }
 
-StorePtr OpenSystem(uint32_t location, const char16_t* name, uint32_t flags = kOpenFlags) {
-  return StorePtr(
+StoreRef OpenSystem(uint32_t location, const char16_t* name, uint32_t flags = kOpenFlags) {
+  return StoreRef(
       CertOpenStore(CERT_STORE_PROV_SYSTEM_W, kMsgEncoding, nullptr, location | flags, name));
 }
 
@@ -72,16 +67,16 @@ TEST_F(CertStoreTest, SystemStoresPersistAcrossReopenInBothLocations) {
     ASSERT_TRUE(
         CertSetCertificateContextProperty(signer.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
     {
-      StorePtr my = OpenSystem(location, u"MY");
+      StoreRef my = OpenSystem(location, u"MY");
       ASSERT_TRUE(my);
       ASSERT_TRUE(CertAddCertificateContextToStore(my.get(), signer.get(),
                                                    CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
       CertRef root = Load("root.cer");
-      StorePtr trusted = OpenSystem(location, u"Root");
+      StoreRef trusted = OpenSystem(location, u"Root");
       ASSERT_TRUE(CertAddCertificateContextToStore(trusted.get(), root.get(),
                                                    CERT_STORE_ADD_USE_EXISTING, nullptr));
     }
-    StorePtr my = OpenSystem(location, u"my");  // names fold a-z
+    StoreRef my = OpenSystem(location, u"my");  // names fold a-z
     ASSERT_EQ(std::vector<std::string>{Pki("signer.cer")}, Certificates(my.get()));
     PCCERT_CONTEXT found = CertEnumCertificatesInStore(my.get(), nullptr);
     EXPECT_EQ(u"Контейнер\\1", ContainerOf(found));
@@ -98,7 +93,7 @@ TEST_F(CertStoreTest, SystemStoresPersistAcrossReopenInBothLocations) {
 TEST_F(CertStoreTest, APropertySetOnAStoreContextIsWrittenBack) {
   CertRef signer = Load("signer.cer");
   {
-    StorePtr my = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+    StoreRef my = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
     PCCERT_CONTEXT added = nullptr;
     ASSERT_TRUE(
         CertAddCertificateContextToStore(my.get(), signer.get(), CERT_STORE_ADD_NEW, &added));
@@ -111,20 +106,20 @@ TEST_F(CertStoreTest, APropertySetOnAStoreContextIsWrittenBack) {
     CertFreeCertificateContext(added);
   }
   EXPECT_EQ(u"-", ContainerOf(signer.get()));  // the free context is not the store's
-  StorePtr my = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+  StoreRef my = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
   PCCERT_CONTEXT found = CertEnumCertificatesInStore(my.get(), nullptr);
   ASSERT_NE(nullptr, found);
   EXPECT_EQ(u"after close", ContainerOf(found));
   ASSERT_TRUE(CertSetCertificateContextProperty(found, CERT_KEY_PROV_INFO_PROP_ID, 0, nullptr));
   CertFreeCertificateContext(found);
-  StorePtr again = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
+  StoreRef again = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"MY");
   found = CertEnumCertificatesInStore(again.get(), nullptr);
   EXPECT_EQ(u"-", ContainerOf(found));
   CertFreeCertificateContext(found);
 }
 
 TEST_F(CertStoreTest, DispositionsDecideWhatAMatchBecomes) {
-  StorePtr store(CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0));
+  StoreRef store(CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0));
   CertRef first = Load("signer.cer");
   const CryptKeyProvInfo a = KeyProv(u"a");
   CertSetCertificateContextProperty(first.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &a);
@@ -165,7 +160,7 @@ TEST_F(CertStoreTest, DispositionsDecideWhatAMatchBecomes) {
 TEST_F(CertStoreTest, AMachineRootThatCannotBeWrittenOpensReadOnly) {
   CertRef signer = Load("signer.cer");
   {
-    StorePtr ca = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"CA");
+    StoreRef ca = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"CA");
     ASSERT_TRUE(
         CertAddCertificateContextToStore(ca.get(), signer.get(), CERT_STORE_ADD_NEW, nullptr));
   }
@@ -173,7 +168,7 @@ TEST_F(CertStoreTest, AMachineRootThatCannotBeWrittenOpensReadOnly) {
   ASSERT_EQ(0, ::chmod(folder.c_str(), 0555));
   ASSERT_EQ(0, ::chmod((roots_.Machine() + "/stores").c_str(), 0555));
 
-  StorePtr ca = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"CA");
+  StoreRef ca = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"CA");
   ASSERT_TRUE(ca);
   EXPECT_EQ(1u, Certificates(ca.get()).size());
   CertRef root = Load("root.cer");
@@ -187,7 +182,7 @@ TEST_F(CertStoreTest, AMachineRootThatCannotBeWrittenOpensReadOnly) {
   CertFreeCertificateContext(held);
 
   // A store that does not exist yet cannot be made there: empty, read-only.
-  StorePtr fresh = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"addressbook");
+  StoreRef fresh = OpenSystem(CERT_SYSTEM_STORE_LOCAL_MACHINE, u"addressbook");
   ASSERT_TRUE(fresh);
   EXPECT_TRUE(Certificates(fresh.get()).empty());
   // Without CERT_STORE_MAXIMUM_ALLOWED_FLAG the open is refused.
@@ -225,7 +220,7 @@ TEST_F(CertStoreTest, AUserWithoutAHomeFolderHasNoStoresAndNoKeys) {
 
 TEST_F(CertStoreTest, Pkcs7BundleOpensReadOnlyInItsOrder) {
   const std::string bundle = Pki("chain.p7b");
-  StorePtr store(CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr,
+  StoreRef store(CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr,
                                CERT_STORE_READONLY_FLAG, CryptDataBlob{bundle}));
   ASSERT_TRUE(store);
   EXPECT_EQ((std::vector<std::string>{Pki("root.cer"), Pki("intermediate.cer")}),
@@ -242,12 +237,12 @@ TEST_F(CertStoreTest, Pkcs7BundleOpensReadOnlyInItsOrder) {
   // A file store takes a PKCS #7 message or one certificate.
   const std::string file = roots_.Dir().File("bundle.p7b");
   WriteBytes(file, bundle);
-  EXPECT_EQ(2u, Certificates(StorePtr(CertOpenStore(CERT_STORE_PROV_FILENAME_W, kMsgEncoding,
+  EXPECT_EQ(2u, Certificates(StoreRef(CertOpenStore(CERT_STORE_PROV_FILENAME_W, kMsgEncoding,
                                                     nullptr, 0, AnsiToWide(file)))
                                  .get())
                     .size());
   WriteBytes(file, Pki("signer.cer"));
-  EXPECT_EQ(1u, Certificates(StorePtr(CertOpenStore(CERT_STORE_PROV_FILENAME_W, kMsgEncoding,
+  EXPECT_EQ(1u, Certificates(StoreRef(CertOpenStore(CERT_STORE_PROV_FILENAME_W, kMsgEncoding,
                                                     nullptr, 0, AnsiToWide(file)))
                                  .get())
                     .size());
@@ -258,7 +253,7 @@ TEST_F(CertStoreTest, Pkcs7BundleOpensReadOnlyInItsOrder) {
 
 TEST_F(CertStoreTest, IssuerSearchWalksToTheSelfSignedRoot) {
   const std::string bundle = Pki("chain.p7b");
-  StorePtr store(
+  StoreRef store(
       CertOpenStore(CERT_STORE_PROV_PKCS7, kMsgEncoding, nullptr, 0, CryptDataBlob{bundle}));
   CertRef signer = Load("signer.cer");
 
@@ -283,7 +278,7 @@ TEST_F(CertStoreTest, IssuerSearchWalksToTheSelfSignedRoot) {
   EXPECT_EQ(CRYPT_E_SELF_SIGNED, GetLastError());
 
   // A store without the signer's issuer.
-  StorePtr roots(CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0));
+  StoreRef roots(CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0));
   CertAddCertificateContextToStore(roots.get(), root, CERT_STORE_ADD_NEW, nullptr);
   EXPECT_EQ(nullptr, CertGetIssuerCertificateFromStore(roots.get(), signer.get(), nullptr, &flags));
   EXPECT_EQ(CRYPT_E_NOT_FOUND, GetLastError());
@@ -301,14 +296,14 @@ TEST_F(CertStoreTest, CrlsAreFoundByIssuerAndPersist) {
   EXPECT_EQ(revoked->Info().SerialNumber, crl->Info().Entries[0].SerialNumber);
   EXPECT_NE(0u, crl->Info().NextUpdate.dwHighDateTime);
   {
-    StorePtr ca = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"CA");
+    StoreRef ca = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"CA");
     ASSERT_TRUE(CertAddCRLContextToStore(ca.get(), crl, CERT_STORE_ADD_NEWER, nullptr));
     EXPECT_FALSE(CertAddCRLContextToStore(ca.get(), crl, CERT_STORE_ADD_NEWER, nullptr));
     EXPECT_EQ(CRYPT_E_EXISTS, GetLastError());
   }
   CertFreeCRLContext(crl);
 
-  StorePtr ca = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"CA");
+  StoreRef ca = OpenSystem(CERT_SYSTEM_STORE_CURRENT_USER, u"CA");
   PCCRL_CONTEXT found =
       CertFindCRLInStore(ca.get(), 0, 0, CRL_FIND_ISSUED_BY, intermediate.get(), nullptr);
   ASSERT_NE(nullptr, found);

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/crypt/cert_context.h"
-#include "platform/crypt/context_refs.h"
 #include "platform/crypt/crypt_prov.h"
+#include "platform/crypt/crypt_refs.h"
 #include "platform/inet/internet_handle.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
