@@ -5,9 +5,9 @@
 #include "platform/kernel/codepage.h"
 
 OleString::OleString(std::string_view ansi) {
-  const std::u16string wide = AnsiToWide(ansi);
-  text_ = SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
+  text_ = SysAllocStringLen(nullptr, static_cast<uint32_t>(ansi.size()));
   if (text_ == nullptr) throw std::bad_alloc();
+  AnsiToWide(ansi, text_);
 }
 
 BSTR* OleString::out() {

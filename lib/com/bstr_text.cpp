@@ -8,8 +8,8 @@ std::string BstrToAnsi(BSTR text) {
 }
 
 BSTR AnsiToBstr(const std::string& text) {
-  const std::u16string wide = AnsiToWide(text);
-  BSTR result = SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
+  BSTR result = SysAllocStringLen(nullptr, static_cast<uint32_t>(text.size()));
   if (result == nullptr) throw EOleSysError("Недостаточно памяти для строки", E_OUTOFMEMORY);
+  AnsiToWide(text, result);
   return result;
 }

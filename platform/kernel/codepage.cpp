@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 namespace {
 
@@ -20,24 +19,31 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-using WideToByte = std::pair<char16_t, unsigned char>;
+// Every byte to its UTF-16 unit.
+constexpr std::array<char16_t, 256> MakeWide() {
+  std::array<char16_t, 256> wide{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    wide[byte] = byte < 0x80 ? static_cast<char16_t>(byte) : kUpperHalf[byte - 0x80];
+  }
+  return wide;
+}
 
-constexpr std::array<WideToByte, 128> MakeReverse() {
-  std::array<WideToByte, 128> reverse{};
-  for (unsigned i = 0; i < 128; ++i)
-    reverse[i] = {kUpperHalf[i], static_cast<unsigned char>(128 + i)};
-  std::sort(reverse.begin(), reverse.end());
+constexpr std::array<char16_t, 256> kWide = MakeWide();
+
+// Every UTF-16 unit to its byte, '?' where the code page has none: document
+// content crosses the COM boundary one character per byte, so this runs
+// once per byte of every document and must not search.
+constexpr std::array<unsigned char, 0x10000> MakeReverse() {
+  std::array<unsigned char, 0x10000> reverse{};
+  for (unsigned c = 0; c < reverse.size(); ++c) reverse[c] = c < 0x80 ? c : '?';
+  for (unsigned i = 0; i < 128; ++i) reverse[kUpperHalf[i]] = static_cast<unsigned char>(128 + i);
   return reverse;
 }
 
-constexpr std::array<WideToByte, 128> kReverse = MakeReverse();
+constexpr std::array<unsigned char, 0x10000> kReverse = MakeReverse();
 
 char WideCharToAnsi(char32_t c) {
-  if (c < 0x80) return static_cast<char>(c);
-  const auto* it = std::lower_bound(kReverse.begin(), kReverse.end(), c,
-                                    [](const WideToByte& e, char32_t v) { return e.first < v; });
-  if (it != kReverse.end() && it->first == c) return static_cast<char>(it->second);
-  return '?';
+  return static_cast<char>(c < kReverse.size() ? kReverse[c] : '?');
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -55,15 +61,16 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-char16_t AnsiToWideChar(unsigned char byte) {
-  return byte < 0x80 ? char16_t{byte} : kUpperHalf[byte - 0x80];
-}
+char16_t AnsiToWideChar(unsigned char byte) { return kWide[byte]; }
 
 std::u16string AnsiToWide(std::string_view text) {
   std::u16string out(text.size(), u'\0');
-  for (size_t i = 0; i < text.size(); ++i)
-    out[i] = AnsiToWideChar(static_cast<unsigned char>(text[i]));
+  AnsiToWide(text, out.data());
   return out;
+}
+
+void AnsiToWide(std::string_view text, char16_t* out) {
+  for (size_t i = 0; i < text.size(); ++i) out[i] = kWide[static_cast<unsigned char>(text[i])];
 }
 
 std::string WideToAnsi(std::u16string_view text) {

@@ -11,6 +11,9 @@
 char16_t AnsiToWideChar(unsigned char byte);
 // Characters outside the code page become '?', as the platform's default char.
 std::u16string AnsiToWide(std::string_view text);
+// The same into `out`, which holds text.size() units: a document's bytes go
+// into an automation string without a copy between.
+void AnsiToWide(std::string_view text, char16_t* out);
 std::string WideToAnsi(std::u16string_view text);
 
 // For system calls: file names and environment values are UTF-8 outside.
