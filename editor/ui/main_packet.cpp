@@ -164,6 +164,12 @@ void TfmQuendaMain::SetHeights() {
   };
   fit(sgParams, 0);
   fit(sgDeclarants, sgDeclarants->horizontalHeader()->sizeHint().height());
+  // The panel's layout keeps the groups' old size hints, made of the grids'
+  // old heights, until the groups tell it theirs changed.
+  for (QWidget* group : {static_cast<QWidget*>(gbParams), static_cast<QWidget*>(gbDeclarants)}) {
+    group->layout()->invalidate();
+    group->updateGeometry();
+  }
   pnlParams->layout()->invalidate();
   pnlParams->setFixedHeight(pnlParams->layout()->sizeHint().height());
 }

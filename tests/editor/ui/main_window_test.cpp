@@ -2,7 +2,9 @@
 // reference books and fixed codes, the kinds picked and the packets made
 // for them, and the packages opened.
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <filesystem>
@@ -212,6 +214,36 @@ TEST_F(MainWindowTest, PickingKindsMakesTheirPacketsWithTheirRows) {
             Texts{"При создании нового пакета несохраненные данные будут потеряны. Продолжить?"});
   EXPECT_EQ(window->State, kStateNothing);
   EXPECT_EQ(ParamRows(window.get()), (Rows{{"Вид заявителя", "<вид заявителя>"}}));
+}
+
+TEST_F(MainWindowTest, EachGroupHoldsEveryRowOfItsGridInEachState) {
+  auto window = Start();
+  // Whether the shown grids' rows all lie inside their groups.
+  auto fits = [&window] {
+    QApplication::processEvents();
+    for (const auto& [grid_name, group_name] :
+         {std::pair("sgParams", "gbParams"), std::pair("sgDeclarants", "gbDeclarants")}) {
+      auto* grid = Find<QTableWidget>(window.get(), grid_name);
+      auto* group = Find<QGroupBox>(window.get(), group_name);
+      if (!group->isVisible()) continue;
+      int rows = grid->horizontalHeader()->isVisible() ? grid->horizontalHeader()->height() : 0;
+      for (int row = 0; row < grid->rowCount(); ++row) rows += grid->rowHeight(row);
+      if (grid->height() < rows ||
+          grid->mapTo(group, QPoint(0, grid->height())).y() > group->height()) {
+        return false;
+      }
+    }
+    return true;
+  };
+  EXPECT_TRUE(fits());
+  Pick(window.get(), "cmbRegType", 0);
+  EXPECT_TRUE(fits());
+  Pick(window.get(), "cmbAppType", 0);
+  EXPECT_TRUE(fits());
+  dialogs_.answers = {IDYES};
+  Pick(window.get(), "cmbRegType", 2);
+  Pick(window.get(), "cmbAppType", 0);
+  EXPECT_TRUE(fits());
 }
 
 TEST_F(MainWindowTest, NoToAChangeOfKindRestoresTheSelectionAndKeepsThePacket) {
