@@ -13,9 +13,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "editor/model/ole_check.h"
-#include "editor/model/ole_string.h"
-#include "editor/model/packet.h"
 #include "editor/ui/value_list.h"
 #include "tests/editor/model/test_images.h"
 #include "tests/editor/ui/modal_dialog.h"
@@ -46,11 +43,16 @@ class SessionTest : public PacketWindowTest {
     PacketWindowTest::SetUp();
     signer2_ = ImportSigner("signer2");
     fs::remove(SysPath(IniPath()));
-    // The test PKI's authorities in the user's stores, through the key
-    // catalogue, as a user installs a chain.
-    TPacket packet;
-    packet.EnsureCrypt();
-    OleCheck(packet.Crypt->ImportP7BChain(OleString(Pki("chain.p7b")).get()));
+    // The test PKI's authorities in the user's stores, put there as the
+    // README tells a user to.
+    for (const auto& [ca, store] : {std::pair("root", "root"), std::pair("intermediate", "ca")}) {
+      const std::string cer = Shell(PkiPath(ca + std::string(".cer")));
+      ASSERT_EQ(0, RunCommand("sha1=$(openssl x509 -inform DER -in " + cer +
+                              " -noout -fingerprint -sha1 | sed 's/.*=//; s/://g') && install -D "
+                              "-m 644 " +
+                              cer + " \"$TARVEX_CRYPT_USER_ROOT/stores/" + store + "/$sha1.cer\"")
+                       .status);
+    }
     for (const char* ca : {"root", "intermediate"}) {
       ASSERT_EQ(
           0, RunCommand("openssl x509 -inform DER -in " + Shell(PkiPath(ca + std::string(".cer"))) +
