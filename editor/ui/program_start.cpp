@@ -27,6 +27,7 @@ int RunEditor(int argc, char** argv) {
   SetApplicationTitle(kProgramTitle);
   QApplication::setApplicationDisplayName(ToQt(kProgramTitle));
   InstallQtDialogs();
+  InstallQtTranslations();
   TfmQuendaMain window;
   SetStartParameters(window);
   window.ReadSettings();

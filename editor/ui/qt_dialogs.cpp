@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTranslator>
 #include <QUrl>
 #include <optional>
 #include <string>
@@ -91,6 +94,17 @@ void InstallQtDialogs() {
   SetFolderPicker(PickQtFolder);
   SetOpenFilePicker(PickQtFile);
   SetShellLauncher(OpenWithDesktop);
+}
+
+bool InstallQtTranslations() {
+  // The application owns the translator.
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }
 
 QString QtFileFilter(std::string_view filter) {

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -115,6 +116,22 @@ TEST(QtDialogsTest, TheQtBoxHonoursTheDefaultButton) {
     EXPECT_EQ(MessageBoxA(nullptr, "Строка 1\r\nСтрока 2", "Tarvex", c.type), c.answer);
     EXPECT_EQ(text, ToQt("Tarvex|Строка 1\nСтрока 2"));
   }
+  SetMessageBoxHandler(nullptr);
+}
+
+TEST(QtDialogsTest, TheBoxesButtonsAreRussianWithQtsTranslations) {
+  ASSERT_TRUE(InstallQtTranslations());
+  InstallQtDialogs();
+  QStringList buttons;
+  QTimer::singleShot(0, [&buttons] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    for (QAbstractButton* button : box->buttons()) buttons << button->text().remove(u'&');
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  MessageBoxA(nullptr, "Продолжить?", "Tarvex", MB_YESNO | MB_ICONQUESTION);
+  buttons.sort();
+  EXPECT_EQ(buttons, (QStringList{ToQt("Да"), ToQt("Нет")}));
   SetMessageBoxHandler(nullptr);
 }
 
