@@ -257,6 +257,10 @@ TEST_F(SessionTest, AnEntrepreneurFormsOpensChecksExtractsAndEditsAPackage) {
   EXPECT_EQ(Signatures(window.get(), 1), 0);
   EXPECT_EQ(Documents(window.get())[1][2], "");
   KeepSignedFile(window.get(), 0);
+
+  // Formed again over the file it was opened from, the passport signed anew.
+  EXPECT_EQ(Form(window.get(), {IDYES}), package);
+  EXPECT_EQ(PeerCheck(package).size(), 3u);
 }
 
 TEST_F(SessionTest, ALegalEntityWithTwoApplicantsAndADecisionOfficeFormsItsPackage) {
