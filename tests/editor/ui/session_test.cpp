@@ -18,6 +18,8 @@
 #include "tests/editor/ui/modal_dialog.h"
 #include "tests/editor/ui/packet_window.h"
 #include "tests/editor/ui/saved_packages.h"
+#include "tests/support/openssl.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -34,8 +36,6 @@ const char kReplace[] =
     "Документ содержит подписи. При замене документа подписи будут потеряны.\r\nЗаменить "
     "документ?";
 
-std::string Shell(const std::string& path) { return "'" + path + "'"; }
-
 class SessionTest : public PacketWindowTest {
  protected:
   void SetUp() override {
@@ -46,19 +46,15 @@ class SessionTest : public PacketWindowTest {
     // The test PKI's authorities in the user's stores, put there as the
     // README tells a user to.
     for (const auto& [ca, store] : {std::pair("root", "root"), std::pair("intermediate", "ca")}) {
-      const std::string cer = Shell(PkiPath(ca + std::string(".cer")));
+      const std::string cer = Quoted(PkiPath(ca + std::string(".cer")));
       ASSERT_EQ(0, RunCommand("sha1=$(openssl x509 -inform DER -in " + cer +
                               " -noout -fingerprint -sha1 | sed 's/.*=//; s/://g') && install -D "
                               "-m 644 " +
                               cer + " \"$TARVEX_CRYPT_USER_ROOT/stores/" + store + "/$sha1.cer\"")
                        .status);
     }
-    for (const char* ca : {"root", "intermediate"}) {
-      ASSERT_EQ(
-          0, RunCommand("openssl x509 -inform DER -in " + Shell(PkiPath(ca + std::string(".cer"))) +
-                        " >> " + Shell(chain_.File("chain.pem")))
-                 .status);
-    }
+    WriteBytes(chain_.File("chain.pem"),
+               PemOf(PkiPath("root.cer")) + PemOf(PkiPath("intermediate.cer")));
   }
 
   // "Параметры": the certificate of that name and the three folders,
@@ -117,8 +113,8 @@ class SessionTest : public PacketWindowTest {
     fs::create_directory(chain_.File("peer"));
     const CommandResult peer =
         RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/lib/package/check_package.py' " +
-                   Shell(SysPath(package)) + " " + Shell(chain_.File("peer")) + " " +
-                   Shell(chain_.File("chain.pem")));
+                   Quoted(SysPath(package)) + " " + Quoted(chain_.File("peer")) + " " +
+                   Quoted(chain_.File("chain.pem")));
     EXPECT_EQ(0, peer.status) << peer.output;
     std::vector<std::string> lines;
     std::istringstream in(peer.output);
@@ -129,8 +125,8 @@ class SessionTest : public PacketWindowTest {
   std::string PeerInventory(TfmQuendaMain* window, const std::string& package) {
     const CommandResult peer =
         RunCommand("python3 '" TARVEX_SOURCE_DIR "/tests/editor/model/read_inventory.py' " +
-                   Shell(SysPath(package)) + " " +
-                   Shell(AnsiToUtf8(window->Packet->Documents.back()->FileName)));
+                   Quoted(SysPath(package)) + " " +
+                   Quoted(AnsiToUtf8(window->Packet->Documents.back()->FileName)));
     EXPECT_EQ(0, peer.status) << peer.output;
     return peer.output;
   }
@@ -173,11 +169,8 @@ class SessionTest : public PacketWindowTest {
     for (const auto& entry : fs::directory_iterator(extract_.File("out"))) {
       if (entry.path() == content) continue;
       ++signatures;
-      EXPECT_EQ(0, RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
-                              Shell(entry.path()) + " -content " + Shell(content) + " -CAfile " +
-                              Shell(chain_.File("chain.pem")) +
-                              " -purpose any -out /dev/null 2>/dev/null")
-                       .status)
+      EXPECT_EQ(0, OpensslVerify(chain_, ReadBytes(entry.path()), ReadBytes(content),
+                                 chain_.File("chain.pem")))
           << entry.path();
     }
     EXPECT_TRUE(fs::exists(content));
