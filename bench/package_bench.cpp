@@ -13,7 +13,6 @@
 #include <openssl/evp.h>
 #include <zlib.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -133,10 +132,7 @@ void Report(const DocumentSet& set, const Bench& bench) {
 
 // The sets named on the command line (small, random, text), or all three.
 int main(int argc, char** argv) {
-  const std::vector<std::string> chosen(argv + 1, argv + argc);
-  const auto wanted = [&](const std::string& name) {
-    return chosen.empty() || std::find(chosen.begin(), chosen.end(), name) != chosen.end();
-  };
+  const SetChoice wanted(argc, argv);
   const Bench bench;
   std::printf("package_bench: %u cores\n", std::thread::hardware_concurrency());
   if (wanted("small")) Report(SmallSet(), bench);

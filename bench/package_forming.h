@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -112,6 +113,18 @@ inline DocumentSet LargeSet(const char* name, bool text) {
 }
 
 inline DocumentSet SmallSet() { return {"1000x10KiB", std::vector<size_t>(1000, 10 << 10), true}; }
+
+// The sets named on a benchmark's command line; all when none is named.
+class SetChoice {
+ public:
+  SetChoice(int argc, char** argv) : chosen_(argv + 1, argv + argc) {}
+  bool operator()(const std::string& name) const {
+    return chosen_.empty() || std::find(chosen_.begin(), chosen_.end(), name) != chosen_.end();
+  }
+
+ private:
+  std::vector<std::string> chosen_;
+};
 
 // Seconds of the timed part and the process's peak memory in MiB.
 struct Figure {

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QTreeWidget>
-#include <algorithm>
 #include <deque>
 #include <thread>
 
@@ -165,10 +164,7 @@ void Report(const DocumentSet& set, const Bench& bench) {
 
 // The sets named on the command line (random, text), or both.
 int main(int argc, char** argv) {
-  const std::vector<std::string> chosen(argv + 1, argv + argc);
-  const auto wanted = [&](const std::string& name) {
-    return chosen.empty() || std::find(chosen.begin(), chosen.end(), name) != chosen.end();
-  };
+  const SetChoice wanted(argc, argv);
   const Bench bench;
   std::printf("window_forming_bench: %u cores\n", std::thread::hardware_concurrency());
   if (wanted("random")) Report(LargeSet("random", false), bench);
