@@ -9,6 +9,14 @@
 #include "editor/model/packet.h"
 #include "platform/msxml/dom_document.h"
 
+// The document type of the inventory itself.
+inline constexpr char kInventoryDocType[] = "07";
+// Whether the inventory being written describes the row: every row but a
+// previous inventory, which the new one replaces.
+inline bool DescribedByInventory(const TRegDoc& row) {
+  return row.DocTypeCode != kInventoryDocType;
+}
+
 // Writes the attribute, or nothing when `optional` is set and the value is
 // empty; a required empty value is written empty.
 void SetXmlAttribute(DOMNode& element, const std::string& name, const std::string& value,

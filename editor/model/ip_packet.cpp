@@ -12,15 +12,13 @@
 namespace {
 
 // The entrepreneur's inventory describes the first signature of every
-// document, so a document without one would fail it only after the old
-// inventory had gone; it is refused before anything is changed. The old
-// inventory, which the save replaces, is not asked for one.
+// document, so a document without one is refused, by its name, before
+// anything is changed. The old inventory, which the save replaces, is not
+// asked for one.
 void RequireSignedRows(const TPacket& packet) {
-  const int32_t inventory = packet.IndexOfFileByDocTypeCode("07");
   for (const auto& row : packet.Documents) {
-    const int32_t file = PackageFileOfRow(packet, *row);
-    if (file == inventory) continue;
-    const int32_t signatures = SignatureCount(packet.Package.get(), file);
+    if (!DescribedByInventory(*row)) continue;
+    const int32_t signatures = SignatureCount(packet.Package.get(), PackageFileOfRow(packet, *row));
     if (signatures > 0) continue;
     const std::string& name = row->DocName.empty() ? row->OriginalFileName : row->DocName;
     throw EditorError("Документ [" + name +
@@ -72,6 +70,7 @@ void TNewIPPacket::WriteInventory() {
   SetXmlAttribute(names, "Отчество", Applicant.Отчество, true);
 
   for (const auto& row : Documents) {
+    if (!DescribedByInventory(*row)) continue;
     DOMNode element = AppendDocumentElement(root, *row);
     AppendSignatureElement(element, Package.get(), PackageFileOfRow(*this, *row), 0, nullptr);
   }

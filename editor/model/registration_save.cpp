@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "editor/model/inventory_xml.h"
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 
@@ -64,11 +65,13 @@ void SaveRegistrationPacket(TPacket& packet, const std::string& path) {
   }
   packet.MakeInventoryName();
 
+  // The previous inventory goes only once its successor is written, signed
+  // and in the package: a failure before that leaves the package as it was.
   const InventoryFileGuard guard(packet.InventoryPath());
-  const int32_t previous = packet.IndexOfFileByDocTypeCode("07");
-  if (previous >= 0) packet.DeleteDocument(previous);
+  const int32_t previous = packet.IndexOfFileByDocTypeCode(kInventoryDocType);
   packet.WriteInventory();
-  packet.AddDocument(packet.InventoryPath(), "07", "", "", true, 0);
+  packet.AddDocument(packet.InventoryPath(), kInventoryDocType, "", "", true, 0);
+  if (previous >= 0) packet.DeleteDocument(previous);
   if (packet.Encrypt != 0) packet.EncryptPacket();
   VARIANT_BOOL done = VARIANT_FALSE;
   OleCheck(package->Save(OleString(target).get(), &done));

@@ -9,7 +9,8 @@
 #include "editor/model/packet.h"
 
 // The inventory file exists only during the call and is deleted also when
-// it fails; a failure leaves the package as far as it got.
+// it fails; the previous inventory stays until the new one is signed in the
+// package, and a later failure leaves the package as far as it got.
 void SaveRegistrationPacket(TPacket& packet, const std::string& path);
 // "<prefix>_YYYYMMDD_<guid>.xml" with the local date of now, in
 // `InventoryFileName`.

@@ -71,6 +71,7 @@ void TULPacket::WriteInventory() {
 
   const std::string justice = RoleElementName(SIGN_ROLE_TYPE_MINUST);
   for (const auto& row : Documents) {
+    if (!DescribedByInventory(*row)) continue;
     const int32_t file = PackageFileOfRow(*this, *row);
     DOMNode element = AppendDocumentElement(root, *row);
     const int32_t signatures = SignatureCount(Package.get(), file);

@@ -347,6 +347,46 @@ TEST_F(IPPacketTest, AnUnsignedDocumentIsNamedBeforeTheSaveChangesAnything) {
   EXPECT_FALSE(fs::exists(SysPath(packet_.InventoryPath())));
 }
 
+TEST_F(IPPacketTest, AnInventoryNotWrittenOrNotSignedLeavesThePackageAsItWas) {
+  AddTwoSignedDocuments();
+  std::string message;
+  ASSERT_TRUE(packet_.ValidateAndSave(message, "")) << message;
+  const std::string path = packet_.PackagePath();
+  const std::string saved = ReadBytes(SysPath(path));
+  const std::string inventory = packet_.Documents.back()->DocumentCode;
+  const std::string folder = packet_.OutputFolder;
+  const std::string signer = packet_.SignCertSha1;
+  const std::string missing = folder + "/нет";
+
+  // The inventory that cannot be written, then one that cannot be signed;
+  // its name is new on every save, so the first message is known up to it.
+  const struct {
+    std::string output_folder;
+    std::string sign_cert;
+    std::string error_start;
+  } cases[] = {
+      {missing, signer, "Невозможно записать опись в файл " + missing + "\\OP_REGRIP_"},
+      {folder, "", "Не выбран сертификат ключа подписи"},
+  };
+  for (const auto& c : cases) {
+    packet_.OutputFolder = c.output_folder;
+    packet_.SignCertSha1 = c.sign_cert;
+    EXPECT_FALSE(packet_.ValidateAndSave(message, path));
+    EXPECT_EQ(c.error_start, message.substr(0, c.error_start.size()));
+    EXPECT_EQ(3, FileCount()) << message;
+    EXPECT_EQ(2, packet_.IndexOfFileByDocumentCode(inventory)) << message;
+    EXPECT_EQ(3u, packet_.Documents.size()) << message;
+    EXPECT_EQ(saved, ReadBytes(SysPath(path)));
+  }
+
+  packet_.OutputFolder = folder;
+  packet_.SignCertSha1 = signer;
+  ASSERT_TRUE(packet_.ValidateAndSave(message, path)) << message;
+  EXPECT_EQ(3, FileCount());
+  EXPECT_EQ(-1, packet_.IndexOfFileByDocumentCode(inventory));
+  EXPECT_EQ(Expected(packet_.InventoryFileName, ""), PeerInventory());
+}
+
 TEST_F(IPPacketTest, AFailedSaveLeavesNoInventoryFileBehind) {
   // Written, but no signer to sign it: the file is gone.
   std::string message;
