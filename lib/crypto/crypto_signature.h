@@ -16,6 +16,7 @@
 #include "lib/foundation/str_array.h"
 #include "lib/xml/custom_doc.h"
 #include "platform/crypt/cert_context.h"
+#include "platform/crypt/crypt_msg.h"
 
 class CCryptoAPI20ChainBuilderBase;
 class CCryptoProvider;
@@ -51,6 +52,8 @@ class CCryptoSignatureConfig : public CBaseClass {
   uint8_t StoreLocation;
   // Borrowed: issuers already verified over a run of checks, or null.
   CVerifiedIssuers* VerifiedIssuers = nullptr;
+  // Borrowed: digests of the content a verification is over, or null.
+  const ContentDigests* Digests = nullptr;
 };
 
 class CCryptoSignature : public CCustomDoc {

@@ -13,6 +13,7 @@
 
 #include "lib/foundation/base_class.h"
 #include "platform/crypt/cert_context.h"
+#include "platform/crypt/crypt_msg.h"
 #include "platform/crypt/crypt_prov.h"
 
 class CCryptoProvider;
@@ -68,10 +69,12 @@ class CCryptoAPI20Tool : public CBaseClass {
   // revocation with `revocation`, at `date` (0: now). Every failure is
   // raised as CCryptoAPI20Exception code kNotVerified. A given `list` takes over the
   // signers (thumbprint, CKestrinCertificate): it must own its objects.
-  // `verified` keeps the issuers verified over a run of checks (or null).
+  // `verified` keeps the issuers verified over a run of checks (or null);
+  // `digests` are digests of the content made already (or null).
   static bool VerifySignature(bool current_user, const std::string& content, bool revocation,
                               bool full_chain, double date, CStrArray* list,
-                              const std::string& signature, CVerifiedIssuers* verified = nullptr);
+                              const std::string& signature, CVerifiedIssuers* verified = nullptr,
+                              const ContentDigests* digests = nullptr);
   // VerifySignature with downloads and the revocation test.
   static bool CheckSignature(bool current_user, const std::string& content, double date,
                              const std::string& signature);

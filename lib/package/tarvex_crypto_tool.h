@@ -9,6 +9,7 @@
 #include <string>
 
 #include "lib/foundation/base_class.h"
+#include "platform/crypt/crypt_msg.h"
 
 class CStrArray;
 class CVerifiedIssuers;
@@ -47,10 +48,12 @@ class CTarvexCryptoTool : public CBaseClass {
   // or the revocation state does not check out. `signers` (owning its
   // objects) is emptied, then takes the signer certificates found and a
   // CTarvexKey of the first one under its thumbprint.
-  // `verified` keeps the issuers verified over the package's checks.
+  // `verified` keeps the issuers verified over the package's checks;
+  // `digests` are digests of the content made already (or null).
   static void CheckSignatureEx(bool use_user_storage, const std::string& content,
                                bool check_revocation, bool download, CStrArray* signers,
-                               const std::string& signature, CVerifiedIssuers* verified = nullptr);
+                               const std::string& signature, CVerifiedIssuers* verified = nullptr,
+                               const ContentDigests* digests = nullptr);
   // The signer's certificate, found in the message by the signer's issuer
   // and serial number: a message may carry its whole chain.
   static TarvexSignerInfo GetSignerInfo(const std::string& signature);

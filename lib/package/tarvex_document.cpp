@@ -1,5 +1,6 @@
 #include "lib/package/tarvex_document.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "lib/crypto/crypt_object.h"
@@ -11,6 +12,7 @@
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/os_abbrevia_tool.h"
+#include "lib/package/package_digests.h"
 #include "lib/package/tarvex_crypto_tool.h"
 #include "lib/package/tarvex_key.h"
 #include "lib/package/tarvex_package_config.h"
@@ -233,6 +235,7 @@ std::string CTarvexDocument::SignAndPack(const CCryptCertificate& certificate) {
 void CTarvexDocument::ReplaceContent(std::string bytes) {
   content_ = std::move(bytes);
   packing_.reset();
+  digests_.reset();
 }
 
 void CTarvexDocument::Resign(CTarvexKey* key) {
@@ -306,19 +309,36 @@ void CTarvexDocument::CheckSign(bool download, bool check_revocation) {
           "Нельзя проверить подпись под зашифрованным документом. Необходимо предварительно его "
           "расшифровать");
     }
+    if (config_->Digests() != nullptr) config_->Digests()->Prepare();
     CStrArray signers;
     signers.OwnsObjects = StrArrayOwnership::Destroy;
     for (size_t i = 0; i < signatures_.size(); ++i) {
       try {
-        CTarvexCryptoTool::CheckSignatureEx(config_->UseUserStorage(), content_, check_revocation,
-                                            download, &signers, signatures_[i]->Content(),
-                                            config_->VerifiedIssuers());
+        CTarvexCryptoTool::CheckSignatureEx(
+            config_->UseUserStorage(), content_, check_revocation, download, &signers,
+            signatures_[i]->Content(), config_->VerifiedIssuers(), digests_ ? &*digests_ : nullptr);
       } catch (const Exception& error) {
         RaiseErrorFmt("Ошибка при проверке подписи [#%d]: %s", {i, error.Message()});
       }
       signatures_[i]->CheckResignatures(download, check_revocation);
     }
   });
+}
+
+bool CTarvexDocument::DigestsWanted(std::vector<std::string>& algorithms) const {
+  if (node_ == nullptr || digests_ || node_->Encrypted() || content_.empty() ||
+      signatures_.empty()) {
+    return false;
+  }
+  algorithms.clear();
+  for (const auto& signature : signatures_) {
+    for (std::string& oid : CryptSignerDigestAlgorithms(signature->Content())) {
+      if (std::find(algorithms.begin(), algorithms.end(), oid) == algorithms.end()) {
+        algorithms.push_back(std::move(oid));
+      }
+    }
+  }
+  return true;
 }
 
 void CTarvexDocument::Encrypt(CTarvexKey* key) {

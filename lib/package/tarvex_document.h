@@ -18,6 +18,7 @@
 #include "lib/package/item_serial.h"
 #include "lib/package/zip_codec.h"
 #include "lib/xml/custom_doc.h"
+#include "platform/crypt/crypt_msg.h"
 
 class CCryptCertificate;
 class CTarvexKey;
@@ -95,6 +96,13 @@ class CTarvexDocument : public CCustomDoc {
   // Decrypts with a certificate of "MY" that reaches its private key.
   void Decrypt();
 
+  // True when the content's digests are to be made for the checks of its
+  // signatures: it is not encrypted, not empty, signed and has none yet;
+  // `algorithms` then has the digest algorithms its signatures name.
+  bool DigestsWanted(std::vector<std::string>& algorithms) const;
+  // The digests of the current content; a change of content drops them.
+  void SetDigests(ContentDigests digests) { digests_ = std::move(digests); }
+
   // The item's identity, never reused (item_serial.h).
   uint64_t Serial() const { return serial_; }
   CXMLGprExtDocument* Node() const { return node_; }
@@ -134,5 +142,8 @@ class CTarvexDocument : public CCustomDoc {
   // The content deflated for the save, made while it was signed; none when
   // the content changed since.
   std::optional<ZipPacking> packing_;
+  // The content's digests made for the checks of its signatures; none
+  // when the content changed since.
+  std::optional<ContentDigests> digests_;
   const bool cryptography_ok_;
 };

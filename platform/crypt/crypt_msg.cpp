@@ -4,6 +4,7 @@
 #include <openssl/err.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/crypt/crypt_refs.h"
@@ -150,20 +151,77 @@ bool Sign(const CryptSignMessagePara& para, bool detached, std::string_view cont
   return !message->empty() || Fail(NTE_FAIL);
 }
 
+const ASN1_OBJECT* DigestObjectOf(CMS_SignerInfo* info) {
+  X509_ALGOR* algorithm = nullptr;
+  CMS_SignerInfo_get0_algs(info, nullptr, nullptr, &algorithm, nullptr);
+  const ASN1_OBJECT* oid = nullptr;
+  if (algorithm != nullptr) X509_ALGOR_get0(&oid, nullptr, nullptr, algorithm);
+  return oid;
+}
+
+// The dotted OID of the signer's digest algorithm.
+std::string DigestAlgorithmOf(CMS_SignerInfo* info) {
+  const ASN1_OBJECT* oid = DigestObjectOf(info);
+  char text[128];
+  const int length = oid != nullptr ? OBJ_obj2txt(text, sizeof text, oid, 1) : 0;
+  return length > 0 && length < static_cast<int>(sizeof text) ? std::string(text, length)
+                                                              : std::string();
+}
+
+// The ready digest of the content by the signer's algorithm; null when
+// there is none.
+const std::string* ReadyDigest(CMS_SignerInfo* info, const ContentDigests* digests) {
+  if (digests == nullptr) return nullptr;
+  const auto found = digests->find(DigestAlgorithmOf(info));
+  return found == digests->end() ? nullptr : &found->second;
+}
+
+// What CMS_SignerInfo_verify_content decides for a signer with signed
+// attributes, over a digest made already: the message's digest BIOs
+// (`chain`, in front of `data`) must include the signer's algorithm, and
+// its one messageDigest attribute must hold the digest.
+bool MatchesReadyDigest(CMS_SignerInfo* info, BIO* chain, BIO* data, const std::string& digest) {
+  const int nid = OBJ_obj2nid(DigestObjectOf(info));
+  bool digested = false;
+  for (BIO* link = chain; link != nullptr && link != data && !digested; link = BIO_next(link)) {
+    EVP_MD_CTX* context = nullptr;
+    if (BIO_method_type(link) != BIO_TYPE_MD || BIO_get_md_ctx(link, &context) <= 0 ||
+        context == nullptr) {
+      continue;
+    }
+    digested = EVP_MD_CTX_get_type(context) == nid ||
+               EVP_MD_get_pkey_type(EVP_MD_CTX_get0_md(context)) == nid;
+  }
+  const ASN1_OCTET_STRING* value =
+      static_cast<const ASN1_OCTET_STRING*>(CMS_signed_get0_data_by_OBJ(
+          info, OBJ_nid2obj(NID_pkcs9_messageDigest), -3, V_ASN1_OCTET_STRING));
+  return digested && value != nullptr &&
+         static_cast<size_t>(ASN1_STRING_length(value)) == digest.size() &&
+         std::memcmp(ASN1_STRING_get0_data(value), digest.data(), digest.size()) == 0;
+}
+
 bool VerifySigner(CMS_ContentInfo* cms, CMS_SignerInfo* info, PCCERT_CONTEXT certificate,
-                  std::string_view content) {
+                  std::string_view content, const ContentDigests* digests) {
   X509Ptr x509 = ToX509(certificate->Encoded());
   if (!x509) return Fail(NTE_BAD_PUBLIC_KEY);
   CMS_SignerInfo_set1_signer_cert(info, x509.get());
   const bool has_attributes = CMS_signed_get_attr_count(info) > 0;
   if (has_attributes && CMS_SignerInfo_verify(info) != 1) return Fail(NTE_BAD_SIGNATURE);
-  BioPtr data = MemoryBio(content);
+  const std::string* ready = has_attributes ? ReadyDigest(info, digests) : nullptr;
+  // With a ready digest the chain of digest BIOs is only looked at, so it
+  // reads nothing.
+  BioPtr data = MemoryBio(ready != nullptr ? std::string_view("", 0) : content);
   BIO* chain = CMS_dataInit(cms, data.get());
   if (chain == nullptr) return Fail(NTE_FAIL);
-  char buffer[4096];
-  while (BIO_read(chain, buffer, sizeof buffer) > 0) {
+  bool ok = false;
+  if (ready != nullptr) {
+    ok = MatchesReadyDigest(info, chain, data.get(), *ready);
+  } else {
+    char buffer[4096];
+    while (BIO_read(chain, buffer, sizeof buffer) > 0) {
+    }
+    ok = CMS_SignerInfo_verify_content(info, chain) == 1;
   }
-  const bool ok = CMS_SignerInfo_verify_content(info, chain) == 1;
   // Free the digest BIOs the chain put in front of our memory BIO only.
   while (chain != nullptr && chain != data.get()) {
     BIO* next = BIO_pop(chain);
@@ -243,10 +301,40 @@ bool CryptVerifyDetachedMessageSignature(const CryptVerifyMessagePara& para, uin
     ERR_clear_error();
     return false;  // the callback's last error stands
   }
-  if (!RequireGost() || !VerifySigner(cms.get(), info, certificate.get(), content)) return false;
+  if (!RequireGost() || !VerifySigner(cms.get(), info, certificate.get(), content, para.Digests)) {
+    return false;
+  }
   if (signer_cert != nullptr) *signer_cert = certificate.release();
   SetLastError(ERROR_SUCCESS);
   return true;
+}
+
+std::vector<std::string> CryptSignerDigestAlgorithms(std::string_view signature) {
+  std::vector<std::string> algorithms;
+  CmsPtr cms;
+  if (crypt_detail::ParseCmsMessage(signature, NID_pkcs7_signed, &cms) != 0) return algorithms;
+  STACK_OF(CMS_SignerInfo)* infos = CMS_get0_SignerInfos(cms.get());
+  for (int i = 0; i < sk_CMS_SignerInfo_num(infos); ++i) {
+    std::string oid = DigestAlgorithmOf(sk_CMS_SignerInfo_value(infos, i));
+    if (!oid.empty() && std::find(algorithms.begin(), algorithms.end(), oid) == algorithms.end()) {
+      algorithms.push_back(std::move(oid));
+    }
+  }
+  ERR_clear_error();
+  return algorithms;
+}
+
+bool CryptDigestContent(const std::string& oid, std::string_view content, std::string* digest) {
+  if (!RequireGost()) return false;
+  Asn1ObjectPtr object(OBJ_txt2obj(oid.c_str(), 1));
+  const EVP_MD* md = object ? EVP_get_digestbyobj(object.get()) : nullptr;
+  unsigned char value[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  const bool ok =
+      md != nullptr && EVP_Digest(content.data(), content.size(), value, &length, md, nullptr) == 1;
+  ERR_clear_error();
+  if (ok) digest->assign(reinterpret_cast<const char*>(value), length);
+  return ok;
 }
 
 bool CryptEncryptMessage(const CryptEncryptMessagePara& para,

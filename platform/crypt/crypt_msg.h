@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,12 +53,29 @@ bool CryptSignMessage(const CryptSignMessagePara& para, bool detached, std::stri
 using GetSignerCertificateFn = std::function<PCCERT_CONTEXT(
     uint32_t encoding_type, const CertInfo& signer_id, HCERTSTORE message_store)>;
 
+// Digests of one content made before its verifications, each under the
+// dotted OID of its algorithm, so that a verification need not hash the
+// content again.
+using ContentDigests = std::map<std::string, std::string>;
+
 struct CryptVerifyMessagePara {
   uint32_t MsgAndCertEncodingType = 0;
   HCRYPTPROV Prov = nullptr;
   // Unset: the message's certificate with the signer's issuer and serial.
   GetSignerCertificateFn GetSignerCertificate;
+  // Borrowed, or null: digests of the content the verification is over.
+  // A signer with signed attributes whose algorithm has one is checked
+  // against it instead of hashing the content; the result is the same.
+  const ContentDigests* Digests = nullptr;
 };
+
+// The dotted OIDs of the digest algorithms the signers of a SignedData
+// name, once each; none for bytes that are not a SignedData.
+std::vector<std::string> CryptSignerDigestAlgorithms(std::string_view signature);
+
+// The digest of `content` by the algorithm of dotted OID `oid`; false when
+// that algorithm is not known. Safe to call from several threads at once.
+bool CryptDigestContent(const std::string& oid, std::string_view content, std::string* digest);
 
 // Checks signer `signer_index` of the detached signature over `content`.
 // Bytes that are not a SignedData: CRYPT_E_ASN1_BADTAG (or _EOD); no such

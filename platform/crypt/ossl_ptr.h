@@ -22,5 +22,6 @@ using X509Ptr = std::unique_ptr<X509, OsslFree<X509, X509_free>>;
 using X509CrlPtr = std::unique_ptr<X509_CRL, OsslFree<X509_CRL, X509_CRL_free>>;
 using PkeyPtr = std::unique_ptr<EVP_PKEY, OsslFree<EVP_PKEY, EVP_PKEY_free>>;
 using CmsPtr = std::unique_ptr<CMS_ContentInfo, OsslFree<CMS_ContentInfo, CMS_ContentInfo_free>>;
+using Asn1ObjectPtr = std::unique_ptr<ASN1_OBJECT, OsslFree<ASN1_OBJECT, ASN1_OBJECT_free>>;
 using X509AttributePtr =
     std::unique_ptr<X509_ATTRIBUTE, OsslFree<X509_ATTRIBUTE, X509_ATTRIBUTE_free>>;

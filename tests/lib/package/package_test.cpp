@@ -16,8 +16,10 @@
 #include <random>
 
 #include "lib/crypto/cryptoapi20_tool.h"
+#include "lib/foundation/str_array.h"
 #include "lib/foundation/text_routines.h"
 #include "lib/package/os_abbrevia_tool.h"
+#include "lib/package/tarvex_crypto_tool.h"
 #include "lib/package/tarvex_document.h"
 #include "lib/package/tarvex_key.h"
 #include "lib/package/tarvex_signature.h"
@@ -186,6 +188,60 @@ TEST_F(TarvexDocTest, ASavedPackageReopensAsItWasAndChecksWithPeers) {
   ASSERT_TRUE(read.SaveAs(Out("second.zip")));
   EXPECT_EQ(name1 + " false [('" + name1 + "_1.p7s', 'заявитель', [])]\n",
             Utf8ToAnsi(CheckPackage(Out("second.zip"))));
+}
+
+TEST_F(TarvexDocTest, ATamperedDocumentIsRefusedWhileTheOthersOfItsPackageCheck) {
+  CTarvexDoc package;
+  Fill(package);
+  // Large enough that the documents are hashed on several threads.
+  std::string large(3 << 20, '\0');
+  std::mt19937 random(18);
+  for (char& byte : large) byte = static_cast<char>(random());
+  CTarvexDocument* extract = package.AddFile();
+  extract->SetDocType(4);
+  extract->SetContentType("pdf");
+  extract->SetOriginalFilename("выписка.pdf");
+  extract->SetContent(large);
+  auto signer = KeyOf("signer");
+  auto signer2 = KeyOf("signer2");
+  for (const char* name : {"заявление.xml", "платёж.pdf", "выписка.pdf"}) {
+    ASSERT_TRUE(package.SignFile(name, signer.get()));
+  }
+  ASSERT_TRUE(package.SignFile("платёж.pdf", signer2.get()));
+  ASSERT_TRUE(package.SaveAs(Out("package.zip")));
+  std::string tampered = kPayment;
+  tampered.back() ^= 1;
+  std::vector<ZipEntry> entries = COsAbbreviaTool::ReadArchive(Out("package.zip"));
+  std::vector<ZipEntryView> views;
+  for (ZipEntry& entry : entries) {
+    if (entry.name == package.GetFile(1)->GetFilename()) entry.bytes = tampered;
+    views.push_back({entry.name, entry.bytes});
+  }
+  COsAbbreviaTool::WriteArchive(Out("tampered.zip"), views);
+
+  CTarvexDoc read;
+  ASSERT_TRUE(read.Open(Out("tampered.zip")));
+  TrustChain(kUser);
+  // The message of the check that hashes the content itself.
+  CStrArray signers;
+  signers.OwnsObjects = StrArrayOwnership::Destroy;
+  const std::string refused =
+      "Ошибка при проверке подписи [#0]: " + ErrorOf([&] {
+        CTarvexCryptoTool::CheckSignatureEx(true, tampered, true, false, &signers,
+                                            read.GetFileSignature(1, 0)->Content());
+      });
+  EXPECT_EQ(std::string::npos, refused.find("no error")) << refused;
+  EXPECT_EQ(refused, ErrorOf([&] { read.GetFile(1)->CheckSign(false, true); }));
+  EXPECT_NO_THROW(read.GetFile(0)->CheckSign(false, true));
+  EXPECT_NO_THROW(read.GetFile(2)->CheckSign(false, true));
+
+  // A digest made for the checks goes with the content it was made of.
+  read.GetFile(1)->SetContent(kPayment);
+  EXPECT_NO_THROW(read.GetFile(1)->CheckSign(false, true));
+  read.GetFile(2)->SetContent(large.substr(1));
+  EXPECT_NE("no error", ErrorOf([&] { read.GetFile(2)->CheckSign(false, true); }));
+  read.GetFile(2)->SetContent(large);
+  EXPECT_NO_THROW(read.GetFile(2)->CheckSign(false, true));
 }
 
 TEST_F(TarvexDocTest, TheWorkingFolderLivesWhileThePackageIsOpen) {

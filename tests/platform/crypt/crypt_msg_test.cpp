@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/crypt/crypt_encode.h"
 #include "platform/kernel/codepage.h"
@@ -200,6 +201,62 @@ TEST_F(CryptMsgTest, VerifiesOpensslSignaturesAndTellsFailuresApart) {
   EXPECT_FALSE(CryptVerifyDetachedMessageSignature(para, 0, signature, kContent, nullptr));
   EXPECT_TRUE(asked);
   EXPECT_EQ(0u, GetLastError());
+}
+
+TEST_F(CryptMsgTest, ADigestMadeBeforehandDecidesAsHashingTheContentWould) {
+  const std::string signature = Sign(true);
+  const std::vector<std::string> algorithms = CryptSignerDigestAlgorithms(signature);
+  ASSERT_EQ(std::vector<std::string>{kOidGostR3411_94}, algorithms);
+  EXPECT_TRUE(CryptSignerDigestAlgorithms("garbage bytes").empty());
+  std::string digest;
+  ASSERT_TRUE(CryptDigestContent(kOidGostR3411_94, kContent, &digest));
+  // The peer's digest of the same bytes.
+  const CommandResult peer = RunCommand("openssl dgst -engine gost -md_gost94 -binary " +
+                                        Quoted(File("content")) + " 2>/dev/null");
+  EXPECT_EQ(peer.output, digest);
+  std::string unknown;
+  EXPECT_FALSE(CryptDigestContent("1.2.3.4", kContent, &unknown));
+
+  std::string altered = kContent;
+  altered[0] ^= 1;
+  std::string altered_digest;
+  ASSERT_TRUE(CryptDigestContent(kOidGostR3411_94, altered, &altered_digest));
+  std::string broken = signature;
+  broken[broken.size() - 5] ^= 1;
+  struct Case {
+    const char* what;
+    std::string signature;
+    ContentDigests digests;
+    std::string content;
+    uint32_t error;  // 0: verifies
+  } cases[] = {
+      {"the content's digest", signature, {{kOidGostR3411_94, digest}}, kContent, 0},
+      {"another content's digest",
+       signature,
+       {{kOidGostR3411_94, altered_digest}},
+       kContent,
+       CRYPT_E_HASH_VALUE},
+      {"a shorter digest",
+       signature,
+       {{kOidGostR3411_94, digest.substr(1)}},
+       kContent,
+       CRYPT_E_HASH_VALUE},
+      {"a broken signature", broken, {{kOidGostR3411_94, digest}}, kContent, NTE_BAD_SIGNATURE},
+      {"only another algorithm's: the content is hashed",
+       signature,
+       {{"1.2.3.4", digest}},
+       altered,
+       CRYPT_E_HASH_VALUE},
+  };
+  CryptVerifyMessagePara para;
+  para.MsgAndCertEncodingType = kMsgEncoding;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    para.Digests = &c.digests;
+    EXPECT_EQ(c.error == 0,
+              CryptVerifyDetachedMessageSignature(para, 0, c.signature, c.content, nullptr));
+    EXPECT_EQ(c.error, GetLastError());
+  }
 }
 
 TEST_F(CryptMsgTest, ReadsTheIndefiniteLengthsOfAStreamingPeer) {
