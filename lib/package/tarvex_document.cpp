@@ -1,6 +1,5 @@
 #include "lib/package/tarvex_document.h"
 
-#include <algorithm>
 #include <thread>
 
 #include "lib/crypto/crypt_object.h"
@@ -325,19 +324,13 @@ void CTarvexDocument::CheckSign(bool download, bool check_revocation) {
   });
 }
 
-bool CTarvexDocument::DigestsWanted(std::vector<std::string>& algorithms) const {
+bool CTarvexDocument::DigestsWanted(std::vector<std::string_view>& signatures) const {
   if (node_ == nullptr || digests_ || node_->Encrypted() || content_.empty() ||
       signatures_.empty()) {
     return false;
   }
-  algorithms.clear();
-  for (const auto& signature : signatures_) {
-    for (std::string& oid : CryptSignerDigestAlgorithms(signature->Content())) {
-      if (std::find(algorithms.begin(), algorithms.end(), oid) == algorithms.end()) {
-        algorithms.push_back(std::move(oid));
-      }
-    }
-  }
+  signatures.clear();
+  for (const auto& signature : signatures_) signatures.push_back(signature->Content());
   return true;
 }
 

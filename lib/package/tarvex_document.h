@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lib/package/item_serial.h"
@@ -98,8 +99,8 @@ class CTarvexDocument : public CCustomDoc {
 
   // True when the content's digests are to be made for the checks of its
   // signatures: it is not encrypted, not empty, signed and has none yet;
-  // `algorithms` then has the digest algorithms its signatures name.
-  bool DigestsWanted(std::vector<std::string>& algorithms) const;
+  // `signatures` then has the bytes of its signatures.
+  bool DigestsWanted(std::vector<std::string_view>& signatures) const;
   // The digests of the current content; a change of content drops them.
   void SetDigests(ContentDigests digests) { digests_ = std::move(digests); }
 
