@@ -172,7 +172,7 @@ bool CCryptoSignature::Verify(const std::string& signed_data, const std::string&
   ListedCertificates listed;
   CryptVerifyMessagePara para;
   para.MsgAndCertEncodingType = kMsgEncoding;
-  para.Digests = Config->Digests;
+  para.Prepared = Config->Prepared;
   para.GetSignerCertificate = [&listed](uint32_t encoding, const CertInfo& signer_id,
                                         HCERTSTORE message_store) {
     return CCryptoAPI20Utils::GetSignerCertificate(listed.List(), encoding, signer_id,

@@ -52,8 +52,9 @@ class CCryptoSignatureConfig : public CBaseClass {
   uint8_t StoreLocation;
   // Borrowed: issuers already verified over a run of checks, or null.
   CVerifiedIssuers* VerifiedIssuers = nullptr;
-  // Borrowed: digests of the content a verification is over, or null.
-  const ContentDigests* Digests = nullptr;
+  // Borrowed: what was found before about the content and the signature
+  // a verification is over (crypt_msg.h), or null.
+  const PreparedChecks* Prepared = nullptr;
 };
 
 class CCryptoSignature : public CCustomDoc {

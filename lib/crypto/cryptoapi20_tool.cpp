@@ -201,7 +201,7 @@ std::string CCryptoAPI20Tool::Sign(bool current_user, CCryptoProvider* provider,
 bool CCryptoAPI20Tool::VerifySignature(bool current_user, const std::string& content,
                                        bool revocation, bool full_chain, double date,
                                        CStrArray* list, const std::string& signature,
-                                       CVerifiedIssuers* verified, const ContentDigests* digests) {
+                                       CVerifiedIssuers* verified, const PreparedChecks* prepared) {
   CValueCheckTool::CheckNotEmpty(content, "content");
   CValueCheckTool::CheckNotEmpty(signature, "signature");
   VerifyProvider provider(false);
@@ -211,7 +211,7 @@ bool CCryptoAPI20Tool::VerifySignature(bool current_user, const std::string& con
   CCryptoSignatureConfig config(provider.Get(), LocationOf(current_user), options,
                                 kIncludeSigningCert);
   config.VerifiedIssuers = verified;
-  config.Digests = digests;
+  config.Prepared = prepared;
   CCryptoSignature verifier;
   if (!verifier.Open(&config)) return false;
   const bool result = verifier.VerifyStrict(content, signature, date);

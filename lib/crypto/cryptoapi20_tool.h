@@ -70,11 +70,12 @@ class CCryptoAPI20Tool : public CBaseClass {
   // raised as CCryptoAPI20Exception code kNotVerified. A given `list` takes over the
   // signers (thumbprint, CKestrinCertificate): it must own its objects.
   // `verified` keeps the issuers verified over a run of checks (or null);
-  // `digests` are digests of the content made already (or null).
+  // `prepared` is what was found before about the content and the
+  // signature (or null).
   static bool VerifySignature(bool current_user, const std::string& content, bool revocation,
                               bool full_chain, double date, CStrArray* list,
                               const std::string& signature, CVerifiedIssuers* verified = nullptr,
-                              const ContentDigests* digests = nullptr);
+                              const PreparedChecks* prepared = nullptr);
   // VerifySignature with downloads and the revocation test.
   static bool CheckSignature(bool current_user, const std::string& content, double date,
                              const std::string& signature);

@@ -91,11 +91,11 @@ bool CTarvexCryptoTool::CheckSignature(bool use_user_storage, const std::string&
 void CTarvexCryptoTool::CheckSignatureEx(bool use_user_storage, const std::string& content,
                                          bool check_revocation, bool download, CStrArray* signers,
                                          const std::string& signature, CVerifiedIssuers* verified,
-                                         const ContentDigests* digests) {
+                                         const PreparedChecks* prepared) {
   CValueCheckTool::CheckAssigned(signers, "pSignerList");
   signers->Clear();
   CCryptoAPI20Tool::VerifySignature(use_user_storage, content, check_revocation, download, 0,
-                                    signers, signature, verified, digests);
+                                    signers, signature, verified, prepared);
   if (signers->Count() == 0) return;
   const auto* first = static_cast<const CKestrinCertificate*>(signers->GetObject(0));
   auto key = std::make_unique<CTarvexKey>();

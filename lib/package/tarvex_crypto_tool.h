@@ -49,11 +49,12 @@ class CTarvexCryptoTool : public CBaseClass {
   // objects) is emptied, then takes the signer certificates found and a
   // CTarvexKey of the first one under its thumbprint.
   // `verified` keeps the issuers verified over the package's checks;
-  // `digests` are digests of the content made already (or null).
+  // `prepared` is what was found before about the content and the
+  // signature (or null).
   static void CheckSignatureEx(bool use_user_storage, const std::string& content,
                                bool check_revocation, bool download, CStrArray* signers,
                                const std::string& signature, CVerifiedIssuers* verified = nullptr,
-                               const ContentDigests* digests = nullptr);
+                               const PreparedChecks* prepared = nullptr);
   // The signer's certificate, found in the message by the signer's issuer
   // and serial number: a message may carry its whole chain.
   static TarvexSignerInfo GetSignerInfo(const std::string& signature);

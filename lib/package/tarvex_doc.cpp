@@ -93,7 +93,7 @@ std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flo
   config->SetUseUserStorage(use_user_storage_);
   config->SetFiles(&files_);
   config->SetVerifiedIssuers(&verified_issuers_);
-  config->SetDigests(&digests_);
+  config->SetChecks(&checks_);
   auto document = std::make_unique<CTarvexDocument>();
   if (make_new) {
     document->New(config.get());

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "lib/crypto/verified_issuers.h"
-#include "lib/package/package_digests.h"
+#include "lib/package/package_checks.h"
 #include "lib/package/tarvex_package_files.h"
 #include "lib/xml/custom_doc.h"
 
@@ -125,6 +125,6 @@ class CTarvexDoc : public CCustomDoc {
   // goes after them.
   std::unique_ptr<CXMLGprExtPackage> description_;
   std::vector<std::unique_ptr<CTarvexDocument>> documents_;
-  // The documents' digests, made at the first check of a signature.
-  const CPackageDigests digests_{documents_};
+  // Prepares the documents' checks at the first check of a signature.
+  const CPackageChecks checks_{documents_};
 };

@@ -11,7 +11,7 @@
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/os_abbrevia_tool.h"
-#include "lib/package/package_digests.h"
+#include "lib/package/package_checks.h"
 #include "lib/package/tarvex_crypto_tool.h"
 #include "lib/package/tarvex_key.h"
 #include "lib/package/tarvex_package_config.h"
@@ -234,7 +234,7 @@ std::string CTarvexDocument::SignAndPack(const CCryptCertificate& certificate) {
 void CTarvexDocument::ReplaceContent(std::string bytes) {
   content_ = std::move(bytes);
   packing_.reset();
-  digests_.reset();
+  prepared_.reset();
 }
 
 void CTarvexDocument::Resign(CTarvexKey* key) {
@@ -308,14 +308,15 @@ void CTarvexDocument::CheckSign(bool download, bool check_revocation) {
           "Нельзя проверить подпись под зашифрованным документом. Необходимо предварительно его "
           "расшифровать");
     }
-    if (config_->Digests() != nullptr) config_->Digests()->Prepare();
+    if (config_->Checks() != nullptr) config_->Checks()->Prepare();
     CStrArray signers;
     signers.OwnsObjects = StrArrayOwnership::Destroy;
     for (size_t i = 0; i < signatures_.size(); ++i) {
       try {
-        CTarvexCryptoTool::CheckSignatureEx(
-            config_->UseUserStorage(), content_, check_revocation, download, &signers,
-            signatures_[i]->Content(), config_->VerifiedIssuers(), digests_ ? &*digests_ : nullptr);
+        CTarvexCryptoTool::CheckSignatureEx(config_->UseUserStorage(), content_, check_revocation,
+                                            download, &signers, signatures_[i]->Content(),
+                                            config_->VerifiedIssuers(),
+                                            prepared_ ? &*prepared_ : nullptr);
       } catch (const Exception& error) {
         RaiseErrorFmt("Ошибка при проверке подписи [#%d]: %s", {i, error.Message()});
       }
@@ -324,8 +325,8 @@ void CTarvexDocument::CheckSign(bool download, bool check_revocation) {
   });
 }
 
-bool CTarvexDocument::DigestsWanted(std::vector<std::string_view>& signatures) const {
-  if (node_ == nullptr || digests_ || node_->Encrypted() || content_.empty() ||
+bool CTarvexDocument::ChecksWanted(std::vector<std::string_view>& signatures) const {
+  if (node_ == nullptr || prepared_ || node_->Encrypted() || content_.empty() ||
       signatures_.empty()) {
     return false;
   }

@@ -97,12 +97,13 @@ class CTarvexDocument : public CCustomDoc {
   // Decrypts with a certificate of "MY" that reaches its private key.
   void Decrypt();
 
-  // True when the content's digests are to be made for the checks of its
-  // signatures: it is not encrypted, not empty, signed and has none yet;
-  // `signatures` then has the bytes of its signatures.
-  bool DigestsWanted(std::vector<std::string_view>& signatures) const;
-  // The digests of the current content; a change of content drops them.
-  void SetDigests(ContentDigests digests) { digests_ = std::move(digests); }
+  // True when the checks of its signatures are to be prepared
+  // (package_checks.h): the content is not encrypted, not empty, signed,
+  // and none are prepared yet; `signatures` then has their bytes.
+  bool ChecksWanted(std::vector<std::string_view>& signatures) const;
+  // What was prepared for the current content and its signatures; a
+  // change of content drops it.
+  void SetPreparedChecks(PreparedChecks prepared) { prepared_ = std::move(prepared); }
 
   // The item's identity, never reused (item_serial.h).
   uint64_t Serial() const { return serial_; }
@@ -143,8 +144,8 @@ class CTarvexDocument : public CCustomDoc {
   // The content deflated for the save, made while it was signed; none when
   // the content changed since.
   std::optional<ZipPacking> packing_;
-  // The content's digests made for the checks of its signatures; none
-  // when the content changed since.
-  std::optional<ContentDigests> digests_;
+  // What was prepared for the checks of its signatures; none when the
+  // content changed since.
+  std::optional<PreparedChecks> prepared_;
   const bool cryptography_ok_;
 };

@@ -20,7 +20,7 @@ void CTarvexPackageConfig::Assign(const CTarvexPackageConfig& other) {
   work_folder_ = other.work_folder_;
   files_ = other.files_;
   verified_issuers_ = other.verified_issuers_;
-  digests_ = other.digests_;
+  checks_ = other.checks_;
   flow_kind_ = other.flow_kind_;
   use_user_storage_ = other.use_user_storage_;
 }

@@ -9,7 +9,7 @@
 
 #include "lib/foundation/base_class.h"
 
-class CPackageDigests;
+class CPackageChecks;
 class CTarvexPackageFiles;
 struct ZipPacking;
 class CVerifiedIssuers;
@@ -40,10 +40,10 @@ class CTarvexPackageConfig : public CBaseClass {
   // The issuers verified over the package's checks (not owned), or null.
   CVerifiedIssuers* VerifiedIssuers() const { return verified_issuers_; }
   void SetVerifiedIssuers(CVerifiedIssuers* verified) { verified_issuers_ = verified; }
-  // The digests of the package's documents, made for their checks (not
-  // owned), or null.
-  const CPackageDigests* Digests() const { return digests_; }
-  void SetDigests(const CPackageDigests* digests) { digests_ = digests; }
+  // What prepares the checks of the package's documents (not owned), or
+  // null.
+  const CPackageChecks* Checks() const { return checks_; }
+  void SetChecks(const CPackageChecks* checks) { checks_ = checks; }
   // The bytes of the named file (a bare name); `take` lets an in-memory
   // file go to its one reader.
   std::string ReadFile(const std::string& name, bool take) const;
@@ -66,7 +66,7 @@ class CTarvexPackageConfig : public CBaseClass {
   std::string work_folder_;
   CTarvexPackageFiles* files_ = nullptr;
   CVerifiedIssuers* verified_issuers_ = nullptr;
-  const CPackageDigests* digests_ = nullptr;
+  const CPackageChecks* checks_ = nullptr;
   uint8_t flow_kind_;
   bool use_user_storage_ = true;
 };

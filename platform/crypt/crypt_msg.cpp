@@ -170,10 +170,28 @@ std::string DigestAlgorithmOf(CMS_SignerInfo* info) {
 
 // The ready digest of the content by the signer's algorithm; null when
 // there is none.
-const std::string* ReadyDigest(CMS_SignerInfo* info, const ContentDigests* digests) {
-  if (digests == nullptr) return nullptr;
-  const auto found = digests->find(DigestAlgorithmOf(info));
-  return found == digests->end() ? nullptr : &found->second;
+const std::string* ReadyDigest(CMS_SignerInfo* info, const PreparedChecks* prepared) {
+  if (prepared == nullptr) return nullptr;
+  const auto found = prepared->digests.find(DigestAlgorithmOf(info));
+  return found == prepared->digests.end() ? nullptr : &found->second;
+}
+
+// The signer, as the signer `index` of `signature`, whose signed
+// attributes the certificate's key verifies.
+struct SignerOfMessage {
+  CMS_ContentInfo* cms;
+  CMS_SignerInfo* info;
+  std::string_view signature;
+  uint32_t index;
+};
+
+bool AttributesVerify(const SignerOfMessage& signer, PCCERT_CONTEXT certificate,
+                      const PreparedChecks* prepared) {
+  if (prepared != nullptr && prepared->signers.count({std::string(signer.signature), signer.index,
+                                                      certificate->Encoded()}) != 0) {
+    return true;
+  }
+  return CMS_SignerInfo_verify(signer.info) == 1;
 }
 
 // What CMS_SignerInfo_verify_content decides for a signer with signed
@@ -200,18 +218,21 @@ bool MatchesReadyDigest(CMS_SignerInfo* info, BIO* chain, BIO* data, const std::
          std::memcmp(ASN1_STRING_get0_data(value), digest.data(), digest.size()) == 0;
 }
 
-bool VerifySigner(CMS_ContentInfo* cms, CMS_SignerInfo* info, PCCERT_CONTEXT certificate,
-                  std::string_view content, const ContentDigests* digests) {
+bool VerifySigner(const SignerOfMessage& signer, PCCERT_CONTEXT certificate,
+                  std::string_view content, const PreparedChecks* prepared) {
+  CMS_SignerInfo* info = signer.info;
   X509Ptr x509 = ToX509(certificate->Encoded());
   if (!x509) return Fail(NTE_BAD_PUBLIC_KEY);
   CMS_SignerInfo_set1_signer_cert(info, x509.get());
   const bool has_attributes = CMS_signed_get_attr_count(info) > 0;
-  if (has_attributes && CMS_SignerInfo_verify(info) != 1) return Fail(NTE_BAD_SIGNATURE);
-  const std::string* ready = has_attributes ? ReadyDigest(info, digests) : nullptr;
+  if (has_attributes && !AttributesVerify(signer, certificate, prepared)) {
+    return Fail(NTE_BAD_SIGNATURE);
+  }
+  const std::string* ready = has_attributes ? ReadyDigest(info, prepared) : nullptr;
   // With a ready digest the chain of digest BIOs is only looked at, so it
   // reads nothing.
   BioPtr data = MemoryBio(ready != nullptr ? std::string_view("", 0) : content);
-  BIO* chain = CMS_dataInit(cms, data.get());
+  BIO* chain = CMS_dataInit(signer.cms, data.get());
   if (chain == nullptr) return Fail(NTE_FAIL);
   bool ok = false;
   if (ready != nullptr) {
@@ -301,7 +322,8 @@ bool CryptVerifyDetachedMessageSignature(const CryptVerifyMessagePara& para, uin
     ERR_clear_error();
     return false;  // the callback's last error stands
   }
-  if (!RequireGost() || !VerifySigner(cms.get(), info, certificate.get(), content, para.Digests)) {
+  const SignerOfMessage signer{cms.get(), info, signature, signer_index};
+  if (!RequireGost() || !VerifySigner(signer, certificate.get(), content, para.Prepared)) {
     return false;
   }
   if (signer_cert != nullptr) *signer_cert = certificate.release();
@@ -334,6 +356,31 @@ bool CryptDigestContent(const std::string& oid, std::string_view content, std::s
       md != nullptr && EVP_Digest(content.data(), content.size(), value, &length, md, nullptr) == 1;
   ERR_clear_error();
   if (ok) digest->assign(reinterpret_cast<const char*>(value), length);
+  return ok;
+}
+
+bool CryptVerifySignerAttributes(std::string_view signature, uint32_t signer_index,
+                                 std::string* certificate) {
+  if (!RequireGost()) return false;
+  CmsPtr cms;
+  bool ok = false;
+  if (crypt_detail::ParseCmsMessage(signature, NID_pkcs7_signed, &cms) == 0) {
+    STACK_OF(CMS_SignerInfo)* infos = CMS_get0_SignerInfos(cms.get());
+    CMS_SignerInfo* info = signer_index < static_cast<uint32_t>(sk_CMS_SignerInfo_num(infos))
+                               ? sk_CMS_SignerInfo_value(infos, static_cast<int>(signer_index))
+                               : nullptr;
+    STACK_OF(X509)* certificates = info != nullptr ? CMS_get1_certs(cms.get()) : nullptr;
+    for (int i = 0; i < sk_X509_num(certificates); ++i) {
+      X509* x509 = sk_X509_value(certificates, i);
+      if (CMS_SignerInfo_cert_cmp(info, x509) != 0) continue;
+      CMS_SignerInfo_set1_signer_cert(info, x509);
+      ok = CMS_signed_get_attr_count(info) > 0 && CMS_SignerInfo_verify(info) == 1;
+      if (ok) *certificate = DerOf(i2d_X509, x509);
+      break;
+    }
+    sk_X509_pop_free(certificates, X509_free);
+  }
+  ERR_clear_error();
   return ok;
 }
 

@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/crypt/cert_context.h"
@@ -53,20 +55,29 @@ bool CryptSignMessage(const CryptSignMessagePara& para, bool detached, std::stri
 using GetSignerCertificateFn = std::function<PCCERT_CONTEXT(
     uint32_t encoding_type, const CertInfo& signer_id, HCERTSTORE message_store)>;
 
-// Digests of one content made before its verifications, each under the
-// dotted OID of its algorithm, so that a verification need not hash the
-// content again.
-using ContentDigests = std::map<std::string, std::string>;
+// What the verifications of one content's signatures found before they
+// ran, on other threads, so that they need not do it again. Each entry is
+// a fact of exact bytes.
+struct PreparedChecks {
+  // The content's digests, each under the dotted OID of its algorithm.
+  std::map<std::string, std::string> digests;
+  // The signers whose signed attributes verified: the signature's bytes,
+  // the signer's index and the DER of the certificate whose key verified
+  // them.
+  std::set<std::tuple<std::string, uint32_t, std::string>> signers;
+};
 
 struct CryptVerifyMessagePara {
   uint32_t MsgAndCertEncodingType = 0;
   HCRYPTPROV Prov = nullptr;
   // Unset: the message's certificate with the signer's issuer and serial.
   GetSignerCertificateFn GetSignerCertificate;
-  // Borrowed, or null: digests of the content the verification is over.
-  // A signer with signed attributes whose algorithm has one is checked
-  // against it instead of hashing the content; the result is the same.
-  const ContentDigests* Digests = nullptr;
+  // Borrowed, or null: what was found before about the content and the
+  // signature the verification is over. A signer with signed attributes
+  // whose algorithm has a digest there is checked against it instead of
+  // hashing the content, and one listed there with the certificate found
+  // for it is not verified again; the result is the same.
+  const PreparedChecks* Prepared = nullptr;
 };
 
 // The dotted OIDs of the digest algorithms the signers of a SignedData
@@ -76,6 +87,13 @@ std::vector<std::string> CryptSignerDigestAlgorithms(std::string_view signature)
 // The digest of `content` by the algorithm of dotted OID `oid`; false when
 // that algorithm is not known. Safe to call from several threads at once.
 bool CryptDigestContent(const std::string& oid, std::string_view content, std::string* digest);
+
+// True when signer `signer_index` of the SignedData has signed attributes
+// that the key of the message's certificate with its issuer and serial
+// number verifies; `certificate` then has that certificate's DER. Safe to
+// call from several threads at once.
+bool CryptVerifySignerAttributes(std::string_view signature, uint32_t signer_index,
+                                 std::string* certificate);
 
 // Checks signer `signer_index` of the detached signature over `content`.
 // Bytes that are not a SignedData: CRYPT_E_ASN1_BADTAG (or _EOD); no such

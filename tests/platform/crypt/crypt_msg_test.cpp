@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/crypt/crypt_encode.h"
@@ -203,7 +205,7 @@ TEST_F(CryptMsgTest, VerifiesOpensslSignaturesAndTellsFailuresApart) {
   EXPECT_EQ(0u, GetLastError());
 }
 
-TEST_F(CryptMsgTest, ADigestMadeBeforehandDecidesAsHashingTheContentWould) {
+TEST_F(CryptMsgTest, WhatIsFoundBeforehandDecidesAsTheVerificationItselfWould) {
   const std::string signature = Sign(true);
   const std::vector<std::string> algorithms = CryptSignerDigestAlgorithms(signature);
   ASSERT_EQ(std::vector<std::string>{kOidGostR3411_94}, algorithms);
@@ -223,28 +225,52 @@ TEST_F(CryptMsgTest, ADigestMadeBeforehandDecidesAsHashingTheContentWould) {
   ASSERT_TRUE(CryptDigestContent(kOidGostR3411_94, altered, &altered_digest));
   std::string broken = signature;
   broken[broken.size() - 5] ^= 1;
+  std::string certificate;
+  ASSERT_TRUE(CryptVerifySignerAttributes(signature, 0, &certificate));
+  EXPECT_EQ(Pki("signer.cer"), certificate);
+  for (const std::string& refused : {broken, std::string("garbage bytes")}) {
+    EXPECT_FALSE(CryptVerifySignerAttributes(refused, 0, &certificate));
+  }
+  EXPECT_FALSE(CryptVerifySignerAttributes(signature, 1, &certificate));
+
+  using Digests = std::map<std::string, std::string>;
+  const auto signer = std::make_tuple(signature, 0u, Pki("signer.cer"));
   struct Case {
     const char* what;
     std::string signature;
-    ContentDigests digests;
+    PreparedChecks prepared;
     std::string content;
     uint32_t error;  // 0: verifies
   } cases[] = {
-      {"the content's digest", signature, {{kOidGostR3411_94, digest}}, kContent, 0},
+      {"the content's digest", signature, {Digests{{kOidGostR3411_94, digest}}, {}}, kContent, 0},
+      {"the content's digest and the signer",
+       signature,
+       {Digests{{kOidGostR3411_94, digest}}, {signer}},
+       kContent,
+       0},
       {"another content's digest",
        signature,
-       {{kOidGostR3411_94, altered_digest}},
+       {Digests{{kOidGostR3411_94, altered_digest}}, {}},
+       kContent,
+       CRYPT_E_HASH_VALUE},
+      {"another content's digest and the signer",
+       signature,
+       {Digests{{kOidGostR3411_94, altered_digest}}, {signer}},
        kContent,
        CRYPT_E_HASH_VALUE},
       {"a shorter digest",
        signature,
-       {{kOidGostR3411_94, digest.substr(1)}},
+       {Digests{{kOidGostR3411_94, digest.substr(1)}}, {}},
        kContent,
        CRYPT_E_HASH_VALUE},
-      {"a broken signature", broken, {{kOidGostR3411_94, digest}}, kContent, NTE_BAD_SIGNATURE},
+      {"a broken signature, the whole one listed",
+       broken,
+       {Digests{{kOidGostR3411_94, digest}}, {signer}},
+       kContent,
+       NTE_BAD_SIGNATURE},
       {"only another algorithm's: the content is hashed",
        signature,
-       {{"1.2.3.4", digest}},
+       {Digests{{"1.2.3.4", digest}}, {signer}},
        altered,
        CRYPT_E_HASH_VALUE},
   };
@@ -252,7 +278,7 @@ TEST_F(CryptMsgTest, ADigestMadeBeforehandDecidesAsHashingTheContentWould) {
   para.MsgAndCertEncodingType = kMsgEncoding;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    para.Digests = &c.digests;
+    para.Prepared = &c.prepared;
     EXPECT_EQ(c.error == 0,
               CryptVerifyDetachedMessageSignature(para, 0, c.signature, c.content, nullptr));
     EXPECT_EQ(c.error, GetLastError());
