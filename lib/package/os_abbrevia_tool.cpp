@@ -118,8 +118,11 @@ std::string ZipCodeText(int code) {
 // the machine's cores; any other kind goes through libzip's own stream.
 class EntryReader {
  public:
-  EntryReader(const std::string& label, zip_t* archive, const ZipLimits& limits)
-      : label_(label), archive_(archive), limits_(limits) {}
+  // `archive_size`: the archive's own length, which no entry's stored
+  // bytes can exceed.
+  EntryReader(const std::string& label, zip_t* archive, uint64_t archive_size,
+              const ZipLimits& limits)
+      : label_(label), archive_(archive), archive_size_(archive_size), limits_(limits) {}
 
   int Count() const {
     const zip_int64_t count = zip_get_num_entries(archive_, 0);
@@ -176,6 +179,9 @@ class EntryReader {
     packed.raw = (stat.valid & kKnown) == kKnown && stat.encryption_method == ZIP_EM_NONE &&
                  (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
     if (!packed.raw) return packed;
+    // A crafted header may declare gigabytes for a few stored bytes: the
+    // buffer is not made larger than the archive could hold.
+    if (stat.comp_size > archive_size_) RaiseFormatError(ZIP_ER_INCONS);
     ZipFile entry(zip_fopen_index(archive_, index, ZIP_FL_COMPRESSED));
     if (!entry) RaiseArchiveError(label_, archive_);
     packed.bytes.resize(stat.comp_size);
@@ -259,6 +265,7 @@ class EntryReader {
 
   const std::string& label_;
   zip_t* archive_;
+  uint64_t archive_size_;
   const ZipLimits& limits_;
   int64_t declared_ = 0;
 };
@@ -360,7 +367,9 @@ std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_fi
   int code = 0;
   ZipArchive archive(zip_open(SysPath(archive_file).c_str(), ZIP_RDONLY, &code));
   if (!archive) RaiseZipCode(archive_file, code);
-  EntryReader reader(archive_file, archive.get(), limits);
+  const off_t archive_size = ::fseeko(file.get(), 0, SEEK_END) == 0 ? ::ftello(file.get()) : -1;
+  if (archive_size < 0) RaiseErrorFmt("Файл не найден: [%s]", {archive_file});
+  EntryReader reader(archive_file, archive.get(), static_cast<uint64_t>(archive_size), limits);
   const int count = reader.Count();
   const std::vector<std::string> names = RawNames(archive_file, file.get());
   if (static_cast<int>(names.size()) != count) {
@@ -388,7 +397,7 @@ std::string COsAbbreviaTool::UnzipString(const std::string& bytes, const ZipLimi
     RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {label, text});
   }
   source.release();  // the archive owns it now
-  EntryReader reader(label, archive.get(), limits);
+  EntryReader reader(label, archive.get(), bytes.size(), limits);
   const int count = reader.Count();
   if (count != 1) RaiseErrorFmt("Неверное число файлов в архиве: [%d]", {count});
   const char* name = zip_get_name(archive.get(), 0, ZIP_FL_ENC_RAW);

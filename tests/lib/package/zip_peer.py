@@ -11,6 +11,8 @@
   zip_peer.py understate ARCHIVE
       rewrites every entry's unpacked size, in the local headers and the
       central directory, to 1 byte, as a lying archive would
+  zip_peer.py overstate-stored ARCHIVE
+      rewrites every entry's stored size likewise, to almost 4 GiB
   zip_peer.py level ARCHIVE
       prints one line per deflated entry: NAME_HEX and 1 when its packed
       size is that of zlib's raw deflate at level 6, else 0
@@ -61,21 +63,31 @@ def many(archive, count):
             out.writestr(str(i), b"")
 
 
-def understate(archive):
+def rewrite_size(archive, local_field, central_field, value):
+    """Sets one size field of every entry, in the local headers at
+    `local_field` and the central directory at `central_field`."""
     with zipfile.ZipFile(archive) as zipped:
         infos = zipped.infolist()
     with open(archive, "r+b") as f:
         data = bytearray(f.read())
         for info in infos:
-            struct.pack_into("<I", data, info.header_offset + 22, 1)
+            struct.pack_into("<I", data, info.header_offset + local_field, value)
         directory = data.rfind(b"PK\x05\x06")
         offset = struct.unpack_from("<I", data, directory + 16)[0]
         for _ in infos:
-            struct.pack_into("<I", data, offset + 24, 1)
+            struct.pack_into("<I", data, offset + central_field, value)
             sizes = struct.unpack_from("<HHH", data, offset + 28)
             offset += 46 + sum(sizes)
         f.seek(0)
         f.write(data)
+
+
+def understate(archive):
+    rewrite_size(archive, 22, 24, 1)
+
+
+def overstate_stored(archive):
+    rewrite_size(archive, 18, 20, 0xFE000000)
 
 
 def level(archive):
@@ -130,5 +142,7 @@ if __name__ == "__main__":
         corrupt(sys.argv[2], sys.argv[3])
     elif sys.argv[1] == "understate":
         understate(sys.argv[2])
+    elif sys.argv[1] == "overstate-stored":
+        overstate_stored(sys.argv[2])
     else:
         list_entries(sys.argv[2])

@@ -250,6 +250,13 @@ TEST_F(ZipToolTest, BoundsWhatAnArchiveUnpacksTo) {
   EXPECT_EQ("Размер файла [a] в архиве превышает предел [100] байт", read({.entry_size = 100}));
   EXPECT_EQ("Файл [a] в архиве сжат сильнее предела [2] к 1",
             read({.ratio = 2, .ratio_floor = 10}));
+
+  // Stored bytes declared far beyond the archive's own length are refused
+  // before a buffer of that size is made.
+  MakeZip(archive, {{"a", std::string(600, 'a')}});
+  Peer("overstate-stored '" + archive + "'");
+  EXPECT_EQ("Ошибка при работе с архивом [" + archive + "]: Zip archive inconsistent",
+            read(ZipLimits()));
 }
 
 TEST_F(ZipToolTest, UnzipsTheOneFileOfAnArchiveInMemory) {
