@@ -104,9 +104,9 @@ PCCERT_CONTEXT DefaultSigner(const CertInfo& signer_id, HCERTSTORE store) {
 
 HCERTSTORE MessageStore(CMS_ContentInfo* cms) {
   HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, kMsgEncoding, nullptr, 0);
-  STACK_OF(X509)* certificates = CMS_get1_certs(cms);
-  for (int i = 0; i < sk_X509_num(certificates); ++i) {
-    const std::string der = DerOf(i2d_X509, sk_X509_value(certificates, i));
+  const X509StackPtr certificates(CMS_get1_certs(cms));
+  for (int i = 0; i < sk_X509_num(certificates.get()); ++i) {
+    const std::string der = DerOf(i2d_X509, sk_X509_value(certificates.get(), i));
     if (der.empty()) continue;
     PCCERT_CONTEXT context = CertCreateCertificateContext(kMsgEncoding, der);
     if (context != nullptr) {
@@ -114,7 +114,6 @@ HCERTSTORE MessageStore(CMS_ContentInfo* cms) {
       CertFreeCertificateContext(context);
     }
   }
-  sk_X509_pop_free(certificates, X509_free);
   return store;
 }
 
@@ -369,16 +368,15 @@ bool CryptVerifySignerAttributes(std::string_view signature, uint32_t signer_ind
     CMS_SignerInfo* info = signer_index < static_cast<uint32_t>(sk_CMS_SignerInfo_num(infos))
                                ? sk_CMS_SignerInfo_value(infos, static_cast<int>(signer_index))
                                : nullptr;
-    STACK_OF(X509)* certificates = info != nullptr ? CMS_get1_certs(cms.get()) : nullptr;
-    for (int i = 0; i < sk_X509_num(certificates); ++i) {
-      X509* x509 = sk_X509_value(certificates, i);
+    const X509StackPtr certificates(info != nullptr ? CMS_get1_certs(cms.get()) : nullptr);
+    for (int i = 0; i < sk_X509_num(certificates.get()); ++i) {
+      X509* x509 = sk_X509_value(certificates.get(), i);
       if (CMS_SignerInfo_cert_cmp(info, x509) != 0) continue;
       CMS_SignerInfo_set1_signer_cert(info, x509);
       ok = CMS_signed_get_attr_count(info) > 0 && CMS_SignerInfo_verify(info) == 1;
       if (ok) *certificate = DerOf(i2d_X509, x509);
       break;
     }
-    sk_X509_pop_free(certificates, X509_free);
   }
   ERR_clear_error();
   return ok;

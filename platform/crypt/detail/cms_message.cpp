@@ -48,16 +48,14 @@ uint32_t ParseSignedDataBags(std::string_view data, std::vector<std::string>* ce
   if (const uint32_t error = ParseCmsMessage(data, NID_pkcs7_signed, &cms)) return error;
   // Certificates and CRLs keep the encoding they were signed in: OpenSSL
   // writes the signed part from the bytes it read.
-  STACK_OF(X509)* list = CMS_get1_certs(cms.get());
-  for (int i = 0; i < sk_X509_num(list); ++i) {
-    certificates->push_back(DerOf(i2d_X509, sk_X509_value(list, i)));
+  const X509StackPtr list(CMS_get1_certs(cms.get()));
+  for (int i = 0; i < sk_X509_num(list.get()); ++i) {
+    certificates->push_back(DerOf(i2d_X509, sk_X509_value(list.get(), i)));
   }
-  sk_X509_pop_free(list, X509_free);
-  STACK_OF(X509_CRL)* revocations = CMS_get1_crls(cms.get());
-  for (int i = 0; i < sk_X509_CRL_num(revocations); ++i) {
-    crls->push_back(DerOf(i2d_X509_CRL, sk_X509_CRL_value(revocations, i)));
+  const X509CrlStackPtr revocations(CMS_get1_crls(cms.get()));
+  for (int i = 0; i < sk_X509_CRL_num(revocations.get()); ++i) {
+    crls->push_back(DerOf(i2d_X509_CRL, sk_X509_CRL_value(revocations.get(), i)));
   }
-  sk_X509_CRL_pop_free(revocations, X509_CRL_free);
   return 0;
 }
 
