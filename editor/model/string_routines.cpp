@@ -25,8 +25,8 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 std::string IncludeBackslash(const std::string& path) {
-  if (path.empty() || path.back() == '\\') return path;
-  return path + '\\';
+  if (path.empty() || path.back() == '/' || path.back() == '\\') return path;
+  return path + '/';
 }
 
 bool IsValidEmail(std::string_view text) {

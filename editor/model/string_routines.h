@@ -10,7 +10,9 @@ std::string TrimText(std::string_view text);
 // Equal byte for byte after folding only the letters a-z to A-Z.
 bool SameText(std::string_view a, std::string_view b);
 
-// The path with "\" appended unless it is empty or already ends in one.
+// The folder with this system's separator "/" appended unless it is empty
+// or already ends in a separator; a "\" that ends a folder written by an
+// earlier version is one.
 std::string IncludeBackslash(const std::string& path);
 // Not empty, holds "@" and ".", starts with no "@" and ends in no ".". No
 // trimming: callers trim.

@@ -30,7 +30,7 @@ std::string GetWorkFolder() {
   if (app_data.empty() || (app_data[0] != '/' && app_data[0] != '\\')) {
     throw EditorError("Не найдена папка данных приложения: не заданы XDG_CONFIG_HOME и HOME");
   }
-  const std::string folder = IncludeBackslash(app_data) + ExeBaseName() + "\\";
+  const std::string folder = IncludeBackslash(app_data) + ExeBaseName() + "/";
   std::string system = SysPath(folder);
   while (system.size() > 1 && system.back() == '/') system.pop_back();
   if (!MakeFolders(system)) {

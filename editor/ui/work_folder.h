@@ -5,7 +5,7 @@
 
 #include <string>
 
-// "<application data>\<executable name>\", made with every missing level
+// "<application data>/<executable name>/", made with every missing level
 // (mode 0700, only the user reads it). Raises EditorError when there is no
 // absolute application-data folder or the folder cannot be made.
 std::string GetWorkFolder();

@@ -365,7 +365,7 @@ TEST_F(IPPacketTest, AnInventoryNotWrittenOrNotSignedLeavesThePackageAsItWas) {
     std::string sign_cert;
     std::string error_start;
   } cases[] = {
-      {missing, signer, "Невозможно записать опись в файл " + missing + "\\OP_REGRIP_"},
+      {missing, signer, "Невозможно записать опись в файл " + missing + "/OP_REGRIP_"},
       {folder, "", "Не выбран сертификат ключа подписи"},
   };
   for (const auto& c : cases) {

@@ -171,10 +171,10 @@ TEST(PacketRoutines, RoleWordsGuidsAndPaths) {
   EXPECT_EQ("", packet.PackagePath());
   packet.PackageFileName = "p.zip";
   packet.InventoryFileName = "o.xml";
-  for (const char* folder : {"C:\\Пакеты", "C:\\Пакеты\\"}) {
+  for (const char* folder : {"/home/Пакеты", "/home/Пакеты/"}) {
     packet.OutputFolder = folder;
-    EXPECT_EQ("C:\\Пакеты\\p.zip", packet.PackagePath());
-    EXPECT_EQ("C:\\Пакеты\\o.xml", packet.InventoryPath());
+    EXPECT_EQ("/home/Пакеты/p.zip", packet.PackagePath());
+    EXPECT_EQ("/home/Пакеты/o.xml", packet.InventoryPath());
   }
   EXPECT_EQ("", TPacket::AddBackslash(""));
 }

@@ -46,8 +46,12 @@ TEST(StringRoutinesTest, ValueOfPairAndIncludeBackslash) {
   EXPECT_EQ(ValueOfPair("CN=A=B"), "A=B");
   EXPECT_EQ(ValueOfPair("CN"), "");
   EXPECT_EQ(ValueOfPair("CN="), "");
-  EXPECT_EQ(IncludeBackslash("C:\\x"), "C:\\x\\");
-  EXPECT_EQ(IncludeBackslash("C:\\x\\"), "C:\\x\\");
+  // This system's separator is added; a folder that ends in either one,
+  // as an earlier version wrote them, is kept.
+  EXPECT_EQ(IncludeBackslash("/home/x"), "/home/x/");
+  EXPECT_EQ(IncludeBackslash("/home/x/"), "/home/x/");
+  EXPECT_EQ(IncludeBackslash("/home/x\\"), "/home/x\\");
+  EXPECT_EQ(IncludeBackslash("x"), "x/");
   EXPECT_EQ(IncludeBackslash(""), "");
 }
 

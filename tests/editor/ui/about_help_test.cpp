@@ -85,9 +85,9 @@ TEST(HelpFileTest, IsTheExecutablesPathWithChm) {
     const char* exe;
     const char* help;
   } cases[] = {
-      {"C:\\App\\tool.exe", "C:\\App\\tool.chm"},
-      {"/opt/tarvex/TarvexEdit", "/opt/tarvex\\TarvexEdit.chm"},
-      {"/opt/tar.vex/TarvexEdit", "/opt/tar.vex\\TarvexEdit.chm"},
+      {"/App/tool.exe", "/App/tool.chm"},
+      {"/opt/tarvex/TarvexEdit", "/opt/tarvex/TarvexEdit.chm"},
+      {"/opt/tar.vex/TarvexEdit", "/opt/tar.vex/TarvexEdit.chm"},
   };
   for (const auto& c : cases) EXPECT_EQ(HelpFileNameOf(c.exe), c.help) << c.exe;
 }

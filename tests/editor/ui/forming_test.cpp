@@ -61,11 +61,11 @@ TEST_F(FormingTest, FormingTwiceKeepsThePackagesNameInTheNewFolder) {
   const std::string name = window->Packet->PackageFileName;
   EXPECT_EQ(name.rfind("ZUK_500100732259_7746_", 0), 0u) << AnsiToUtf8(name);
   EXPECT_EQ(dialogs_.boxes.at(0).type, MB_OK | MB_ICONINFORMATION);
-  EXPECT_EQ(dialogs_.Texts(), Texts{"Имя файла пакета: [" + Folder(first_) + "\\" + name + "]."});
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Имя файла пакета: [" + Folder(first_) + "/" + name + "]."});
   EXPECT_EQ(FromQt(Find<QLabel>(window.get(), "sbMainPanel1")->text()), name);
 
   Form(window.get(), Folder(second_));
-  EXPECT_EQ(dialogs_.Texts(), Texts{"Имя файла пакета: [" + Folder(second_) + "\\" + name + "]."});
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Имя файла пакета: [" + Folder(second_) + "/" + name + "]."});
   EXPECT_TRUE(fs::exists(first_.File(AnsiToUtf8(name))));
   EXPECT_TRUE(fs::exists(second_.File(AnsiToUtf8(name))));
   // One inventory, the last file; no inventory file is left on disk.

@@ -97,6 +97,20 @@ TEST_F(MainWindowTest, StartUpFailuresShowOneErrorBoxAndNoWindow) {
                   BookFolder() + "regdoc.xml не найден!"});
 }
 
+TEST_F(MainWindowTest, TheBooksFolderIsJoinedToTheBookNamesWithASlash) {
+  TfmQuendaMain started;
+  SetStartParameters(started);
+  EXPECT_EQ(started.Params.GetValue("BOOKFOLDER"), ExeFolder() + "/");
+
+  const std::string folder = Utf8ToAnsi(books_.Path());
+  fs::remove(books_.File("regorg.xml"));
+  Start([&folder](TfmQuendaMain& w) { w.Params.SetValue("BOOKFOLDER", folder, 1); });
+  EXPECT_FALSE(initialized_);
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка загрузки справочника рег.органов:\r\nОшибка загрузки "
+                                    "справочника рег.органов:\r\nФайл " +
+                                    folder + "/regorg.xml не найден"});
+}
+
 TEST_F(MainWindowTest, FixedOfficeCodesArePreselectedOrDroppedWithOneWarning) {
   auto window = Start([](TfmQuendaMain& w) {
     w.Params.SetValue("КОДНО", "9999", 0);

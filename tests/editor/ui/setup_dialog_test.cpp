@@ -179,8 +179,8 @@ TEST_F(SetupDialogTest, ApplyWritesExactlyItsKeysAndKeepsEveryOtherLine) {
   const bool first = IndexOf(*dialog, signer_) < IndexOf(*dialog, signer2_);
   const std::string marks = first ? signer_ + ";" + signer2_ : signer2_ + ";" + signer_;
   EXPECT_EQ(IniText(), head + "SenderSHA1=" + notary_ + "\r\nIONotary=" + marks +
-                           "\r\nOUTPATH=" + folders[0] + "\\\r\nINPUTPATH=" + folders[1] +
-                           "\\\r\nDOCPATH=" + folders[2] + "\\\r\n" + tail);
+                           "\r\nOUTPATH=" + folders[0] + "/\r\nINPUTPATH=" + folders[1] +
+                           "/\r\nDOCPATH=" + folders[2] + "/\r\n" + tail);
 }
 
 TEST_F(SetupDialogTest, AMissingFolderIsRefusedOnItsTabAndNothingIsWritten) {
@@ -218,7 +218,7 @@ TEST_F(SetupDialogTest, TheSettingsActionAppliesTheDialogAndTheWindowReadsItBack
   EXPECT_TRUE(shown);
   EXPECT_TRUE(dialogs_.boxes.empty());
   EXPECT_EQ(window->Params.GetValue("SENDERSHA1"), "");
-  EXPECT_EQ(window->Params.GetValue("OUTPATH"), "/\\");
+  EXPECT_EQ(window->Params.GetValue("OUTPATH"), "/");
 
   // A library that cannot be loaded stops the dialog before it shows.
   window->Params.SetValue("QIMDLLPATH", Utf8ToAnsi(out_.File("нет")), 1);

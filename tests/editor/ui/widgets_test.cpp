@@ -140,7 +140,7 @@ TEST(WorkFolderTest, TheWorkFolderIsMadeForTheUserAloneAndNeedsAnAbsoluteHome) {
   const std::string config = dir.File(AnsiToUtf8("нет/ещё"));
   ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
   const std::string folder = GetWorkFolder();
-  EXPECT_EQ(folder, Utf8ToAnsi(config) + "\\" + ExeBaseName() + "\\");
+  EXPECT_EQ(folder, Utf8ToAnsi(config) + "/" + ExeBaseName() + "/");
   for (const std::string& level : {config, config + "/" + AnsiToUtf8(ExeBaseName())}) {
     struct stat info {};
     ASSERT_EQ(::stat(level.c_str(), &info), 0) << level;
