@@ -180,6 +180,13 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
     throw EditorError("Размер файла не должен превышать 30МБ");
   }
   if (kind == kContentTiff || kind == kContentJpeg) {
+    // Content that is no picture of its extension's format reads with zero
+    // dimensions, and would pass every limit below.
+    const bool tiff = kind == kContentTiff;
+    if (ImageInfo->Kind != (tiff ? kImageTiff : kImageJpeg)) {
+      throw EditorError("Файл документа [" + file_name + "] не является изображением в формате " +
+                        (tiff ? "TIFF" : "JPEG"));
+    }
     if (ImageInfo->Width > kMaxImageWidth) {
       throw EditorError("Ширина изображения не должна быть более 3000 точек на дюйм");
     }

@@ -239,6 +239,30 @@ TEST_F(PacketTest, SizeAndImageLimitsHoldForTheirContentKindsOnly) {
   }
 }
 
+TEST_F(PacketTest, AScanWhoseBytesAreNotItsExtensionsFormatIsRefusedByName) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* expected;
+  } cases[] = {
+      {"текст.tif", "просто текст, не изображение", "TIFF"},
+      {"заметка.JPG", "просто текст, не изображение", "JPEG"},
+      {"пусто.tiff", "", "TIFF"},
+      {"фото.tif", Jpeg(100, 100), "TIFF"},
+      {"скан.jpg", Tiff(100, 100, 1), "JPEG"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Input(c.name, c.bytes);
+    std::string message;
+    EXPECT_EQ(-1, packet_.AddDocumentSafe(path, "03", "", "Скан", false, 0, message));
+    EXPECT_EQ("Файл документа [" + path + "] не является изображением в формате " + c.expected,
+              message);
+  }
+  EXPECT_EQ(0, FileCount());
+  EXPECT_TRUE(packet_.Documents.empty());
+}
+
 TEST_F(PacketTest, AFileOfExactlyThirtyMebibytesIsTakenAndOneByteMoreIsNot) {
   std::string message;
   EXPECT_EQ(-1, packet_.AddDocumentSafe(SizedInput("большой.pdf", 31457281), "03", "", "Д", false,
