@@ -40,8 +40,15 @@ void TfmQuendaMain::ActionCheckSignExecute() {
   QTreeWidgetItem* item = SelectedItem();
   if (item == nullptr || !Packet) return;
   try {
-    const int32_t index =
-        RequirePackageIndex(*DocOf(item), "Невозможно определить индекс файла в пакете");
+    const TRegDoc& doc = *DocOf(item);
+    const int32_t index = RequirePackageIndex(doc, "Невозможно определить индекс файла в пакете");
+    // A check over no signature at all passes, which would read as a valid one.
+    if (SignatureCount(Packet->Package.get(), index) == 0) {
+      ShowMessageBox(
+          "Документ [" + (doc.DocName.empty() ? doc.SourcePath : doc.DocName) + "] не подписан.",
+          kMessageInformation);
+      return;
+    }
     VARIANT_BOOL valid = VARIANT_FALSE;
     OleCheck(
         FileAt(Packet->Package.get(), index)->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &valid));

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QTableWidget>
+#include <QTimer>
 #include <filesystem>
 #include <set>
 
@@ -245,6 +246,28 @@ TEST_F(ReadingDocumentsTest, ViewingWritesTheDocumentIntoTheWorkFolderWithoutAnE
   Run(packet.get(), "ActionOpenFile");
   EXPECT_EQ(dialogs_.Texts(),
             Texts{"Ошибка открытия документа:\r\nФайл документа [" + source + "] не найден"});
+}
+
+TEST_F(ReadingDocumentsTest, CheckingADocumentWithoutASignatureSaysSoAndShowsNoDialog) {
+  auto window = Start();
+  Open(window.get(), saved_.Receipt());
+  // A signature dialog shown would wait for the user: it is closed and noted.
+  bool dialog_shown = false;
+  QTimer closer;
+  closer.setSingleShot(true);
+  QObject::connect(&closer, &QTimer::timeout, [&dialog_shown] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      dialog_shown = true;
+      modal->close();
+    }
+  });
+  closer.start(0);
+  SelectRow(window.get(), 0);
+  Run(window.get(), "ActionCheckSign");
+  EXPECT_FALSE(dialog_shown);
+  ASSERT_EQ(dialogs_.boxes.size(), 1u);
+  EXPECT_EQ(dialogs_.boxes[0].type, MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Документ [РаспискаПриемДокум] не подписан."});
 }
 
 TEST_F(ReadingDocumentsTest, ExtractingWritesTheDocumentAndEachSignatureUnderItsOwnName) {
