@@ -35,6 +35,8 @@ void TIPPacket::MakePackageName() { MakeRegistrationPackageName(*this, "ИП"); 
 
 void TIPPacket::New() { NewRegistrationPackage(*this, TRANSACTION_TYPE_IP_REG_IP); }
 
+void TIPPacket::RequireSignedDocuments() const { RequireSignedRows(*this); }
+
 void TIPPacket::Save(const std::string& path) {
   RequireSignedRows(*this);
   SaveRegistrationPacket(*this, path);

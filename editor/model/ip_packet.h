@@ -15,7 +15,11 @@ class TIPPacket : public TPacket {
   // "ZUK_<sender>_<receiver>_<guid>_ИП_01_<doc type>.zip".
   void MakePackageName() override;
   void New() override;
+  // Refuses an unsigned document before anything changes.
   void Save(const std::string& path) override;
+  // Raises, naming the first document of the inventory without a
+  // signature; the window asks before the user picks a folder.
+  void RequireSignedDocuments() const;
   // The identifiers, codes and version, then the applicant's e-mail,
   // surname and name.
   bool Validate(std::string& message) override;

@@ -14,11 +14,29 @@
 #include "editor/ui/busy_cursor.h"
 #include "editor/ui/fm_quenda_main.h"
 
+namespace {
+
+// A document left unsigned would stop an entrepreneur's save anyway: the
+// user is told so before choosing a folder for nothing.
+bool EntrepreneursDocumentsSigned(const TPacket& packet) {
+  const auto* entrepreneur = dynamic_cast<const TIPPacket*>(&packet);
+  if (entrepreneur == nullptr) return true;
+  try {
+    entrepreneur->RequireSignedDocuments();
+    return true;
+  } catch (const std::exception& e) {
+    ShowMessageBox(std::string("Ошибка формирования пакета:\r\n") + e.what(), kMessageError);
+    return false;
+  }
+}
+
+}  // namespace
+
 void TfmQuendaMain::ActionSavePacketExecute() {
   QApplication::processEvents();
   if (!Packet || !CheckFields() || !HasSigner()) return;
   UpdateSignerRole();
-  if (!SignUnsignedDocuments()) return;
+  if (!SignUnsignedDocuments() || !EntrepreneursDocumentsSigned(*Packet)) return;
   CopyValuesIntoPacket();
   std::string folder = Params.GetValue("OUTPATH");
   if (!BrowseForFolder(nullptr, "Выберите папку для формирования пакета", folder, false)) return;

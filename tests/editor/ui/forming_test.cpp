@@ -85,6 +85,8 @@ TEST_F(FormingTest, AnUnsignedDocumentLeftSoStopsAnEntrepreneurButNotALegalEntit
                    "Ошибка формирования пакета:\r\nДокумент [Заявление по форме Р21001] не "
                    "подписан. В опись пакета индивидуального предпринимателя включается подпись "
                    "каждого документа"}));
+  // Refused before a folder is asked for.
+  EXPECT_TRUE(dialogs_.folder_titles.empty());
   EXPECT_EQ(FilesIn(first_), 0u);
   EXPECT_EQ(Files(window.get()), 1);
 
