@@ -74,7 +74,7 @@ class SessionTest : public PacketWindowTest {
     });
     Run(window, "ActionSetup");
     EXPECT_EQ(window->Params.GetValue("SENDERSHA1"), certificate == kSigner ? signer_ : signer2_);
-    EXPECT_EQ(window->Params.GetValue("DOCPATH"), Utf8ToAnsi(docs_.Path()) + "\\");
+    EXPECT_EQ(window->Params.GetValue("DOCPATH"), Utf8ToAnsi(docs_.Path()) + "/");
   }
   // "Добавить": the documents of those short names checked and added.
   void AddDocuments(TfmQuendaMain* window, const Texts& names) {
@@ -226,7 +226,7 @@ TEST_F(SessionTest, AnEntrepreneurFormsOpensChecksExtractsAndEditsAPackage) {
   // The passport is signed when the forming asks.
   const std::string package = Form(window.get(), {IDYES});
   EXPECT_EQ(dialogs_.Texts().front(), "Документ [Копия паспорта] не подписан. Подписать?");
-  EXPECT_EQ(package, Utf8ToAnsi(out_.Path()) + "\\" + window->Packet->PackageFileName);
+  EXPECT_EQ(package, Utf8ToAnsi(out_.Path()) + "/" + window->Packet->PackageFileName);
   EXPECT_EQ(PeerCheck(package).size(), 3u);
   const std::string inventory = PeerInventory(window.get(), package);
   EXPECT_NE(inventory.find(AnsiToUtf8("КодСФРД='21001' КодНО='7746' ПрВысБум='2'")),
