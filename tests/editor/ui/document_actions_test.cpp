@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <QTableWidget>
-#include <QTimer>
 #include <filesystem>
 #include <set>
 
@@ -12,6 +11,7 @@
 #include "editor/model/ole_string.h"
 #include "editor/ui/work_folder.h"
 #include "tests/editor/model/test_images.h"
+#include "tests/editor/ui/modal_dialog.h"
 #include "tests/editor/ui/packet_window.h"
 #include "tests/editor/ui/saved_packages.h"
 
@@ -251,20 +251,10 @@ TEST_F(ReadingDocumentsTest, ViewingWritesTheDocumentIntoTheWorkFolderWithoutAnE
 TEST_F(ReadingDocumentsTest, CheckingADocumentWithoutASignatureSaysSoAndShowsNoDialog) {
   auto window = Start();
   Open(window.get(), saved_.Receipt());
-  // A signature dialog shown would wait for the user: it is closed and noted.
-  bool dialog_shown = false;
-  QTimer closer;
-  closer.setSingleShot(true);
-  QObject::connect(&closer, &QTimer::timeout, [&dialog_shown] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      dialog_shown = true;
-      modal->close();
-    }
-  });
-  closer.start(0);
+  const ModalGuard guard;
   SelectRow(window.get(), 0);
   Run(window.get(), "ActionCheckSign");
-  EXPECT_FALSE(dialog_shown);
+  EXPECT_FALSE(guard.Shown());
   ASSERT_EQ(dialogs_.boxes.size(), 1u);
   EXPECT_EQ(dialogs_.boxes[0].type, MB_OK | MB_ICONINFORMATION);
   EXPECT_EQ(dialogs_.Texts(), Texts{"Документ [РаспискаПриемДокум] не подписан."});

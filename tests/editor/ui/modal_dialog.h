@@ -22,3 +22,24 @@ inline void OnModal(std::function<void(QDialog&)> work) {
     if (dialog->isVisible()) dialog->reject();
   });
 }
+
+// While it lives, a modal dialog that opens is closed at once and noted, so
+// that a call which must show none cannot leave the test waiting on it.
+class ModalGuard {
+ public:
+  ModalGuard() {
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        shown_ = true;
+        dialog->reject();
+      }
+    });
+    timer_.start(0);
+  }
+  bool Shown() const { return shown_; }
+
+ private:
+  QTimer timer_;
+  bool shown_ = false;
+};

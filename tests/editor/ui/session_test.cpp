@@ -249,6 +249,14 @@ TEST_F(SessionTest, AnEntrepreneurFormsOpensChecksExtractsAndEditsAPackage) {
   DeleteFirstSignature(window.get(), 1);
   EXPECT_EQ(Signatures(window.get(), 1), 0);
   EXPECT_EQ(Documents(window.get())[1][2], "");
+  {
+    // Checked now, the passport says it has no signature instead of passing.
+    const ModalGuard guard;
+    SelectRow(window.get(), 1);
+    Run(window.get(), "ActionCheckSign");
+    EXPECT_FALSE(guard.Shown());
+    EXPECT_EQ(dialogs_.Texts(), Texts{"Документ [Копия паспорта] не подписан."});
+  }
   KeepSignedFile(window.get(), 0);
 
   // Formed again over the file it was opened from, the passport signed anew.
