@@ -208,8 +208,15 @@ void TfmQuendaSetup::ShowCertInfo() {
 
 void TfmQuendaSetup::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
   LoadSettings();
   ShowCertInfo();
+}
+
+void TfmQuendaSetup::done(int result) {
+  shown_ = false;
+  QDialog::done(result);
 }
 
 void TfmQuendaSetup::cmbPrivateCertChange() { ShowCertInfo(); }

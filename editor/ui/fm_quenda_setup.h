@@ -39,8 +39,12 @@ class TfmQuendaSetup : public QDialog {
   // The result of the last apply.
   bool Applied() const { return applied_; }
   const std::vector<TCertInfo>& Certificates() const { return certificates_; }
+  // Ends the opening: the next show reads the file again.
+  void done(int result) override;
 
  protected:
+  // The file is read on the first show of an opening only: a window
+  // restored from minimised keeps the user's edits.
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -57,6 +61,7 @@ class TfmQuendaSetup : public QDialog {
   std::unique_ptr<TPacket> packet_;
   std::string acting_notaries_;
   bool applied_ = false;
+  bool shown_ = false;
   std::vector<TCertInfo> certificates_;
 
   QTabWidget* PageControl1;

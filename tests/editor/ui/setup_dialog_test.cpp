@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 
 #include "editor/model/doc_types.h"
 #include "editor/model/editor_error.h"
@@ -142,6 +143,46 @@ TEST_F(SetupDialogTest, ACertificateShowsItsFourRowsAndOnlyANotarysCanBeMarked) 
   EXPECT_FALSE(mark->isChecked());
   list->setCurrentIndex(IndexOf(*dialog, notary_));
   EXPECT_TRUE(mark->isChecked());
+}
+
+TEST_F(SetupDialogTest, EditsOutliveAHideOrMinimiseAndTheNextOpeningReadsTheFile) {
+  WriteIni("[QUENDA_SETUP]\nOUTPATH=/\nSenderSHA1=" + signer_ + "\n");
+  const struct {
+    const char* how;
+    std::function<void(QWidget*)> away_and_back;
+  } cases[] = {
+      {"hidden",
+       [](QWidget* dialog) {
+         dialog->hide();
+         dialog->show();
+       }},
+      {"minimised",
+       [](QWidget* dialog) {
+         dialog->showMinimized();
+         dialog->showNormal();
+       }},
+  };
+  for (const auto& one : cases) {
+    auto dialog = Dialog();
+    auto* list = Find<QComboBox>(dialog.get(), "cmbPrivateCert");
+    ASSERT_EQ(list->currentIndex(), IndexOf(*dialog, signer_));
+    SetText(dialog.get(), "edOutPath", "/набрано");
+    list->setCurrentIndex(IndexOf(*dialog, signer2_));
+    one.away_and_back(dialog.get());
+    QApplication::processEvents();
+    EXPECT_EQ(Text(dialog.get(), "edOutPath"), "/набрано") << one.how;
+    EXPECT_EQ(list->currentIndex(), IndexOf(*dialog, signer2_)) << one.how;
+    EXPECT_EQ(FromQt(Find<TValueList>(dialog.get(), "vleInfo")->item(2, 1)->text()), signer2_)
+        << one.how;
+  }
+
+  auto dialog = Dialog();
+  SetText(dialog.get(), "edOutPath", "/набрано");
+  dialog->reject();
+  WriteIni("[QUENDA_SETUP]\nOUTPATH=/tmp/\n");
+  dialog->show();
+  EXPECT_EQ(Text(dialog.get(), "edOutPath"), "/tmp/");
+  EXPECT_EQ(Find<QComboBox>(dialog.get(), "cmbPrivateCert")->currentIndex(), -1);
 }
 
 TEST_F(SetupDialogTest, ApplyWritesExactlyItsKeysAndKeepsEveryOtherLine) {
