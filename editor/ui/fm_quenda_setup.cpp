@@ -18,6 +18,7 @@
 #include "editor/model/string_routines.h"
 #include "editor/ui/bottom_panel.h"
 #include "editor/ui/exe_paths.h"
+#include "editor/ui/ini_write.h"
 #include "editor/ui/qt_text.h"
 #include "editor/ui/signature_key.h"
 #include "editor/ui/value_list.h"
@@ -246,10 +247,7 @@ bool TfmQuendaSetup::CheckFolder(QLineEdit* edit, const char* message) {
 }
 
 bool TfmQuendaSetup::Write(const char* key, const std::string& value) {
-  if (WritePrivateProfileStringA(kSection, key, value, ini_path_)) return true;
-  ShowMessageBox("Не удалось записать параметры в файл " + ini_path_ + ": " + LastErrorMessage(),
-                 kMessageWarning);
-  return false;
+  return WriteIniValue(kSection, key, value, ini_path_);
 }
 
 bool TfmQuendaSetup::Apply() {

@@ -10,6 +10,7 @@
 #include "editor/ui/exe_paths.h"
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/fm_quenda_setup.h"
+#include "editor/ui/ini_write.h"
 #include "editor/ui/qt_text.h"
 #include "platform/shell/profile.h"
 
@@ -60,8 +61,10 @@ void TfmQuendaMain::LoadLastValues() {
 }
 
 void TfmQuendaMain::SaveLastValues() {
-  auto write = [this](const char* param, const char* key, const std::string& value) {
-    if (Params.GetFlag(param) == 1) WritePrivateProfileStringA(kSection, key, value, Ini());
+  // A file that cannot be written is reported once, not once per key.
+  bool written = true;
+  auto write = [this, &written](const char* param, const char* key, const std::string& value) {
+    if (written && Params.GetFlag(param) == 1) written = WriteIniValue(kSection, key, value, Ini());
   };
   auto from_param = [&write, this](const char* param, const char* key) {
     write(param, key, Params.GetValue(param));

@@ -305,6 +305,33 @@ TEST_F(MainWindowTest, SavedLastValuesComeFromTheParametersAndTheFirstApplicantR
             "[QUENDA_SETUP]\nКОДНО=7746\nКОДРЕШОРГ=\nОГРНИП=\nОГРН=1027700132195\nНАИМЮЛПОЛН=\n");
 }
 
+TEST_F(MainWindowTest, ALastValuesFileThatCannotBeWrittenIsReportedOnce) {
+  auto window = Start();
+  window->Params.SetValue("КОДНО", "7746", 1);
+  // Root writes into read-only folders: the path itself must be unusable.
+  const struct {
+    const char* how;
+    std::string ini;
+    const char* reason;
+  } cases[] = {
+      {"a folder", Utf8ToAnsi(ini_.File(AnsiToUtf8("папка.ini"))), "Неверно задано имя папки."},
+      {"under a file", Utf8ToAnsi(ini_.File(AnsiToUtf8("файл"))) + "/TarvexEdit.ini",
+       "Системе не удается найти указанный путь."},
+  };
+  fs::create_directory(SysPath(cases[0].ini));
+  WriteBytes(ini_.File(AnsiToUtf8("файл")), "");
+  for (const auto& one : cases) {
+    dialogs_.boxes.clear();
+    window->Params.SetValue("INIFILE", one.ini, 1);
+    window->SaveLastValues();
+    ASSERT_EQ(dialogs_.boxes.size(), 1u) << one.how;
+    EXPECT_EQ(dialogs_.boxes[0].type, MB_OK | MB_ICONWARNING) << one.how;
+    EXPECT_EQ(dialogs_.boxes[0].text,
+              "Не удалось записать параметры в файл " + one.ini + ": " + one.reason);
+  }
+  EXPECT_TRUE(fs::is_empty(SysPath(cases[0].ini)));
+}
+
 class OpenPackageTest : public WindowTest {
  protected:
   // Opens the package through the open action's dialog.
