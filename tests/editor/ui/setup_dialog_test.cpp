@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "editor/model/doc_types.h"
 #include "editor/model/editor_error.h"
 #include "editor/model/string_routines.h"
 #include "editor/ui/exe_paths.h"
@@ -62,6 +61,17 @@ class SetupDialogTest : public WindowTest {
       if (std::isxdigit(static_cast<unsigned char>(c))) hex += c;
     }
     return hex;
+  }
+
+  // The certificate's issuer as openssl writes it in the form the library
+  // reports: numeric attribute types, in encoding order, joined by ", ".
+  static std::string OpensslIssuer(const std::string& certificate) {
+    const std::string line = RunCommand("openssl x509 -in '" + certificate +
+                                        "' -noout -issuer -nameopt oid,sep_comma_plus_space,"
+                                        "utf8,-esc_msb")
+                                 .output;
+    const size_t start = line.find('=') + 1;
+    return Utf8ToAnsi(line.substr(start, line.find_last_not_of("\r\n") + 1 - start));
   }
 
   std::unique_ptr<TfmQuendaSetup> Dialog() {
@@ -118,19 +128,33 @@ TEST_F(SetupDialogTest, ACertificateShowsItsFourRowsAndOnlyANotarysCanBeMarked) 
   auto* list = Find<QComboBox>(dialog.get(), "cmbPrivateCert");
   auto* mark = Find<QCheckBox>(dialog.get(), "cbIONotary");
   auto* info = Find<TValueList>(dialog.get(), "vleInfo");
-  list->setCurrentIndex(IndexOf(*dialog, signer_));
-  EXPECT_EQ(FromQt(list->currentText()), "Иванов Иван Иванович");
-  ASSERT_EQ(info->rowCount(), 4);
-  const TCertInfo& cert = dialog->Certificates()[IndexOf(*dialog, signer_)];
-  const Rows expected = {{"Субъект", DNValues(cert.Subject)},
-                         {"Роль подписанта", SignRoleName(cert.SignRole)},
-                         {"Отпечаток сертификата", signer_},
-                         {"Поставщик", cert.Issuer}};
-  for (int row = 0; row < 4; ++row) {
-    EXPECT_EQ(FromQt(info->item(row, 0)->text()), expected[row].first);
-    EXPECT_EQ(FromQt(info->item(row, 1)->text()), expected[row].second);
+  // The subject's values last to first, as the names were given to the
+  // certificates; the issuer as openssl reads it from the certificate.
+  const struct {
+    const std::string& sha1;
+    const char* name;
+    const char* subject;
+    std::string certificate;
+  } cases[] = {
+      {signer_, "Иванов Иван Иванович", "Иванов Иван Иванович, RU", PkiPath("signer.cer")},
+      {notary_, "Смирнова Анна Сергеевна", "Смирнова Анна Сергеевна, RU", pki_.File("notary.pem")},
+  };
+  for (const auto& one : cases) {
+    list->setCurrentIndex(IndexOf(*dialog, one.sha1));
+    EXPECT_EQ(FromQt(list->currentText()), one.name);
+    const Rows expected = {{"Субъект", one.subject},
+                           {"Роль подписанта", "заявитель"},
+                           {"Отпечаток сертификата", one.sha1},
+                           {"Поставщик", OpensslIssuer(one.certificate)}};
+    ASSERT_EQ(info->rowCount(), 4) << one.name;
+    for (int row = 0; row < 4; ++row) {
+      EXPECT_EQ(FromQt(info->item(row, 0)->text()), expected[row].first);
+      EXPECT_EQ(FromQt(info->item(row, 1)->text()), expected[row].second) << one.name;
+    }
   }
-  EXPECT_EQ(cert.IssuerRole, 2);
+
+  list->setCurrentIndex(IndexOf(*dialog, signer_));
+  EXPECT_EQ(dialog->Certificates()[IndexOf(*dialog, signer_)].IssuerRole, 2);
   EXPECT_FALSE(mark->isEnabled());
 
   list->setCurrentIndex(IndexOf(*dialog, notary_));
