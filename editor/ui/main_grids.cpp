@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "editor/model/inn_check.h"
 #include "editor/model/shell_routines.h"
@@ -25,7 +26,11 @@ bool IsNameCharacter(unsigned char c) {
   return c == '-' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0;
 }
 
-bool IsNumberCharacter(unsigned char c) { return c == ',' || c == '.' || (c >= '0' && c <= '9'); }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// An INN may be typed with "," and "." (its check refuses them with its own
+// message); a filed OGRN or OGRNIP is digits only.
+bool IsInnCharacter(unsigned char c) { return c == ',' || c == '.' || IsDigit(c); }
 
 void Paint(QTableWidgetItem* item, bool editable, const QPalette& palette) {
   if (item == nullptr) return;
@@ -267,7 +272,8 @@ bool TfmQuendaMain::KeyAllowed(QWidget* editor, const QKeyEvent& key) const {
   if (typed.size() != 1) return false;
   const auto c = static_cast<unsigned char>(typed[0]);
   if (c == '\b' || c == '\r') return true;
-  return names ? IsNameCharacter(c) : IsNumberCharacter(c);
+  if (names) return IsNameCharacter(c);
+  return editor == edINN ? IsInnCharacter(c) : IsDigit(c);
 }
 
 bool TfmQuendaMain::EditorEvent(QWidget* editor, QEvent* event) {
@@ -395,12 +401,14 @@ bool TfmQuendaMain::CheckOffice(int row) {
   return true;
 }
 
-// The OGRNIP or OGRN row: present and of its length; `param`, when given,
-// takes it.
+// The OGRNIP or OGRN row: present, and digits of its length; `param`, when
+// given, takes it.
 bool TfmQuendaMain::CheckNumber(int row, const char* name, size_t length, const char* param) {
   const std::string value = CellText(sgParams, row, 1);
   if (value.empty()) return FieldFails(std::string("Не указан [") + name + "].", sgParams, row, 1);
-  if (value.size() != length) {
+  const bool digits =
+      std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (value.size() != length || !digits) {
     return FieldFails(std::string("Неверно указан [") + name + "].", sgParams, row, 1);
   }
   if (param != nullptr) Params.SetValue(param, value, 1);

@@ -134,6 +134,9 @@ TEST_F(GridsTest, KeyFiltersAndLengthLimitsOfTheEditors) {
       {"edINN", 12, "12,4.6a78 9", "12,4.6789"},
       {"edOGRNIP", 15, "3045-001", "3045001"},
       {"edOGRN", 13, "10277001321951234", "1027700132195"},
+      // A filed number is digits only: no "," or "." as in an INN.
+      {"edOGRNIP", 15, "3045.001,", "3045001"},
+      {"edOGRN", 13, "1027700132.9,", "10277001329"},
       {"edEMail", 45, "a b@ё.ru", "a b@ё.ru"},
   };
   for (const auto& c : cases) {
@@ -322,6 +325,39 @@ TEST_F(GridsTest, CheckFieldsOfALegalEntityNamesItsDecisionOfficeNameAndOgrn) {
   EXPECT_EQ(window->Params.GetValue("КОДНО"), "7746");
   EXPECT_EQ(window->Params.GetValue("НАИМЮЛПОЛН"), "Фонд \"Развитие\"");
   EXPECT_EQ(window->Params.GetValue("ОГРН"), "1027700132195");
+}
+
+// A window whose checks all pass but the OGRN or OGRNIP row's.
+TEST_F(GridsTest, AFiledOgrnOrOgrnipIsDigitsOnlyOfItsLength) {
+  const struct {
+    int applicant, application, row;
+    const char* value;
+    const char* message;  // "" when it passes
+  } cases[] = {
+      {0, 1, 4, "304500116000,5.", "Неверно указан [ОГРНИП]."},
+      {0, 1, 4, "3045001160001 7", "Неверно указан [ОГРНИП]."},
+      {0, 1, 4, "30450011600015", "Неверно указан [ОГРНИП]."},
+      {0, 1, 4, "304500116000157", ""},
+      {1, 1, 5, "1027700132.9,", "Неверно указан [ОГРН]."},
+      {1, 1, 5, "10277001321a5", "Неверно указан [ОГРН]."},
+      {1, 1, 5, "1027700132195", ""},
+  };
+  for (const auto& c : cases) {
+    auto window = Kinds(c.applicant, c.application);
+    Find<QTreeWidget>(window.get(), "lvDocs")->clear();
+    window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
+    const char* person[] = {"Иванов", "Иван", "", "", "ivanov@example.ru"};
+    for (int column = 0; column < 5; ++column) {
+      Enter(window.get(), Applicants_(window.get()), 0, column, person[column]);
+    }
+    Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(0);
+    if (c.applicant == 1) Enter(window.get(), Params(window.get()), 4, 1, "ООО \"Ромашка\"");
+    // Put in as an opened package or the last run's ini file may bring it,
+    // past the key filter.
+    Enter(window.get(), Params(window.get()), c.row, 1, c.value);
+    EXPECT_EQ(window->CheckFields(), *c.message == 0) << c.value;
+    EXPECT_EQ(dialogs_.Texts(), *c.message == 0 ? Texts{} : Texts{c.message}) << c.value;
+  }
 }
 
 }  // namespace
