@@ -25,6 +25,7 @@
 #include "editor/model/editor_error.h"
 #include "editor/model/shell_routines.h"
 #include "editor/ui/doc_item.h"
+#include "editor/ui/filtered_edit.h"
 #include "editor/ui/guarded.h"
 #include "editor/ui/panel_splitter.h"
 #include "editor/ui/program_start.h"
@@ -57,6 +58,15 @@ QTableWidget* MakeGrid(const char* name, int columns) {
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   return grid;
 }
+
+// What the filtered editors take: a person's names are Latin and Cyrillic
+// letters and "-"; an INN may be typed with "," and "." (its check refuses
+// them with its own message); a filed OGRN or OGRNIP is digits only.
+bool IsNameCharacter(unsigned char c) {
+  return c == '-' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0;
+}
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsInnCharacter(unsigned char c) { return c == ',' || c == '.' || IsDigit(c); }
 
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -234,19 +244,21 @@ void TfmQuendaMain::BuildEditors() {
   cmbRegOrg = combo("cmbRegOrg");
   cmbReshOrg = combo("cmbReshOrg");
   cmbOrgName = combo("cmbOrgName", true);
-  auto line = [](QWidget* parent, const char* name, int max_length) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setMaxLength(max_length);
+  auto line = [](QLineEdit* edit, const char* name, int max_length) {
+    Named(edit, name)->setMaxLength(max_length);
     edit->hide();
     return edit;
   };
-  edOGRNIP = line(sgParams->viewport(), "edOGRNIP", 15);
-  edOGRN = line(sgParams->viewport(), "edOGRN", 13);
-  edSurname = line(sgDeclarants->viewport(), "edSurname", 60);
-  edForname = line(sgDeclarants->viewport(), "edForname", 60);
-  edPatronymic = line(sgDeclarants->viewport(), "edPatronymic", 60);
-  edINN = line(sgDeclarants->viewport(), "edINN", 12);
-  edEMail = line(sgDeclarants->viewport(), "edEMail", 45);
+  auto filtered = [](TFilteredEdit::Filter filter, QTableWidget* grid) {
+    return new TFilteredEdit(filter, grid->viewport());
+  };
+  edOGRNIP = line(filtered(IsDigit, sgParams), "edOGRNIP", 15);
+  edOGRN = line(filtered(IsDigit, sgParams), "edOGRN", 13);
+  edSurname = line(filtered(IsNameCharacter, sgDeclarants), "edSurname", 60);
+  edForname = line(filtered(IsNameCharacter, sgDeclarants), "edForname", 60);
+  edPatronymic = line(filtered(IsNameCharacter, sgDeclarants), "edPatronymic", 60);
+  edINN = line(filtered(IsInnCharacter, sgDeclarants), "edINN", 12);
+  edEMail = line(new QLineEdit(sgDeclarants->viewport()), "edEMail", 45);
   edSurname->setToolTip(ToQt("Фамилия физического лица - заявителя"));
   edForname->setToolTip(ToQt("Имя физического лица - заявителя"));
   edPatronymic->setToolTip(ToQt("Отчество физического лица - заявителя"));

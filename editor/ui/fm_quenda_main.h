@@ -22,7 +22,6 @@ class QAction;
 class QComboBox;
 class QEvent;
 class QGroupBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -171,7 +170,6 @@ class TfmQuendaMain : public QMainWindow {
   void OnParamCellChanged(int row, int column, int previous_row, int previous_column);
   void OnApplicantCellChanged(int row, int column, int previous_row, int previous_column);
   void EditorExit(QWidget* editor, bool back_to_grid);
-  bool KeyAllowed(QWidget* editor, const QKeyEvent& key) const;
   // True when the event is consumed.
   bool EditorEvent(QWidget* editor, QEvent* event);
   void ApplyParamColours();

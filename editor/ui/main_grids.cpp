@@ -1,7 +1,7 @@
 // The grids of the main window: which of the window's own editors serves a
-// cell and when, the editors' key filters and the writing back of their
-// text, the colours of the cells, the applicant rows, and the checks that
-// run before a package is formed.
+// cell and when, the writing back of the editors' text on leaving or Enter,
+// the colours of the cells, the applicant rows, and the checks that run
+// before a package is formed.
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -21,16 +21,6 @@ namespace {
 
 // The parameters whose flags open the applicant columns.
 constexpr const char* kApplicantParams[] = {"ФАМИЛИЯ", "ИМЯ", "ОТЧЕСТВО", "ИННФЛ", "E-MAIL"};
-
-bool IsNameCharacter(unsigned char c) {
-  return c == '-' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0;
-}
-
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// An INN may be typed with "," and "." (its check refuses them with its own
-// message); a filed OGRN or OGRNIP is digits only.
-bool IsInnCharacter(unsigned char c) { return c == ',' || c == '.' || IsDigit(c); }
 
 void Paint(QTableWidgetItem* item, bool editable, const QPalette& palette) {
   if (item == nullptr) return;
@@ -263,19 +253,6 @@ void TfmQuendaMain::EditorExit(QWidget* editor, bool back_to_grid) {
   editor->hide();
 }
 
-// A refused key is dropped. Keys that type no character pass.
-bool TfmQuendaMain::KeyAllowed(QWidget* editor, const QKeyEvent& key) const {
-  const bool names = editor == edSurname || editor == edForname || editor == edPatronymic;
-  const bool numbers = editor == edINN || editor == edOGRNIP || editor == edOGRN;
-  if ((!names && !numbers) || key.text().isEmpty() || key.key() == Qt::Key_Delete) return true;
-  const std::string typed = FromQt(key.text());
-  if (typed.size() != 1) return false;
-  const auto c = static_cast<unsigned char>(typed[0]);
-  if (c == '\b' || c == '\r') return true;
-  if (names) return IsNameCharacter(c);
-  return editor == edINN ? IsInnCharacter(c) : IsDigit(c);
-}
-
 bool TfmQuendaMain::EditorEvent(QWidget* editor, QEvent* event) {
   if (event->type() == QEvent::FocusOut) {
     if (editor == exiting_) return false;
@@ -286,12 +263,10 @@ bool TfmQuendaMain::EditorEvent(QWidget* editor, QEvent* event) {
     return false;
   }
   if (event->type() != QEvent::KeyPress) return false;
-  const auto& key = *static_cast<QKeyEvent*>(event);
-  if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
-    EditorExit(editor, true);
-    return true;
-  }
-  return !KeyAllowed(editor, key);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+  EditorExit(editor, true);
+  return true;
 }
 
 void TfmQuendaMain::ApplyParamColours() {

@@ -2,9 +2,14 @@
 // where a refused selection goes, the key filters and length limits, the
 // writing back, the applicant rows, the colours, and the checks before
 // forming in their order.
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
 
 #include "editor/model/inn_check.h"
@@ -152,6 +157,132 @@ TEST_F(GridsTest, KeyFiltersAndLengthLimitsOfTheEditors) {
   }
   EXPECT_EQ(FromQt(Find<QLineEdit>(window.get(), "edINN")->toolTip()),
             "ИНН физического лица - заявителя");
+}
+
+TEST_F(GridsTest, TabAndShiftTabMoveOnFromTheFilteredEditorsAsFromAnyOther) {
+  auto entity = Kinds(1, 1);        // a legal entity with OGRN in row 5
+  auto entrepreneur = Kinds(0, 1);  // an entrepreneur with OGRNIP in row 4
+  const struct {
+    TfmQuendaMain* window;
+    const char* grid;
+    int row, column;
+    const char* editor;
+    Qt::Key key;
+    const char* next;
+  } cases[] = {
+      {entity.get(), "sgDeclarants", 0, 0, "edSurname", Qt::Key_Tab, "edForname"},
+      {entity.get(), "sgDeclarants", 0, 1, "edForname", Qt::Key_Tab, "edPatronymic"},
+      {entity.get(), "sgDeclarants", 0, 2, "edPatronymic", Qt::Key_Tab, "edINN"},
+      {entity.get(), "sgDeclarants", 0, 3, "edINN", Qt::Key_Tab, "edEMail"},
+      {entity.get(), "sgDeclarants", 0, 4, "edEMail", Qt::Key_Tab, "edSurname"},
+      {entity.get(), "sgDeclarants", 0, 0, "edSurname", Qt::Key_Backtab, "edEMail"},
+      {entity.get(), "sgDeclarants", 0, 1, "edForname", Qt::Key_Backtab, "edSurname"},
+      {entity.get(), "sgDeclarants", 0, 2, "edPatronymic", Qt::Key_Backtab, "edForname"},
+      {entity.get(), "sgDeclarants", 0, 3, "edINN", Qt::Key_Backtab, "edPatronymic"},
+      {entity.get(), "sgDeclarants", 0, 4, "edEMail", Qt::Key_Backtab, "edINN"},
+      // The last parameter row goes round to the first.
+      {entity.get(), "sgParams", 5, 1, "edOGRN", Qt::Key_Tab, "cmbRegType"},
+      {entrepreneur.get(), "sgParams", 4, 1, "edOGRNIP", Qt::Key_Tab, "cmbRegType"},
+  };
+  for (const auto& c : cases) {
+    QApplication::setActiveWindow(c.window);
+    auto* grid = Find<QTableWidget>(c.window, c.grid);
+    grid->setFocus();
+    grid->setCurrentCell(-1, -1);
+    grid->setCurrentCell(c.row, c.column);
+    auto* edit = Find<QLineEdit>(c.window, c.editor);
+    ASSERT_TRUE(edit->hasFocus()) << c.editor;
+    edit->clear();
+    const std::string typed =
+        edit == Find<QLineEdit>(c.window, "edINN") || QByteArray(c.editor).startsWith("edOGRN")
+            ? "12"
+            : "Ян";
+    Type(edit, typed);
+    QTest::keyClick(edit, c.key);
+    EXPECT_TRUE(edit->isHidden()) << c.editor << " " << c.key;
+    EXPECT_EQ(Cell(grid, c.row, c.column), typed) << c.editor << " " << c.key;
+    QWidget* focused = QApplication::focusWidget();
+    EXPECT_EQ(focused == nullptr ? "" : focused->objectName().toStdString(), c.next)
+        << c.editor << " " << c.key;
+  }
+}
+
+TEST_F(GridsTest, CopyingWorksAndAPasteIsTakenOnlyWhenEveryCharacterPasses) {
+  auto window = Kinds(1, 0);
+  QClipboard* clipboard = QApplication::clipboard();
+  const struct {
+    const char* editor;
+    QString good;
+    QString bad;  // with one refused character
+  } cases[] = {
+      {"edSurname", ToQt("Петров-Vodkin"), ToQt("Петров Водкин")},
+      {"edForname", ToQt("Анна"), ToQt("Anna") + QChar(0x015E)},  // outside the code page
+      {"edPatronymic", ToQt("Ивановна"), ToQt("Ивановна.")},
+      {"edINN", ToQt("5001,00.7322"), ToQt("500100 73225")},
+      {"edOGRNIP", ToQt("304500116000157"), ToQt("30450011600015.")},
+      {"edOGRN", ToQt("1027700132195"), ToQt("1027700132,95")},
+  };
+  // The ways a text comes into an editor other than typing.
+  using Way = std::function<void(QLineEdit*, const QString&)>;
+  const std::pair<const char*, Way> ways[] = {
+      {"Ctrl+V",
+       [&](QLineEdit* edit, const QString& text) {
+         clipboard->setText(text);
+         QTest::keySequence(edit, QKeySequence::Paste);
+       }},
+      {"drop",
+       [](QLineEdit* edit, const QString& text) {
+         // A drop reaches the widget that took the drag as it entered.
+         QMimeData data;
+         data.setText(text);
+         QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+         QApplication::sendEvent(edit, &enter);
+         QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+         QApplication::sendEvent(edit, &drop);
+       }},
+      {"input method",
+       [](QLineEdit* edit, const QString& text) {
+         QInputMethodEvent commit;
+         commit.setCommitString(text);
+         QApplication::sendEvent(edit, &commit);
+       }},
+  };
+  for (const auto& c : cases) {
+    auto* edit = Find<QLineEdit>(window.get(), c.editor);
+    edit->show();
+    edit->setFocus();
+    for (const auto& [way, bring] : ways) {
+      edit->clear();
+      bring(edit, c.bad);
+      EXPECT_EQ(edit->text(), QString()) << c.editor << " " << way;
+      bring(edit, c.good);
+      EXPECT_EQ(edit->text(), c.good) << c.editor << " " << way;
+    }
+    clipboard->clear();
+    edit->selectAll();
+    QTest::keySequence(edit, QKeySequence::Copy);
+    EXPECT_EQ(clipboard->text(), c.good) << c.editor;
+
+    // The menu offers the paste only for a text the editor takes.
+    for (const QString& text : {c.bad, c.good}) {
+      clipboard->setText(text);
+      QContextMenuEvent menu_event(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                                   edit->mapToGlobal(QPoint(2, 2)));
+      QApplication::sendEvent(edit, &menu_event);
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      ASSERT_NE(menu, nullptr) << c.editor;
+      // Qt's own menu, whose paste shows its keys.
+      const QString keys = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+      QAction* paste = nullptr;
+      for (QAction* action : menu->actions()) {
+        if (action->text().endsWith(keys)) paste = action;
+      }
+      ASSERT_NE(paste, nullptr) << c.editor;
+      EXPECT_EQ(paste->isEnabled(), text == c.good) << c.editor << " " << text.toStdString();
+      menu->close();
+    }
+    edit->hide();
+  }
 }
 
 TEST_F(GridsTest, EditorsWriteTheirTextBackIntoTheirCell) {
