@@ -360,9 +360,12 @@ bool TfmQuendaMain::CheckFields() {
     if (!inn.empty() && CheckINN(inn, kInnTwelveDigits) != kInnValid) {
       return FieldFails("Неверно указан [ИНН] заявителя.", sgDeclarants, row, 3);
     }
-    if (!IsValidEmail(TrimText(CellText(sgDeclarants, row, 4)))) {
+    const std::string email = TrimText(CellText(sgDeclarants, row, 4));
+    if (!IsValidEmail(email)) {
       return FieldFails("Неверно указан [E-Mail] заявителя.", sgDeclarants, row, 4);
     }
+    // The package and the ini file take the address as it was checked.
+    SetCellText(sgDeclarants, row, 4, ToQt(email));
   }
   return true;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "editor/model/ip_packet.h"
 #include "editor/model/ul_packet.h"
 #include "tests/editor/ui/packet_window.h"
 
@@ -103,6 +104,22 @@ TEST_F(FormingTest, AnUnsignedDocumentLeftSoStopsAnEntrepreneurButNotALegalEntit
   const TRegULInfo& formed = dynamic_cast<TULPacket&>(*entity->Packet).Entity;
   EXPECT_EQ(formed.НаимЮЛПолн, "АНО \"Ромашка\"");
   EXPECT_EQ(formed.ОГРН, "");
+}
+
+TEST_F(FormingTest, ThePackageAndTheIniFileTakeTheAddressAsChecked) {
+  auto window = StartEntrepreneur();
+  Attach(window.get(), 0, Input("заявление.pdf", "%PDF-1.4"));
+  Sign(window.get(), 0);
+  Enter(window.get(), Find<QTableWidget>(window.get(), "sgDeclarants"), 0, 4,
+        "  ivanov@example.ru ");
+  Form(window.get(), Folder(first_));
+  ASSERT_EQ(dialogs_.Texts().size(), 1u);  // the package's name
+  EXPECT_EQ(dynamic_cast<TNewIPPacket&>(*window->Packet).Applicant.Email, "ivanov@example.ru");
+  const std::string inventory =
+      Content(window.get(), window->Packet->IndexOfFileByDocTypeCode("07"));
+  EXPECT_NE(inventory.find("E-mail=\"ivanov@example.ru\""), std::string::npos)
+      << AnsiToUtf8(inventory);
+  EXPECT_NE(IniText().find("E-MAIL=ivanov@example.ru\r\n"), std::string::npos);
 }
 
 TEST_F(FormingTest, WithoutACertificateOnlyTheSettingsAreOffered) {

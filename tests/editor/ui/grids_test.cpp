@@ -491,4 +491,18 @@ TEST_F(GridsTest, AFiledOgrnOrOgrnipIsDigitsOnlyOfItsLength) {
   }
 }
 
+TEST_F(GridsTest, TheAddressCheckedIsTheAddressKept) {
+  auto window = Kinds(1, 0);
+  Find<QTreeWidget>(window.get(), "lvDocs")->clear();
+  window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
+  QTableWidget* applicants = Applicants_(window.get());
+  const char* person[] = {"Иванов", "Иван", "", "", "  ivanov@example.ru\t"};
+  for (int column = 0; column < 5; ++column)
+    Enter(window.get(), applicants, 0, column, person[column]);
+  Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(0);
+  Enter(window.get(), Params(window.get()), 4, 1, "ООО \"Ромашка\"");
+  EXPECT_TRUE(window->CheckFields());
+  EXPECT_EQ(Cell(applicants, 0, 4), "ivanov@example.ru");
+}
+
 }  // namespace
