@@ -326,9 +326,9 @@ bool TfmQuendaMain::CheckFields() {
     lvDocs->setFocus();
     return false;
   }
-  for (QLineEdit* line : {edSurname, edForname, edPatronymic, edINN, edEMail, edOGRNIP, edOGRN}) {
-    if (line->hasFocus()) EditorExit(line, false);
-  }
+  // The checks read the cells: whatever an editor still shows goes into its
+  // cell first, as the form action does not take the focus from it.
+  for (QWidget* editor : Editors()) EditorExit(editor, false);
   const bool ogrn = OgrnRequired();
   if (State == kStateNewIP || State == kStateOpenedIP) {
     if (!CheckOffice(3)) return false;

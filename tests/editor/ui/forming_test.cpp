@@ -1,7 +1,11 @@
 // Forming the package from the main window: the signatures still missing
 // asked for, the folder chosen, the name kept for a second forming, and
 // what a cancelled or failed forming leaves.
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <filesystem>
 #include <optional>
@@ -120,6 +124,28 @@ TEST_F(FormingTest, ThePackageAndTheIniFileTakeTheAddressAsChecked) {
   EXPECT_NE(inventory.find("E-mail=\"ivanov@example.ru\""), std::string::npos)
       << AnsiToUtf8(inventory);
   EXPECT_NE(IniText().find("E-MAIL=ivanov@example.ru\r\n"), std::string::npos);
+}
+
+// The form action leaves the focus where it is.
+TEST_F(FormingTest, TheNameStillBeingTypedIsTheEntitys) {
+  auto entity = StartLegalEntity();
+  Attach(entity.get(), 0, Input("заявление.pdf", "%PDF-1.4"));
+  QTableWidget* params = Find<QTableWidget>(entity.get(), "sgParams");
+  params->setFocus();
+  params->setCurrentCell(5, 1);
+  auto* name = Find<QComboBox>(entity.get(), "cmbOrgName");
+  ASSERT_TRUE(name->lineEdit()->hasFocus());
+  name->lineEdit()->selectAll();
+  for (const QChar c : ToQt("Фонд Развитие")) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(name->lineEdit(), &press);
+  }
+  dialogs_.answers = {IDNO};  // a legal entity's document may stay unsigned
+  Form(entity.get(), Folder(second_));
+  const Texts texts = dialogs_.Texts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[1].rfind("Имя файла пакета: [", 0), 0u) << AnsiToUtf8(texts[1]);
+  EXPECT_EQ(dynamic_cast<TULPacket&>(*entity->Packet).Entity.НаимЮЛПолн, "Фонд Развитие");
 }
 
 TEST_F(FormingTest, WithoutACertificateOnlyTheSettingsAreOffered) {

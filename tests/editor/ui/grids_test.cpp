@@ -491,6 +491,25 @@ TEST_F(GridsTest, AFiledOgrnOrOgrnipIsDigitsOnlyOfItsLength) {
   }
 }
 
+TEST_F(GridsTest, TheChecksTakeTheTextOfAnEditorStillInUse) {
+  auto window = Kinds(1, 0);  // a legal entity without OGRN: the name in row 4
+  Find<QTreeWidget>(window.get(), "lvDocs")->clear();
+  window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
+  const char* person[] = {"Иванов", "Иван", "", "", "ivanov@example.ru"};
+  for (int column = 0; column < 5; ++column) {
+    Enter(window.get(), Applicants_(window.get()), 0, column, person[column]);
+  }
+  Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(0);
+  Select(window.get(), 4);
+  auto* name = Find<QComboBox>(window.get(), "cmbOrgName");
+  ASSERT_TRUE(name->lineEdit()->hasFocus());
+  Type(name->lineEdit(), "ООО \"Ромашка\"");
+  EXPECT_TRUE(window->CheckFields());
+  EXPECT_EQ(dialogs_.Texts(), Texts{});
+  EXPECT_EQ(window->Params.GetValue("НАИМЮЛПОЛН"), "ООО \"Ромашка\"");
+  EXPECT_EQ(Cell(Params(window.get()), 4, 1), "ООО \"Ромашка\"");
+}
+
 TEST_F(GridsTest, TheAddressCheckedIsTheAddressKept) {
   auto window = Kinds(1, 0);
   Find<QTreeWidget>(window.get(), "lvDocs")->clear();
