@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -268,6 +269,7 @@ void TfmQuendaMain::BuildEditors() {
   for (QWidget* editor : Editors()) editor->installEventFilter(this);
   cmbOrgName->lineEdit()->installEventFilter(this);
   sgDeclarants->installEventFilter(this);
+  sgParams->viewport()->installEventFilter(this);
   connect(sgParams, &QTableWidget::currentCellChanged, this,
           [this](int row, int column, int previous_row, int previous_column) {
             RunGuarded([&] { OnParamCellChanged(row, column, previous_row, previous_column); });
@@ -311,7 +313,6 @@ void TfmQuendaMain::FormShow() {
   sgParams->verticalHeader()->setDefaultSectionSize(cmbReturnType->sizeHint().height());
   sgDeclarants->verticalHeader()->setDefaultSectionSize(edSurname->sizeHint().height());
   RefreshView();
-  sgParams->setColumnWidth(0, 378);
   sgDeclarants->setHorizontalHeaderLabels(
       {ToQt("Фамилия"), ToQt("Имя"), ToQt("Отчество"), ToQt("ИНН ФЛ"), ToQt("E-Mail")});
   const int widths[] = {120, 120, 120, 100};
@@ -356,6 +357,10 @@ bool TfmQuendaMain::eventFilter(QObject* watched, QEvent* event) {
     RunGuarded([&] { consumed = EditorEvent(candidate, event); });
     if (consumed) return true;
     return QMainWindow::eventFilter(watched, event);
+  }
+  if (watched == sgParams->viewport() && event->type() == QEvent::ToolTip) {
+    ShowValueTip(*static_cast<QHelpEvent*>(event));
+    return true;
   }
   if (watched == sgDeclarants && event->type() == QEvent::KeyPress) {
     bool handled = false;

@@ -22,6 +22,7 @@ class QAction;
 class QComboBox;
 class QEvent;
 class QGroupBox;
+class QHelpEvent;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -174,6 +175,11 @@ class TfmQuendaMain : public QMainWindow {
   bool EditorEvent(QWidget* editor, QEvent* event);
   void ApplyParamColours();
   void ApplyApplicantColours();
+  // The column width that shows the text of a cell of the grid whole.
+  static int CellWidth(const QTableWidget* grid, const QString& text);
+  // A value cut at its column's edge is shown whole as the tip; others get
+  // none.
+  void ShowValueTip(const QHelpEvent& help) const;
   std::string CellText(const QTableWidget* grid, int row, int column) const;
   void SetCellText(QTableWidget* grid, int row, int column, const QString& text);
   bool FieldFails(const std::string& message, QTableWidget* grid, int row, int column);

@@ -1,13 +1,16 @@
 // The grids of the main window: which of the window's own editors serves a
 // cell and when, the writing back of the editors' text on leaving or Enter,
-// the colours of the cells, the applicant rows, and the checks that run
-// before a package is formed.
+// the colours of the cells, the tips of values cut at their column's edge,
+// the applicant rows, and the checks that run before a package is formed.
 #include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -196,6 +199,23 @@ bool TfmQuendaMain::sgDeclarantsKeyDown(int key) {
     return true;
   }
   return false;
+}
+
+// An item's text is drawn inside a margin on each side, and the grid's
+// line takes a pixel of the column.
+int TfmQuendaMain::CellWidth(const QTableWidget* grid, const QString& text) {
+  const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+  return grid->fontMetrics().horizontalAdvance(text) + 2 * margin + (grid->showGrid() ? 1 : 0);
+}
+
+void TfmQuendaMain::ShowValueTip(const QHelpEvent& help) const {
+  const QModelIndex index = sgParams->indexAt(help.pos());
+  const QString text = index.data().toString();
+  if (index.column() != 1 || CellWidth(sgParams, text) <= sgParams->columnWidth(1)) {
+    QToolTip::hideText();
+    return;
+  }
+  QToolTip::showText(help.globalPos(), text, sgParams->viewport(), sgParams->visualRect(index));
 }
 
 std::string TfmQuendaMain::CellText(const QTableWidget* grid, int row, int column) const {

@@ -40,6 +40,10 @@ int ReturnTypeIndex(const std::string& code) {
   return -1;
 }
 
+// The longest caption the parameter grid shows, in any state.
+constexpr const char* kPaperReturnCaption =
+    "Вид предоставления заявителю документов в бумажном виде";
+
 }  // namespace
 
 void TfmQuendaMain::SetAppKinds(const TXMLRegDoc& reader) {
@@ -141,6 +145,8 @@ void TfmQuendaMain::SetParamRows(const std::vector<std::pair<std::string, std::s
     value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     sgParams->setItem(row, 1, value);
   }
+  // One width for every state, so that the values do not move as rows come.
+  sgParams->setColumnWidth(0, CellWidth(sgParams, ToQt(kPaperReturnCaption)));
 }
 
 void TfmQuendaMain::SetApplicantRow(int row, const std::string& surname, const std::string& name,
@@ -214,7 +220,7 @@ void TfmQuendaMain::RefreshView() {
       const std::string ogrnip = ogrn ? Params.GetValue("ОГРНИП") : std::string();
       SetParamRows({{"Вид заявителя", reg_type},
                     {"Вид заявления", app_type},
-                    {"Вид предоставления заявителю документов в бумажном виде", return_type},
+                    {kPaperReturnCaption, return_type},
                     office(),
                     {"ОГРНИП", ogrnip}});
       edOGRNIP->setText(ToQt(ogrnip));
@@ -226,10 +232,9 @@ void TfmQuendaMain::RefreshView() {
     case kStateOpenedUL: {
       pnlDocs->show();
       pnlBottom->setVisible((Mode & kModeCreate) != 0);
-      std::vector<std::pair<std::string, std::string>> rows = {
-          {"Вид заявителя", reg_type},
-          {"Вид заявления", app_type},
-          {"Вид предоставления заявителю документов в бумажном виде", return_type}};
+      std::vector<std::pair<std::string, std::string>> rows = {{"Вид заявителя", reg_type},
+                                                               {"Вид заявления", app_type},
+                                                               {kPaperReturnCaption, return_type}};
       if (HasDecisionOrgan()) {
         cmbReshOrg->setCurrentIndex(
             TXMLRegOrg::IndexOfSproCode(Params.GetValue("КОДРЕШОРГ"), &resh_orgs_));

@@ -5,12 +5,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 #include "editor/model/inn_check.h"
 #include "tests/editor/ui/window_fixture.h"
@@ -522,6 +525,34 @@ TEST_F(GridsTest, TheAddressCheckedIsTheAddressKept) {
   Enter(window.get(), Params(window.get()), 4, 1, "ООО \"Ромашка\"");
   EXPECT_TRUE(window->CheckFields());
   EXPECT_EQ(Cell(applicants, 0, 4), "ivanov@example.ru");
+}
+
+TEST_F(GridsTest, TheCaptionsFitAtTheDefaultSizeAndACutValueShowsWholeAsItsTip) {
+  auto window = Kinds(0, 0);  // an entrepreneur's registration
+  ASSERT_EQ(window->size(), QSize(900, 640));
+  QTableWidget* grid = Params(window.get());
+  ASSERT_EQ(Cell(grid, 2, 0), "Вид предоставления заявителю документов в бумажном виде");
+  // Against Qt's own measure of what the column needs to show every caption
+  // whole.
+  const int width = grid->columnWidth(0);
+  grid->resizeColumnToContents(0);
+  EXPECT_GE(width, grid->columnWidth(0));
+  grid->setColumnWidth(0, width);
+  EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
+
+  // The tip of the cell under the pointer, "" for none. A tip once shown
+  // goes only after a delay: the cut value comes last.
+  auto tip = [grid](int row, int column) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid->viewport(), &help);
+    return QToolTip::isVisible() ? FromQt(QToolTip::text()) : std::string();
+  };
+  EXPECT_EQ(tip(0, 1), "");  // "Индивидуальный предприниматель" fits
+  EXPECT_EQ(tip(2, 0), "");
+  ASSERT_GT(grid->sizeHintForIndex(grid->model()->index(1, 1)).width(), grid->columnWidth(1))
+      << "the kind's name fits: no cut value to show";
+  EXPECT_EQ(tip(1, 1), Cell(grid, 1, 1));
 }
 
 }  // namespace
