@@ -136,10 +136,7 @@ TEST_F(FormingTest, TheNameStillBeingTypedIsTheEntitys) {
   auto* name = Find<QComboBox>(entity.get(), "cmbOrgName");
   ASSERT_TRUE(name->lineEdit()->hasFocus());
   name->lineEdit()->selectAll();
-  for (const QChar c : ToQt("Фонд Развитие")) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(name->lineEdit(), &press);
-  }
+  Type(name->lineEdit(), "Фонд Развитие");
   dialogs_.answers = {IDNO};  // a legal entity's document may stay unsigned
   Form(entity.get(), Folder(second_));
   const Texts texts = dialogs_.Texts();

@@ -50,15 +50,6 @@ class GridsTest : public WindowTest {
     if (grid->item(row, column) == nullptr) grid->setItem(row, column, new QTableWidgetItem);
     grid->item(row, column)->setText(ToQt(text));
   }
-  // Types the text as key presses, one character each.
-  static void Type(QWidget* widget, const std::string& text) {
-    for (const QChar c : ToQt(text)) {
-      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-      QApplication::sendEvent(widget, &press);
-      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-      QApplication::sendEvent(widget, &release);
-    }
-  }
 };
 
 TEST_F(GridsTest, EachRowGetsItsEditorByStateAndRefusedRowsMoveOn) {

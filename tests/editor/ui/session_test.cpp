@@ -272,7 +272,6 @@ TEST_F(SessionTest, ALegalEntityWithTwoApplicantsAndADecisionOfficeFormsItsPacka
   auto* params = Find<QTableWidget>(window.get(), "sgParams");
   Choose(window.get(), params, 3, "ГУ Минюста России по Москве");
   Choose(window.get(), params, 4, "МИФНС России № 46 по г. Москве");
-  Enter(window.get(), params, 5, 1, "Автономная некоммерческая организация \"Ромашка\"");
   Applicant(window.get(), 0, {"Иванов", "Иван", "Иванович", "500100732259", "ivanov@example.ru"});
   // Arrow down on the last applicant adds the next.
   auto* applicants = Find<QTableWidget>(window.get(), "sgDeclarants");
@@ -291,6 +290,14 @@ TEST_F(SessionTest, ALegalEntityWithTwoApplicantsAndADecisionOfficeFormsItsPacka
   Sign(window.get(), 2);
   EXPECT_EQ(Documents(window.get())[2][2], std::string(kSigner) + "," + kSecondSigner);
 
+  // The name is typed last, and its editor still has the focus as the
+  // forming starts.
+  QApplication::setActiveWindow(window.get());
+  params->setFocus();
+  params->setCurrentCell(5, 1);
+  auto* name = Find<QComboBox>(window.get(), "cmbOrgName");
+  ASSERT_TRUE(name->lineEdit()->hasFocus());
+  Type(name->lineEdit(), "Автономная некоммерческая организация \"Ромашка\"");
   const std::string package = Form(window.get(), {});
   EXPECT_EQ(dialogs_.Texts().size(), 1u);
   EXPECT_EQ(PeerCheck(package).size(), 4u);

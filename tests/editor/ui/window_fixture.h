@@ -164,6 +164,16 @@ class WindowTest : public testing::Test {
       }
     });
   }
+  // Types the text as key presses, one character each, as a user does
+  // (QTest's key clicks take ASCII only).
+  static void Type(QWidget* widget, const std::string& text) {
+    for (const QChar c : ToQt(text)) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(widget, &press);
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(widget, &release);
+    }
+  }
   // Picks the item of that text in the cell's list.
   static void Choose(QWidget* window, QTableWidget* grid, int row, const std::string& item) {
     Edit(window, grid, row, 1, [&item](QWidget* editor) {
