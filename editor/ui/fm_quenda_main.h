@@ -171,6 +171,8 @@ class TfmQuendaMain : public QMainWindow {
   void OnParamCellChanged(int row, int column, int previous_row, int previous_column);
   void OnApplicantCellChanged(int row, int column, int previous_row, int previous_column);
   void EditorExit(QWidget* editor, bool back_to_grid);
+  // Shift+Tab in a parameter editor; true when the field above took it.
+  bool ParamEditorBack(QWidget* editor);
   // True when the event is consumed.
   bool EditorEvent(QWidget* editor, QEvent* event);
   void ApplyParamColours();
@@ -227,6 +229,8 @@ class TfmQuendaMain : public QMainWindow {
   // How deep refused selections have moved on, so that rows which all
   // refuse end the moving.
   int select_depth_ = 0;
+  // The way refused parameter rows are passed: down, or up for Shift+Tab.
+  int select_step_ = 1;
   // The parameter cell a selection started from.
   std::pair<int, int> origin_{-1, -1};
   // The editor whose leaving gives the focus to its grid, which must not

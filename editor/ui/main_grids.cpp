@@ -118,8 +118,9 @@ bool TfmQuendaMain::sgParamsSelectCell(int column, int row) {
   // Refused: the selection moves on, and stays where it was on the last
   // row. Rows that all refuse stop the moving after one round.
   if (select_depth_ > sgParams->rowCount()) return true;
-  int target = row + 1 < sgParams->rowCount() ? row + 1 : -1;
-  if (row == OgrnRow() && !OgrnRequired()) target = 0;
+  const int next = row + select_step_;
+  int target = next >= 0 && next < sgParams->rowCount() ? next : -1;
+  if (select_step_ > 0 && row == OgrnRow() && !OgrnRequired()) target = 0;
   if (target < 0) return false;
   ++select_depth_;
   sgParams->setCurrentCell(target, 1);
@@ -273,6 +274,20 @@ void TfmQuendaMain::EditorExit(QWidget* editor, bool back_to_grid) {
   editor->hide();
 }
 
+bool TfmQuendaMain::ParamEditorBack(QWidget* editor) {
+  for (int column = 0; column < 5; ++column) {
+    if (ApplicantEditor(column) == editor) return false;  // the applicants' grid moves back itself
+  }
+  // Left to the grid, Shift+Tab would only reach the row's own caption.
+  const int row = sgParams->currentRow();
+  if (row <= 0) return false;
+  EditorExit(editor, true);
+  select_step_ = -1;
+  sgParams->setCurrentCell(row - 1, 1);
+  select_step_ = 1;
+  return true;
+}
+
 bool TfmQuendaMain::EditorEvent(QWidget* editor, QEvent* event) {
   if (event->type() == QEvent::FocusOut) {
     if (editor == exiting_) return false;
@@ -284,6 +299,7 @@ bool TfmQuendaMain::EditorEvent(QWidget* editor, QEvent* event) {
   }
   if (event->type() != QEvent::KeyPress) return false;
   const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key == Qt::Key_Backtab) return ParamEditorBack(editor);
   if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
   EditorExit(editor, true);
   return true;

@@ -177,6 +177,9 @@ TEST_F(GridsTest, TabAndShiftTabMoveOnFromTheFilteredEditorsAsFromAnyOther) {
       // The last parameter row goes round to the first.
       {entity.get(), "sgParams", 5, 1, "edOGRN", Qt::Key_Tab, "cmbRegType"},
       {entrepreneur.get(), "sgParams", 4, 1, "edOGRNIP", Qt::Key_Tab, "cmbRegType"},
+      // Shift+Tab goes up to the field above.
+      {entity.get(), "sgParams", 5, 1, "edOGRN", Qt::Key_Backtab, "cmbOrgName"},
+      {entrepreneur.get(), "sgParams", 4, 1, "edOGRNIP", Qt::Key_Backtab, "cmbRegOrg"},
   };
   for (const auto& c : cases) {
     QApplication::setActiveWindow(c.window);
