@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <vector>
 
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -20,13 +22,15 @@ struct Line {
   std::string_view end;
 };
 
+// A line ends at LF, at CR LF or at a CR alone, the same for reading and
+// for writing: a CR that ends the file's last line is a line break a new
+// line may follow, and one inside a line is no part of a value.
 std::vector<Line> SplitLines(std::string_view bytes) {
   std::vector<Line> lines;
   while (!bytes.empty()) {
-    const size_t lf = bytes.find('\n');
-    size_t stop = lf == std::string_view::npos ? bytes.size() : lf;
-    const size_t next = lf == std::string_view::npos ? bytes.size() : lf + 1;
-    if (stop > 0 && bytes[stop - 1] == '\r') --stop;
+    const size_t stop = std::min(bytes.find_first_of("\r\n"), bytes.size());
+    size_t next = std::min(stop + 1, bytes.size());
+    if (next < bytes.size() && bytes[stop] == '\r' && bytes[next] == '\n') ++next;
     lines.push_back({bytes.substr(0, stop), bytes.substr(stop, next - stop)});
     bytes.remove_prefix(next);
   }
@@ -165,6 +169,20 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool existed) {
   return true;
 }
 
+// A name or value that a file line holds and gives back as itself, so
+// that writing it cannot change another key: no line break anywhere, no
+// "]" in a section name, and no "=" in a key, nor a key that would read as
+// a comment or a heading.
+bool Storable(std::string_view section, std::string_view key, std::string_view value) {
+  const auto breaks = [](std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+  };
+  const std::string_view bare_key = Trim(key);
+  return !breaks(section) && !breaks(key) && !breaks(value) &&
+         section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
+         (bare_key.empty() || (bare_key.front() != ';' && bare_key.front() != '['));
+}
+
 // The line break of the file's first line, "\n" for a file without one.
 std::string_view LineBreakOf(const std::vector<Line>& lines) {
   for (const Line& line : lines) {
@@ -202,6 +220,10 @@ std::string GetPrivateProfileStringA(std::string_view section, std::string_view 
 
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::string_view value, std::string_view file_name) {
+  if (!Storable(section, key, value)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
   const std::string path = SysPath(file_name);
   std::string bytes;
   bool exists = false;
@@ -220,7 +242,7 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
   const std::optional<SectionRange> range = FindSection(lines, section);
   if (!range) {
     out = bytes;
-    if (!out.empty() && out.back() != '\n') out.append(eol);
+    if (!lines.empty() && lines.back().end.empty()) out.append(eol);
     out.append("[").append(section).append("]").append(eol);
     out.append(entry).append(eol);
   } else if (const std::optional<size_t> at = FindKey(lines, *range, key)) {
@@ -233,8 +255,11 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
     size_t insert = range->end;
     while (insert > range->heading + 1 && Trim(lines[insert - 1].text).empty()) --insert;
     copy(0, insert);
-    if (lines[insert - 1].end.empty()) out.append(eol);
-    out.append(entry).append(eol);
+    // The new line ends as the one before it: a CR of its own followed by
+    // an LF of the next line would read as one line break.
+    const std::string_view before = lines[insert - 1].end;
+    if (before.empty()) out.append(eol);
+    out.append(entry).append(before.empty() ? eol : before);
     copy(insert, lines.size());
   }
   return ReplaceFile(path, out, exists);

@@ -1,5 +1,6 @@
 // GetPrivateProfileStringA and WritePrivateProfileStringA: "key=value" lines
-// under "[section]" headings in a file of cp1251 bytes. Section and key
+// under "[section]" headings in a file of cp1251 bytes. A line ends at LF,
+// CR LF or a CR alone, for reading and writing alike. Section and key
 // names compare without regard to case, the Latin and the Cyrillic letters
 // of cp1251 (А-Я, Ё) folded; values keep their bytes. Paths are cp1251.
 #pragma once
@@ -18,7 +19,10 @@ std::string GetPrivateProfileStringA(std::string_view section, std::string_view 
 // missing section at the end of the file, which is made when it is missing
 // (its folder is not). Every other line stays byte for byte. The file is
 // written beside itself and renamed into place; false and the last error
-// when that fails, the file then as it was.
+// when that fails, the file then as it was. A text the line would not give
+// back as written (a line break anywhere, "]" in the section, "=" in the
+// key, a key that reads as a comment or a heading) is refused with
+// ERROR_INVALID_PARAMETER before the file is touched.
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::string_view value, std::string_view file_name);
 

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
@@ -101,6 +103,76 @@ TEST_F(ProfileTest, AWriteChangesOnlyItsLineAndKeepsEveryOtherByte) {
   expected += "[Новый]\r\nКлюч=Значение\r\n";
   EXPECT_EQ(expected, Bytes());
   EXPECT_EQ("Значение", Read("НОВЫЙ", "КЛЮЧ"));
+}
+
+TEST_F(ProfileTest, EveryLineBreakEndsALineForReadingAndWritingAlike) {
+  // Each kind of line break, and the last line with it or without any.
+  struct Break {
+    const char* name;
+    std::string eol;
+    std::string last;
+  };
+  const Break breaks[] = {{"LF", "\n", "\n"},          {"CR LF", "\r\n", "\r\n"},
+                          {"CR", "\r", "\r"},          {"LF, none", "\n", ""},
+                          {"CR LF, none", "\r\n", ""}, {"CR, none", "\r", ""}};
+  for (const Break& b : breaks) {
+    SCOPED_TRACE(b.name);
+    Put("[S]" + b.eol + "X=1" + b.eol + "[T]" + b.eol + "Y=2" + b.last);
+    const auto expect = [&](const std::vector<std::pair<std::string, std::string>>& keys) {
+      for (const auto& [path, value] : keys) {
+        const size_t slash = path.find('/');
+        EXPECT_EQ(value, Read(path.substr(0, slash), path.substr(slash + 1))) << path;
+      }
+    };
+    expect({{"S/X", "1"}, {"T/Y", "2"}});
+    // A key of the last section goes after its last line however that ends.
+    ASSERT_TRUE(WritePrivateProfileStringA("T", "OUTPATH", "/out", Ini()));
+    expect({{"S/X", "1"}, {"T/Y", "2"}, {"T/OUTPATH", "/out"}});
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "New", "n", Ini()));
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "X", "5", Ini()));
+    ASSERT_TRUE(WritePrivateProfileStringA("U", "W", "4", Ini()));
+    expect({{"S/X", "5"}, {"S/New", "n"}, {"T/Y", "2"}, {"T/OUTPATH", "/out"}, {"U/W", "4"}});
+    EXPECT_EQ("[S]" + b.eol + "X=5" + b.eol + "New=n" + b.eol + "[T]" + b.eol + "Y=2" + b.last +
+                  (b.last.empty() ? b.eol : "") + "OUTPATH=/out" + b.eol + "[U]" + b.eol + "W=4" +
+                  b.eol,
+              Bytes());
+  }
+
+  // A CR alone inside the file ends a line too; a new line takes the break
+  // of the one before it, so that it does not join the blank line after.
+  Put("[S]\rA=1\rB=2\n\n[T]\n");
+  EXPECT_EQ("1", Read("S", "A"));
+  EXPECT_EQ("2", Read("S", "B"));
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "C", "3", Ini()));
+  EXPECT_EQ("[S]\rA=1\rB=2\nC=3\n\n[T]\n", Bytes());
+  Put("[QUENDA_SETUP]\nX=1\r");
+  ASSERT_TRUE(WritePrivateProfileStringA("QUENDA_SETUP", "OUTPATH", "/out", Ini()));
+  EXPECT_EQ("1", Read("QUENDA_SETUP", "X"));
+  EXPECT_EQ("/out", Read("QUENDA_SETUP", "OUTPATH"));
+}
+
+TEST_F(ProfileTest, TextsALineWouldNotGiveBackAreRefusedBeforeTheFileIsTouched) {
+  const std::string before = "[S]\nk=old\nY=2\n";
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"S", "k", "1\nY=evil"}, {"S", "k", "1\rY=evil"}, {"S\r", "k", "v"}, {"S", "k\n", "v"},
+      {"S]x", "k", "v"},       {"S", "Y=", "v"},        {"S", "[T]", "v"}, {"S", " ;k", "v"},
+  };
+  for (const auto& c : cases) {
+    Put(before);
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileStringA(c.section, c.key, c.value, Ini()))
+        << c.section << " " << c.key;
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    EXPECT_EQ(before, Bytes());
+  }
+  // A blank or an empty key is still a key.
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "", "пусто", Ini()));
+  EXPECT_EQ("пусто", Read("S", ""));
+  EXPECT_EQ("old", Read("S", "k"));
 }
 
 TEST_F(ProfileTest, AMissingFileIsMadeWithTheUsualPermissionsAndAReplacedOneKeepsItsOwn) {
