@@ -113,9 +113,28 @@ std::string ZipCodeText(int code) {
   return text;
 }
 
-// Reads an archive's entries into memory within the limits. Deflated and
-// stored entries are read packed, one after the other, and unpacked on
-// the machine's cores; any other kind goes through libzip's own stream.
+// The compression methods the zip format knows, for a message about one
+// that a package never uses.
+std::string MethodName(int32_t method) {
+  static constexpr struct {
+    int32_t method;
+    const char* name;
+  } kNames[] = {{1, "shrink"},     {2, "reduce"},     {3, "reduce"},     {4, "reduce"},
+                {5, "reduce"},     {6, "implode"},    {9, "deflate64"},  {10, "PKWARE DCL implode"},
+                {12, "bzip2"},     {14, "LZMA"},      {18, "IBM TERSE"}, {19, "IBM LZ77"},
+                {20, "Zstandard"}, {93, "Zstandard"}, {94, "MP3"},       {95, "XZ"},
+                {96, "JPEG"},      {97, "WavPack"},   {98, "PPMd"},      {99, "AE-x"}};
+  for (const auto& [known, name] : kNames) {
+    if (known == method) return Format("%0:s, код %1:d", {std::string(name), method});
+  }
+  return Format("неизвестный, код %d", {method});
+}
+
+// Reads an archive's entries into memory within the limits: read packed,
+// one after the other, and unpacked on the machine's cores. The package
+// format stores or deflates its entries and never encrypts them; an entry
+// of another kind is refused before anything of it is read, as it would
+// reach a decoder of its own beyond these bounds.
 class EntryReader {
  public:
   // `archive_size`: the archive's own length, which no entry's stored
@@ -140,30 +159,24 @@ class EntryReader {
     std::vector<Packed> packed(count);
     for (size_t i = 0; i < count; ++i) packed[i] = ReadPacked(static_cast<int>(i), entries[i].name);
     std::vector<size_t> costs(count);
-    for (size_t i = 0; i < count; ++i) costs[i] = packed[i].raw ? packed[i].stat.size : 0;
+    for (size_t i = 0; i < count; ++i) costs[i] = packed[i].stat.size;
     try {
-      RunInParallel(costs, SIZE_MAX, [&](size_t i) {
-        if (packed[i].raw) entries[i].bytes = Unpack(entries[i].name, packed[i]);
-      });
+      RunInParallel(costs, SIZE_MAX,
+                    [&](size_t i) { entries[i].bytes = Unpack(entries[i].name, packed[i]); });
     } catch (const Exception& error) {
       RaiseError(error.Message());
-    }
-    for (size_t i = 0; i < count; ++i) {
-      if (!packed[i].raw)
-        entries[i].bytes = Stream(static_cast<int>(i), entries[i].name, packed[i]);
     }
   }
 
  private:
   struct Packed {
     zip_stat_t stat{};
-    bool raw = false;  // `bytes` holds the entry as stored
-    std::string bytes;
+    std::string bytes;   // the entry as stored
     int64_t others = 0;  // the declared sizes of the entries before it
   };
 
-  // The entry's sizes checked as the archive declares them, and its stored
-  // bytes when they are deflated or stored as they are.
+  // The entry's kind and sizes checked as the archive declares them, then
+  // its stored bytes.
   Packed ReadPacked(int index, const std::string& name) {
     Packed packed;
     zip_stat_init(&packed.stat);
@@ -171,14 +184,21 @@ class EntryReader {
     const zip_stat_t& stat = packed.stat;
     constexpr uint64_t kKnown = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD |
                                 ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_CRC;
-    const int64_t size = (stat.valid & ZIP_STAT_SIZE) ? static_cast<int64_t>(stat.size) : 0;
-    const int64_t stored = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+    if ((stat.valid & kKnown) != kKnown) RaiseFormatError(ZIP_ER_INCONS);
+    if (stat.encryption_method != ZIP_EM_NONE) {
+      RaiseErrorFmt("Файл [%s] в архиве зашифрован, а пакет не шифрует своих файлов",
+                    {Visible(name)});
+    }
+    if (stat.comp_method != ZIP_CM_STORE && stat.comp_method != ZIP_CM_DEFLATE) {
+      RaiseErrorFmt(
+          "Файл [%0:s] в архиве сжат методом [%1:s], а пакет хранит файлы только несжатыми или "
+          "сжатыми методом deflate",
+          {Visible(name), MethodName(stat.comp_method)});
+    }
+    const int64_t size = static_cast<int64_t>(stat.size);
     packed.others = declared_;
-    RaiseLimit(LimitError(name, size, stored, declared_));
+    RaiseLimit(LimitError(name, size, static_cast<int64_t>(stat.comp_size), declared_));
     declared_ += size;
-    packed.raw = (stat.valid & kKnown) == kKnown && stat.encryption_method == ZIP_EM_NONE &&
-                 (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
-    if (!packed.raw) return packed;
     // A crafted header may declare gigabytes for a few stored bytes: the
     // buffer is not made larger than the archive could hold.
     if (stat.comp_size > archive_size_) RaiseFormatError(ZIP_ER_INCONS);
@@ -212,25 +232,6 @@ class EntryReader {
     }
     if (bytes.size() != stat.size) throw Exception(FormatErrorText(ZIP_ER_INCONS));
     if (ZipCrc32(bytes) != stat.crc) throw Exception(FormatErrorText(ZIP_ER_CRC));
-    return bytes;
-  }
-
-  // Streams an entry of another kind through libzip, the bounds checked as
-  // the bytes come.
-  std::string Stream(int index, const std::string& name, const Packed& packed) {
-    const int64_t stored =
-        (packed.stat.valid & ZIP_STAT_COMP_SIZE) ? static_cast<int64_t>(packed.stat.comp_size) : 0;
-    ZipFile entry(zip_fopen_index(archive_, index, 0));
-    if (!entry) RaiseArchiveError(label_, archive_);
-    std::string bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-      const zip_int64_t got = zip_fread(entry.get(), buffer, sizeof buffer);
-      if (got < 0) RaiseZipError(label_, zip_file_get_error(entry.get()));
-      if (got == 0) break;
-      RaiseLimit(LimitError(name, static_cast<int64_t>(bytes.size()) + got, stored, packed.others));
-      bytes.append(buffer, static_cast<size_t>(got));
-    }
     return bytes;
   }
 

@@ -13,6 +13,14 @@
       central directory, to 1 byte, as a lying archive would
   zip_peer.py overstate-stored ARCHIVE
       rewrites every entry's stored size likewise, to almost 4 GiB
+  zip_peer.py bzip2 ARCHIVE COUNT
+      writes COUNT bzip2 entries named 0, 1, ..., each 256 MiB of zeros in
+      a few hundred bytes, whose stored sizes claim 2 GiB
+  zip_peer.py mark-encrypted ARCHIVE
+      sets every entry's encryption flag, in the local headers and the
+      central directory
+  zip_peer.py misplace ARCHIVE
+      points the first entry's local header offset into its own header
   zip_peer.py level ARCHIVE
       prints one line per deflated entry: NAME_HEX and 1 when its packed
       size is that of zlib's raw deflate at level 6, else 0
@@ -22,6 +30,7 @@
       checks every entry's CRC and prints one line per entry:
       NAME_HEX COMPRESS_TYPE CREATE_SYSTEM UTF8_FLAG CONTENT_HEX ("-": empty)
 """
+import bz2
 import struct
 import sys
 import zipfile
@@ -82,6 +91,63 @@ def rewrite_size(archive, local_field, central_field, value):
         f.write(data)
 
 
+def bzip2(archive, count):
+    """Written by hand: zipfile would compress the zeros once per entry."""
+    size = 256 << 20
+    packer = bz2.BZ2Compressor(9)
+    chunk = bytes(1 << 20)
+    data = b"".join(packer.compress(chunk) for _ in range(size // len(chunk))) + packer.flush()
+    crc = 0
+    for _ in range(size // len(chunk)):
+        crc = zlib.crc32(chunk, crc)
+    claimed = 2 << 30
+    local, central = bytearray(), bytearray()
+    for i in range(int(count)):
+        name = str(i).encode()
+        fields = (46, 0, zipfile.ZIP_BZIP2, 0, 0x21, crc, claimed, size, len(name), 0)
+        central += struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 46, *fields, 0, 0, 0, 0,
+                               len(local)) + name
+        local += struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", *fields) + name + data
+    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, int(count), int(count), len(central),
+                      len(local), 0)
+    with open(archive, "wb") as f:
+        f.write(local + central + end)
+
+
+def patch_entries(archive, local_patch, central_patch):
+    """Applies the patches to every entry's local header and directory record."""
+    with zipfile.ZipFile(archive) as zipped:
+        infos = zipped.infolist()
+    with open(archive, "r+b") as f:
+        data = bytearray(f.read())
+        for info in infos:
+            local_patch(data, info.header_offset)
+        directory = data.rfind(b"PK\x05\x06")
+        offset = struct.unpack_from("<I", data, directory + 16)[0]
+        for _ in infos:
+            central_patch(data, offset)
+            sizes = struct.unpack_from("<HHH", data, offset + 28)
+            offset += 46 + sum(sizes)
+        f.seek(0)
+        f.write(data)
+
+
+def mark_encrypted(archive):
+    def flag(at):
+        return lambda data, offset: data.__setitem__(offset + at, data[offset + at] | 1)
+    patch_entries(archive, flag(6), flag(8))
+
+
+def misplace(archive):
+    first = []
+
+    def point_inside(data, offset):
+        if not first:
+            first.append(offset)
+            struct.pack_into("<I", data, offset + 42, 5)
+    patch_entries(archive, lambda data, offset: None, point_inside)
+
+
 def understate(archive):
     rewrite_size(archive, 22, 24, 1)
 
@@ -140,6 +206,12 @@ if __name__ == "__main__":
         level(sys.argv[2])
     elif sys.argv[1] == "corrupt":
         corrupt(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "bzip2":
+        bzip2(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "mark-encrypted":
+        mark_encrypted(sys.argv[2])
+    elif sys.argv[1] == "misplace":
+        misplace(sys.argv[2])
     elif sys.argv[1] == "understate":
         understate(sys.argv[2])
     elif sys.argv[1] == "overstate-stored":

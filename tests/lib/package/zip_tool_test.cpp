@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -257,6 +264,62 @@ TEST_F(ZipToolTest, BoundsWhatAnArchiveUnpacksTo) {
   Peer("overstate-stored '" + archive + "'");
   EXPECT_EQ("Ошибка при работе с архивом [" + archive + "]: Zip archive inconsistent",
             read(ZipLimits()));
+}
+
+// Runs `work` in a child process whose address space may grow by `most`
+// bytes only: its answer, or how the child ended.
+std::string InBoundedChild(size_t most, const std::function<std::string()>& work,
+                           const std::string& answer_file) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t bound = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + most;
+    const rlimit limit{bound, bound};
+    int status = 1;
+    try {
+      if (::setrlimit(RLIMIT_AS, &limit) == 0) {
+        WriteBytes(answer_file, work());
+        status = 0;
+      }
+    } catch (...) {
+    }
+    ::_exit(status);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return "the child ended with status " + std::to_string(status);
+  }
+  return ReadBytes(answer_file);
+}
+
+TEST_F(ZipToolTest, EntriesOfKindsThePackageNeverWritesAreRefusedBeforeAnyIsRead) {
+  // Four bzip2 entries of 256 MiB of zeros each in about 1.2 KB, whose
+  // stored sizes claim 2 GiB: libzip's own decoder would unpack them
+  // beyond the archive-length bound and the ratio.
+  const std::string bomb = dir_.File("bzip2.zip");
+  Peer("bzip2 '" + bomb + "' 4");
+  EXPECT_LT(ReadBytes(bomb).size(), 2048u);
+  const std::string refused =
+      "Файл [0] в архиве сжат методом [bzip2, код 12], а пакет хранит файлы только несжатыми или "
+      "сжатыми методом deflate";
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(refused,
+            InBoundedChild(
+                64 << 20, [&] { return ErrorOf([&] { COsAbbreviaTool::ReadArchive(bomb); }); },
+                dir_.File("answer")));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+  // Compressed content is held to the same kinds.
+  Peer("bzip2 '" + dir_.File("one.zip") + "' 1");
+  EXPECT_EQ(refused,
+            ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(dir_.File("one.zip"))); }));
+
+  // An entry that is encrypted, whatever its method.
+  MakeZip(dir_.File("encrypted.zip"), {{"a.xml", "<a/>"}});
+  Peer("mark-encrypted '" + dir_.File("encrypted.zip") + "'");
+  EXPECT_EQ("Файл [a.xml] в архиве зашифрован, а пакет не шифрует своих файлов",
+            ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("encrypted.zip")); }));
 }
 
 TEST_F(ZipToolTest, UnzipsTheOneFileOfAnArchiveInMemory) {
