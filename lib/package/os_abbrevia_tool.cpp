@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <unordered_set>
@@ -47,15 +48,58 @@ constexpr uint16_t kUtf8Flag = 0x800;
 // the memory that the attempts hold beside the documents.
 constexpr size_t kDeflateBudget = size_t{40} << 20;
 
-// libzip's text, with the system's own text for a failed system call
-// (a full disk, a file beyond the process's size limit).
+// What a libzip error code means, as the user reads it.
+std::string ZipCodeText(int code) {
+  static constexpr const char* kTexts[] = {
+      "нет ошибки",
+      "многотомные архивы не поддерживаются",
+      "не удалось переименовать временный файл",
+      "не удалось закрыть архив",
+      "ошибка позиционирования в файле",
+      "ошибка чтения",
+      "ошибка записи",
+      "контрольная сумма (CRC) файла не совпадает",
+      "архив уже закрыт",
+      "файл не найден",
+      "файл уже существует",
+      "не удалось открыть файл",
+      "не удалось создать временный файл",
+      "ошибка библиотеки сжатия zlib",
+      "недостаточно памяти",
+      "файл в архиве изменён",
+      "метод сжатия не поддерживается",
+      "архив обрывается раньше своего конца",
+      "неверный аргумент",
+      "файл не является zip-архивом или обрезан",
+      "внутренняя ошибка библиотеки zip",
+      "архив повреждён: его заголовки не согласуются",
+      "не удалось удалить файл",
+      "файл удалён из архива",
+      "метод шифрования не поддерживается",
+      "архив открыт только для чтения",
+      "архив зашифрован, а пароль не задан",
+      "неверный пароль",
+      "операция не поддерживается",
+      "ресурс ещё используется",
+      "не удалось узнать позицию в файле",
+      "сжатые данные повреждены",
+      "операция прервана",
+  };
+  if (code >= 0 && code < static_cast<int>(std::size(kTexts))) return kTexts[code];
+  return Format("ошибка библиотеки zip [%d]", {code});
+}
+
+// Our text of a libzip error, with the system's own text for a failed
+// system call (a full disk, a file beyond the process's size limit);
+// libzip's own English text goes only to the debug trace.
 std::string ZipErrorText(zip_error_t* error) {
-  std::string text = zip_error_strerror(error);
+  DebugLog("libzip: %s", {std::string(zip_error_strerror(error))});
+  std::string text = ZipCodeText(zip_error_code_zip(error));
   const int system = zip_error_code_system(error);
   if (zip_error_system_type(error) != ZIP_ET_SYS || system == 0) return text;
   const uint32_t code = ErrnoToSystemError(system);
   if (code == ERROR_INVALID_PARAMETER && system != EINVAL) return text;
-  return text.substr(0, text.find(": ")) + ": " + TrimmedSysErrorText(code);
+  return text + ": " + TrimmedSysErrorText(code);
 }
 
 [[noreturn]] void RaiseZipError(const std::string& archive, zip_error_t* error) {
@@ -102,15 +146,6 @@ bool IsBareName(const std::string& name) {
 bool HasAnsiBytes(const std::string& name) {
   return std::any_of(name.begin(), name.end(),
                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-// libzip's text for one of its error codes.
-std::string ZipCodeText(int code) {
-  zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  return text;
 }
 
 // The compression methods the zip format knows, for a message about one
@@ -203,10 +238,10 @@ class EntryReader {
     // buffer is not made larger than the archive could hold.
     if (stat.comp_size > archive_size_) RaiseFormatError(ZIP_ER_INCONS);
     ZipFile entry(zip_fopen_index(archive_, index, ZIP_FL_COMPRESSED));
-    if (!entry) RaiseArchiveError(label_, archive_);
+    if (!entry) RaiseEntryError(zip_get_error(archive_));
     packed.bytes.resize(stat.comp_size);
     const zip_int64_t got = zip_fread(entry.get(), packed.bytes.data(), packed.bytes.size());
-    if (got < 0) RaiseZipError(label_, zip_file_get_error(entry.get()));
+    if (got < 0) RaiseEntryError(zip_file_get_error(entry.get()));
     if (static_cast<uint64_t>(got) != stat.comp_size) RaiseFormatError(ZIP_ER_EOF);
     return packed;
   }
@@ -263,6 +298,14 @@ class EntryReader {
   }
 
   [[noreturn]] void RaiseFormatError(int code) const { RaiseError(FormatErrorText(code)); }
+
+  // Our arguments are sound: libzip finds one invalid only where the
+  // archive's headers led it, to a local header that is not there.
+  [[noreturn]] void RaiseEntryError(zip_error_t* error) const {
+    if (zip_error_code_zip(error) != ZIP_ER_INVAL) RaiseZipError(label_, error);
+    DebugLog("libzip: %s", {std::string(zip_error_strerror(error))});
+    RaiseFormatError(ZIP_ER_INCONS);
+  }
 
   const std::string& label_;
   zip_t* archive_;

@@ -272,8 +272,9 @@ TEST_F(TarvexDocumentTest, EncryptsOnlyTheTypesThatAreEncryptedAndDecrypts) {
   broken->Encrypt(receiver.get());
   element_->SetCompressed(true);
   const std::string sealed = broken->Content();
-  EXPECT_EQ("Ошибка при работе с архивом [сжатое содержимое]: Not a zip archive",
-            ErrorOf([&] { broken->Decrypt(); }));
+  EXPECT_EQ(
+      "Ошибка при работе с архивом [сжатое содержимое]: файл не является zip-архивом или обрезан",
+      ErrorOf([&] { broken->Decrypt(); }));
   EXPECT_TRUE(broken->IsEncrypted());
   EXPECT_TRUE(broken->IsCompressed());
   EXPECT_EQ(sealed, broken->Content());

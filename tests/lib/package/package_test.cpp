@@ -350,7 +350,7 @@ TEST_F(TarvexDocTest, OpenRefusesWhatIsNotAPackage) {
       {Out("not-a-zip.zip"),
        "Неверный формат пакета: ошибка при разархивации [Ошибка при работе с "
        "архивом [" +
-           Out("not-a-zip.zip") + "]: Not a zip archive]"},
+           Out("not-a-zip.zip") + "]: файл не является zip-архивом или обрезан]"},
       {Out("control.zip"),
        "Неверный формат пакета: ошибка при разархивации [Недопустимое имя "
        "файла в архиве: [a\\x00b.xml]]"},
@@ -510,8 +510,8 @@ TEST_F(TarvexDocTest, AnArchiveWriteThatFailsMidwayLeavesTheOldPackageAndNoTempo
 
   EXPECT_EQ(0u, error.find("Не удалось записать файл пакета [" + target + "]: ")) << error;
   EXPECT_NE(std::string::npos,
-            error.find("Размер файла превышает установленное ограничение, и файл не может быть "
-                       "сохранен"))
+            error.find("ошибка записи: Размер файла превышает установленное ограничение, и файл "
+                       "не может быть сохранен"))
       << error;
   EXPECT_EQ("old", ReadBytes(target));
   EXPECT_EQ((std::vector<std::string>{"package.zip"}), OutNames());

@@ -20,6 +20,7 @@
 #include "lib/foundation/text_routines.h"
 #include "lib/package/zip_codec.h"
 #include "platform/kernel/codepage.h"
+#include "tests/support/debug_capture.h"
 #include "tests/support/error_of.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/run_command.h"
@@ -168,8 +169,9 @@ TEST_F(ZipToolTest, DeflatesAtLevelSixAndStoresWhatDoesNotShrink) {
     Peer("corrupt '" + archive + "' " + Hex(name));
     const std::string error = ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); });
     const std::string prefix = "Ошибка при работе с архивом [" + archive + "]: ";
-    EXPECT_TRUE(error == prefix + "CRC error" || error == prefix + "Compressed data invalid" ||
-                error == prefix + "Zip archive inconsistent")
+    EXPECT_TRUE(error == prefix + "контрольная сумма (CRC) файла не совпадает" ||
+                error == prefix + "сжатые данные повреждены" ||
+                error == prefix + "архив повреждён: его заголовки не согласуются")
         << error;
   }
 }
@@ -226,7 +228,8 @@ TEST_F(ZipToolTest, RefusesNamesThatWouldLandElsewhereOrUnderAnotherName) {
         << Hex(c.name);
   }
   WriteBytes(dir_.File("not.zip"), "not a zip archive");
-  EXPECT_EQ("Ошибка при работе с архивом [" + dir_.File("not.zip") + "]: Not a zip archive",
+  EXPECT_EQ("Ошибка при работе с архивом [" + dir_.File("not.zip") +
+                "]: файл не является zip-архивом или обрезан",
             ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("not.zip")); }));
   EXPECT_EQ("Файл не найден: [" + dir_.File("missing.zip") + "]",
             ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("missing.zip")); }));
@@ -262,7 +265,8 @@ TEST_F(ZipToolTest, BoundsWhatAnArchiveUnpacksTo) {
   // before a buffer of that size is made.
   MakeZip(archive, {{"a", std::string(600, 'a')}});
   Peer("overstate-stored '" + archive + "'");
-  EXPECT_EQ("Ошибка при работе с архивом [" + archive + "]: Zip archive inconsistent",
+  EXPECT_EQ("Ошибка при работе с архивом [" + archive +
+                "]: архив повреждён: его заголовки не согласуются",
             read(ZipLimits()));
 }
 
@@ -322,6 +326,73 @@ TEST_F(ZipToolTest, EntriesOfKindsThePackageNeverWritesAreRefusedBeforeAnyIsRead
             ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("encrypted.zip")); }));
 }
 
+TEST_F(ZipToolTest, WhatLibzipRefusesIsNamedInRussianAndItsOwnTextGoesToTheTrace) {
+  const std::string archive = dir_.File("bad.zip");
+  std::mt19937 random(3);
+  std::string noise(300, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  // One entry deflated, one stored: the archive ends in its 22-byte end
+  // record, without a comment.
+  COsAbbreviaTool::WriteArchive(archive, {{"a.xml", std::string(3000, 'a')}, {"b.bin", noise}});
+  const std::string good = ReadBytes(archive);
+  // The archive with 16-bit fields of its end record set to `value`.
+  const auto end_record = [&](std::initializer_list<size_t> fields, uint16_t value) {
+    std::string bytes = good;
+    for (const size_t field : fields) {
+      bytes[bytes.size() - 22 + field] = static_cast<char>(value & 0xFF);
+      bytes[bytes.size() - 22 + field + 1] = static_cast<char>(value >> 8);
+    }
+    return bytes;
+  };
+  const std::string not_zip = "файл не является zip-архивом или обрезан";
+  const std::string inconsistent = "архив повреждён: его заголовки не согласуются";
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    std::string text;
+    std::string trace;  // libzip's own, when the refusal is libzip's
+  } cases[] = {
+      {"not a zip", [&] { WriteBytes(archive, "PK not a zip archive"); }, not_zip,
+       "[libzip: Not a zip archive]"},
+      {"empty", [&] { WriteBytes(archive, ""); }, not_zip, "[libzip: Not a zip archive]"},
+      {"truncated", [&] { WriteBytes(archive, good.substr(0, good.size() / 2)); }, not_zip,
+       "[libzip: Not a zip archive]"},
+      {"multi-disk",
+       [&] {
+         WriteBytes(archive, end_record({4, 6}, 1));
+       },
+       "многотомные архивы не поддерживаются", "[libzip: Multi-disk zip archives not supported]"},
+      {"miscounted",
+       [&] {
+         WriteBytes(archive, end_record({8, 10}, 3));
+       },
+       inconsistent, "[libzip: Zip archive inconsistent]"},
+      {"misplaced",
+       [&] {
+         WriteBytes(archive, good);
+         Peer("misplace '" + archive + "'");
+       },
+       inconsistent, "[libzip: Invalid argument]"},
+      {"CRC",
+       [&] {
+         WriteBytes(archive, good);
+         Peer("corrupt '" + archive + "' " + Hex("b.bin"));
+       },
+       "контрольная сумма (CRC) файла не совпадает", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.make();
+    DebugCapture debug;
+    EXPECT_EQ("Ошибка при работе с архивом [" + archive + "]: " + c.text,
+              ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }));
+    if (!c.trace.empty()) {
+      EXPECT_NE(debug.Lines().end(),
+                std::find(debug.Lines().begin(), debug.Lines().end(), c.trace));
+    }
+  }
+}
+
 TEST_F(ZipToolTest, UnzipsTheOneFileOfAnArchiveInMemory) {
   MakeZip(dir_.File("one.zip"), {{"doc.xml", std::string("<a>\0\xC0</a>", 9)}});
   EXPECT_EQ(std::string("<a>\0\xC0</a>", 9),
@@ -330,8 +401,9 @@ TEST_F(ZipToolTest, UnzipsTheOneFileOfAnArchiveInMemory) {
   MakeZip(dir_.File("two.zip"), {{"a", "1"}, {"b", "2"}});
   EXPECT_EQ("Неверное число файлов в архиве: [2]",
             ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(dir_.File("two.zip"))); }));
-  EXPECT_EQ("Ошибка при работе с архивом [сжатое содержимое]: Not a zip archive",
-            ErrorOf([&] { COsAbbreviaTool::UnzipString("not a zip"); }));
+  EXPECT_EQ(
+      "Ошибка при работе с архивом [сжатое содержимое]: файл не является zip-архивом или обрезан",
+      ErrorOf([&] { COsAbbreviaTool::UnzipString("not a zip"); }));
   // Compressed content has the bounds of an entry: 2.6 KB that would
   // unpack to 5 MiB are refused.
   Peer("zeros '" + dir_.File("bomb.zip") + "' " + Hex("x") + " " + std::to_string(5 << 20));
