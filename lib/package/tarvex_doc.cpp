@@ -70,6 +70,8 @@ void CTarvexDoc::OpenFile(const std::string& file_name) {
   description_->Load();
 
   CXMLGprExtDocumentCollection& elements = description_->Documents();
+  // What opens must save into an archive that opens again.
+  CheckFileCount(elements);
   if (elements.Count() == 0) return;
   const uint8_t flow_kind = FlowKind();
   for (int i = 0; i < elements.Count(); ++i) {
@@ -141,6 +143,8 @@ bool CTarvexDoc::SaveAs(const std::string& file_name) {
     CheckOpened();
     CValueCheckTool::CheckNotEmpty(file_name, "Имя файла");
     const std::string target = FullName(file_name);
+    // Signatures added since the last check may have passed the limit.
+    CheckFileCount(description_->Documents());
     CheckSavedFileNames(documents_);
     files_.BeginSave();
     for (const auto& document : documents_) {
@@ -255,6 +259,7 @@ CTarvexDocument* CTarvexDoc::AddFile() {
   return Safe([&]() -> CTarvexDocument* {
     CXMLGprExtDocumentCollection& elements = Description().Documents();
     const uint8_t flow_kind = FlowKind();
+    CheckFileCount(elements, 1);
     elements.Add();
     try {
       documents_.push_back(BindDocument(elements.Count() - 1, flow_kind, true));

@@ -32,7 +32,9 @@ class CTarvexDoc : public CCustomDoc {
   ~CTarvexDoc() override;
 
   // Closes, then opens the package file (a std::string); a name without a
-  // folder part is taken in the current directory.
+  // folder part is taken in the current directory. A description whose
+  // documents and signatures a save could not write into an archive that
+  // opens again is refused.
   bool Open(void* file_name) override;
   bool Open(const std::string& file_name) { return Open(const_cast<std::string*>(&file_name)); }
   // Removes the working folder and frees the description and documents.
@@ -43,7 +45,8 @@ class CTarvexDoc : public CCustomDoc {
   bool New() { return New(nullptr); }
   // Zips the description and every document's files, from memory, into
   // `file_name`, which replaces an existing file of that name only once the
-  // new archive is complete. Names that would clash are refused first.
+  // new archive is complete. Names that would clash, and more files than
+  // an archive that opens again may hold, are refused first.
   bool SaveAs(const std::string& file_name) override;
 
   // Certificate stores of the current user (true) or of the machine for
@@ -67,7 +70,9 @@ class CTarvexDoc : public CCustomDoc {
 
   int GetFileCount() const;
   CTarvexDocument* GetFile(int index) const;
-  // A new document bound to a new "документ" element, with a new code.
+  // A new document bound to a new "документ" element, with a new code;
+  // refused before anything changes when the package's files would then
+  // be more than a saved archive may hold.
   CTarvexDocument* AddFile();
   bool DeleteFile(int index);
   // Refuses files of the documents that a save would write under one name,

@@ -1,9 +1,11 @@
 #include "lib/package/tarvex_file_names.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
 #include "lib/foundation/errors.h"
+#include "lib/package/os_abbrevia_tool.h"
 #include "lib/package/tarvex_doc.h"
 #include "lib/package/tarvex_document.h"
 #include "lib/package/xml_gpr_document.h"
@@ -73,7 +75,30 @@ void AddSavedSignatures(FileNames& names, CXMLGprExtSignatureCollection& signatu
   }
 }
 
+int64_t SignatureFiles(CXMLGprExtSignatureCollection& signatures) {
+  int64_t count = signatures.Count();
+  for (int i = 0; i < signatures.Count(); ++i)
+    count += SignatureFiles(signatures.Item(i)->Resigns());
+  return count;
+}
+
 }  // namespace
+
+void CheckFileCount(CXMLGprExtDocumentCollection& documents, int added) {
+  const int64_t document_count = int64_t{documents.Count()} + added;
+  int64_t signature_count = 0;
+  for (int i = 0; i < documents.Count(); ++i) {
+    signature_count += SignatureFiles(documents.Item(i)->Signatures());
+  }
+  const int64_t files = 1 + document_count + signature_count;
+  const int64_t limit = ZipLimits().entries;
+  if (files > limit) {
+    RaiseErrorFmt(
+        "Число файлов пакета [%0:d] превышает предел [%1:d]: описание, документов [%2:d], "
+        "подписей [%3:d]",
+        {files, limit, document_count, signature_count});
+  }
+}
 
 void CheckDescribedFileNames(CXMLGprExtDocumentCollection& documents) {
   DocumentCodes codes;

@@ -10,6 +10,13 @@
 class CTarvexDocument;
 class CXMLGprExtDocumentCollection;
 
+// The files a save writes are the description, one content file per
+// document and one per signature and countersignature; an archive reader
+// takes no more entries than ZipLimits::entries. Refuses, naming the count
+// and the limit, documents that (with `added` more, each without a
+// signature) would save into an archive that does not open again.
+void CheckFileCount(CXMLGprExtDocumentCollection& documents, int added = 0);
+
 // On opening, the names as the description holds them: no two documents
 // with one code or one content file, and no content file named like the
 // description or like a signature file.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/lib/com/com_objects_fixture.h"
+#include "tests/lib/package/large_package.h"
 
 namespace {
 
@@ -224,6 +225,26 @@ TEST_F(PackageObjectTest, AFailedAddFileLeavesNoDocumentBehind) {
   int32_t count = 0;
   ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
   EXPECT_EQ(1, count);
+}
+
+TEST_F(PackageObjectTest, AFilePastWhatASavedArchiveHoldsIsRefusedBeforeAnythingChanges) {
+  // The description, 65,533 documents and a signature: as many files as
+  // an archive may hold.
+  const int most = static_cast<int>(ZipLimits().entries) - 2;
+  const std::string package = File("at-limit.zip");
+  WriteLargePackage(package, most);
+  const ComRef<ITarvex> tarvex = NewTarvex();
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, tarvex->Open(Bstr(package), &result));
+  ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
+  EXPECT_EQ(
+      "Число файлов пакета [65536] превышает предел [65535]: описание, документов [65534], "
+      "подписей [1]",
+      Failure(tarvex->AddFile(Bstr(), Bstr("01"), Bstr("xml"), Bstr("b.xml"), Bstr("b"), &file)));
+  EXPECT_EQ(nullptr, file);
+  int32_t count = 0;
+  ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
+  EXPECT_EQ(most, count);
 }
 
 TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {

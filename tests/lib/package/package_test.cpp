@@ -16,6 +16,7 @@
 #include <random>
 
 #include "lib/crypto/cryptoapi20_tool.h"
+#include "lib/foundation/format.h"
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/text_routines.h"
 #include "lib/package/os_abbrevia_tool.h"
@@ -26,6 +27,7 @@
 #include "lib/package/xml_gpr_document.h"
 #include "lib/package/xml_gpr_package.h"
 #include "platform/kernel/codepage.h"
+#include "tests/lib/package/large_package.h"
 #include "tests/lib/package/package_test_support.h"
 #include "tests/support/error_of.h"
 
@@ -188,6 +190,43 @@ TEST_F(TarvexDocTest, ASavedPackageReopensAsItWasAndChecksWithPeers) {
   ASSERT_TRUE(read.SaveAs(Out("second.zip")));
   EXPECT_EQ(name1 + " false [('" + name1 + "_1.p7s', 'заявитель', [])]\n",
             Utf8ToAnsi(CheckPackage(Out("second.zip"))));
+}
+
+TEST_F(TarvexDocTest, APackageHoldsNoMoreFilesThanAnArchiveThatOpensAgain) {
+  // The description, 65,533 documents and a signature make the 65,535
+  // files an archive may hold: the package opens, saves and opens again.
+  const int most = static_cast<int>(ZipLimits().entries) - 2;
+  WriteLargePackage(Out("at-limit.zip"), most);
+  CTarvexDoc package;
+  ASSERT_TRUE(package.Open(Out("at-limit.zip")));
+  ASSERT_TRUE(package.SaveAs(Out("saved.zip")));
+  {
+    CTarvexDoc reopened;
+    ASSERT_TRUE(reopened.Open(Out("saved.zip")));
+    EXPECT_EQ(most, reopened.GetFileCount());
+    EXPECT_EQ(1, reopened.GetFileSignatureCount(0));
+  }
+
+  // A document more is refused before anything changes, and so is the
+  // save of a signature more.
+  const std::string over =
+      "Число файлов пакета [65536] превышает предел [65535]: описание, документов [%d], "
+      "подписей [%d]";
+  EXPECT_EQ(Format(over, {most + 1, 1}), ErrorOf([&] { package.AddFile(); }));
+  EXPECT_EQ(most, package.GetFileCount());
+  EXPECT_EQ(most, package.Description().Documents().Count());
+  auto signer = KeyOf("signer");
+  package.GetFile(1)->SetContent("<x/>");
+  package.GetFile(1)->Sign(signer.get());
+  const std::string saved = ReadBytes(Out("saved.zip"));
+  EXPECT_EQ(Format(over, {most, 2}), ErrorOf([&] { package.SaveAs(Out("saved.zip")); }));
+  EXPECT_EQ(saved, ReadBytes(Out("saved.zip")));
+  ASSERT_TRUE(package.Close());
+
+  // A description of one document more does not open.
+  WriteLargePackage(Out("over-limit.zip"), most + 1);
+  CTarvexDoc refused;
+  EXPECT_EQ(Format(over, {most + 1, 1}), ErrorOf([&] { refused.Open(Out("over-limit.zip")); }));
 }
 
 TEST_F(TarvexDocTest, TamperedDocumentsAreRefusedWhileTheOthersOfTheirPackageCheck) {
