@@ -134,14 +134,24 @@ void CHttpsClient::SetRequestOptions(HINTERNET request, const ParsedUrl& url) co
   }
 }
 
-// A time-out once the whole transfer's time is up is that limit's.
+// A time-out once the whole transfer's time is up is that limit's. Any
+// other failure is told in the platform's text of its cause, which tells
+// apart causes that share a code; the code's own text when it has none.
 void CHttpsClient::RaiseTransferError(uint32_t code, const std::string& url,
                                       Clock::time_point started) const {
   const auto limit = std::chrono::milliseconds(config_.TransferTimeout);
   if (code == ERROR_INTERNET_TIMEOUT && limit.count() > 0 && Clock::now() - started >= limit) {
     RaiseErrorFmt("Загрузка с адреса [%0:s] не завершилась за %1:d мс", {url, limit.count()});
   }
-  RaiseInternetError(code);
+  uint32_t described = 0;
+  char text[kStatusTextSize];
+  uint32_t length = sizeof text;
+  if (!InternetGetLastResponseInfoA(&described, text, &length) || described != code ||
+      length == 0) {
+    RaiseInternetError(code);
+  }
+  RaiseErrorFmt("Не удалось соединиться с сервером: %s (код %d)",
+                {std::string(text, length), code});
 }
 
 // A server that asks for a client certificate gets `ClientCertSha1`'s, when

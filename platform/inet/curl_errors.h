@@ -1,11 +1,29 @@
-// libcurl's results as the platform's error codes.
+// libcurl's results as the platform's error codes, each with our text of
+// its cause in code page 1251 (libcurl's own text is for the debug trace).
 #pragma once
 
 #include <curl/curl.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 class TlsPolicy;
 
+// What ended a transfer.
+struct TransferFailure {
+  uint32_t code = 0;
+  std::string text;
+};
+
+// How far a transfer had come when libcurl gave up, which tells apart
+// causes that libcurl reports with one result.
+struct TransferStage {
+  bool sent = false;              // connected, the request on its way
+  uint32_t status = 0;            // of the last response begun; 0 before any
+  bool headers_complete = false;  // of the final response
+  size_t header_bytes = 0;        // of the header lines received whole
+};
+
 // `tls` tells certificate problems and client-certificate requests apart.
-uint32_t InternetErrorFromCurl(CURLcode result, const TlsPolicy& tls);
+TransferFailure FailureFromCurl(CURLcode result, const TlsPolicy& tls, const TransferStage& stage);

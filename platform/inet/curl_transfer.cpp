@@ -7,6 +7,7 @@
 
 #include "platform/inet/curl_errors.h"
 #include "platform/inet/wininet.h"
+#include "platform/kernel/debug_output.h"
 #include "platform/kernel/error_codes.h"
 
 namespace {
@@ -15,6 +16,7 @@ namespace {
 constexpr long kMaxRedirects = 5;
 // How long one wait for the sockets may last when no time-out is closer.
 constexpr int kPollMs = 1000;
+constexpr const char* kCurlFailed = "внутренняя ошибка libcurl";
 
 }  // namespace
 
@@ -31,15 +33,15 @@ CurlTransfer::~CurlTransfer() {
 }
 
 std::unique_ptr<CurlTransfer> CurlTransfer::Create(const TransferSettings& settings,
-                                                   uint32_t& error) {
+                                                   TransferFailure& failure) {
   std::unique_ptr<CurlTransfer> transfer(new CurlTransfer(settings));
   if (!transfer->easy_ || !transfer->multi_) {
-    error = ERROR_NOT_ENOUGH_MEMORY;
+    failure = {ERROR_NOT_ENOUGH_MEMORY, "недостаточно памяти"};
     return nullptr;
   }
   const CURLcode result = transfer->Configure(settings);
   if (result != CURLE_OK) {
-    error = InternetErrorFromCurl(result, transfer->tls_);
+    failure = FailureFromCurl(result, transfer->tls_, {});
     return nullptr;
   }
   return transfer;
@@ -52,6 +54,7 @@ CURLcode CurlTransfer::Configure(const TransferSettings& settings) {
   auto set = [&](CURLoption option, auto value) {
     if (result == CURLE_OK) result = curl_easy_setopt(easy, option, value);
   };
+  set(CURLOPT_ERRORBUFFER, curl_text_);
   set(CURLOPT_URL, settings.url.c_str());
   set(CURLOPT_PROTOCOLS_STR, "http,https");
   set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -107,10 +110,10 @@ CURLcode CurlTransfer::Configure(const TransferSettings& settings) {
 }
 
 uint32_t CurlTransfer::Start() {
-  if (failure_ != 0) return failure_;
+  if (failure_.code != 0) return failure_.code;
   if (!attached_) {
     if (curl_multi_add_handle(multi_.get(), easy_.get()) != CURLM_OK) {
-      return Fail(ERROR_INTERNET_INTERNAL_ERROR);
+      return Fail({ERROR_INTERNET_INTERNAL_ERROR, kCurlFailed});
     }
     attached_ = true;
   }
@@ -137,18 +140,16 @@ uint32_t CurlTransfer::Read(char* buffer, uint32_t size, uint32_t& read) {
 template <typename Ready>
 uint32_t CurlTransfer::RunUntil(Ready ready) {
   while (!ready()) {
-    if (failure_ != 0) return failure_;
-    if (finished_) {
-      return result_ == CURLE_OK ? 0 : Fail(InternetErrorFromCurl(result_, tls_));
-    }
+    if (failure_.code != 0) return failure_.code;
+    if (finished_) return result_ == CURLE_OK ? 0 : FailWithResult();
     int running = 0;
     // Checked before each step, so that a server sending fast enough to
     // keep the transfer busy is held to the limit too.
     if (transfer_timeout_.count() > 0 && Clock::now() - created_ >= transfer_timeout_) {
-      return Fail(ERROR_INTERNET_TIMEOUT);
+      return Fail({ERROR_INTERNET_TIMEOUT, "загрузка не завершилась за отведённое ей время"});
     }
     if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
-      return Fail(ERROR_INTERNET_INTERNAL_ERROR);
+      return Fail({ERROR_INTERNET_INTERNAL_ERROR, kCurlFailed});
     }
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_.get(), &queued)) {
@@ -162,7 +163,9 @@ uint32_t CurlTransfer::RunUntil(Ready ready) {
     int wait_ms = kPollMs;
     if (awaiting_server_ && receive_timeout_.count() > 0) {
       const auto waited = Clock::now() - last_arrival_;
-      if (waited >= receive_timeout_) return Fail(ERROR_INTERNET_TIMEOUT);
+      if (waited >= receive_timeout_) {
+        return Fail({ERROR_INTERNET_TIMEOUT, "сервер молчит дольше отведённого времени"});
+      }
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(receive_timeout_ - waited);
       wait_ms = static_cast<int>(std::min<long long>(wait_ms, left.count()));
     }
@@ -172,19 +175,27 @@ uint32_t CurlTransfer::RunUntil(Ready ready) {
       wait_ms = static_cast<int>(std::clamp<long long>(left.count(), 0, wait_ms));
     }
     if (curl_multi_poll(multi_.get(), nullptr, 0, wait_ms, nullptr) != CURLM_OK) {
-      return Fail(ERROR_INTERNET_INTERNAL_ERROR);
+      return Fail({ERROR_INTERNET_INTERNAL_ERROR, kCurlFailed});
     }
   }
   return 0;
 }
 
-uint32_t CurlTransfer::Fail(uint32_t code) {
-  failure_ = code;
-  return code;
+uint32_t CurlTransfer::Fail(TransferFailure failure) {
+  failure_ = std::move(failure);
+  return failure_.code;
+}
+
+uint32_t CurlTransfer::FailWithResult() {
+  const std::string own = curl_text_[0] != '\0' ? curl_text_ : curl_easy_strerror(result_);
+  OutputDebugStringA(("[libcurl: " + own + "]").c_str());
+  const TransferStage stage{awaiting_server_, status_code_, headers_complete_, header_bytes_};
+  return Fail(FailureFromCurl(result_, tls_, stage));
 }
 
 void CurlTransfer::OnHeaderLine(const char* data, size_t length) {
   last_arrival_ = Clock::now();
+  header_bytes_ += length;
   std::string_view line(data, length);
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
   if (line.starts_with("HTTP/")) {

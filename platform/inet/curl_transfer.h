@@ -10,21 +10,26 @@
 #include <memory>
 #include <string>
 
+#include "platform/inet/curl_errors.h"
 #include "platform/inet/tls_policy.h"
 #include "platform/inet/transfer_settings.h"
 
 class CurlTransfer {
  public:
-  // Null and the platform's error code when libcurl cannot take the settings.
-  static std::unique_ptr<CurlTransfer> Create(const TransferSettings& settings, uint32_t& error);
+  // Null and what failed when libcurl cannot take the settings.
+  static std::unique_ptr<CurlTransfer> Create(const TransferSettings& settings,
+                                              TransferFailure& failure);
   ~CurlTransfer();
   CurlTransfer(const CurlTransfer&) = delete;
   CurlTransfer& operator=(const CurlTransfer&) = delete;
 
-  // 0 or the platform's error code; a failure is final for the transfer.
+  // 0 or the platform's error code; a failure is final for the transfer,
+  // and `Failure` holds its code and text.
   uint32_t Start();
   // Copies up to `size` bytes of the body; 0 bytes at its end.
   uint32_t Read(char* buffer, uint32_t size, uint32_t& read);
+
+  const TransferFailure& Failure() const { return failure_; }
 
   // Of the final response, once Start has succeeded.
   uint32_t StatusCode() const { return status_code_; }
@@ -46,7 +51,9 @@ class CurlTransfer {
   CURLcode Configure(const TransferSettings& settings);
   template <typename Ready>
   uint32_t RunUntil(Ready ready);
-  uint32_t Fail(uint32_t code);
+  uint32_t Fail(TransferFailure failure);
+  // libcurl's result, its own text to the debug trace.
+  uint32_t FailWithResult();
 
   void OnHeaderLine(const char* line, size_t length);
   static size_t HeaderCallback(char* data, size_t size, size_t count, void* self);
@@ -69,9 +76,11 @@ class CurlTransfer {
   uint32_t status_code_ = 0;
   std::string status_text_;
   bool headers_complete_ = false;
+  size_t header_bytes_ = 0;
   std::string body_;  // received, not yet read from `read_pos_` on
   size_t read_pos_ = 0;
   bool finished_ = false;
   CURLcode result_ = CURLE_OK;
-  uint32_t failure_ = 0;
+  char curl_text_[CURL_ERROR_SIZE] = {};
+  TransferFailure failure_;
 };

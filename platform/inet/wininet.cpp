@@ -10,6 +10,7 @@
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/crypt_env.h"
 #include "platform/inet/client_certificate.h"
+#include "platform/inet/curl_errors.h"
 #include "platform/inet/curl_transfer.h"
 #include "platform/inet/transfer_settings.h"
 #include "platform/kernel/error_codes.h"
@@ -91,9 +92,18 @@ Request* SentRequest(HINTERNET handle) {
   return request;
 }
 
+// The thread's last failed send or read: what InternetGetLastResponseInfoA
+// gives, as the platform keeps it per thread.
+thread_local TransferFailure last_transfer_failure;
+
 bool Fail(uint32_t code) {
   SetLastError(code);
   return false;
+}
+
+bool FailTransfer(const TransferFailure& failure) {
+  last_transfer_failure = failure;
+  return Fail(failure.code);
 }
 
 bool IsEmpty(const char* text) { return text == nullptr || *text == '\0'; }
@@ -224,6 +234,7 @@ HINTERNET HttpOpenRequestA(HINTERNET connection_handle, const char* verb, const 
 
 bool HttpSendRequestA(HINTERNET handle, const char* headers, uint32_t headers_length,
                       void* optional, uint32_t optional_length) {
+  last_transfer_failure = {};
   Request* request = HandleAs<Request>(handle);
   if (request == nullptr) return false;
   if ((headers != nullptr && headers_length != 0 && *headers != '\0') || optional != nullptr ||
@@ -231,11 +242,10 @@ bool HttpSendRequestA(HINTERNET handle, const char* headers, uint32_t headers_le
     return Fail(ERROR_INVALID_PARAMETER);
   }
   request->transfer.reset();
-  uint32_t error = ERROR_SUCCESS;
-  std::unique_ptr<CurlTransfer> transfer = CurlTransfer::Create(request->settings, error);
-  if (!transfer) return Fail(error);
-  error = transfer->Start();
-  if (error != ERROR_SUCCESS) return Fail(error);
+  TransferFailure failure;
+  std::unique_ptr<CurlTransfer> transfer = CurlTransfer::Create(request->settings, failure);
+  if (!transfer) return FailTransfer(failure);
+  if (transfer->Start() != ERROR_SUCCESS) return FailTransfer(transfer->Failure());
   request->transfer = std::move(transfer);
   return true;
 }
@@ -260,13 +270,20 @@ bool HttpQueryInfoA(HINTERNET handle, uint32_t info_level, void* buffer, uint32_
 }
 
 bool InternetReadFile(HINTERNET handle, void* buffer, uint32_t to_read, uint32_t* read) {
+  last_transfer_failure = {};
   Request* request = SentRequest(handle);
   if (request == nullptr) return false;
   if (read == nullptr || (buffer == nullptr && to_read != 0)) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
   const uint32_t error = request->transfer->Read(static_cast<char*>(buffer), to_read, *read);
-  return error == ERROR_SUCCESS || Fail(error);
+  return error == ERROR_SUCCESS || FailTransfer(request->transfer->Failure());
+}
+
+bool InternetGetLastResponseInfoA(uint32_t* error, char* buffer, uint32_t* length) {
+  if (error == nullptr || length == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  *error = last_transfer_failure.code;
+  return CopyText(last_transfer_failure.text, buffer, length);
 }
 
 bool InternetQueryOptionA(HINTERNET handle, uint32_t option, void* buffer, uint32_t* length) {

@@ -106,6 +106,12 @@ bool HttpQueryInfoA(HINTERNET request, uint32_t info_level, void* buffer, uint32
                     uint32_t* index);
 // Up to `to_read` bytes of the body; true with 0 bytes at its end.
 bool InternetReadFile(HINTERNET request, void* buffer, uint32_t to_read, uint32_t* read);
+// The thread's last failed HttpSendRequestA or InternetReadFile: its code
+// in `error` and, written as the texts of HttpQueryInfoA are, a text of
+// its cause in code page 1251, which tells apart causes that share a code
+// (a reply without a status line, a header line above 100 KB). Code 0 and
+// an empty text before any such failure.
+bool InternetGetLastResponseInfoA(uint32_t* error, char* buffer, uint32_t* length);
 // INTERNET_OPTION_SECURITY_FLAGS, CONNECT_TIMEOUT, RECEIVE_TIMEOUT and
 // TRANSFER_TIMEOUT of a request.
 bool InternetQueryOptionA(HINTERNET request, uint32_t option, void* buffer, uint32_t* length);

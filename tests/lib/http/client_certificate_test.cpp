@@ -18,8 +18,8 @@
 namespace {
 
 const std::string kNeeded =
-    "Ошибка при отправке запроса: [Не удалось соединиться с сервером: The server is requesting "
-    "client authentication. (код 12044)]";
+    "Ошибка при отправке запроса: [Не удалось соединиться с сервером: сервер требует сертификат "
+    "клиента, а его нет или сервер его не принял (код 12044)]";
 
 class ClientCertificateTest : public testing::Test {
  protected:

@@ -62,8 +62,8 @@ TEST(HttpClientTool, EveryFailureNotedInListOrder) {
   const std::string refused = RefusedUrl("/ca%20one.crl");
   const std::string missing = server.Url("/status/404");
   const std::string expected =
-      "Ошибка при отправке запроса: [Не удалось соединиться с сервером: The attempt to connect "
-      "to the server failed. (код 12029)][" +
+      "Ошибка при отправке запроса: [Не удалось соединиться с сервером: не удалось подключиться "
+      "к серверу (код 12029)][" +
       refused.substr(0, refused.find('%')) + " 20one.crl], Сервер вернул ответ 404 Not Found[" +
       missing + "]";
   DebugCapture debug;

@@ -82,15 +82,23 @@ TEST(HttpsClient, FailureMessages) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "Передан пустой URL"},
       {"ca.example", "Ошибка при разборе URL [ca.example]: [Нет разделителя \"://\" после схемы]"},
-      {refused, ConnectFailure("Ошибка при отправке запроса",
-                               "The attempt to connect to the server failed.", 12029)},
+      {refused,
+       ConnectFailure("Ошибка при отправке запроса", "не удалось подключиться к серверу", 12029)},
       {client_cert.Url("/a.crl"),
        ConnectFailure("Ошибка при отправке запроса",
-                      "The server is requesting client authentication.", 12044)},
+                      "сервер требует сертификат клиента, а его нет или сервер его не принял",
+                      12044)},
       // The body breaks off: no partial body passes for a whole one.
       {server.Url("/truncated"),
        ConnectFailure("Ошибка при получении ответа",
-                      "The connection with the server has been terminated.", 12030)},
+                      "сервер оборвал ответ, не передав его до объявленной длины", 12030)},
+      // Causes that share a code are told apart by the platform's text.
+      {server.Url("/no-status"),
+       ConnectFailure("Ошибка при отправке запроса",
+                      "ответ сервера не начинается со строки состояния HTTP", 12152)},
+      {server.Url("/long-header"),
+       ConnectFailure("Ошибка при отправке запроса",
+                      "строка заголовка ответа сервера длиннее 100 КБ", 12152)},
   };
   CHttpsClient client;
   for (const auto& [url, message] : cases) {
@@ -106,7 +114,8 @@ TEST(HttpsClient, SilentServerEndsWithTheReceiveTimeOut) {
   CHttpsClient client;
   client.Config().ReceiveTimeout = 300;
   ExpectEndedByTimeOut(std::chrono::milliseconds(300), [&] {
-    EXPECT_EQ(ConnectFailure("Ошибка при отправке запроса", "The request has timed out.", 12002),
+    EXPECT_EQ(ConnectFailure("Ошибка при отправке запроса",
+                             "сервер молчит дольше отведённого времени", 12002),
               FailureOf(client, silent.Url("/a.crl")));
   });
 }

@@ -17,6 +17,13 @@ Targets:
                     takes, and the connection closes
   /drip-body        announces 50 bytes and sends one every 100 ms
   /drip-head        sends its status line and headers a byte every 100 ms
+  /no-status        answers without a status line, as an HTTP/0.9 server
+  /weird-status     a status line whose code is no number
+  /long-header      a header line of 200 KB
+  /many-headers     400 header lines of 1 KB each
+  /nothing          closes the connection without a word
+  /bad-chunk        a chunked body whose chunk size is no number
+  /redirect-ftp     302 to an ftp address
   anything else     200 "ok" (also for a proxy's absolute targets)
 
 --silent accepts connections and never says anything (no HTTP, no TLS).
@@ -72,6 +79,22 @@ def make_certificate(folder, name, expired):
     run("openssl", "ca", "-batch", "-config", "ca.cnf", "-selfsign", "-keyfile", key,
         "-in", csr, "-out", cert, "-notext", *dates)
     return cert, key
+
+
+# Replies written as they are, then the connection closes.
+RAW_REPLIES = {
+    "/no-status": b"ok\r\n",
+    "/weird-status": b"HTTP/1.1 2x0 OK\r\nContent-Length: 2\r\n\r\nok",
+    "/long-header": b"HTTP/1.1 200 OK\r\nX-Long: " + b"a" * (200 << 10) +
+                    b"\r\nContent-Length: 2\r\n\r\nok",
+    "/many-headers": b"HTTP/1.1 200 OK\r\n" +
+                     b"".join(b"X-Header-%d: %s\r\n" % (i, b"a" * 1000) for i in range(400)) +
+                     b"Content-Length: 2\r\n\r\nok",
+    "/nothing": b"",
+    "/bad-chunk": b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc\r\n",
+    "/redirect-ftp": b"HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1/ca.crl\r\n"
+                     b"Content-Length: 0\r\n\r\n",
+}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -152,6 +175,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             for i in range(len(head)):
                 if not self.send_until_closed(head[i:i + 1], 0.1, 1):
                     break
+        elif self.path in RAW_REPLIES:
+            self.wfile.write(RAW_REPLIES[self.path])
+            self.wfile.flush()
+            self.close_connection = True
         else:
             self.answer(200, b"ok")
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/crypt/cert_context.h"
 #include "platform/crypt/crypt_prov.h"
@@ -393,6 +394,74 @@ TEST(WinInet, BrokenConnections) {
   uint32_t error = 0;
   EXPECT_EQ(std::string(100, 'x'), ReadBody(truncated.request.get(), 1024, error));
   EXPECT_EQ(ERROR_INTERNET_CONNECTION_ABORTED, error);
+}
+
+// The code and the text of the cause with which a GET of the target ends,
+// at its send or at a read of its body.
+std::pair<uint32_t, std::string> FailureOf(const Target& target) {
+  OpenedRequest opened = Open(target);
+  uint32_t error = Send(opened.request.get());
+  if (error == 0) ReadBody(opened.request.get(), 1024, error);
+  uint32_t described = 0;
+  char text[512];
+  uint32_t length = sizeof text;
+  EXPECT_TRUE(InternetGetLastResponseInfoA(&described, text, &length));
+  EXPECT_EQ(error, described);
+  return {error, std::string(text, length)};
+}
+
+TEST(WinInet, EveryWayATransferEndsHasItsCodeAndATextOfItsCause) {
+  TestHttpServer server;
+  const auto port = static_cast<uint16_t>(server.Port());
+  const std::string broken =
+      "соединение с сервером разорвано при получении ответа, или ответ искажён";
+  const struct {
+    Target target;
+    uint32_t code;
+    const char* text;
+  } cases[] = {
+      {{.port = static_cast<uint16_t>(UnusedPort())},
+       ERROR_INTERNET_CANNOT_CONNECT,
+       "не удалось подключиться к серверу"},
+      {{.port = port, .object = "no-status"},
+       ERROR_HTTP_INVALID_SERVER_RESPONSE,
+       "ответ сервера не начинается со строки состояния HTTP"},
+      {{.port = port, .object = "weird-status"},
+       ERROR_HTTP_INVALID_SERVER_RESPONSE,
+       "ответ сервера не начинается со строки состояния HTTP"},
+      {{.port = port, .object = "long-header"},
+       ERROR_HTTP_INVALID_SERVER_RESPONSE,
+       "строка заголовка ответа сервера длиннее 100 КБ"},
+      {{.port = port, .object = "many-headers"},
+       ERROR_HTTP_INVALID_SERVER_RESPONSE,
+       "заголовок ответа сервера длиннее 300 КБ"},
+      {{.port = port, .object = "nothing"},
+       ERROR_HTTP_INVALID_SERVER_RESPONSE,
+       "сервер закрыл соединение, ничего не ответив"},
+      {{.port = port, .object = "bad-chunk"}, ERROR_INTERNET_CONNECTION_RESET, broken.c_str()},
+      {{.port = port, .object = "truncated"},
+       ERROR_INTERNET_CONNECTION_ABORTED,
+       "сервер оборвал ответ, не передав его до объявленной длины"},
+      {{.port = port, .object = "redirect-ftp"},
+       ERROR_HTTP_REDIRECT_FAILED,
+       "сервер перенаправил запрос по адресу со схемой, отличной от http и https"},
+      {{.port = port, .object = "redirect/6"},
+       ERROR_HTTP_REDIRECT_FAILED,
+       "сервер перенаправил запрос больше пяти раз"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target.object);
+    EXPECT_EQ(std::make_pair(c.code, std::string(c.text)), FailureOf(c.target));
+  }
+  // A request that goes well leaves nothing of the last failure.
+  OpenedRequest fine = Open({.port = port, .object = "fine"});
+  ASSERT_EQ(0u, Send(fine.request.get()));
+  uint32_t described = 1;
+  uint32_t length = 0;
+  EXPECT_TRUE(InternetGetLastResponseInfoA(&described, nullptr, &length) ||
+              GetLastError() == ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(0u, described);
+  EXPECT_EQ(1u, length);
 }
 
 TEST(WinInet, ReportedCodesHaveSystemTexts) {
