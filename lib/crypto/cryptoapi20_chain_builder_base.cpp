@@ -150,7 +150,9 @@ void CCryptoAPI20ChainBuilderBase::BuildChain(PCCERT_CONTEXT certificate, double
         ChainError(CheckResult::kChainError, "Ошибка при построении цепочки");
       }
       std::string text = Format("Не найден сертификат УЦ [%s]", {issuer_name});
-      if (!aia_url.empty()) text += Format(". URL для скачивания: [%s]", {aia_url});
+      if (!aia_url.empty()) {
+        text += Format(". URL для скачивания: [%s]", {aia_url}) + DownloadNote(aia_url);
+      }
       ChainError(CheckResult::kCaCertificateNotFound, text);
     }
     visited.emplace_back(CertDuplicateCertificateContext(issuer.get()));

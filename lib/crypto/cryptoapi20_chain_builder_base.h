@@ -70,6 +70,12 @@ class CCryptoAPI20ChainBuilderBase : public CCustomDoc {
     (void)issuer;
   }
   virtual void CreateConfig();
+  // What the messages that name a download address add after it: why that
+  // address gave nothing, when the builder knows; empty here.
+  virtual std::string DownloadNote(const std::string& url) const {
+    (void)url;
+    return std::string();
+  }
   // Raises CCryptoAPI20Exception with the code and text.
   virtual void RaiseChainError(CheckResult code, const std::string& text);
   // RaiseChainError, and the same error should an override return: a chain

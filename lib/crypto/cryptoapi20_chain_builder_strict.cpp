@@ -5,17 +5,9 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/file_time.h"
 #include "lib/foundation/text_routines.h"
+#include "lib/http/download_limit_exception.h"
 #include "lib/http/http_client_tool.h"
 #include "platform/kernel/last_error.h"
-
-namespace {
-
-std::string WithUrl(std::string text, const std::string& urls) {
-  if (!urls.empty()) text += Format(". URL для скачивания: [%s]", {urls});
-  return text;
-}
-
-}  // namespace
 
 void CCryptoAPI20ChainBuilderStrictConfig::AssignTime(
     const CCryptoAPI20ChainBuilderBaseConfig& source) {
@@ -42,6 +34,17 @@ void CCryptoAPI20ChainBuilderStrict::CreateConfig() {
 
 CCryptoAPI20ChainBuilderStrictConfig& CCryptoAPI20ChainBuilderStrict::StrictConfig() const {
   return static_cast<CCryptoAPI20ChainBuilderStrictConfig&>(*Config);
+}
+
+std::string CCryptoAPI20ChainBuilderStrict::DownloadNote(const std::string& url) const {
+  const auto stop = limit_stops_.find(url);
+  return stop == limit_stops_.end() ? std::string() : ". " + stop->second;
+}
+
+std::string CCryptoAPI20ChainBuilderStrict::WithUrl(std::string text,
+                                                    const std::string& urls) const {
+  if (!urls.empty()) text += Format(". URL для скачивания: [%s]", {urls}) + DownloadNote(urls);
+  return text;
 }
 
 bool CCryptoAPI20ChainBuilderStrict::Tried(const std::string& url) {
@@ -104,6 +107,10 @@ void CCryptoAPI20ChainBuilderStrict::DownloadIssuerFor(PCCERT_CONTEXT certificat
   std::string body;
   try {
     DownloadCertificate(subject, url, body, date);
+  } catch (const CDownloadLimitException& error) {
+    limit_stops_[url] = error.Limit();
+    tried_urls_.Add(url);
+    throw;
   } catch (const Exception&) {
     tried_urls_.Add(url);
     throw;
@@ -140,6 +147,10 @@ void CCryptoAPI20ChainBuilderStrict::DownloadCRLFor(PCCERT_CONTEXT certificate, 
   std::string body;
   try {
     DownloadCRL(subject, urls, body, date);
+  } catch (const CDownloadLimitException& error) {
+    limit_stops_[urls] = error.Limit();
+    tried_urls_.Add(urls);
+    throw;
   } catch (const Exception&) {
     tried_urls_.Add(urls);
     throw;

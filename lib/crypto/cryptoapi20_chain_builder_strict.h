@@ -5,11 +5,13 @@
 // entries at the signing date, with a tolerance in hours around every bound.
 //
 // A failed download never fails the check by itself: it leaves a debug
-// line, and the check fails on what is missing. Each address is fetched at
-// most once per builder object.
+// line, and the check fails on what is missing, naming the address and,
+// when a size or time limit stopped the download, that limit. Each address
+// is fetched at most once per builder object.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "lib/crypto/cryptoapi20_chain_builder_base.h"
@@ -45,6 +47,8 @@ class CCryptoAPI20ChainBuilderStrict : public CCryptoAPI20ChainBuilderBase {
   // CheckRevocation of the link.
   void AfterFindIssuer(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer) override;
   void CreateConfig() override;
+  // The limit that stopped the download from the address, when one did.
+  std::string DownloadNote(const std::string& url) const override;
 
   // Fetch the body at the address (a ","-separated list for CRLs); the
   // subject name and date are for descendants.
@@ -82,6 +86,11 @@ class CCryptoAPI20ChainBuilderStrict : public CCryptoAPI20ChainBuilderBase {
   int ClassifyDate(double date, double start, double end) const;
   bool CheckCertificate(PCCERT_CONTEXT subject, PCCRL_CONTEXT crl, double date,
                         const std::string& cdp_list);
+  // The text, then the download address and its note.
+  std::string WithUrl(std::string text, const std::string& urls) const;
 
   CStrArray tried_urls_;
+  // Address (or address list) -> the sentences of the limits that stopped
+  // its download, kept as long as the address counts as tried.
+  std::map<std::string, std::string> limit_stops_;
 };

@@ -5,6 +5,7 @@
 #include "lib/foundation/errors.h"
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
+#include "lib/http/download_limit_exception.h"
 #include "lib/http/http_status_exception.h"
 #include "lib/http/https_client.h"
 
@@ -27,6 +28,7 @@ std::string CHTTPClientTool::Download(const std::string& url_list) {
   CStrArray addresses;
   SplitString(url_list, ',', addresses);
   std::string errors;
+  std::string limits;  // of the addresses a limit stopped
   for (int i = 0; i < addresses.Count(); ++i) {
     const std::string& address = addresses.GetString(i);
     if (address.empty()) continue;
@@ -35,6 +37,9 @@ std::string CHTTPClientTool::Download(const std::string& url_list) {
       return client.Get(address);
     } catch (const CHttpStatusException& error) {
       message = Format("Сервер вернул ответ %0:d %1:s", {error.StatusCode(), error.Message()});
+    } catch (const CDownloadLimitException& error) {
+      message = error.Message();
+      limits = limits.empty() ? error.Limit() : limits + ", " + error.Limit();
     } catch (const Exception& error) {
       message = error.Message();
     }
@@ -43,5 +48,7 @@ std::string CHTTPClientTool::Download(const std::string& url_list) {
   }
   if (errors.empty()) return {};
   DebugLog("%s", {errors});
-  RaiseError(errors);
+  if (limits.empty()) RaiseError(errors);
+  DebugLog("%0:s %1:s", {"EXCEPTION", errors});
+  throw CDownloadLimitException(errors, limits);
 }

@@ -11,6 +11,8 @@ class CHTTPClientTool {
   // The first address that answers 200 gives the body; a failed address,
   // or one answering another status, is noted and the next one is tried.
   // When none gives a body the notes, joined by ", ", are written to the
-  // debug output and raised; a list of blank pieces only gives an empty body.
+  // debug output and raised, as CDownloadLimitException with the limits'
+  // sentences when a limit stopped any address; a list of blank pieces only
+  // gives an empty body.
   static std::string Download(const std::string& url_list);
 };

@@ -4,6 +4,7 @@
 
 #include "lib/foundation/errors.h"
 #include "lib/foundation/text_routines.h"
+#include "lib/http/download_limit_exception.h"
 #include "lib/http/http_status_exception.h"
 #include "lib/http/internet_error_texts.h"
 #include "lib/http/parsed_url.h"
@@ -24,14 +25,23 @@ constexpr uint32_t kStatusTextSize = 1024;
 // asking for one fails the request.
 constexpr int kClientCertificateSends = 2;
 
+// Raises a download limit's error, with its debug line.
+[[noreturn]] void RaiseLimit(const std::string& message, const std::string& limit) {
+  DebugLog("%0:s %1:s", {"EXCEPTION", message});
+  throw CDownloadLimitException(message, limit);
+}
+
 // Runs one step of a request; its failure is wrapped in the step's message,
-// except a refused status, which reaches the caller as it is.
+// a limit's keeping its kind, except a refused status, which reaches the
+// caller as it is.
 template <typename Body>
 auto Step(const char* message, Body&& body) -> decltype(body()) {
   try {
     return body();
   } catch (const CHttpStatusException&) {
     throw;
+  } catch (const CDownloadLimitException& error) {
+    RaiseLimit(Format(message, {error.Message()}), error.Limit());
   } catch (const Exception& error) {
     RaiseErrorFmt(message, {error.Message()});
   }
@@ -141,7 +151,9 @@ void CHttpsClient::RaiseTransferError(uint32_t code, const std::string& url,
                                       Clock::time_point started) const {
   const auto limit = std::chrono::milliseconds(config_.TransferTimeout);
   if (code == ERROR_INTERNET_TIMEOUT && limit.count() > 0 && Clock::now() - started >= limit) {
-    RaiseErrorFmt("Загрузка с адреса [%0:s] не завершилась за %1:d мс", {url, limit.count()});
+    const std::string text =
+        Format("Загрузка с адреса [%0:s] не завершилась за %1:d мс", {url, limit.count()});
+    RaiseLimit(text, text);
   }
   uint32_t described = 0;
   char text[kStatusTextSize];
@@ -212,7 +224,9 @@ std::string CHttpsClient::ReadResponse(HINTERNET request, const std::string& url
       RaiseTransferError(GetLastError(), url, started);
     }
     if (config_.MaxBodySize > 0 && static_cast<int64_t>(body.size() + read) > config_.MaxBodySize) {
-      RaiseErrorFmt("Ответ сервера по адресу [%0:s] больше %1:d байт", {url, config_.MaxBodySize});
+      const std::string text =
+          Format("Ответ сервера по адресу [%0:s] больше %1:d байт", {url, config_.MaxBodySize});
+      RaiseLimit(text, text);
     }
     body.append(buffer, read);
   } while (read != 0);

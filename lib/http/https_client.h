@@ -20,7 +20,8 @@ class CHttpsClient {
 
   // The complete body of `url`. Raises on every failure, each step's in its
   // own message, also for a body over `MaxBodySize` and a transfer longer
-  // than `TransferTimeout`, naming the address and the limit; with `CheckStatus` a status other
+  // than `TransferTimeout`, naming the address and the limit (as
+  // CDownloadLimitException); with `CheckStatus` a status other
   // than 200 raises `CHttpStatusException`. Without it the body of any status is returned. A server
   // that asks for a client certificate is sent the request again with `ClientCertSha1`'s from the
   // current user's "MY" store, when that is set, at most twice.

@@ -221,6 +221,47 @@ TEST_F(ChainBuilderTest, MissingCaCertificateIsCode35WithItsAddress) {
   }
 }
 
+TEST_F(ChainBuilderTest, ADownloadStoppedByItsLimitIsNamedWithTheAddressAndTheLimit) {
+  const std::string crl = server_->Url("intermediate.crl");
+  const std::string ca = server_->Url("intermediate.cer");
+  const struct {
+    std::vector<std::string> ca_store;
+    std::string served;
+    uint8_t options;
+    int code;
+    std::string message;
+  } cases[] = {
+      {{"intermediate.cer", "root.crl"},
+       "intermediate.crl",
+       Config().Options,
+       Num(CheckResult::kCrlNotFound),
+       "Список отозванных сертификатов для [Тестовый УЦ] не найден. URL для скачивания: [" + crl +
+           "]. Ответ сервера по адресу [" + crl + "] больше 67108864 байт"},
+      {{},
+       "intermediate.cer",
+       Config::kDownloadCACertificates,
+       Num(CheckResult::kCaCertificateNotFound),
+       "Не найден сертификат УЦ [Тестовый УЦ]. URL для скачивания: [" + ca +
+           "]. Ответ сервера по адресу [" + ca + "] больше 67108864 байт"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.served);
+    CryptRoots roots;
+    Store(u"ROOT", {"root.cer"});
+    Store(u"CA", c.ca_store);
+    server_->Serve({{c.served, PkiServer::kEndless}});
+    auto builder = OpenStrict(c.options);
+    // The next run fetches nothing again and still knows why.
+    for (int run = 0; run < 2; ++run) {
+      const Outcome built = Build(*builder, "signer.cer");
+      EXPECT_EQ(c.code, built.code);
+      EXPECT_EQ(c.message, built.message);
+    }
+    const std::vector<std::string> requests = server_->Requests();
+    EXPECT_EQ(1, std::count(requests.begin(), requests.end(), "/" + c.served));
+  }
+}
+
 TEST_F(ChainBuilderTest, CertificateWithoutAddressesLeavesDebugLinesOnly) {
   // The forged pair is a chain of its own, and its intermediate names no
   // address at all.

@@ -40,7 +40,11 @@ void PkiServer::Serve(const std::map<std::string, std::string>& files) {
   std::filesystem::remove_all(served);
   std::filesystem::create_directory(served);
   for (const auto& [name, source] : files) {
-    std::filesystem::copy_file(dir_.File("pki/" + source), served + "/" + name);
+    if (source == kEndless) {
+      std::ofstream(served + "/" + name + ".endless");
+    } else {
+      std::filesystem::copy_file(dir_.File("pki/" + source), served + "/" + name);
+    }
   }
   std::ofstream(dir_.File("log"), std::ios::trunc);
 }

@@ -23,8 +23,10 @@ class PkiServer {
   std::string Url(const std::string& name) const;
   // The bytes of a PKI file (make-chain-pki names them).
   std::string Pki(const std::string& name) const;
-  // Serves exactly these files from now on: served name -> PKI file name.
+  // Serves exactly these files from now on: served name -> PKI file name,
+  // or kEndless for a body without end.
   void Serve(const std::map<std::string, std::string>& files);
+  static constexpr const char* kEndless = "";
   // The targets requested since the last Serve, in order.
   std::vector<std::string> Requests() const;
 

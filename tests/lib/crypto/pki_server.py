@@ -5,7 +5,9 @@ as a CA publishes its certificates and CRLs.
 Prints the port on the first line of stdout once it listens, and stops when
 its stdin closes. Every request target is appended to the --log file, one a
 line, before it is answered. GET /<name> answers 200 with the bytes of the
-file <name> of --root, read at the time of the request; anything else 404.
+file <name> of --root, read at the time of the request; where a file
+<name>.endless stands instead, it answers 200 without a length and sends
+256 MiB, more than a client takes; anything else 404.
 """
 
 import argparse
@@ -28,12 +30,30 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def send_endless(self):
+        self.send_response(200)
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        chunk = b"x" * 65536
+        try:
+            for _ in range(4096):
+                self.wfile.write(chunk)
+        except OSError:
+            pass
+
     def do_GET(self):
         with self.server.log_lock, open(self.server.log_path, "a") as log:
             log.write(self.path + "\n")
         name = self.path[1:]
         path = os.path.join(self.server.root, name)
-        if "/" in name or name in ("", ".", "..") or not os.path.isfile(path):
+        if "/" in name or name in ("", ".", ".."):
+            self.answer(404, b"not found")
+            return
+        if os.path.isfile(path + ".endless"):
+            self.send_endless()
+            return
+        if not os.path.isfile(path):
             self.answer(404, b"not found")
             return
         with open(path, "rb") as f:

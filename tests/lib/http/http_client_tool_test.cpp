@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "lib/foundation/exception.h"
+#include "lib/http/download_limit_exception.h"
 #include "tests/platform/inet/test_http_server.h"
 #include "tests/support/debug_capture.h"
 
@@ -29,9 +30,18 @@ TEST(HttpClientTool, BodyWithoutEndStopsAtTheDefaultSizeLimit) {
   TestHttpServer server;
   const std::string endless = server.Url("/endless");
   DebugCapture debug;
-  EXPECT_EQ("Ошибка при получении ответа: [Ответ сервера по адресу [" + endless +
-                "] больше 67108864 байт][" + endless + "]",
-            FailureOf(endless));
+  const std::string limit = "Ответ сервера по адресу [" + endless + "] больше 67108864 байт";
+  try {
+    CHTTPClientTool::Download(endless + "," + server.Url("/status/404"));
+    ADD_FAILURE();
+  } catch (const CDownloadLimitException& error) {
+    // The limit's sentence goes with the error, for the check that failed
+    // for want of the download to name.
+    EXPECT_EQ("Ошибка при получении ответа: [" + limit + "][" + endless +
+                  "], Сервер вернул ответ 404 Not Found[" + server.Url("/status/404") + "]",
+              error.Message());
+    EXPECT_EQ(limit, error.Limit());
+  }
 }
 
 TEST(HttpClientTool, ErrorPageThenWorkingMirror) {
