@@ -22,9 +22,9 @@ struct Line {
   std::string_view end;
 };
 
-// A line ends at LF, at CR LF or at a CR alone, the same for reading and
-// for writing: a CR that ends the file's last line is a line break a new
-// line may follow, and one inside a line is no part of a value.
+// A line ends at LF, at CR LF or at a CR alone, for reading and writing
+// alike: a CR at the end of the file's last line is a line break that a
+// new line may follow, and a CR is never part of a value.
 std::vector<Line> SplitLines(std::string_view bytes) {
   std::vector<Line> lines;
   while (!bytes.empty()) {
