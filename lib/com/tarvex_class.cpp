@@ -72,7 +72,8 @@ HRESULT CTarvex_class::AddFile(BSTR, BSTR wsDocTypeCode, BSTR wsContentType, BST
       document->SetOriginalFilename(BstrToAnsi(wsFilename));
       document->SetContent(BstrToAnsi(wsContent));
       package_->CheckFileNames();
-      return CTarvexIntfTool::DocumentToIntf(document, package_).release();
+      return CTarvexIntfTool::DocumentToIntf(document, package_->GetFileCount() - 1, package_)
+          .release();
     } catch (...) {
       // A document that did not get its type and content would be saved
       // broken: it goes again with the failure.
@@ -88,7 +89,7 @@ HRESULT CTarvex_class::GetFileCount(int32_t* iResult) {
 
 HRESULT CTarvex_class::GetFile(int32_t iIndex, ITarvexFile** pResult) {
   return Result(pResult, [&] {
-    return CTarvexIntfTool::DocumentToIntf(package_->GetFile(iIndex), package_).release();
+    return CTarvexIntfTool::DocumentToIntf(package_->GetFile(iIndex), iIndex, package_).release();
   });
 }
 
@@ -118,7 +119,7 @@ HRESULT CTarvex_class::GetFileSignature(int32_t iFileIndex, int32_t iSignIndex,
                                         ITarvexSignature** pResult) {
   return Result(pResult, [&] {
     return CTarvexIntfTool::SignatureToIntf(package_->GetFileSignature(iFileIndex, iSignIndex),
-                                            package_)
+                                            iFileIndex, package_)
         .release();
   });
 }
@@ -132,7 +133,7 @@ HRESULT CTarvex_class::GetFileResign(int32_t iFileIndex, int32_t iSignIndex, int
                                      ITarvexSignature** pResult) {
   return Result(pResult, [&] {
     return CTarvexIntfTool::SignatureToIntf(
-               package_->GetFileResign(iFileIndex, iSignIndex, iResignIndex), package_)
+               package_->GetFileResign(iFileIndex, iSignIndex, iResignIndex), iFileIndex, package_)
         .release();
   });
 }

@@ -12,24 +12,33 @@
 // CTarvexDoc's inline constructor needs the description's full type.
 #include "lib/package/xml_gpr_package.h"
 
-ComRef<ITarvexFile> CTarvexFile_class::Create(CTarvexDocument* document,
+ComRef<ITarvexFile> CTarvexFile_class::Create(CTarvexDocument* document, int file,
                                               std::weak_ptr<CTarvexDoc> package) {
   const ComRef<ITypeInfo> info = CTarvexIntfTool::TypeInfo(ITarvexFile::kIid);
   // A new object has no reference yet: the first is the caller's.
-  return ComAddRef<ITarvexFile>(new CTarvexFile_class(info.get(), *document, std::move(package)));
+  return ComAddRef<ITarvexFile>(
+      new CTarvexFile_class(info.get(), *document, file, std::move(package)));
 }
 
 CTarvexFile_class::CTarvexFile_class(ITypeInfo* type_info, const CTarvexDocument& document,
-                                     std::weak_ptr<CTarvexDoc> package)
-    : CAutoIntfObject(type_info), serial_(document.Serial()), package_(std::move(package)) {}
+                                     int file, std::weak_ptr<CTarvexDoc> package)
+    : CAutoIntfObject(type_info),
+      serial_(document.Serial()),
+      file_(file),
+      package_(std::move(package)) {}
 
 CTarvexDocument& CTarvexFile_class::Document() const {
   const std::shared_ptr<CTarvexDoc> package = package_.lock();
   if (package != nullptr && package->IsOpened()) {
     const int count = package->GetFileCount();
+    if (file_ >= 0 && file_ < count && package->GetFile(file_)->Serial() == serial_) {
+      return *package->GetFile(file_);
+    }
     for (int index = 0; index < count; ++index) {
       CTarvexDocument* document = package->GetFile(index);
-      if (document->Serial() == serial_) return *document;
+      if (document->Serial() != serial_) continue;
+      file_ = index;
+      return *document;
     }
   }
   RaiseError("Документ больше не входит в пакет");

@@ -3,7 +3,9 @@
 // holds it; afterwards its members fail. The view knows the document by its
 // serial, so a document added later at the same address is not taken for
 // it. The view never frees the document and does not keep the package
-// alive.
+// alive. It looks first where it found the document last, so that a view
+// costs the same in a package of any size while no document before its
+// own comes or goes.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +21,9 @@ struct rTarvexDocType;
 
 class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
  public:
-  // A new view of `document` (not null) of `package`; raises.
-  static ComRef<ITarvexFile> Create(CTarvexDocument* document, std::weak_ptr<CTarvexDoc> package);
+  // A new view of `document` (not null), file `file` of `package`; raises.
+  static ComRef<ITarvexFile> Create(CTarvexDocument* document, int file,
+                                    std::weak_ptr<CTarvexDoc> package);
 
   HRESULT get_DocType(BSTR* Value) override;
   HRESULT get_DocTypeCode(BSTR* Value) override;
@@ -44,7 +47,7 @@ class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
   HRESULT AddSign(BSTR wsSignatureContent, SIGN_ROLE_TYPES enRole, VARIANT_BOOL* bResult) override;
 
  private:
-  CTarvexFile_class(ITypeInfo* type_info, const CTarvexDocument& document,
+  CTarvexFile_class(ITypeInfo* type_info, const CTarvexDocument& document, int file,
                     std::weak_ptr<CTarvexDoc> package);
   ~CTarvexFile_class() override = default;
 
@@ -60,5 +63,7 @@ class CTarvexFile_class final : public CAutoIntfObject<ITarvexFile> {
   const rTarvexDocType& TypeRow() const;
 
   const uint64_t serial_;
+  // Where the document was found last.
+  mutable int file_;
   const std::weak_ptr<CTarvexDoc> package_;
 };

@@ -88,14 +88,14 @@ std::unique_ptr<CTarvexKey> CTarvexIntfTool::TemporaryKey(ITarvexKey* intf) {
   return key;
 }
 
-ComRef<ITarvexFile> CTarvexIntfTool::DocumentToIntf(CTarvexDocument* document,
+ComRef<ITarvexFile> CTarvexIntfTool::DocumentToIntf(CTarvexDocument* document, int file,
                                                     std::weak_ptr<CTarvexDoc> package) {
   CValueCheckTool::CheckAssigned(document, "pCTarvexDocument");
-  return CTarvexFile_class::Create(document, std::move(package));
+  return CTarvexFile_class::Create(document, file, std::move(package));
 }
 
-ComRef<ITarvexSignature> CTarvexIntfTool::SignatureToIntf(CTarvexSignature* signature,
+ComRef<ITarvexSignature> CTarvexIntfTool::SignatureToIntf(CTarvexSignature* signature, int file,
                                                           std::weak_ptr<CTarvexDoc> package) {
   CValueCheckTool::CheckAssigned(signature, "pCTarvexSignature");
-  return CTarvexSignature_class::Create(signature, std::move(package));
+  return CTarvexSignature_class::Create(signature, file, std::move(package));
 }

@@ -28,11 +28,12 @@ class CTarvexIntfTool {
   // A record filled from `intf` for one operation; null for a null `intf`,
   // so that the operation names the missing key itself.
   static std::unique_ptr<CTarvexKey> TemporaryKey(ITarvexKey* intf);
-  // New views of an item of `package`; the item must not be null. A view
-  // fails cleanly once the package no longer holds it.
-  static ComRef<ITarvexFile> DocumentToIntf(CTarvexDocument* document,
+  // New views of an item of `package`; the item must not be null. `file`
+  // is the index of the document that holds the item, where the view looks
+  // for it first. A view fails cleanly once the package no longer holds it.
+  static ComRef<ITarvexFile> DocumentToIntf(CTarvexDocument* document, int file,
                                             std::weak_ptr<CTarvexDoc> package);
-  static ComRef<ITarvexSignature> SignatureToIntf(CTarvexSignature* signature,
+  static ComRef<ITarvexSignature> SignatureToIntf(CTarvexSignature* signature, int file,
                                                   std::weak_ptr<CTarvexDoc> package);
 
   // The type info of one of the library's interfaces.

@@ -24,14 +24,28 @@ CTarvexSignature* FindResign(const CTarvexSignature& parent, uint64_t serial) {
   return nullptr;
 }
 
-CTarvexSignature* Find(CTarvexDoc& package, uint64_t serial) {
+// The signature numbered `serial` of `document`, at any depth, or null.
+CTarvexSignature* FindIn(const CTarvexDocument& document, uint64_t serial) {
+  for (int index = 0; index < document.GetSignatureCount(); ++index) {
+    CTarvexSignature* own = document.GetSignature(index);
+    if (own->Serial() == serial) return own;
+    if (CTarvexSignature* found = FindResign(*own, serial)) return found;
+  }
+  return nullptr;
+}
+
+// The signature numbered `serial`, looked for first in document `file`,
+// which becomes the one that holds it; null when the package has none.
+CTarvexSignature* Find(CTarvexDoc& package, uint64_t serial, int& file) {
   if (!package.IsOpened()) return nullptr;
-  for (int file = 0; file < package.GetFileCount(); ++file) {
-    const CTarvexDocument* document = package.GetFile(file);
-    for (int index = 0; index < document->GetSignatureCount(); ++index) {
-      CTarvexSignature* own = document->GetSignature(index);
-      if (own->Serial() == serial) return own;
-      if (CTarvexSignature* found = FindResign(*own, serial)) return found;
+  const int count = package.GetFileCount();
+  if (file >= 0 && file < count) {
+    if (CTarvexSignature* found = FindIn(*package.GetFile(file), serial)) return found;
+  }
+  for (int index = 0; index < count; ++index) {
+    if (CTarvexSignature* found = FindIn(*package.GetFile(index), serial)) {
+      file = index;
+      return found;
     }
   }
   return nullptr;
@@ -39,22 +53,25 @@ CTarvexSignature* Find(CTarvexDoc& package, uint64_t serial) {
 
 }  // namespace
 
-ComRef<ITarvexSignature> CTarvexSignature_class::Create(CTarvexSignature* signature,
+ComRef<ITarvexSignature> CTarvexSignature_class::Create(CTarvexSignature* signature, int file,
                                                         std::weak_ptr<CTarvexDoc> package) {
   const ComRef<ITypeInfo> info = CTarvexIntfTool::TypeInfo(ITarvexSignature::kIid);
   // A new object has no reference yet: the first is the caller's.
   return ComAddRef<ITarvexSignature>(
-      new CTarvexSignature_class(info.get(), *signature, std::move(package)));
+      new CTarvexSignature_class(info.get(), *signature, file, std::move(package)));
 }
 
 CTarvexSignature_class::CTarvexSignature_class(ITypeInfo* type_info,
-                                               const CTarvexSignature& signature,
+                                               const CTarvexSignature& signature, int file,
                                                std::weak_ptr<CTarvexDoc> package)
-    : CAutoIntfObject(type_info), serial_(signature.Serial()), package_(std::move(package)) {}
+    : CAutoIntfObject(type_info),
+      serial_(signature.Serial()),
+      file_(file),
+      package_(std::move(package)) {}
 
 CTarvexSignature& CTarvexSignature_class::Signature() const {
   const std::shared_ptr<CTarvexDoc> package = package_.lock();
-  CTarvexSignature* signature = package != nullptr ? Find(*package, serial_) : nullptr;
+  CTarvexSignature* signature = package != nullptr ? Find(*package, serial_, file_) : nullptr;
   if (signature == nullptr) RaiseError("Подпись больше не входит в пакет");
   return *signature;
 }

@@ -3,7 +3,9 @@
 // shows it only while the package holds it; afterwards its members fail.
 // The view knows the signature by its serial, so a signature added later at
 // the same address is not taken for it. The view never frees the signature
-// and does not keep the package alive.
+// and does not keep the package alive. It looks first among the
+// signatures of the document where it found the signature last, so that a
+// view costs the same in a package of any size.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +20,9 @@ class CTarvexSignature;
 
 class CTarvexSignature_class final : public CAutoIntfObject<ITarvexSignature> {
  public:
-  // A new view of `signature` (not null) of `package`; raises.
-  static ComRef<ITarvexSignature> Create(CTarvexSignature* signature,
+  // A new view of `signature` (not null) of file `file` of `package`;
+  // raises.
+  static ComRef<ITarvexSignature> Create(CTarvexSignature* signature, int file,
                                          std::weak_ptr<CTarvexDoc> package);
 
   HRESULT get_Filename(BSTR* Value) override;
@@ -30,7 +33,7 @@ class CTarvexSignature_class final : public CAutoIntfObject<ITarvexSignature> {
   HRESULT get_SignatureContent(BSTR* Value) override;
 
  private:
-  CTarvexSignature_class(ITypeInfo* type_info, const CTarvexSignature& signature,
+  CTarvexSignature_class(ITypeInfo* type_info, const CTarvexSignature& signature, int file,
                          std::weak_ptr<CTarvexDoc> package);
   ~CTarvexSignature_class() override = default;
 
@@ -38,5 +41,7 @@ class CTarvexSignature_class final : public CAutoIntfObject<ITarvexSignature> {
   CTarvexSignature& Signature() const;
 
   const uint64_t serial_;
+  // The document where the signature was found last.
+  mutable int file_;
   const std::weak_ptr<CTarvexDoc> package_;
 };

@@ -148,9 +148,9 @@ TEST_F(KeyObjectTest, TheToolRefusesWhatItCannotCopy) {
   EXPECT_EQ("Передан пустой аргумент: SubjectCN",
             ErrorOf([&] { CTarvexIntfTool::KeyFromIntf(key.get(), &record); }));
   EXPECT_EQ("Передан пустой аргумент: pCTarvexDocument",
-            ErrorOf([] { CTarvexIntfTool::DocumentToIntf(nullptr, {}); }));
+            ErrorOf([] { CTarvexIntfTool::DocumentToIntf(nullptr, 0, {}); }));
   EXPECT_EQ("Передан пустой аргумент: pCTarvexSignature",
-            ErrorOf([] { CTarvexIntfTool::SignatureToIntf(nullptr, {}); }));
+            ErrorOf([] { CTarvexIntfTool::SignatureToIntf(nullptr, 0, {}); }));
 }
 
 TEST_F(KeyObjectTest, AForeignKeyObjectIsRefused) {

@@ -476,6 +476,36 @@ TEST_F(PackageObjectTest, AViewKeptAfterDeletionNeverReachesTheItemMadeInItsPlac
   EXPECT_EQ("8.xml", Text(current->get_OriginalFilename(&text), text));
 }
 
+// Views look for their item first where they found it; once a document
+// before theirs goes, that place holds another document or none, and they
+// still reach their own.
+TEST_F(PackageObjectTest, ViewsKeepTheirItemsWhenADocumentBeforeThemGoes) {
+  const ComRef<ITarvexKey> signer = KeyOf("signer");
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvexFile> first = Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  const ComRef<ITarvexFile> second = Add(tarvex.get(), "03", "устав.xml", "устав");
+  const ComRef<ITarvexFile> third = Add(tarvex.get(), "04", "платёж.pdf", kPayment);
+  VARIANT_BOOL result = VARIANT_FALSE;
+  ASSERT_EQ(S_OK, third->Sign(signer.get(), &result)) << TakeError().description;
+  ASSERT_EQ(S_OK, third->Resign(signer.get(), &result)) << TakeError().description;
+  ITarvexSignature* raw = nullptr;
+  ASSERT_EQ(S_OK, tarvex->GetFileSignature(2, 0, &raw));
+  const ComRef<ITarvexSignature> signature(raw);
+  ASSERT_EQ(S_OK, tarvex->GetFileResign(2, 0, 0, &raw));
+  const ComRef<ITarvexSignature> resign(raw);
+  BSTR text = nullptr;
+  const std::string signature_name = Text(signature->get_Filename(&text), text);
+  const std::string resign_name = Text(resign->get_Filename(&text), text);
+
+  ASSERT_EQ(S_OK, tarvex->DeleteFile(0, &result));
+  EXPECT_EQ("устав.xml", Text(second->get_OriginalFilename(&text), text));
+  EXPECT_EQ("платёж.pdf", Text(third->get_OriginalFilename(&text), text));
+  EXPECT_EQ(signature_name, Text(signature->get_Filename(&text), text));
+  EXPECT_EQ(resign_name, Text(resign->get_Filename(&text), text));
+  EXPECT_EQ(E_UNEXPECTED, first->get_OriginalFilename(&text));
+  EXPECT_EQ("Документ больше не входит в пакет", TakeError().description);
+}
+
 TEST_F(PackageObjectTest, ASignatureCheckAnswersTrueOrFails) {
   TrustChain(kUser);
   const ComRef<ITarvex> tarvex = NewRegistration();
