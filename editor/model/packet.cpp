@@ -155,6 +155,11 @@ void TPacket::Open(const std::string& path) {
   }
 }
 
+void TPacket::TakeOpenedPackage(TPacket& opened) {
+  TakeBinding(opened);
+  PackageFileName = opened.PackageFileName;
+}
+
 int32_t TPacket::AddDocument(const std::string& file_name, const std::string& doc_type_code,
                              const std::string& код_свдрег, const std::string& doc_name, bool sign,
                              uint16_t role) {

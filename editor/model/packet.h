@@ -45,6 +45,10 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   bool OpenPacket(const std::string& path, std::string& message);
   // Closes an open package, opens `path` and decrypts it.
   void Open(const std::string& path);
+  // Takes over the package `opened` holds, with its binding and file name,
+  // so that a package read once for its transaction type passes to the
+  // packet of that type without being read again.
+  void TakeOpenedPackage(TPacket& opened);
 
   // Adds the file within the size and image limits as a package document of
   // the code, with a row, and signs it when `sign` is set; the package

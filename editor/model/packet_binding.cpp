@@ -1,6 +1,7 @@
 #include "editor/model/packet_binding.h"
 
 #include <exception>
+#include <utility>
 
 #include "editor/model/editor_error.h"
 #include "editor/model/ole_check.h"
@@ -80,4 +81,12 @@ bool TPacketBinding::InitCrypt(std::string& message) {
     message = e.what();
     return false;
   }
+}
+
+void TPacketBinding::TakeBinding(TPacketBinding& other) {
+  LibraryFolder = other.LibraryFolder;
+  LibraryModule = other.LibraryModule;
+  LibraryPath = other.LibraryPath;
+  Crypt = std::move(other.Crypt);
+  Package = std::move(other.Package);
 }

@@ -32,6 +32,9 @@ class TPacketBinding {
   void EnsureCrypt();
   // EnsureCrypt; false and the error's text in `message` on failure.
   bool InitCrypt(std::string& message);
+  // Takes over the module, the package object and the catalogue of
+  // `other`, which is left without them, in place of this binding's own.
+  void TakeBinding(TPacketBinding& other);
 
   // Where the library is loaded from, set by the caller from the editor
   // parameter QIMDLLPATH before the first use; empty = the executable's

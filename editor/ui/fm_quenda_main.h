@@ -71,7 +71,9 @@ class TfmQuendaMain : public QMainWindow {
   // The signers of package file `index`, "Фамилия Имя Отчество" each,
   // joined by ",".
   std::string GetSignersText(int32_t index);
-  bool GetTransactionType(const std::string& path, TRANSACTION_TYPES& type, std::string& message);
+  // The transaction type of the package the packet holds open; false with
+  // the library's message, or with "Неизвестный тип транзакции." for none.
+  bool GetTransactionType(TPacket& packet, TRANSACTION_TYPES& type, std::string& message);
   bool HasDecisionOrgan() const;
   void UpdateSignerRole();
 

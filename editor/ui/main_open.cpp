@@ -10,6 +10,7 @@
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 #include "editor/model/package_items.h"
+#include "editor/model/reg_doc_index.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/ul_packet.h"
 #include "editor/ui/busy_cursor.h"
@@ -20,13 +21,9 @@
 #include "platform/com/com_ref.h"
 #include "platform/shell/open_file_dialog.h"
 
-bool TfmQuendaMain::GetTransactionType(const std::string& path, TRANSACTION_TYPES& type,
+bool TfmQuendaMain::GetTransactionType(TPacket& packet, TRANSACTION_TYPES& type,
                                        std::string& message) {
   try {
-    TPacket packet;
-    packet.LibraryFolder = Params.GetValue("QIMDLLPATH");
-    std::string reason;
-    if (!packet.OpenPacket(path, reason)) throw EditorError(reason);
     OleCheck(packet.Package->get_DocTransactType(&type));
     if (type == TRANSACTION_TYPE_UNKNOWN) throw EditorError("Неизвестный тип транзакции.");
     return true;
@@ -53,9 +50,14 @@ void TfmQuendaMain::ActionOpenPacketExecute() {
 
 void TfmQuendaMain::OpenPacketFile(const std::string& path) {
   BusyCursor busy;
-  TRANSACTION_TYPES type = TRANSACTION_TYPE_UNKNOWN;
+  // The file is read once, by a plain packet; its transaction type decides
+  // which packet takes the opened package over.
+  auto opened = std::make_unique<TPacket>();
+  opened->LibraryFolder = Params.GetValue("QIMDLLPATH");
   std::string message;
-  if (!GetTransactionType(path, type, message)) throw EditorError(message);
+  if (!opened->OpenPacket(path, message)) throw EditorError(message);
+  TRANSACTION_TYPES type = TRANSACTION_TYPE_UNKNOWN;
+  if (!GetTransactionType(*opened, type, message)) throw EditorError(message);
   Packet.reset();
   if (type == TRANSACTION_TYPE_UL_REG_UL) {
     Packet = std::make_unique<TULPacket>();
@@ -64,11 +66,11 @@ void TfmQuendaMain::OpenPacketFile(const std::string& path) {
     Packet = std::make_unique<TNewIPPacket>();
     State = kStateOpenedIP;
   } else {
-    Packet = std::make_unique<TPacket>();
+    // A package of another transaction stays with the plain packet.
+    Packet = std::move(opened);
     State = kStateOpenedOther;
   }
-  Packet->LibraryFolder = Params.GetValue("QIMDLLPATH");
-  if (!Packet->OpenPacket(path, message)) throw EditorError(message);
+  if (opened) Packet->TakeOpenedPackage(*opened);
 
   int32_t inventory = -1;
   if (State != kStateOpenedOther) {
@@ -143,7 +145,9 @@ void TfmQuendaMain::SelectOpenedKind(const std::string& code) {
 }
 
 // One row per package file but the inventory; a registration package's
-// rows are its inventory's records, named from the reference book.
+// rows are its inventory's records, named from the reference book. The
+// records are found through one index by code, as a package may list tens
+// of thousands of documents.
 void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
   TXMLRegDoc names;
   std::string message;
@@ -151,6 +155,7 @@ void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
   if (registration && !names.LoadDocuments(RegDocPath, Params.GetValue("КОДСФРД"), message, {})) {
     throw EditorError(message);
   }
+  const TRegDocIndex records(Packet->Documents);
   ClearDocuments();
   ITarvex* package = Packet->Package.get();
   const int32_t count = FileCount(package);
@@ -164,7 +169,7 @@ void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
                  FileText(file.get(), &ITarvexFile::get_DocType), "");
       continue;
     }
-    TRegDoc* record = Packet->FindDocument(code);
+    TRegDoc* record = records.Find(code);
     if (record == nullptr) throw EditorError("В описи не найден документ [" + code + "]");
     const int named = names.IndexOfSvdregCode(record->КодСВДРЕГ);
     record->DocName = named >= 0 ? names.Items[named].Object->КратНаим

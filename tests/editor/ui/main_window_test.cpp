@@ -1,19 +1,25 @@
 // The main window from the program start on: the first state, the
 // reference books and fixed codes, the kinds picked and the packets made
 // for them, and the packages opened.
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 
 #include "editor/model/ip_packet.h"
 #include "editor/model/ul_packet.h"
 #include "editor/ui/exe_paths.h"
 #include "tests/editor/ui/saved_packages.h"
 #include "tests/editor/ui/window_fixture.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -342,6 +348,26 @@ class OpenPackageTest : public WindowTest {
   std::string StatusFile(QWidget* window) const {
     return FromQt(Find<QLabel>(window, "sbMainPanel1")->text());
   }
+  // How often the file (cp1251 path) is opened while `work` runs.
+  static int OpeningsOf(const std::string& path, const std::function<void()>& work) {
+    const int watch = inotify_init1(IN_NONBLOCK);
+    EXPECT_GE(watch, 0);
+    // Closings are watched too: inotify merges a repeated event that waits
+    // unread, and an opening follows a closing.
+    EXPECT_GE(inotify_add_watch(watch, SysPath(path).c_str(), IN_OPEN | IN_CLOSE), 0);
+    work();
+    int openings = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t size; (size = read(watch, events, sizeof events)) > 0;) {
+      for (ssize_t at = 0; at < size;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        if ((event->mask & IN_OPEN) != 0) ++openings;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    close(watch);
+    return openings;
+  }
 
   SavedPackages saved_{packages_};
 };
@@ -437,6 +463,51 @@ TEST_F(OpenPackageTest, CancellingTheDialogChangesNothing) {
   EXPECT_EQ(window->State, kStateNewIP);
   EXPECT_EQ(window->Packet.get(), packet);
   EXPECT_TRUE(dialogs_.boxes.empty());
+}
+
+TEST_F(OpenPackageTest, APackageFileIsReadOnceWhateverItsTransaction) {
+  for (const std::string& path : {saved_.Entrepreneur(), saved_.Receipt()}) {
+    auto window = Start();
+    EXPECT_EQ(OpeningsOf(path, [&] { Open(window.get(), path); }), 1) << AnsiToUtf8(path);
+    EXPECT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  }
+}
+
+// The window reads a package's documents in time linear in their number,
+// as the library does: a look-up over every document for each document,
+// or for each signature, once made such a package take minutes. The
+// library's own opening, the larger part, is the measure.
+TEST_F(OpenPackageTest, APackageOfManyDocumentsOpensInLittleMoreThanTheLibrarysTime) {
+  constexpr int kDocuments = 10000;
+  const std::string signed_package = saved_.Entrepreneur();
+  const std::string path = Utf8ToAnsi(packages_.File("many.zip"));
+  const CommandResult made =
+      RunCommand("python3 '" TARVEX_TEST_DIR "/many_documents.py' " + std::to_string(kDocuments) +
+                 " " + Quoted(SysPath(path)) + " " + Quoted(SysPath(signed_package)));
+  ASSERT_EQ(made.status, 0) << made.output;
+  using Clock = std::chrono::steady_clock;
+  TPacket alone;
+  std::string message;
+  Clock::time_point started = Clock::now();
+  ASSERT_TRUE(alone.OpenPacket(path, message)) << AnsiToUtf8(message);
+  const Clock::duration library = Clock::now() - started;
+
+  auto window = Start();
+  started = Clock::now();
+  Open(window.get(), path);
+  const Clock::duration opening = Clock::now() - started;
+  ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  EXPECT_EQ(window->State, kStateOpenedIP);
+  const Table rows = Documents(window.get());
+  ASSERT_EQ(rows.size(), kDocuments - 1u);
+  const std::string signer = "Иванов Иван Иванович";
+  EXPECT_EQ(rows.front(), (Texts{"Заявление по форме Р21001", "документ0.pdf", signer}));
+  EXPECT_EQ(rows.back(), (Texts{"Копия паспорта", "документ9998.pdf", signer}));
+  auto* last = Find<QTreeWidget>(window.get(), "lvDocs")->topLevelItem(kDocuments - 2);
+  EXPECT_EQ(TfmQuendaMain::DocOf(last)->PackageIndex, kDocuments - 2);
+  EXPECT_LT(opening, 5 * library / 2)
+      << std::chrono::duration<double>(opening).count() << " s against "
+      << std::chrono::duration<double>(library).count() << " s";
 }
 
 }  // namespace
