@@ -155,6 +155,11 @@ class TfmQuendaMain : public QMainWindow {
   const TRegType* SelectedRegType() const;
   bool OgrnRequired() const;
 
+  // True when the work in hand may go for a new or an opened packet: at
+  // once where nothing could be lost (no create mode, or a state of no own
+  // work: a received package, an error, nothing chosen), else when the
+  // user answers Yes to `question`.
+  bool MayDiscardWork(const char* question);
   void OpenPacketFile(const std::string& path);
   void SelectOpenedKind(const std::string& code);
   void FillOpenedDocuments(int32_t inventory_index);

@@ -34,6 +34,9 @@ bool TfmQuendaMain::GetTransactionType(TPacket& packet, TRANSACTION_TYPES& type,
 }
 
 void TfmQuendaMain::ActionOpenPacketExecute() {
+  if (!MayDiscardWork("При открытии пакета несохраненные данные будут потеряны. Продолжить?")) {
+    return;
+  }
   OpenFileName dialog;
   dialog.filter = "Файлы пакетов (*.zip)|*.zip";
   dialog.initial_dir = Params.GetValue("INPUTPATH");

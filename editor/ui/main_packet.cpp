@@ -313,11 +313,15 @@ void TfmQuendaMain::cmbAppTypeChange() {
   }
 }
 
+bool TfmQuendaMain::MayDiscardWork(const char* question) {
+  const bool nothing_to_lose = (Mode & kModeCreate) == 0 || State == kStateOpenedOther ||
+                               State == kStateError || State == kStateNothing;
+  return nothing_to_lose || AskYesNo(question, true, 3);
+}
+
 void TfmQuendaMain::ActionNewPacketExecute() {
-  if ((Mode & kModeCreate) != 0 && State != kStateOpenedOther && State != kStateError &&
-      State != kStateNothing &&
-      !AskYesNo("При создании нового пакета несохраненные данные будут потеряны. Продолжить?", true,
-                3)) {
+  if (!MayDiscardWork(
+          "При создании нового пакета несохраненные данные будут потеряны. Продолжить?")) {
     return;
   }
   State = kStateNothing;

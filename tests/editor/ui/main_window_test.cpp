@@ -32,6 +32,7 @@ const char kIP[] = "Индивидуальный предприниматель"
 const char kIPKind[] = "Регистрация физического лица в качестве индивидуального предпринимателя";
 const char kPaper[] = "Вид предоставления заявителю документов в бумажном виде";
 const char kOffice[] = "Код налогового (регистрирующего) органа";
+const char kOpenQuestion[] = "При открытии пакета несохраненные данные будут потеряны. Продолжить?";
 
 using MainWindowTest = WindowTest;
 
@@ -462,7 +463,77 @@ TEST_F(OpenPackageTest, CancellingTheDialogChangesNothing) {
   Find<QAction>(window.get(), "ActionOpenPacket")->trigger();
   EXPECT_EQ(window->State, kStateNewIP);
   EXPECT_EQ(window->Packet.get(), packet);
-  EXPECT_TRUE(dialogs_.boxes.empty());
+  // The new packet's work goes only once a file is chosen, after a Yes.
+  EXPECT_EQ(dialogs_.Texts(), Texts{kOpenQuestion});
+  EXPECT_EQ(dialogs_.file_requests.size(), 1u);
+}
+
+TEST_F(OpenPackageTest, OpeningOverTheWorkInHandAsksFirstAndNoKeepsIt) {
+  const std::string path = saved_.Entrepreneur();
+  const std::string receipt = saved_.Receipt();
+  auto window = Start();
+  Pick(window.get(), "cmbRegType", 2);
+  Pick(window.get(), "cmbAppType", 0);
+  TPacket* packet = window->Packet.get();
+  const Table documents = Documents(window.get());
+  dialogs_.answers = {IDNO};
+  Open(window.get(), path);
+  EXPECT_EQ(dialogs_.Texts(), Texts{kOpenQuestion});
+  EXPECT_TRUE(dialogs_.file_requests.empty());
+  EXPECT_EQ(window->State, kStateNewUL);
+  EXPECT_EQ(window->Packet.get(), packet);
+  EXPECT_EQ(Documents(window.get()), documents);
+
+  dialogs_.answers = {IDYES};
+  Open(window.get(), path);
+  EXPECT_EQ(dialogs_.Texts(), Texts{kOpenQuestion});
+  EXPECT_EQ(window->State, kStateOpenedIP);
+  // An opened registration package may be changed and formed again.
+  dialogs_.answers = {IDNO};
+  Open(window.get(), receipt);
+  EXPECT_EQ(dialogs_.Texts(), Texts{kOpenQuestion});
+  EXPECT_EQ(window->State, kStateOpenedIP);
+  EXPECT_EQ(dialogs_.file_requests.size(), 1u);
+}
+
+TEST_F(OpenPackageTest, OpeningAsksNothingWhereNoWorkCouldBeLost) {
+  const std::string path = saved_.Entrepreneur();
+  const std::string receipt = saved_.Receipt();
+  std::string unlisted;
+  const std::string broken = saved_.WithUnlistedDocument(unlisted);
+  const struct {
+    const char* name;
+    std::function<std::unique_ptr<TfmQuendaMain>()> start;
+  } cases[] = {
+      {"nothing chosen", [&] { return Start(); }},
+      {"a received package",
+       [&] {
+         auto window = Start();
+         Open(window.get(), receipt);
+         return window;
+       }},
+      {"a failed opening",
+       [&] {
+         auto window = Start();
+         Open(window.get(), broken);
+         return window;
+       }},
+      {"viewing only",
+       [&] {
+         dialogs_.files = {path};
+         return Start([](TfmQuendaMain& window) { window.Mode = kModeOpen; });
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto window = c.start();
+    dialogs_.boxes.clear();
+    dialogs_.file_requests.clear();
+    Open(window.get(), path);
+    EXPECT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+    EXPECT_EQ(dialogs_.file_requests.size(), 1u);
+    EXPECT_EQ(window->State, kStateOpenedIP);
+  }
 }
 
 TEST_F(OpenPackageTest, APackageFileIsReadOnceWhateverItsTransaction) {
