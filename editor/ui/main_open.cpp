@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "editor/model/editor_error.h"
 #include "editor/model/ip_packet.h"
@@ -203,7 +204,12 @@ void TfmQuendaMain::FillApplicants() {
   }
   ApplyApplicantColours();
   SetHeights();
+  // The first applicant is current, in the current column or the first,
+  // so that Delete and the arrows work on it without a click; no editor
+  // opens over it.
   quiet_grids_ = true;
-  if (sgDeclarants->rowCount() > 0) sgDeclarants->setCurrentCell(0, sgDeclarants->currentColumn());
+  if (sgDeclarants->rowCount() > 0) {
+    sgDeclarants->setCurrentCell(0, std::max(0, sgDeclarants->currentColumn()));
+  }
   quiet_grids_ = false;
 }

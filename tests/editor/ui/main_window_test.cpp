@@ -581,4 +581,16 @@ TEST_F(OpenPackageTest, APackageOfManyDocumentsOpensInLittleMoreThanTheLibrarysT
       << std::chrono::duration<double>(library).count() << " s";
 }
 
+// Delete and the arrows work on the first applicant without a click.
+TEST_F(OpenPackageTest, TheFirstApplicantOfAnOpenedPackageIsCurrent) {
+  auto window = Start();
+  Open(window.get(), saved_.LegalEntity());
+  auto* grid = Find<QTableWidget>(window.get(), "sgDeclarants");
+  EXPECT_EQ(grid->currentRow(), 0);
+  EXPECT_EQ(Shown(window.get()), "");
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(Applicants(window.get()), (Table{{"Петров", "Пётр", "", "", "petrov@example.ru"}}));
+}
+
 }  // namespace
