@@ -32,6 +32,7 @@ const char kSigner[] = "Иванов Иван Иванович";
 const char kSecondSigner[] = "Петров Пётр Петрович";
 // How the library reports the test PKI's intermediate authority.
 const char kTestIssuer[] = "2.5.4.6=RU, 2.5.4.10=Тарвекс тест, 2.5.4.3=Тестовый УЦ";
+const char kOpenOver[] = "При открытии пакета несохраненные данные будут потеряны. Продолжить?";
 const char kReplace[] =
     "Документ содержит подписи. При замене документа подписи будут потеряны.\r\nЗаменить "
     "документ?";
@@ -130,10 +131,14 @@ class SessionTest : public PacketWindowTest {
     EXPECT_EQ(0, peer.status) << peer.output;
     return peer.output;
   }
-  void Reopen(TfmQuendaMain* window, const std::string& package) {
+  // Opens the package; over work in hand the window asks first, and is
+  // answered Yes.
+  void Reopen(TfmQuendaMain* window, const std::string& package, const Texts& asked = {}) {
     dialogs_.files = {package};
+    dialogs_.answers = {IDYES};
     Run(window, "ActionOpenPacket");
-    ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+    dialogs_.answers.clear();
+    EXPECT_EQ(dialogs_.Texts(), asked);
   }
   // The information dialog's rows for the row's document.
   Rows CheckSignature(TfmQuendaMain* window, int row) {
@@ -222,6 +227,17 @@ TEST_F(SessionTest, AnEntrepreneurFormsOpensChecksExtractsAndEditsAPackage) {
   ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
   EXPECT_EQ(dialogs_.file_requests.back().filter, "Типы документов (*.tiff;*.tif)|*.tiff;*.tif");
   Sign(window.get(), 0);
+  {
+    // Opening now would drop the packet in hand: No keeps it, unasked for a file.
+    const TPacket* packet = window->Packet.get();
+    const size_t requests = dialogs_.file_requests.size();
+    dialogs_.answers = {IDNO};
+    Run(window.get(), "ActionOpenPacket");
+    EXPECT_EQ(dialogs_.Texts(), Texts{kOpenOver});
+    EXPECT_EQ(dialogs_.file_requests.size(), requests);
+    EXPECT_EQ(window->Packet.get(), packet);
+    EXPECT_EQ(window->State, kStateNewIP);
+  }
 
   // The passport is signed when the forming asks.
   const std::string package = Form(window.get(), {IDYES});
@@ -239,7 +255,7 @@ TEST_F(SessionTest, AnEntrepreneurFormsOpensChecksExtractsAndEditsAPackage) {
   EXPECT_NE(IniText().find("КОДНО=7746"), std::string::npos);
   EXPECT_NE(IniText().find("QUERYCODE=2"), std::string::npos);
 
-  Reopen(window.get(), package);
+  Reopen(window.get(), package, {kOpenOver});
   EXPECT_EQ(window->State, kStateOpenedIP);
   EXPECT_EQ(Documents(window.get()), (Table{{"Заявление по форме Р21001", "скан.tif", kSigner},
                                             {"Копия паспорта", "паспорт.pdf", kSigner}}));
@@ -310,7 +326,7 @@ TEST_F(SessionTest, ALegalEntityWithTwoApplicantsAndADecisionOfficeFormsItsPacka
     EXPECT_NE(inventory.find(AnsiToUtf8(part)), std::string::npos) << AnsiToUtf8(part);
   }
 
-  Reopen(window.get(), package);
+  Reopen(window.get(), package, {kOpenOver});
   EXPECT_EQ(window->State, kStateOpenedUL);
   EXPECT_EQ(ParamRows(window.get())[3],
             (std::pair<std::string, std::string>("Орган, принимающий решение",
