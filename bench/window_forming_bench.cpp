@@ -15,10 +15,8 @@
 #include <deque>
 #include <thread>
 
+#include "bench/bench_window.h"
 #include "bench/package_forming.h"
-#include "editor/model/application.h"
-#include "editor/ui/fm_quenda_main.h"
-#include "editor/ui/program_start.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/message_box.h"
 #include "platform/shell/browse_folder.h"
@@ -91,13 +89,7 @@ double FormInWindow(const std::vector<std::string>& files, const std::string& di
   SetFolderPicker([&out](const BrowseInfo&) { return std::optional<std::string>(out); });
 
   TfmQuendaMain window;
-  SetStartParameters(window);
-  window.Params.SetValue("INIFILE", dir + "/TarvexEdit.ini", 1);
-  window.Params.SetValue("BOOKFOLDER", TARVEX_SOURCE_DIR "/editor/ui/books/", 1);
-  window.Params.SetValue("QIMDLLPATH", TARVEX_MODULE_DIR, 1);
-  window.ReadSettings();
-  if (!window.Initialize()) std::exit(1);
-  window.show();
+  if (!StartWindow(window, dir)) std::exit(1);
   QApplication::setActiveWindow(&window);
   // A legal entity without a decision office: the application and 19
   // documents attached to it.

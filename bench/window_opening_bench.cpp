@@ -21,9 +21,7 @@
 #include <optional>
 #include <string>
 
-#include "editor/model/application.h"
-#include "editor/ui/fm_quenda_main.h"
-#include "editor/ui/program_start.h"
+#include "bench/bench_window.h"
 #include "lib/package/tarvex_doc.h"
 #include "lib/package/tarvex_document.h"
 // CTarvexDoc's inline constructor needs the description's full type.
@@ -103,16 +101,10 @@ class OpeningBench {
     pick_ = Package(static_cast<int>(state.range(0)));
     for (auto _ : state) {
       TfmQuendaMain window;
-      SetStartParameters(window);
-      window.Params.SetValue("INIFILE", dir_ + "/TarvexEdit.ini", 1);
-      window.Params.SetValue("BOOKFOLDER", TARVEX_SOURCE_DIR "/editor/ui/books/", 1);
-      window.Params.SetValue("QIMDLLPATH", TARVEX_MODULE_DIR, 1);
-      window.ReadSettings();
-      if (!window.Initialize()) {
+      if (!bench::StartWindow(window, dir_)) {
         state.SkipWithError("the window did not start");
         break;
       }
-      window.show();
       QApplication::setActiveWindow(&window);
       last_box_.clear();
       auto* open = window.findChild<QAction*>("ActionOpenPacket");

@@ -46,6 +46,18 @@ class GridsTest : public WindowTest {
     grid->setCurrentCell(row, 1);
     return {grid->currentRow(), Shown(window)};
   }
+  // One document row, an applicant and the office: what the checks need
+  // besides the field a test is about.
+  static void FillForChecks(TfmQuendaMain* window,
+                            const std::string& address = "ivanov@example.ru") {
+    Find<QTreeWidget>(window, "lvDocs")->clear();
+    window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
+    const std::string person[] = {"Иванов", "Иван", "", "", address};
+    for (int column = 0; column < 5; ++column) {
+      Enter(window, Applicants_(window), 0, column, person[column]);
+    }
+    Find<QComboBox>(window, "cmbRegOrg")->setCurrentIndex(0);
+  }
   static void SetCell(QTableWidget* grid, int row, int column, const std::string& text) {
     if (grid->item(row, column) == nullptr) grid->setItem(row, column, new QTableWidgetItem);
     grid->item(row, column)->setText(ToQt(text));
@@ -472,13 +484,7 @@ TEST_F(GridsTest, AFiledOgrnOrOgrnipIsDigitsOnlyOfItsLength) {
   };
   for (const auto& c : cases) {
     auto window = Kinds(c.applicant, c.application);
-    Find<QTreeWidget>(window.get(), "lvDocs")->clear();
-    window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
-    const char* person[] = {"Иванов", "Иван", "", "", "ivanov@example.ru"};
-    for (int column = 0; column < 5; ++column) {
-      Enter(window.get(), Applicants_(window.get()), 0, column, person[column]);
-    }
-    Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(0);
+    FillForChecks(window.get());
     if (c.applicant == 1) Enter(window.get(), Params(window.get()), 4, 1, "ООО \"Ромашка\"");
     // Put in as an opened package or the last run's ini file may bring it,
     // past the key filter.
@@ -490,13 +496,7 @@ TEST_F(GridsTest, AFiledOgrnOrOgrnipIsDigitsOnlyOfItsLength) {
 
 TEST_F(GridsTest, TheChecksTakeTheTextOfAnEditorStillInUse) {
   auto window = Kinds(1, 0);  // a legal entity without OGRN: the name in row 4
-  Find<QTreeWidget>(window.get(), "lvDocs")->clear();
-  window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
-  const char* person[] = {"Иванов", "Иван", "", "", "ivanov@example.ru"};
-  for (int column = 0; column < 5; ++column) {
-    Enter(window.get(), Applicants_(window.get()), 0, column, person[column]);
-  }
-  Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(0);
+  FillForChecks(window.get());
   Select(window.get(), 4);
   auto* name = Find<QComboBox>(window.get(), "cmbOrgName");
   ASSERT_TRUE(name->lineEdit()->hasFocus());
@@ -509,16 +509,10 @@ TEST_F(GridsTest, TheChecksTakeTheTextOfAnEditorStillInUse) {
 
 TEST_F(GridsTest, TheAddressCheckedIsTheAddressKept) {
   auto window = Kinds(1, 0);
-  Find<QTreeWidget>(window.get(), "lvDocs")->clear();
-  window->AddDocItem("/tmp/заявление.pdf", "01", "", "", -1, "Заявление", "");
-  QTableWidget* applicants = Applicants_(window.get());
-  const char* person[] = {"Иванов", "Иван", "", "", "  ivanov@example.ru\t"};
-  for (int column = 0; column < 5; ++column)
-    Enter(window.get(), applicants, 0, column, person[column]);
-  Find<QComboBox>(window.get(), "cmbRegOrg")->setCurrentIndex(0);
+  FillForChecks(window.get(), "  ivanov@example.ru\t");
   Enter(window.get(), Params(window.get()), 4, 1, "ООО \"Ромашка\"");
   EXPECT_TRUE(window->CheckFields());
-  EXPECT_EQ(Cell(applicants, 0, 4), "ivanov@example.ru");
+  EXPECT_EQ(Cell(Applicants_(window.get()), 0, 4), "ivanov@example.ru");
 }
 
 TEST_F(GridsTest, TheCaptionsFitAtTheDefaultSizeAndACutValueShowsWholeAsItsTip) {
