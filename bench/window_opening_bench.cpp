@@ -35,9 +35,9 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// The largest package opened: as many documents as one package may
-// describe. Lower it should the library refuse that many.
-constexpr int kLargest = 65535;
+// The largest package opened: as many documents as one unsigned package
+// may describe, one archive entry each beside the description's own.
+constexpr int kLargest = 65534;
 
 double Since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
