@@ -123,7 +123,15 @@ TransferFailure FailureFromCurl(CURLcode result, const TlsPolicy& tls, const Tra
       return {ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
               "сертификат сервера выдан не тем удостоверяющим центром"};
     default:
-      return {ERROR_INTERNET_INTERNAL_ERROR, "непредвиденный отказ загрузки (результат libcurl " +
-                                                 std::to_string(static_cast<int>(result)) + ")"};
+      return {ERROR_INTERNET_INTERNAL_ERROR, "непредвиденный отказ загрузки",
+              static_cast<int>(result)};
   }
+}
+
+std::string TransferFailureText(const TransferFailure& failure) {
+  std::string text = failure.text;
+  if (failure.curl_result != 0) {
+    text += " (результат libcurl " + std::to_string(failure.curl_result) + ")";
+  }
+  return text;
 }

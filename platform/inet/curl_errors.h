@@ -10,11 +10,17 @@
 
 class TlsPolicy;
 
-// What ended a transfer.
+// What ended a transfer. Trivially destructible, since a thread keeps its
+// last one: a thread-local with a destructor in a dlopen'd module trips
+// LeakSanitizer's walk over the threads' dynamic TLS at exit.
 struct TransferFailure {
   uint32_t code = 0;
-  std::string text;
+  const char* text = "";  // static text of the cause
+  int curl_result = 0;    // libcurl's result where the cause has no text of its own
 };
+
+// The cause in words: the text, with libcurl's result when there is one.
+std::string TransferFailureText(const TransferFailure& failure);
 
 // How far a transfer had come when libcurl gave up, which tells apart
 // causes that libcurl reports with one result.

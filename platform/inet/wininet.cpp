@@ -284,7 +284,7 @@ bool InternetReadFile(HINTERNET handle, void* buffer, uint32_t to_read, uint32_t
 bool InternetGetLastResponseInfoA(uint32_t* error, char* buffer, uint32_t* length) {
   if (error == nullptr || length == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   *error = last_transfer_failure.code;
-  return CopyText(last_transfer_failure.text, buffer, length);
+  return CopyText(TransferFailureText(last_transfer_failure), buffer, length);
 }
 
 bool InternetQueryOptionA(HINTERNET handle, uint32_t option, void* buffer, uint32_t* length) {
