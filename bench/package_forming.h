@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "bench/bench_keys.h"
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "lib/package/tarvex_doc.h"
@@ -166,13 +167,7 @@ inline Figure Measure(const std::function<double()>& work) {
 class Bench {
  public:
   Bench() {
-    std::string pattern = (fs::temp_directory_path() / "tarvex-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
-    dir_ = pattern;
-    fs::create_directory(dir_ + "/tmp");
-    ::setenv("TMP", (dir_ + "/tmp").c_str(), 1);
-    ::setenv("TARVEX_CRYPT_USER_ROOT", (dir_ + "/user").c_str(), 1);
-    ::setenv("TARVEX_CRYPT_MACHINE_ROOT", (dir_ + "/machine").c_str(), 1);
+    dir_ = MakeBenchFolder("tarvex-bench");
     Run("openssl x509 -inform DER -in " + kPki + "signer.cer -out " + dir_ + "/signer.pem");
     signer_ =
         BoundCertificate("bench", ReadFile(kPki + "signer.key"), ReadFile(kPki + "signer.cer"));

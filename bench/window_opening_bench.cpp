@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "bench/bench_window.h"
 #include "lib/package/tarvex_doc.h"
 #include "lib/package/tarvex_document.h"
@@ -48,15 +49,9 @@ double Since(Clock::time_point start) {
 class OpeningBench {
  public:
   OpeningBench() {
-    std::string pattern = (fs::temp_directory_path() / "tarvex-opening-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
-    dir_ = pattern;
-    fs::create_directory(dir_ + "/tmp");
-    ::setenv("TMP", (dir_ + "/tmp").c_str(), 1);
+    dir_ = bench::MakeBenchFolder("tarvex-opening");
     ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
     ::setenv("TARVEX_COM_REGISTRY_ROOT", dir_.c_str(), 1);
-    ::setenv("TARVEX_CRYPT_USER_ROOT", (dir_ + "/user").c_str(), 1);
-    ::setenv("TARVEX_CRYPT_MACHINE_ROOT", (dir_ + "/machine").c_str(), 1);
     SetMessageBoxHandler([this](const std::string& text, const std::string&, uint32_t type) {
       last_box_ = text;
       return DefaultButtonOf(type);
