@@ -55,16 +55,6 @@ void CloseIfOpened(ITarvex* package) {
   OleCheck(package->Close(&done));
 }
 
-// The first file whose field equals `code` with a-z folded, or -1.
-int32_t IndexOfFile(ITarvex* package, const std::string& code,
-                    HRESULT (ITarvexFile::*getter)(BSTR*)) {
-  const int32_t count = FileCount(package);
-  for (int32_t i = 0; i < count; ++i) {
-    if (SameText(FileText(FileAt(package, i).get(), getter), code)) return i;
-  }
-  return -1;
-}
-
 }  // namespace
 
 TPacket::TPacket() : ImageInfo(std::make_unique<TDCImageInfo>()) {}
@@ -124,6 +114,7 @@ bool TPacket::Validate(std::string& message) {
 bool TPacket::NewPacket(std::string& message) {
   try {
     EnsurePackage();
+    DropIndices();
     New();
     return true;
   } catch (const std::exception& e) {
@@ -144,6 +135,7 @@ bool TPacket::OpenPacket(const std::string& path, std::string& message) {
 }
 
 void TPacket::Open(const std::string& path) {
+  DropIndices();
   CloseIfOpened(Package.get());
   VARIANT_BOOL done = VARIANT_FALSE;
   OleCheck(Package->Open(OleString(path).get(), &done));
@@ -156,6 +148,8 @@ void TPacket::Open(const std::string& path) {
 }
 
 void TPacket::TakeOpenedPackage(TPacket& opened) {
+  DropIndices();
+  opened.DropIndices();
   TakeBinding(opened);
   PackageFileName = opened.PackageFileName;
 }
@@ -210,6 +204,7 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
   row->КодСВДРЕГ = код_свдрег;
 
   const std::string content = ReadFileContent(file_name);
+  DropIndices();
   ITarvexFile* raw = nullptr;
   OleCheck(Package->AddFile(OleString(kDocTypes[doc_type].Name).get(),
                             OleString(doc_type_code).get(), OleString(row->ContentType).get(),
@@ -302,6 +297,7 @@ void TPacket::DeleteDocument(int32_t index) {
   const std::string code =
       FileText(FileAt(Package.get(), index).get(), &ITarvexFile::get_DocumentCode);
   const int32_t row = IndexOfDocument(code);
+  DropIndices();
   VARIANT_BOOL done = VARIANT_FALSE;
   OleCheck(Package->DeleteFile(index, &done));
   if (row >= 0) Documents.erase(Documents.begin() + row);
@@ -318,18 +314,33 @@ bool TPacket::DeleteDocumentSafe(int32_t index, std::string& message) {
 }
 
 int32_t TPacket::IndexOfFileByDocTypeCode(const std::string& code) const {
-  return IndexOfFile(Package.get(), code, &ITarvexFile::get_DocTypeCode);
+  ITarvex* package = Package.get();
+  const int32_t count = FileCount(package);
+  for (int32_t i = 0; i < count; ++i) {
+    if (SameText(FileText(FileAt(package, i).get(), &ITarvexFile::get_DocTypeCode), code)) {
+      return i;
+    }
+  }
+  return -1;
 }
 
 int32_t TPacket::IndexOfFileByDocumentCode(const std::string& code) const {
-  return IndexOfFile(Package.get(), code, &ITarvexFile::get_DocumentCode);
+  ITarvex* package = Package.get();
+  const int32_t count = FileCount(package);
+  if (!files_by_code_.Covers(count)) {
+    files_by_code_.Build(count, [package](int32_t i) {
+      return FileText(FileAt(package, i).get(), &ITarvexFile::get_DocumentCode);
+    });
+  }
+  return files_by_code_.Find(code);
 }
 
 int32_t TPacket::IndexOfDocument(const std::string& code) const {
-  for (size_t i = 0; i < Documents.size(); ++i) {
-    if (SameText(Documents[i]->DocumentCode, code)) return static_cast<int32_t>(i);
+  const auto count = static_cast<int32_t>(Documents.size());
+  if (!rows_by_code_.Covers(count)) {
+    rows_by_code_.Build(count, [this](int32_t i) { return Documents[i]->DocumentCode; });
   }
-  return -1;
+  return rows_by_code_.Find(code);
 }
 
 TRegDoc* TPacket::FindDocument(const std::string& code) const {
@@ -337,7 +348,10 @@ TRegDoc* TPacket::FindDocument(const std::string& code) const {
   return index < 0 ? nullptr : Documents[index].get();
 }
 
-void TPacket::ClearDocuments() { Documents.clear(); }
+void TPacket::ClearDocuments() {
+  DropIndices();
+  Documents.clear();
+}
 
 bool TPacket::ValidateAndSave(std::string& message, const std::string& path) {
   try {
@@ -353,6 +367,7 @@ bool TPacket::ValidateAndSave(std::string& message, const std::string& path) {
 
 bool TPacket::LoadInventoryText(const std::string& text, std::string& message) {
   try {
+    DropIndices();
     LoadInventory(text);
     return true;
   } catch (const std::exception& e) {
@@ -376,6 +391,11 @@ std::string TPacket::InventoryPath() const { return InFolder(InventoryFileName);
 
 void TPacket::RequirePackage() const {
   if (!Package) throw EditorError("Пакет не создан: нет объекта пакета библиотеки");
+}
+
+void TPacket::DropIndices() {
+  files_by_code_.Drop();
+  rows_by_code_.Drop();
 }
 
 std::string TPacket::InFolder(const std::string& file_name) const {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/model/code_index.h"
 #include "editor/model/image_info.h"
 #include "editor/model/packet_binding.h"
 #include "editor/model/packet_records.h"
@@ -72,7 +73,14 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   bool DeleteDocumentSafe(int32_t index, std::string& message);
 
   // Codes compare with the letters a-z folded; the first match, or -1.
+  // A walk of the package's files.
   int32_t IndexOfFileByDocTypeCode(const std::string& code) const;
+  // The package file and the row of a document code are found in an index
+  // of each, built on first need and kept while the package's files and
+  // the rows stay as they were: the packet's own changes drop it, and a
+  // different number of files or rows builds it again, so that a look-up
+  // is never answered from an index of another state, and one change
+  // costs one pass over the package at most.
   int32_t IndexOfFileByDocumentCode(const std::string& code) const;
   int32_t IndexOfDocument(const std::string& code) const;
   // Null when no row has the code.
@@ -126,4 +134,9 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   // OpenPacket makes; without it they fail instead of reaching a null one.
   void RequirePackage() const;
   std::string InFolder(const std::string& file_name) const;
+  // Called by every operation that changes the package's files or the rows.
+  void DropIndices();
+
+  mutable TCodeIndex files_by_code_;
+  mutable TCodeIndex rows_by_code_;
 };

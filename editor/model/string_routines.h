@@ -7,7 +7,10 @@
 
 // Without the leading and trailing characters of code 32 or below.
 std::string TrimText(std::string_view text);
-// Equal byte for byte after folding only the letters a-z to A-Z.
+// The byte with only the letters a-z folded to A-Z: cp1251's other bytes,
+// Cyrillic letters among them, stay as they are.
+char FoldLatin(char c);
+// Equal byte for byte after FoldLatin.
 bool SameText(std::string_view a, std::string_view b);
 
 // The folder with this system's separator "/" appended unless it is empty

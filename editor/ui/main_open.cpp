@@ -11,7 +11,6 @@
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
 #include "editor/model/package_items.h"
-#include "editor/model/reg_doc_index.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/ul_packet.h"
 #include "editor/ui/busy_cursor.h"
@@ -150,8 +149,8 @@ void TfmQuendaMain::SelectOpenedKind(const std::string& code) {
 
 // One row per package file but the inventory; a registration package's
 // rows are its inventory's records, named from the reference book. The
-// records are found through one index by code, as a package may list tens
-// of thousands of documents.
+// records are found through the packet's index by code, as a package may
+// list tens of thousands of documents.
 void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
   TXMLRegDoc names;
   std::string message;
@@ -159,7 +158,6 @@ void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
   if (registration && !names.LoadDocuments(RegDocPath, Params.GetValue("КОДСФРД"), message, {})) {
     throw EditorError(message);
   }
-  const TRegDocIndex records(Packet->Documents);
   ClearDocuments();
   ITarvex* package = Packet->Package.get();
   const int32_t count = FileCount(package);
@@ -173,7 +171,7 @@ void TfmQuendaMain::FillOpenedDocuments(int32_t inventory_index) {
                  FileText(file.get(), &ITarvexFile::get_DocType), "");
       continue;
     }
-    TRegDoc* record = records.Find(code);
+    TRegDoc* record = Packet->FindDocument(code);
     if (record == nullptr) throw EditorError("В описи не найден документ [" + code + "]");
     const int named = names.IndexOfSvdregCode(record->КодСВДРЕГ);
     record->DocName = named >= 0 ? names.Items[named].Object->КратНаим

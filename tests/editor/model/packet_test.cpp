@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "editor/model/editor_error.h"
 #include "editor/model/ip_packet.h"
@@ -502,6 +503,73 @@ TEST_F(PacketTest, DeletingAFileRemovesItsRowIfItHasOne) {
 
   packet_.ClearDocuments();
   EXPECT_TRUE(packet_.Documents.empty());
+}
+
+// The look-ups by document code answer from an index that must follow
+// every change: each answer is held to a walk of the package's files and
+// of the rows, after changes through the packet (one of them leaving the
+// number of files as it was) and one past it.
+TEST_F(PacketTest, LookUpsByCodeFollowEveryChangeOfTheFilesAndRows) {
+  auto walk_files = [this](const std::string& code) {
+    for (int32_t i = 0; i < FileCount(); ++i) {
+      ITarvexFile* raw = nullptr;
+      OleCheck(packet_.Package->GetFile(i, &raw));
+      const ComRef<ITarvexFile> file(raw);
+      OleString value;
+      OleCheck(file->get_DocumentCode(value.out()));
+      if (value.Ansi() == code) return i;
+    }
+    return -1;
+  };
+  auto walk_rows = [this](const std::string& code) {
+    for (size_t i = 0; i < packet_.Documents.size(); ++i) {
+      if (packet_.Documents[i]->DocumentCode == code) return static_cast<int32_t>(i);
+    }
+    return -1;
+  };
+  std::vector<std::string> codes;
+  auto expect_walks = [&](const char* after) {
+    for (const std::string& code : codes) {
+      EXPECT_EQ(packet_.IndexOfFileByDocumentCode(code), walk_files(code)) << after;
+      EXPECT_EQ(packet_.IndexOfDocument(code), walk_rows(code)) << after;
+    }
+  };
+  auto add = [&](const char* name) {
+    ASSERT_GE(packet_.AddDocument(Input(name, "%PDF-1.4"), "03", "", name, false, 0), 0);
+    codes.push_back(packet_.Documents.back()->DocumentCode);
+  };
+  add("а.pdf");
+  add("б.pdf");
+  expect_walks("adding");
+  const std::string saved = Output("два.zip");
+  packet_.SenderType = SIGN_ROLE_TYPE_APPLICANT;
+  packet_.ReceiverType = SIGN_ROLE_TYPE_ZUK;
+  std::string message;
+  ASSERT_TRUE(packet_.ValidateAndSave(message, saved)) << message;
+
+  packet_.DeleteDocument(0);
+  expect_walks("deleting");
+  add("в.pdf");
+  expect_walks("adding after deleting");
+  ASSERT_TRUE(packet_.OpenPacket(saved, message)) << message;
+  ASSERT_EQ(2, FileCount());
+  expect_walks("opening a package of as many files");
+  packet_.ClearDocuments();
+  expect_walks("clearing the rows");
+
+  ITarvexFile* foreign = nullptr;
+  OleCheck(packet_.Package->AddFile(OleString("Док").get(), OleString("03").get(),
+                                    OleString("pdf").get(), OleString("г.pdf").get(),
+                                    OleString("г").get(), &foreign));
+  const ComRef<ITarvexFile> held(foreign);
+  OleString foreign_code;
+  OleCheck(foreign->get_DocumentCode(foreign_code.out()));
+  codes.push_back(foreign_code.Ansi());
+  expect_walks("adding past the packet");
+  EXPECT_EQ(packet_.IndexOfFileByDocumentCode(codes.back()), 2);
+
+  ASSERT_TRUE(packet_.NewPacket(message)) << message;
+  expect_walks("a new package");
 }
 
 TEST_F(PacketTest, AnEncryptedPackageOpensOnlyWhereItCanBeDecrypted) {

@@ -17,6 +17,7 @@
 #include "editor/model/ip_packet.h"
 #include "editor/model/ul_packet.h"
 #include "editor/ui/exe_paths.h"
+#include "tests/editor/ui/counting_package.h"
 #include "tests/editor/ui/saved_packages.h"
 #include "tests/editor/ui/window_fixture.h"
 #include "tests/support/run_command.h"
@@ -370,6 +371,18 @@ class OpenPackageTest : public WindowTest {
     return openings;
   }
 
+  // A package of that many documents written by many_documents.py, signed
+  // with copies of the signature of `signed_package` unless it is empty.
+  std::string ManyDocuments(int documents, const std::string& signed_package) {
+    const std::string path = Utf8ToAnsi(packages_.File("many.zip"));
+    const CommandResult made =
+        RunCommand("python3 '" TARVEX_TEST_DIR "/many_documents.py' " + std::to_string(documents) +
+                   " " + Quoted(SysPath(path)) +
+                   (signed_package.empty() ? "" : " " + Quoted(SysPath(signed_package))));
+    EXPECT_EQ(made.status, 0) << made.output;
+    return path;
+  }
+
   SavedPackages saved_{packages_};
 };
 
@@ -550,12 +563,7 @@ TEST_F(OpenPackageTest, APackageFileIsReadOnceWhateverItsTransaction) {
 // library's own opening, the larger part, is the measure.
 TEST_F(OpenPackageTest, APackageOfManyDocumentsOpensInLittleMoreThanTheLibrarysTime) {
   constexpr int kDocuments = 10000;
-  const std::string signed_package = saved_.Entrepreneur();
-  const std::string path = Utf8ToAnsi(packages_.File("many.zip"));
-  const CommandResult made =
-      RunCommand("python3 '" TARVEX_TEST_DIR "/many_documents.py' " + std::to_string(kDocuments) +
-                 " " + Quoted(SysPath(path)) + " " + Quoted(SysPath(signed_package)));
-  ASSERT_EQ(made.status, 0) << made.output;
+  const std::string path = ManyDocuments(kDocuments, saved_.Entrepreneur());
   using Clock = std::chrono::steady_clock;
   TPacket alone;
   std::string message;
@@ -579,6 +587,36 @@ TEST_F(OpenPackageTest, APackageOfManyDocumentsOpensInLittleMoreThanTheLibrarysT
   EXPECT_LT(opening, 5 * library / 2)
       << std::chrono::duration<double>(opening).count() << " s against "
       << std::chrono::duration<double>(library).count() << " s";
+}
+
+// Deleting a document walks the package's files once to find it and once
+// to find every row's again, and moving over the rows walks it no more: a
+// walk for every row once froze the window for half a minute over 10,000
+// documents. The library's calls are counted, as a time would depend on
+// the machine.
+TEST_F(OpenPackageTest, DeletingOneOfManyDocumentsWalksThePackageAFewTimes) {
+  constexpr int kDocuments = 10000;
+  const std::string path = ManyDocuments(kDocuments, "");
+  auto window = Start();
+  Open(window.get(), path);
+  ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
+  CountingPackage* package = CountingPackage::Wrap(window->Packet->Package);
+  auto* list = Find<QTreeWidget>(window.get(), "lvDocs");
+  list->setFocus();
+  list->setCurrentItem(list->topLevelItem(1));
+  dialogs_.answers = {IDYES};
+  Find<QAction>(window.get(), "ActionDeleteDoc")->trigger();
+  EXPECT_EQ(dialogs_.Texts(), Texts{"Вы действительно хотите удалить документ из пакета?"});
+  ASSERT_EQ(list->topLevelItemCount(), kDocuments - 2);
+  EXPECT_LE(package->files_asked, 3 * kDocuments);
+
+  package->files_asked = 0;
+  for (int row = 0; row < 100; ++row) list->setCurrentItem(list->topLevelItem(row));
+  EXPECT_LE(package->files_asked, 100);
+  // The rows after the deleted one reach their own documents.
+  const TRegDoc& last = *TfmQuendaMain::DocOf(list->topLevelItem(kDocuments - 3));
+  EXPECT_EQ(window->Packet->IndexOfFileByDocumentCode(last.DocumentCode), kDocuments - 3);
+  EXPECT_EQ(last.PackageIndex, kDocuments - 3);
 }
 
 // Delete and the arrows work on the first applicant without a click.
