@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -560,21 +561,35 @@ TEST_F(OpenPackageTest, APackageFileIsReadOnceWhateverItsTransaction) {
 // The window reads a package's documents in time linear in their number,
 // as the library does: a look-up over every document for each document,
 // or for each signature, once made such a package take minutes. The
-// library's own opening, the larger part, is the measure.
+// library's own opening, the larger part, is the measure; each side's
+// fastest of three runs is compared, as other work on the machine only
+// slows a run down.
 TEST_F(OpenPackageTest, APackageOfManyDocumentsOpensInLittleMoreThanTheLibrarysTime) {
   constexpr int kDocuments = 10000;
   const std::string path = ManyDocuments(kDocuments, saved_.Entrepreneur());
   using Clock = std::chrono::steady_clock;
+  // The fastest of three runs of `open`, each after an untimed `prepare`.
+  auto fastest = [](const std::function<void()>& prepare, const std::function<void()>& open) {
+    Clock::duration best = Clock::duration::max();
+    for (int run = 0; run < 3; ++run) {
+      prepare();
+      const Clock::time_point started = Clock::now();
+      open();
+      best = std::min(best, Clock::now() - started);
+    }
+    return best;
+  };
   TPacket alone;
-  std::string message;
-  Clock::time_point started = Clock::now();
-  ASSERT_TRUE(alone.OpenPacket(path, message)) << AnsiToUtf8(message);
-  const Clock::duration library = Clock::now() - started;
-
-  auto window = Start();
-  started = Clock::now();
-  Open(window.get(), path);
-  const Clock::duration opening = Clock::now() - started;
+  const Clock::duration library = fastest([] {},
+                                          [&] {
+                                            std::string message;
+                                            ASSERT_TRUE(alone.OpenPacket(path, message))
+                                                << AnsiToUtf8(message);
+                                          });
+  // The window's start is not part of its opening.
+  std::unique_ptr<TfmQuendaMain> window;
+  const Clock::duration opening =
+      fastest([&] { window = Start(); }, [&] { Open(window.get(), path); });
   ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
   EXPECT_EQ(window->State, kStateOpenedIP);
   const Table rows = Documents(window.get());
