@@ -5,7 +5,6 @@
 // runs offscreen with its dialogs answered in code; each figure is taken in
 // a process of its own, the fastest of three runs. Run by hand on a quiet machine:
 //   build/bench/window_forming_bench [random] [text]
-#include <openssl/evp.h>
 #include <stdlib.h>
 
 #include <QAction>
@@ -35,24 +34,6 @@ std::vector<std::string> WriteDocuments(const DocumentSet& set, const std::strin
     WriteFile(files.back(), set.Make(i));
   }
   return files;
-}
-
-// The test signer put in as a user puts a key in, for the window's key
-// catalogue to find by its thumbprint, which it returns.
-std::string ImportWindowSigner() {
-  Run(std::string(TARVEX_KEYS_TOOL) + " import window " + kPki + "signer.key " + kPki +
-      "signer.cer >/dev/null");
-  const std::string der = ReadFile(kPki + "signer.cer");
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  EVP_Digest(der.data(), der.size(), digest, &length, EVP_sha1(), nullptr);
-  std::string hex;
-  for (unsigned int i = 0; i < length; ++i) {
-    char pair[3];
-    std::snprintf(pair, sizeof pair, "%02X", digest[i]);
-    hex += pair;
-  }
-  return hex;
 }
 
 // The window from its start to the message box that names the package;
