@@ -2,15 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -20,6 +15,7 @@
 #include "lib/foundation/text_routines.h"
 #include "lib/package/zip_codec.h"
 #include "platform/kernel/codepage.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/error_of.h"
 #include "tests/support/file_bytes.h"
@@ -268,34 +264,6 @@ TEST_F(ZipToolTest, BoundsWhatAnArchiveUnpacksTo) {
   EXPECT_EQ("Ошибка при работе с архивом [" + archive +
                 "]: архив повреждён: его заголовки не согласуются",
             read(ZipLimits()));
-}
-
-// Runs `work` in a child process whose address space may grow by `most`
-// bytes only: its answer, or how the child ended.
-std::string InBoundedChild(size_t most, const std::function<std::string()>& work,
-                           const std::string& answer_file) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const rlim_t bound = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + most;
-    const rlimit limit{bound, bound};
-    int status = 1;
-    try {
-      if (::setrlimit(RLIMIT_AS, &limit) == 0) {
-        WriteBytes(answer_file, work());
-        status = 0;
-      }
-    } catch (...) {
-    }
-    ::_exit(status);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    return "the child ended with status " + std::to_string(status);
-  }
-  return ReadBytes(answer_file);
 }
 
 TEST_F(ZipToolTest, EntriesOfKindsThePackageNeverWritesAreRefusedBeforeAnyIsRead) {
