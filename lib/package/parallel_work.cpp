@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 #include <numeric>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -62,7 +63,17 @@ void RunInParallel(const std::vector<size_t>& costs, size_t budget,
       }
     };
     std::vector<std::thread> pool;
-    for (size_t i = 0; i < threads; ++i) pool.emplace_back(worker);
+    pool.reserve(threads);
+    for (size_t i = 0; i < threads; ++i) {
+      try {
+        pool.emplace_back(worker);
+      } catch (const std::system_error&) {
+        // No room for another thread's stack, as under a low memory limit:
+        // the threads started do the work, or else the calling thread.
+        break;
+      }
+    }
+    if (pool.empty()) worker();
     for (std::thread& thread : pool) thread.join();
   }
   for (const std::exception_ptr& error : errors) {

@@ -10,7 +10,8 @@
 
 // Runs `work(i)` for every index of `costs`, larger costs first, with at
 // most `budget` of cost (bytes of memory, say) under way at once; a piece
-// above the budget runs alone. Small batches run on the calling thread.
+// above the budget runs alone. Small batches run on the calling thread, and
+// so does everything when no thread can be started.
 // The exception of the lowest index that failed is thrown again here,
 // after every piece has ended.
 void RunInParallel(const std::vector<size_t>& costs, size_t budget,
