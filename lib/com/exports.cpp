@@ -1,8 +1,19 @@
 #include "lib/com/exports.h"
 
 #include "lib/com/com_server.h"
+#include "lib/com/safe_call.h"
 #include "lib/foundation/errors.h"
 #include "platform/kernel/debug_output.h"
+
+namespace {
+
+// A registration that fails answers E_FAIL, whatever call failed under
+// it, unless memory ran out.
+HRESULT RegistrationResult(const CaughtError& caught) {
+  return caught.result == E_OUTOFMEMORY ? E_OUTOFMEMORY : E_FAIL;
+}
+
+}  // namespace
 
 HRESULT DllGetClassObject(const CLSID& class_id, const IID& iid, void** object) {
   if (object == nullptr) return E_POINTER;
@@ -24,12 +35,11 @@ HRESULT DllRegisterServer() {
     CComServer* server = CComServer::Instance();
     if (server == nullptr) RaiseError("Библиотека не загрузила свои классы");
     server->Register();
-  } catch (const Exception& error) {
-    OutputDebugStringA(error.Message().c_str());
-    result = E_FAIL;
   } catch (...) {
-    OutputDebugStringA("DllRegisterServer: непредвиденная ошибка");
-    result = E_FAIL;
+    const CaughtError caught = ClassifyCaught(E_FAIL);
+    OutputDebugStringA(caught.has_message ? caught.message.c_str()
+                                          : "DllRegisterServer: непредвиденная ошибка");
+    result = RegistrationResult(caught);
   }
   OutputDebugStringA("DllRegisterServer.end");
   return result;
@@ -42,6 +52,6 @@ HRESULT DllUnregisterServer() {
     server->Unregister();
     return S_OK;
   } catch (...) {
-    return E_FAIL;
+    return RegistrationResult(ClassifyCaught(E_FAIL));
   }
 }

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <new>
 #include <string>
 #include <type_traits>
 
+#include "lib/foundation/errors.h"
 #include "lib/foundation/exception.h"
 
 class CBaseClass;
@@ -30,9 +32,10 @@ class CBaseClass {
 
  protected:
   // The safe wrapper of public operations: runs `body`; an error of the
-  // general family goes to `HandleError`, and the neutral result (false, 0,
-  // null, empty) is returned when the handler lets the call go on. Other
-  // exceptions pass through untouched.
+  // general family goes to `HandleError`, a failed allocation too as
+  // `EOutOfMemory`, and the neutral result (false, 0, null, empty) is
+  // returned when the handler lets the call go on. Other exceptions pass
+  // through untouched.
   template <typename Body>
   auto Safe(Body&& body) -> decltype(body());
 };
@@ -44,6 +47,8 @@ auto CBaseClass::Safe(Body&& body) -> decltype(body()) {
     return body();
   } catch (const Exception& error) {
     HandleError(error, std::string());
-    if constexpr (!std::is_void_v<Result>) return Result{};
+  } catch (const std::bad_alloc&) {
+    HandleError(OutOfMemoryError(), std::string());
   }
+  if constexpr (!std::is_void_v<Result>) return Result{};
 }

@@ -1,6 +1,7 @@
 #include "lib/foundation/errors.h"
 
 #include "platform/kernel/debug_output.h"
+#include "platform/kernel/error_codes.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/message_box.h"
 #include "platform/kernel/sys_messages.h"
@@ -31,7 +32,14 @@ void ReraiseException(const Exception& error) {
   if (const auto* os = dynamic_cast<const EOSError*>(&error)) {
     throw EOSError(os->Message(), os->ErrorCode());
   }
+  if (dynamic_cast<const EOutOfMemory*>(&error) != nullptr) throw EOutOfMemory(error.Message());
   throw Exception(error.Message());
+}
+
+EOutOfMemory OutOfMemoryError() {
+  EOutOfMemory error(TrimmedSysErrorText(ERROR_NOT_ENOUGH_MEMORY));
+  TraceRaise(error.Message());
+  return error;
 }
 
 void CheckCondition(bool condition, const std::string& message) {

@@ -12,9 +12,12 @@
 
 [[noreturn]] void RaiseError(const std::string& message);
 [[noreturn]] void RaiseErrorFmt(std::string_view format, std::initializer_list<FormatArg> args);
-// A fresh error with the same message: an OS error keeps its code, any other
-// kind becomes a general error.
+// A fresh error with the same message: an OS error keeps its code, an
+// out-of-memory error its kind, any other kind becomes a general error.
 [[noreturn]] void ReraiseException(const Exception& error);
+// The error a failed allocation becomes, worded as the system words
+// ERROR_NOT_ENOUGH_MEMORY, after its debug line as for every raise.
+EOutOfMemory OutOfMemoryError();
 void CheckCondition(bool condition, const std::string& message);
 
 // Writes "[" + formatted text + "]"; never raises, and writes nothing when

@@ -1,5 +1,6 @@
 // The library's error kinds. `Exception` is the general family that the
-// safe wrappers catch; `EOSError` adds the system error code.
+// safe wrappers catch; `EOSError` adds the system error code; `EOutOfMemory`
+// is what a failed allocation (std::bad_alloc) becomes inside the library.
 #pragma once
 
 #include <cstdint>
@@ -27,4 +28,9 @@ class EOSError : public Exception {
 
  private:
   uint32_t error_code_;
+};
+
+class EOutOfMemory : public Exception {
+ public:
+  using Exception::Exception;
 };

@@ -113,8 +113,13 @@ HRESULT TypeInfo::Invoke(void* instance, MEMBERID id, uint16_t flags, DISPPARAMS
                          VARIANT* result, EXCEPINFO* exception, uint32_t* arg_error) {
   if (instance == nullptr || params == nullptr) return E_INVALIDARG;
   for (const FuncDesc& func : Desc().funcs) {
-    if (func.memid == id && (func.invkind & flags) != 0) {
+    if (func.memid != id || (func.invkind & flags) == 0) continue;
+    // The arguments' lists are the only allocations; the member itself
+    // answers its own failures.
+    try {
       return InvokeFunc(func, instance, params, result, exception, arg_error);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
     }
   }
   return DISP_E_MEMBERNOTFOUND;

@@ -6,11 +6,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <new>
 #include <sstream>
+#include <vector>
 
 #include "lib/com/com_server.h"
 #include "lib/com/exports.h"
+#include "lib/com/safe_call.h"
+#include "lib/foundation/errors.h"
 #include "platform/com/guid_text.h"
 #include "platform/com/module_file.h"
 #include "tests/lib/com/com_client.h"
@@ -175,6 +180,23 @@ TEST_F(FrameworkTest, ErrorsBecomeResultsWithErrorInfo) {
   EXPECT_EQ(seen.guid, ITestThing::kIid);
 
   SysFreeString(message);
+}
+
+TEST_F(FrameworkTest, AFailedAllocationBecomesOutOfMemoryWithTheSystemsText) {
+  const std::string text = "Недостаточно памяти для обработки команды";
+  // Thrown where no safe wrapper of the library caught it, and as the
+  // library's own error.
+  const std::vector<std::function<void()>> failures = {[] { throw std::bad_alloc(); },
+                                                       [] { throw OutOfMemoryError(); }};
+  for (const auto& fail : failures) {
+    DebugCapture debug;
+    EXPECT_EQ(E_OUTOFMEMORY, SafeCall(ITestThing::kIid, "TestLib.TestThing", fail));
+    const ErrorSeen seen = TakeError();
+    EXPECT_EQ(text, seen.description);
+    EXPECT_EQ("TestLib.TestThing", seen.source);
+    EXPECT_EQ(ITestThing::kIid, seen.guid);
+    EXPECT_EQ(std::vector<std::string>{"[EXCEPTION " + text + "]"}, debug.Lines());
+  }
 }
 
 TEST_F(FrameworkTest, SupportErrorInfo) {

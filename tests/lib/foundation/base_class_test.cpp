@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <stdexcept>
 
 #include "lib/foundation/errors.h"
 #include "tests/support/debug_capture.h"
@@ -22,6 +23,9 @@ class CSample : public CBaseClass {
   }
   std::string OutOfMemory() {
     return Safe([]() -> std::string { throw std::bad_alloc(); });
+  }
+  int Foreign() {
+    return Safe([]() -> int { throw std::runtime_error("foreign"); });
   }
   bool HandleAt(const std::string& where) { return HandleError(Exception("inner"), where); }
 };
@@ -53,10 +57,28 @@ TEST(SafeWrapper, OsErrorKeepsItsCode) {
   }
 }
 
-TEST(SafeWrapper, ForeignExceptionsPassUntouched) {
+TEST(SafeWrapper, AFailedAllocationBecomesTheLibrarysOwnErrorAndForeignOnesPass) {
   CSample sample;
   DebugCapture debug;
-  EXPECT_THROW(sample.OutOfMemory(), std::bad_alloc);
+  const std::string text = "Недостаточно памяти для обработки команды";
+  try {
+    sample.OutOfMemory();
+    FAIL();
+  } catch (const EOutOfMemory& e) {
+    EXPECT_EQ(e.Message(), text);
+  }
+  // As for a raised error: the raise, the handler and its default event.
+  EXPECT_EQ(debug.Lines(), std::vector<std::string>(3, "[EXCEPTION " + text + "]"));
+  std::string seen;
+  sample.OnError = [&](const Exception& e, CBaseClass&) {
+    seen = e.Message();
+    EXPECT_NE(nullptr, dynamic_cast<const EOutOfMemory*>(&e));
+  };
+  EXPECT_EQ(sample.OutOfMemory(), "");
+  EXPECT_EQ(seen, text);
+
+  debug.Clear();
+  EXPECT_THROW(sample.Foreign(), std::runtime_error);
   EXPECT_TRUE(debug.Lines().empty());
 }
 
