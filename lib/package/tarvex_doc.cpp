@@ -46,7 +46,15 @@ bool CTarvexDoc::Open(void* file_name) {
     if (!Close()) return false;
     CValueCheckTool::CheckAssigned(file_name, "FileName");
     Start();
-    OpenFile(FullName(*static_cast<const std::string*>(file_name)));
+    try {
+      OpenFile(FullName(*static_cast<const std::string*>(file_name)));
+    } catch (...) {
+      // Half a package would keep its folder in TMP until it is closed or
+      // goes, and a client that ends after the failure would leave it
+      // there.
+      Reset();
+      throw;
+    }
     return true;
   });
 }
@@ -91,7 +99,7 @@ void CTarvexDoc::OpenFile(const std::string& file_name) {
 std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flow_kind,
                                                           bool make_new) {
   auto config =
-      CTarvexPackageConfig::Create(description_->Documents().Item(index), flow_kind, work_folder_);
+      CTarvexPackageConfig::Create(description_->Documents().Item(index), flow_kind, WorkFolder());
   config->SetUseUserStorage(use_user_storage_);
   config->SetFiles(&files_);
   config->SetVerifiedIssuers(&verified_issuers_);
@@ -107,15 +115,17 @@ std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flo
 
 bool CTarvexDoc::Close() {
   return Safe([&] {
-    if (!opened_) return true;
-    if (DirExists(work_folder_)) DeleteDirectory(work_folder_);
-    documents_.clear();
-    description_.reset();
-    files_.Clear();
-    work_folder_.clear();
-    opened_ = false;
+    if (opened_) Reset();
     return true;
   });
+}
+
+void CTarvexDoc::Reset() noexcept {
+  documents_.clear();
+  description_.reset();
+  files_.Clear();
+  work_folder_.reset();
+  opened_ = false;
 }
 
 bool CTarvexDoc::New(void*) {
@@ -127,15 +137,12 @@ bool CTarvexDoc::New(void*) {
 }
 
 void CTarvexDoc::Start() {
+  // The folder is the package's only once everything else is made.
+  auto folder = std::make_unique<CTempFolder>();
   description_ = CXMLGprExtPackage::Create();
   documents_.clear();
+  work_folder_ = std::move(folder);
   opened_ = true;
-  work_folder_ = AddTrailingBackslash(CombinePath(GetEnvVar("TMP"), NewGuidString()));
-  if (!ForceDirectoryPath(work_folder_)) RaiseLastOSError();
-  // The folder is the package's own: no other user may look into it.
-  std::error_code error;
-  std::filesystem::permissions(SysPath(work_folder_), std::filesystem::perms::owner_all, error);
-  if (error) RaiseErrorFmt("Не удалось создать папку: [%s]", {work_folder_});
 }
 
 bool CTarvexDoc::SaveAs(const std::string& file_name) {

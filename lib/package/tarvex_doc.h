@@ -2,9 +2,9 @@
 // "packageDescription.xml", one content file per document and one ".p7s"
 // file per signature and countersignature. In memory the description, the
 // document objects bound to its "документ" elements, and a private working
-// folder under TMP, where the archive is unpacked on opening and the files
-// are written before zipping on saving. The folder exists exactly while
-// the package is open.
+// folder under TMP, which the package's files never reach: they live in
+// memory. The folder exists exactly while the package is open; an open
+// that fails leaves the package closed, so nothing of it stays in TMP.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lib/crypto/verified_issuers.h"
+#include "lib/foundation/temp_folder.h"
 #include "lib/package/package_checks.h"
 #include "lib/package/tarvex_package_files.h"
 #include "lib/xml/custom_doc.h"
@@ -34,7 +35,7 @@ class CTarvexDoc : public CCustomDoc {
   // Closes, then opens the package file (a std::string); a name without a
   // folder part is taken in the current directory. A description whose
   // documents and signatures a save could not write into an archive that
-  // opens again is refused.
+  // opens again is refused. A failure leaves the package closed.
   bool Open(void* file_name) override;
   bool Open(const std::string& file_name) { return Open(const_cast<std::string*>(&file_name)); }
   // Removes the working folder and frees the description and documents.
@@ -98,11 +99,14 @@ class CTarvexDoc : public CCustomDoc {
 
   CXMLGprExtPackage& Description() const;
   // With a trailing separator; empty while closed.
-  const std::string& WorkFolder() const { return work_folder_; }
+  std::string WorkFolder() const { return work_folder_ ? work_folder_->Path() : std::string(); }
 
  private:
   // An empty description and document list, and a new working folder.
   void Start();
+  // Frees the description, the documents and the files, and removes the
+  // working folder; raises nothing.
+  void Reset() noexcept;
   void OpenFile(const std::string& file_name);
   // Sets a value with `set`, and sets `before` again when the package's
   // files or codes then clash.
@@ -121,7 +125,7 @@ class CTarvexDoc : public CCustomDoc {
 
   bool opened_ = false;
   bool use_user_storage_ = true;
-  std::string work_folder_;
+  std::unique_ptr<CTempFolder> work_folder_;
   // The package's files in memory, which its documents read and save.
   CTarvexPackageFiles files_;
   // The issuers verified while the package's signatures are checked.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "include/tarvex_guids.h"
@@ -13,6 +14,8 @@
 #include "platform/com/class_factory.h"
 #include "tests/lib/com/com_client.h"
 #include "tests/lib/crypto/signature_test_support.h"
+#include "tests/support/bounded_child.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -180,6 +183,64 @@ TEST_F(PackageModuleTest, APackageSignedWithCatalogueKeysSavesAndReopens) {
   ASSERT_EQ(S_OK, statement->CheckSignEx(VARIANT_FALSE, VARIANT_FALSE, &result))
       << TakeError().description;
   EXPECT_EQ(VARIANT_TRUE, result);
+}
+
+// Opening a package whose document does not fit in what memory is left, in
+// a child limited as by `ulimit -v`: the client gets E_OUTOFMEMORY with the
+// system's Russian text and the error traced, and the package's folder has
+// gone from TMP by the time the call returns.
+TEST_F(PackageModuleTest, APackageTooLargeForMemoryFailsAsOutOfMemoryAndLeavesNothingInTmp) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizer's allocator ends the process where an allocation would fail";
+#endif
+  // A description of one document and its content, 48 MiB stored as it is,
+  // written by Python's zipfile.
+  const std::string description = File("description.xml");
+  WriteBytes(description,
+             "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n"
+             "<ТрансИнф версияФормата=\"ЗЮК:1.0\" кодТипаДокументооборота=\"ИП\" "
+             "типДокументооборота=\"РегистрацияИП\" кодТипаТранзакции=\"01\" "
+             "типТранзакции=\"ДокумРегистрацияИП\" "
+             "идентификаторДокументооборота=\"0123456789abcdef0123456789abcdef\">\r\n"
+             "<отправитель идентификаторСубъекта=\"7701\" типСубъекта=\"заявитель\"/>\r\n"
+             "<получатель идентификаторСубъекта=\"0046\" типСубъекта=\"налоговыйОрган\"/>\r\n"
+             "<документ кодТипаДокумента=\"01\" типДокумента=\"ЗаявлениеИП\" "
+             "типСодержимого=\"xml\" сжат=\"false\" зашифрован=\"false\" "
+             "идентификаторДокумента=\"00000000000000000000000000000001\">"
+             "<содержимое имяФайла=\"big.xml\"/></документ>\r\n</ТрансИнф>\r\n");
+  const std::string package = out_.File("large.zip");
+  const CommandResult made = RunCommand(
+      "python3 -c 'import sys, zipfile\n"
+      "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile.ZIP_STORED) as z:\n"
+      "    z.write(sys.argv[2], \"packageDescription.xml\")\n"
+      "    z.writestr(\"big.xml\", b\"<a>\" + b\"x\" * (48 << 20) + b\"</a>\")' " +
+      Quoted(package) + " " + Quoted(description));
+  ASSERT_EQ(0, made.status);
+
+  const std::string trace = out_.File("trace.txt");
+  const ScopedEnv debug("TARVEX_DEBUG", trace);
+  const TempDir child_tmp;
+  const ComRef<ITarvex> tarvex = Create<ITarvex>(CLSID_Tarvex);
+  ASSERT_NE(nullptr, tarvex);
+  const auto open = [&] {
+    ::setenv("TMP", child_tmp.Path().c_str(), 1);
+    VARIANT_BOOL done = VARIANT_TRUE;
+    const HRESULT result = tarvex->Open(Bstr(package), &done);
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
+    const ErrorSeen error = TakeError();
+    VARIANT_BOOL opened = VARIANT_TRUE;
+    tarvex->IsOpened(&opened);
+    return std::string(code) + " " + error.source + ": " + error.description + "; " +
+           (opened == VARIANT_FALSE ? "closed" : "open") + ", TMP " +
+           (fs::is_empty(child_tmp.Path()) ? "empty" : "not empty");
+  };
+  const std::string text = "Недостаточно памяти для обработки команды";
+  EXPECT_EQ("0x8007000E QimTarvexLib.Tarvex: " + text + "; closed, TMP empty",
+            InBoundedChild(32 << 20, open, out_.File("answer")));
+  EXPECT_TRUE(fs::is_empty(child_tmp.Path()));
+  EXPECT_NE(std::string::npos, ReadBytes(trace).find("[EXCEPTION " + AnsiToUtf8(text) + "]"))
+      << ReadBytes(trace);
 }
 
 }  // namespace

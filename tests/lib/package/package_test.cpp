@@ -404,9 +404,11 @@ TEST_F(TarvexDocTest, OpenRefusesWhatIsNotAPackage) {
   };
   for (const auto& c : cases) {
     CTarvexDoc package;
-    EXPECT_EQ(c.error, ErrorOf([&] { package.Open(c.file); })) << c.file;
-    // A failed open still counts as open, and Close clears it all.
-    EXPECT_TRUE(package.IsOpened());
+    const std::string error = ErrorOf([&] { package.Open(c.file); });
+    EXPECT_EQ(c.error, error) << c.file;
+    // A failed open leaves the package closed and nothing of it in TMP.
+    EXPECT_EQ(error == "no error", package.IsOpened()) << c.file;
+    EXPECT_EQ(error == "no error", !WorkFolders().empty()) << c.file;
     EXPECT_TRUE(package.Close());
     EXPECT_TRUE(WorkFolders().empty()) << c.file;
   }
