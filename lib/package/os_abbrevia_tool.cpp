@@ -16,6 +16,7 @@
 #include "lib/package/parallel_work.h"
 #include "lib/package/zip_codec.h"
 #include "lib/package/zip_directory.h"
+#include "lib/package/zip_entry_layout.h"
 #include "lib/package/zip_packed_source.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
@@ -118,6 +119,12 @@ std::string ZipErrorText(zip_error_t* error) {
   RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {archive, text});
 }
 
+// What a libzip error code says of the archive, in a message raised
+// without libzip.
+std::string ArchiveCodeText(const std::string& archive, int code) {
+  return Format("Ошибка при работе с архивом [%s]: %s", {archive, ZipCodeText(code)});
+}
+
 // The name with its control bytes shown as \xNN, so that a message can
 // name it.
 std::string Visible(const std::string& name) {
@@ -148,17 +155,22 @@ bool HasAnsiBytes(const std::string& name) {
                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-// The compression methods the zip format knows, for a message about one
-// that a package never uses.
+// The compression methods the zip format knows, for a message naming one.
 std::string MethodName(int32_t method) {
   static constexpr struct {
     int32_t method;
     const char* name;
-  } kNames[] = {{1, "shrink"},     {2, "reduce"},     {3, "reduce"},     {4, "reduce"},
-                {5, "reduce"},     {6, "implode"},    {9, "deflate64"},  {10, "PKWARE DCL implode"},
-                {12, "bzip2"},     {14, "LZMA"},      {18, "IBM TERSE"}, {19, "IBM LZ77"},
-                {20, "Zstandard"}, {93, "Zstandard"}, {94, "MP3"},       {95, "XZ"},
-                {96, "JPEG"},      {97, "WavPack"},   {98, "PPMd"},      {99, "AE-x"}};
+  } kNames[] = {{0, "store"},      {1, "shrink"},
+                {2, "reduce"},     {3, "reduce"},
+                {4, "reduce"},     {5, "reduce"},
+                {6, "implode"},    {8, "deflate"},
+                {9, "deflate64"},  {10, "PKWARE DCL implode"},
+                {12, "bzip2"},     {14, "LZMA"},
+                {18, "IBM TERSE"}, {19, "IBM LZ77"},
+                {20, "Zstandard"}, {93, "Zstandard"},
+                {94, "MP3"},       {95, "XZ"},
+                {96, "JPEG"},      {97, "WavPack"},
+                {98, "PPMd"},      {99, "AE-x"}};
   for (const auto& [known, name] : kNames) {
     if (known == method) return Format("%0:s, код %1:d", {std::string(name), method});
   }
@@ -168,15 +180,16 @@ std::string MethodName(int32_t method) {
 // Reads an archive's entries into memory within the limits: read packed,
 // one after the other, and unpacked on the machine's cores. The package
 // format stores or deflates its entries and never encrypts them; an entry
-// of another kind is refused before anything of it is read, as it would
-// reach a decoder of its own beyond these bounds.
+// of another kind is refused before anything is read, as it would reach a
+// decoder of its own beyond these bounds. The directory that the entries
+// are read by has passed CheckZipLayout, so their stored bytes lie apart
+// from one another within the archive. Invariant: the stored bytes read
+// and held for all entries together never exceed the archive's length,
+// however many entries the directory lists.
 class EntryReader {
  public:
-  // `archive_size`: the archive's own length, which no entry's stored
-  // bytes can exceed.
-  EntryReader(const std::string& label, zip_t* archive, uint64_t archive_size,
-              const ZipLimits& limits)
-      : label_(label), archive_(archive), archive_size_(archive_size), limits_(limits) {}
+  EntryReader(const std::string& label, zip_t* archive, const ZipLimits& limits)
+      : label_(label), archive_(archive), limits_(limits) {}
 
   int Count() const {
     const zip_int64_t count = zip_get_num_entries(archive_, 0);
@@ -188,16 +201,27 @@ class EntryReader {
     return static_cast<int>(count);
   }
 
-  // Fills the bytes of `entries`, whose names are the archive's, in order.
-  void ReadAll(std::vector<ZipEntry>& entries) {
+  // Checks the kind and declared sizes of `entries`, whose names are the
+  // archive's, in order, before anything of them is read.
+  void Declare(const std::vector<ZipEntry>& entries) {
+    packed_.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+      packed_[i] = Declared(static_cast<int>(i), entries[i].name);
+    }
+  }
+
+  // Fills the bytes of the declared `entries` by the archive's checked
+  // `directory`.
+  void ReadAll(const ZipDirectory& directory, std::vector<ZipEntry>& entries) {
     const size_t count = entries.size();
-    std::vector<Packed> packed(count);
-    for (size_t i = 0; i < count; ++i) packed[i] = ReadPacked(static_cast<int>(i), entries[i].name);
+    for (size_t i = 0; i < count; ++i) {
+      ReadPacked(static_cast<int>(i), directory.entries[i].stored_size, packed_[i]);
+    }
     std::vector<size_t> costs(count);
-    for (size_t i = 0; i < count; ++i) costs[i] = packed[i].stat.size;
+    for (size_t i = 0; i < count; ++i) costs[i] = packed_[i].stat.size;
     try {
       RunInParallel(costs, SIZE_MAX,
-                    [&](size_t i) { entries[i].bytes = Unpack(entries[i].name, packed[i]); });
+                    [&](size_t i) { entries[i].bytes = Unpack(entries[i].name, packed_[i]); });
     } catch (const Exception& error) {
       RaiseError(error.Message());
     }
@@ -210,9 +234,8 @@ class EntryReader {
     int64_t others = 0;  // the declared sizes of the entries before it
   };
 
-  // The entry's kind and sizes checked as the archive declares them, then
-  // its stored bytes.
-  Packed ReadPacked(int index, const std::string& name) {
+  // The entry's kind and sizes checked as the archive declares them.
+  Packed Declared(int index, const std::string& name) {
     Packed packed;
     zip_stat_init(&packed.stat);
     if (zip_stat_index(archive_, index, 0, &packed.stat) != 0) RaiseArchiveError(label_, archive_);
@@ -234,16 +257,19 @@ class EntryReader {
     packed.others = declared_;
     RaiseLimit(LimitError(name, size, static_cast<int64_t>(stat.comp_size), declared_));
     declared_ += size;
-    // A crafted header may declare gigabytes for a few stored bytes: the
-    // buffer is not made larger than the archive could hold.
-    if (stat.comp_size > archive_size_) RaiseFormatError(ZIP_ER_INCONS);
+    return packed;
+  }
+
+  // The entry's `stored_size` bytes, as the checked directory has them.
+  void ReadPacked(int index, uint64_t stored_size, Packed& packed) {
+    // libzip reads the same record: the invariant rests on its agreeing.
+    if (packed.stat.comp_size != stored_size) RaiseFormatError(ZIP_ER_INCONS);
     ZipFile entry(zip_fopen_index(archive_, index, ZIP_FL_COMPRESSED));
     if (!entry) RaiseEntryError(zip_get_error(archive_));
-    packed.bytes.resize(stat.comp_size);
+    packed.bytes.resize(stored_size);
     const zip_int64_t got = zip_fread(entry.get(), packed.bytes.data(), packed.bytes.size());
     if (got < 0) RaiseEntryError(zip_file_get_error(entry.get()));
-    if (static_cast<uint64_t>(got) != stat.comp_size) RaiseFormatError(ZIP_ER_EOF);
-    return packed;
+    if (static_cast<uint64_t>(got) != stored_size) RaiseFormatError(ZIP_ER_EOF);
   }
 
   // On any thread: raises nothing through the library's routines, only
@@ -293,9 +319,7 @@ class EntryReader {
     if (!error.empty()) RaiseError(error);
   }
 
-  std::string FormatErrorText(int code) const {
-    return Format("Ошибка при работе с архивом [%s]: %s", {label_, ZipCodeText(code)});
-  }
+  std::string FormatErrorText(int code) const { return ArchiveCodeText(label_, code); }
 
   [[noreturn]] void RaiseFormatError(int code) const { RaiseError(FormatErrorText(code)); }
 
@@ -309,31 +333,60 @@ class EntryReader {
 
   const std::string& label_;
   zip_t* archive_;
-  uint64_t archive_size_;
   const ZipLimits& limits_;
+  std::vector<Packed> packed_;
   int64_t declared_ = 0;
 };
 
-// The raw names of the archive's entries, in libzip's order.
-std::vector<std::string> RawNames(const std::string& archive_file, std::FILE* file) {
-  ZipDirectory directory;
-  const auto read_at = [file](uint64_t offset, void* buffer, size_t size) {
+ZipReadAt FileReadAt(std::FILE* file) {
+  return [file](uint64_t offset, void* buffer, size_t size) {
     return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
            std::fread(buffer, 1, size, file) == size;
   };
-  if (::fseeko(file, 0, SEEK_END) != 0 || !ReadZipDirectory(::ftello(file), read_at, directory)) {
-    RaiseErrorFmt("Ошибка при работе с архивом [%s]: оглавление архива не читается",
-                  {archive_file});
-  }
-  std::vector<std::string> names;
-  names.reserve(directory.entries.size());
-  for (ZipDirectoryEntry& entry : directory.entries) names.push_back(std::move(entry.name));
-  return names;
 }
 
-void CheckNames(const std::vector<std::string>& names) {
+// The archive's directory of `count` entries, in libzip's order with their
+// raw names.
+ZipDirectory ReadDirectory(const std::string& label, uint64_t archive_size,
+                           const ZipReadAt& read_at, int count) {
+  ZipDirectory directory;
+  if (!ReadZipDirectory(archive_size, read_at, directory) ||
+      static_cast<int>(directory.entries.size()) != count) {
+    RaiseErrorFmt("Ошибка при работе с архивом [%s]: оглавление архива не читается", {label});
+  }
+  return directory;
+}
+
+// Refuses the archive unless its entries lie apart from one another and
+// from the directory and their local headers agree with it: until then
+// nothing of an entry's data is read.
+void CheckLayout(const std::string& label, const ZipDirectory& directory, uint64_t archive_size,
+                 const ZipReadAt& read_at) {
+  const ZipLayoutCheck check = CheckZipLayout(directory, archive_size, read_at);
+  const auto name = [&](size_t entry) { return Visible(directory.entries[entry].name); };
+  switch (check.fault) {
+    case ZipLayoutFault::kNone: break;
+    case ZipLayoutFault::kInconsistent: RaiseError(ArchiveCodeText(label, ZIP_ER_INCONS));
+    case ZipLayoutFault::kSharesBytes:
+      RaiseErrorFmt("Файл [%0:s] в архиве занимает байты файла [%1:s]",
+                    {name(check.entry), name(check.other)});
+    case ZipLayoutFault::kOverlapsDirectory:
+      RaiseErrorFmt("Файл [%s] в архиве занимает байты оглавления архива", {name(check.entry)});
+    case ZipLayoutFault::kOtherName:
+      RaiseErrorFmt("Файл [%0:s] в архиве назван в своём локальном заголовке иначе: [%1:s]",
+                    {name(check.entry), Visible(check.local_name)});
+    case ZipLayoutFault::kOtherMethod:
+      RaiseErrorFmt(
+          "Файл [%0:s] в архиве сжат методом [%1:s], а его локальный заголовок называет метод "
+          "[%2:s]",
+          {name(check.entry), MethodName(directory.entries[check.entry].method),
+           MethodName(check.local_method)});
+  }
+}
+
+void CheckNames(const std::vector<ZipEntry>& entries) {
   std::unordered_set<std::string> seen;
-  for (const std::string& name : names) {
+  for (const auto& [name, bytes] : entries) {
     if (!IsBareName(name)) RaiseErrorFmt("Недопустимое имя файла в архиве: [%s]", {Visible(name)});
     if (!seen.insert(name).second) {
       RaiseErrorFmt("Файл [%s] встречается в архиве дважды", {name});
@@ -345,12 +398,8 @@ void CheckNames(const std::vector<std::string>& names) {
 // purpose bit 11), but our names are cp1251 bytes: a reader that trusted
 // the mark would see other names than the description's. The mark is taken
 // off again in the central directory and in the local headers of `names`.
-// Entries kept in ZIP64 form are left as they are.
 bool ClearUtf8MarksIn(std::FILE* file, const std::set<std::string>& names) {
-  const auto read_at = [file](uint64_t offset, void* buffer, size_t size) {
-    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
-           std::fread(buffer, 1, size, file) == size;
-  };
+  const ZipReadAt read_at = FileReadAt(file);
   const auto write_at = [file](uint64_t offset, const void* buffer, size_t size) {
     return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
            std::fwrite(buffer, 1, size, file) == size;
@@ -360,10 +409,7 @@ bool ClearUtf8MarksIn(std::FILE* file, const std::set<std::string>& names) {
     return false;
   }
   for (const ZipDirectoryEntry& entry : directory.entries) {
-    if ((entry.flags & kUtf8Flag) == 0 || names.count(entry.name) == 0 ||
-        entry.local_offset == 0xFFFFFFFF) {
-      continue;
-    }
+    if ((entry.flags & kUtf8Flag) == 0 || names.count(entry.name) == 0) continue;
     directory.bytes[entry.record_offset + 9] &= ~(kUtf8Flag >> 8);
     unsigned char local_flags[2];
     if (!read_at(entry.local_offset + 6, local_flags, 2)) return false;
@@ -413,18 +459,20 @@ std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_fi
   if (!archive) RaiseZipCode(archive_file, code);
   const off_t archive_size = ::fseeko(file.get(), 0, SEEK_END) == 0 ? ::ftello(file.get()) : -1;
   if (archive_size < 0) RaiseErrorFmt("Файл не найден: [%s]", {archive_file});
-  EntryReader reader(archive_file, archive.get(), static_cast<uint64_t>(archive_size), limits);
+  EntryReader reader(archive_file, archive.get(), limits);
   const int count = reader.Count();
-  const std::vector<std::string> names = RawNames(archive_file, file.get());
-  if (static_cast<int>(names.size()) != count) {
-    RaiseErrorFmt("Ошибка при работе с архивом [%s]: оглавление архива не читается",
-                  {archive_file});
-  }
-  CheckNames(names);
+  const ZipReadAt read_at = FileReadAt(file.get());
+  const ZipDirectory directory =
+      ReadDirectory(archive_file, static_cast<uint64_t>(archive_size), read_at, count);
   std::vector<ZipEntry> entries;
-  entries.reserve(names.size());
-  for (const std::string& name : names) entries.push_back({name, std::string()});
-  reader.ReadAll(entries);
+  entries.reserve(directory.entries.size());
+  for (const ZipDirectoryEntry& entry : directory.entries) {
+    entries.push_back({entry.name, std::string()});
+  }
+  CheckNames(entries);
+  reader.Declare(entries);
+  CheckLayout(archive_file, directory, static_cast<uint64_t>(archive_size), read_at);
+  reader.ReadAll(directory, entries);
   return entries;
 }
 
@@ -441,12 +489,19 @@ std::string COsAbbreviaTool::UnzipString(const std::string& bytes, const ZipLimi
     RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {label, text});
   }
   source.release();  // the archive owns it now
-  EntryReader reader(label, archive.get(), bytes.size(), limits);
+  EntryReader reader(label, archive.get(), limits);
   const int count = reader.Count();
   if (count != 1) RaiseErrorFmt("Неверное число файлов в архиве: [%d]", {count});
-  const char* name = zip_get_name(archive.get(), 0, ZIP_FL_ENC_RAW);
-  std::vector<ZipEntry> entries{{name != nullptr ? name : "", std::string()}};
-  reader.ReadAll(entries);
+  const auto read_at = [&bytes](uint64_t offset, void* buffer, size_t size) {
+    if (offset > bytes.size() || size > bytes.size() - offset) return false;
+    std::memcpy(buffer, bytes.data() + offset, size);
+    return true;
+  };
+  const ZipDirectory directory = ReadDirectory(label, bytes.size(), read_at, count);
+  std::vector<ZipEntry> entries{{directory.entries[0].name, std::string()}};
+  reader.Declare(entries);
+  CheckLayout(label, directory, bytes.size(), read_at);
+  reader.ReadAll(directory, entries);
   return std::move(entries[0].bytes);
 }
 

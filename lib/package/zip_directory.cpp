@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 namespace {
 
@@ -13,12 +14,8 @@ constexpr size_t kEndRecordSize = 22;
 constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kZip64EndSize = 56;
 constexpr size_t kDirectoryRecordSize = 46;
-
-uint64_t ReadLE(const unsigned char* bytes, int size) {
-  uint64_t value = 0;
-  for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[i];
-  return value;
-}
+constexpr uint16_t kZip64ExtraId = 0x0001;
+constexpr uint64_t kZip64Mark = 0xFFFFFFFF;
 
 struct DirectoryPlace {
   uint64_t count = 0;
@@ -57,7 +54,45 @@ bool FindDirectory(uint64_t archive_size, const ZipReadAt& read_at, DirectoryPla
   return true;
 }
 
+// The record's stored size and local offset; where either is marked as
+// ZIP64, its figure from the ZIP64 extra field, which holds the unpacked
+// size, the stored size and the offset, in that order, each only when
+// marked. False when a marked figure is missing.
+bool ReadFigures(const unsigned char* record, const unsigned char* extra, uint64_t extra_size,
+                 ZipDirectoryEntry& entry) {
+  entry.stored_size = ReadLE(record + 20, 4);
+  entry.local_offset = ReadLE(record + 42, 4);
+  const bool marked[] = {ReadLE(record + 24, 4) == kZip64Mark, entry.stored_size == kZip64Mark,
+                         entry.local_offset == kZip64Mark};
+  if (!marked[0] && !marked[1] && !marked[2]) return true;
+  for (uint64_t at = 0; at + 4 <= extra_size;) {
+    const uint64_t size = ReadLE(extra + at + 2, 2);
+    if (ReadLE(extra + at, 2) != kZip64ExtraId) {
+      at += 4 + size;
+      continue;
+    }
+    uint64_t figures[3] = {};
+    uint64_t taken = 0;
+    for (int i = 0; i < 3; ++i) {
+      if (!marked[i]) continue;
+      if (taken + 8 > size || at + 4 + taken + 8 > extra_size) return false;
+      figures[i] = ReadLE(extra + at + 4 + taken, 8);
+      taken += 8;
+    }
+    if (marked[1]) entry.stored_size = figures[1];
+    if (marked[2]) entry.local_offset = figures[2];
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+uint64_t ReadLE(const unsigned char* bytes, int size) {
+  uint64_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  return value;
+}
 
 bool ReadZipDirectory(uint64_t archive_size, const ZipReadAt& read_at, ZipDirectory& directory) {
   DirectoryPlace place;
@@ -82,13 +117,21 @@ bool ReadZipDirectory(uint64_t archive_size, const ZipReadAt& read_at, ZipDirect
       return false;
     }
     const uint64_t name_size = ReadLE(record + 28, 2);
+    const uint64_t extra_size = ReadLE(record + 30, 2);
     const uint64_t record_size =
-        kDirectoryRecordSize + name_size + ReadLE(record + 30, 2) + ReadLE(record + 32, 2);
+        kDirectoryRecordSize + name_size + extra_size + ReadLE(record + 32, 2);
     if (static_cast<uint64_t>(end - record) < record_size) return false;
-    directory.entries.push_back(
-        {std::string(reinterpret_cast<const char*>(record + kDirectoryRecordSize), name_size),
-         static_cast<size_t>(record - start), static_cast<uint16_t>(ReadLE(record + 8, 2)),
-         static_cast<uint32_t>(ReadLE(record + 42, 4))});
+    ZipDirectoryEntry entry{
+        std::string(reinterpret_cast<const char*>(record + kDirectoryRecordSize), name_size),
+        static_cast<size_t>(record - start),
+        static_cast<uint16_t>(ReadLE(record + 8, 2)),
+        static_cast<uint16_t>(ReadLE(record + 10, 2)),
+        0,
+        0};
+    if (!ReadFigures(record, record + kDirectoryRecordSize + name_size, extra_size, entry)) {
+      return false;
+    }
+    directory.entries.push_back(std::move(entry));
     record += record_size;
   }
   return true;

@@ -14,11 +14,14 @@
 // it cannot.
 using ZipReadAt = std::function<bool(uint64_t offset, void* buffer, size_t size)>;
 
+// The figures of one record, those of ZIP64 taken from its extra field.
 struct ZipDirectoryEntry {
   std::string name;       // the name's bytes as stored
   size_t record_offset;   // of the record within `ZipDirectory::bytes`
   uint16_t flags;         // general purpose bits
-  uint32_t local_offset;  // of the local header; 0xFFFFFFFF in ZIP64
+  uint16_t method;        // compression method
+  uint64_t stored_size;   // of the data as stored
+  uint64_t local_offset;  // of the local header
 };
 
 struct ZipDirectory {
@@ -27,6 +30,10 @@ struct ZipDirectory {
   std::vector<ZipDirectoryEntry> entries;
 };
 
+// The little-endian number of `size` bytes, as zip headers store numbers.
+uint64_t ReadLE(const unsigned char* bytes, int size);
+
 // The directory of an archive of `archive_size` bytes, ZIP64 included;
-// false when the bytes hold no readable one.
+// false when the bytes hold no readable one, or a record's ZIP64 figure
+// is missing from its extra field.
 bool ReadZipDirectory(uint64_t archive_size, const ZipReadAt& read_at, ZipDirectory& directory);

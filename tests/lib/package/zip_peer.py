@@ -4,6 +4,15 @@
   zip_peer.py make ARCHIVE NAME_HEX=CONTENT_HEX ...
       writes a zip archive whose entry names are the given raw bytes
       (code page 1251, no UTF-8 flag), deflated
+  zip_peer.py make-streamed ARCHIVE NAME_HEX=CONTENT_HEX ...
+      the same, written as to a pipe: each entry's sizes and CRC follow its
+      data in a data descriptor, and are zero in its local header
+  zip_peer.py shared ARCHIVE COUNT PADDING
+      writes COUNT entries named 0, 1, ..., all over one deflated local
+      header (named 0) followed by PADDING bytes; every entry's stored size
+      runs to the end of the archive, its unpacked size is 1 byte
+  zip_peer.py patch-local ARCHIVE AT HEX
+      writes the bytes at offset AT of the first entry's local header
   zip_peer.py zeros ARCHIVE NAME_HEX SIZE
       writes an archive of one deflated entry of SIZE zero bytes
   zip_peer.py many ARCHIVE COUNT
@@ -54,6 +63,55 @@ def make(archive, entries):
         for entry in entries:
             name, content = entry.split("=", 1)
             out.writestr(RawNameInfo(bytes.fromhex(name)), bytes.fromhex(content))
+
+
+class Pipe:
+    """A file that cannot seek, so that zipfile writes data descriptors."""
+
+    def __init__(self, out):
+        self.out = out
+
+    def write(self, data):
+        return self.out.write(data)
+
+    def flush(self):
+        self.out.flush()
+
+
+def make_streamed(archive, entries):
+    with open(archive, "wb") as f:
+        with zipfile.ZipFile(Pipe(f), "w") as out:
+            for entry in entries:
+                name, content = entry.split("=", 1)
+                out.writestr(RawNameInfo(bytes.fromhex(name)), bytes.fromhex(content))
+    with open(archive, "rb") as f:
+        local = f.read(30)
+    flags, crc, sizes = struct.unpack_from("<H", local, 6)[0], local[14:18], local[18:26]
+    assert flags & 0x08 and crc == bytes(4) and sizes == bytes(8), "no data descriptor"
+
+
+def shared(archive, count, padding):
+    count, padding = int(count), int(padding)
+    header = struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 20, 0, zipfile.ZIP_DEFLATED, 0, 0x21,
+                         0, 0, 1, 1, 0) + b"0"
+    names = [str(i).encode() for i in range(count)]
+    directory_size = sum(46 + len(name) for name in names)
+    stored = padding + directory_size + 22  # to the end of the end record
+    directory = b"".join(
+        struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 20, 20, 0, zipfile.ZIP_DEFLATED, 0,
+                    0x21, 0, stored, 1, len(name), 0, 0, 0, 0, 0, 0) + name for name in names)
+    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, count, count, directory_size,
+                      len(header) + padding, 0)
+    with open(archive, "wb") as f:
+        f.write(header + bytes(padding) + directory + end)
+
+
+def patch_local(archive, at, data):
+    with zipfile.ZipFile(archive) as zipped:
+        offset = zipped.infolist()[0].header_offset
+    with open(archive, "r+b") as f:
+        f.seek(offset + int(at))
+        f.write(bytes.fromhex(data))
 
 
 def zeros(archive, name, size):
@@ -198,6 +256,12 @@ def list_entries(archive):
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2], sys.argv[3:])
+    elif sys.argv[1] == "make-streamed":
+        make_streamed(sys.argv[2], sys.argv[3:])
+    elif sys.argv[1] == "shared":
+        shared(*sys.argv[2:5])
+    elif sys.argv[1] == "patch-local":
+        patch_local(*sys.argv[2:5])
     elif sys.argv[1] == "zeros":
         zeros(*sys.argv[2:5])
     elif sys.argv[1] == "many":

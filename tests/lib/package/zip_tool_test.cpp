@@ -294,6 +294,71 @@ TEST_F(ZipToolTest, EntriesOfKindsThePackageNeverWritesAreRefusedBeforeAnyIsRead
             ErrorOf([&] { COsAbbreviaTool::ReadArchive(dir_.File("encrypted.zip")); }));
 }
 
+TEST_F(ZipToolTest, EntriesThatShareTheirBytesAreRefusedBeforeAnyIsRead) {
+  // Two entries over one local header: each would be held on its own.
+  const std::string shared = dir_.File("shared.zip");
+  Peer("shared '" + shared + "' 2 64");
+  EXPECT_EQ("Файл [1] в архиве занимает байты файла [0]",
+            ErrorOf([&] { COsAbbreviaTool::ReadArchive(shared); }));
+
+  // One entry, read from a file and from memory alike.
+  const std::string archive = dir_.File("one.zip");
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    std::string error;
+  } cases[] = {
+      {"stored bytes over the directory", [&] { Peer("shared '" + archive + "' 1 64"); },
+       "Файл [0] в архиве занимает байты оглавления архива"},
+      {"another local name",
+       [&] {
+         MakeZip(archive, {{"a.xml", "<a/>"}});
+         Peer("patch-local '" + archive + "' 30 " + Hex("b"));
+       },
+       "Файл [a.xml] в архиве назван в своём локальном заголовке иначе: [b.xml]"},
+      {"a shorter local name",
+       [&] {
+         MakeZip(archive, {{"a.xml", "<a/>"}});
+         Peer("patch-local '" + archive + "' 26 0400");
+       },
+       "Файл [a.xml] в архиве назван в своём локальном заголовке иначе: [a.xm]"},
+      {"another local method",
+       [&] {
+         MakeZip(archive, {{"a.xml", "<a/>"}});
+         Peer("patch-local '" + archive + "' 8 0000");
+       },
+       "Файл [a.xml] в архиве сжат методом [deflate, код 8], а его локальный заголовок называет "
+       "метод [store, код 0]"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.make();
+    EXPECT_EQ(c.error, ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }));
+    EXPECT_EQ(c.error, ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(archive)); }));
+  }
+
+  // Sizes and CRC left to a data descriptor are zero in the local headers.
+  Peer("make-streamed '" + archive + "' " + Hex("a.xml") + "=" + Hex("<a/>") + " " + Hex("b") +
+       "=" + Hex(std::string(100, 'b')));
+  EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"a.xml", "<a/>"},
+                                                              {"b", std::string(100, 'b')}}),
+            Pairs(COsAbbreviaTool::ReadArchive(archive)));
+}
+
+TEST_F(ZipToolTest, ThousandsOfEntriesOverOneHeaderTakeNeitherMemoryNorTime) {
+  // 8,000 entries over one header whose stored bytes run through the
+  // archive's 450 KB: read one by one, they would take 3.5 GB.
+  const std::string archive = dir_.File("shared.zip");
+  Peer("shared '" + archive + "' 8000 49152");
+  EXPECT_LT(ReadBytes(archive).size(), 460000u);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ("Файл [1] в архиве занимает байты файла [0]",
+            InBoundedChild(
+                64 << 20, [&] { return ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }); },
+                dir_.File("answer")));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+}
+
 TEST_F(ZipToolTest, WhatLibzipRefusesIsNamedInRussianAndItsOwnTextGoesToTheTrace) {
   const std::string archive = dir_.File("bad.zip");
   std::mt19937 random(3);
@@ -334,13 +399,13 @@ TEST_F(ZipToolTest, WhatLibzipRefusesIsNamedInRussianAndItsOwnTextGoesToTheTrace
        [&] {
          WriteBytes(archive, end_record({8, 10}, 3));
        },
-       inconsistent, "[libzip: Zip archive inconsistent]"},
+       inconsistent, ""},
       {"misplaced",
        [&] {
          WriteBytes(archive, good);
          Peer("misplace '" + archive + "'");
        },
-       inconsistent, "[libzip: Invalid argument]"},
+       inconsistent, ""},
       {"CRC",
        [&] {
          WriteBytes(archive, good);
