@@ -7,6 +7,9 @@
   zip_peer.py make-streamed ARCHIVE NAME_HEX=CONTENT_HEX ...
       the same, written as to a pipe: each entry's sizes and CRC follow its
       data in a data descriptor, and are zero in its local header
+  zip_peer.py make-zip64 ARCHIVE NAME_HEX=CONTENT_HEX ...
+      writes stored entries whose directory records keep their sizes and
+      local offset in a ZIP64 extra field, as an archive beyond 4 GiB would
   zip_peer.py shared ARCHIVE COUNT PADDING
       writes COUNT entries named 0, 1, ..., all over one deflated local
       header (named 0) followed by PADDING bytes; every entry's stored size
@@ -88,6 +91,24 @@ def make_streamed(archive, entries):
         local = f.read(30)
     flags, crc, sizes = struct.unpack_from("<H", local, 6)[0], local[14:18], local[18:26]
     assert flags & 0x08 and crc == bytes(4) and sizes == bytes(8), "no data descriptor"
+
+
+def make_zip64(archive, entries):
+    """Written by hand: zipfile uses the ZIP64 fields only beyond 4 GiB."""
+    local, central = bytearray(), bytearray()
+    for entry in entries:
+        name, content = (bytes.fromhex(part) for part in entry.split("=", 1))
+        crc, size = zlib.crc32(content), len(content)
+        central += struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 45, 45, 0, 0, 0, 0x21, crc,
+                               0xFFFFFFFF, 0xFFFFFFFF, len(name), 28, 0, 0, 0, 0,
+                               0xFFFFFFFF) + name
+        central += struct.pack("<HHQQQ", 1, 24, size, size, len(local))
+        local += struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 45, 0, 0, 0, 0x21, crc, size, size,
+                             len(name), 0) + name + content
+    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, len(entries), len(entries),
+                      len(central), len(local), 0)
+    with open(archive, "wb") as f:
+        f.write(local + central + end)
 
 
 def shared(archive, count, padding):
@@ -258,6 +279,8 @@ if __name__ == "__main__":
         make(sys.argv[2], sys.argv[3:])
     elif sys.argv[1] == "make-streamed":
         make_streamed(sys.argv[2], sys.argv[3:])
+    elif sys.argv[1] == "make-zip64":
+        make_zip64(sys.argv[2], sys.argv[3:])
     elif sys.argv[1] == "shared":
         shared(*sys.argv[2:5])
     elif sys.argv[1] == "patch-local":
