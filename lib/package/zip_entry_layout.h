@@ -27,8 +27,8 @@ enum class ZipLayoutFault : uint8_t {
 
 struct ZipLayoutCheck {
   ZipLayoutFault fault = ZipLayoutFault::kNone;
-  size_t entry = 0;  // the index in the directory of the entry at fault
-  size_t other = 0;
+  size_t entry = 0;           // the index in the directory of the entry at fault
+  size_t other = 0;           // kSharesBytes: the entry whose bytes it overlaps
   std::string local_name;     // kOtherName: the local header's
   uint16_t local_method = 0;  // kOtherMethod: the local header's
 };
