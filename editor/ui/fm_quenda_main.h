@@ -160,6 +160,11 @@ class TfmQuendaMain : public QMainWindow {
   // work: a received package, an error, nothing chosen), else when the
   // user answers Yes to `question`.
   bool MayDiscardWork(const char* question);
+  // True when the window may close: at once where nothing was changed
+  // since the packet was created, opened or last formed, else when the
+  // user answers Yes. A text still in an editor goes into its cell first,
+  // and so counts as a change.
+  bool MayClose();
   void OpenPacketFile(const std::string& path);
   void SelectOpenedKind(const std::string& code);
   void FillOpenedDocuments(int32_t inventory_index);
@@ -171,6 +176,8 @@ class TfmQuendaMain : public QMainWindow {
   // The grids' editors.
   std::vector<QWidget*> Editors() const;
   void HideEditors();
+  // Every shown editor's text goes into its cell.
+  void CommitEditors();
   QWidget* ParamEditor(int row) const;
   QWidget* ApplicantEditor(int column) const;
   int OgrnRow() const;
@@ -231,6 +238,12 @@ class TfmQuendaMain : public QMainWindow {
   TXMLRegDoc reg_doc_;
   TXMLRegOrg reg_org_;
   TXMLRegOpf reg_opf_;
+  // Set by every change of the work in hand: a new value written into a
+  // cell of either grid, an applicant row added or deleted, and any change
+  // of the document list's rows or texts, which show every document, its
+  // file and its signers. Cleared when the packet is created, opened or
+  // formed, so that closing asks only over work that would be lost.
+  bool modified_ = false;
   // While set, selections the window makes itself run no handler.
   bool quiet_grids_ = false;
   // How deep refused selections have moved on, so that rows which all

@@ -50,6 +50,7 @@ void TfmQuendaMain::ActionSavePacketExecute() {
     ShowMessageBox("Ошибка формирования пакета:\r\n" + message, kMessageError);
     return;
   }
+  modified_ = false;
   ShowMessageBox("Имя файла пакета: [" + message + "].", kMessageInformation);
   Params.SetValue("QUERYCODE", Packet->ПрВысБум, 1);
   SaveLastValues();

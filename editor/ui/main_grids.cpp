@@ -63,6 +63,10 @@ void TfmQuendaMain::HideEditors() {
   }
 }
 
+void TfmQuendaMain::CommitEditors() {
+  for (QWidget* editor : Editors()) EditorExit(editor, false);
+}
+
 int TfmQuendaMain::OgrnRow() const {
   if (State == kStateNewIP || State == kStateOpenedIP) return 4;
   if (State == kStateNewUL || State == kStateOpenedUL) return HasDecisionOrgan() ? 6 : 5;
@@ -187,6 +191,7 @@ bool TfmQuendaMain::sgDeclarantsKeyDown(int key) {
       filled = filled || !CellText(sgDeclarants, current, column).empty();
     if (!filled) return true;
     sgDeclarants->insertRow(rows);
+    modified_ = true;
     SetHeights();
     sgDeclarants->setCurrentCell(rows, std::max(0, sgDeclarants->currentColumn()));
     return true;
@@ -196,6 +201,7 @@ bool TfmQuendaMain::sgDeclarantsKeyDown(int key) {
     quiet_grids_ = true;
     sgDeclarants->removeRow(current);
     quiet_grids_ = false;
+    modified_ = true;
     SetHeights();
     return true;
   }
@@ -232,6 +238,9 @@ void TfmQuendaMain::SetCellText(QTableWidget* grid, int row, int column, const Q
     cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     grid->setItem(row, column, cell);
   }
+  // The editors write their text back whenever they are left: only another
+  // value is a change of the work.
+  if (cell->text() != text) modified_ = true;
   cell->setText(text);
 }
 
@@ -364,7 +373,7 @@ bool TfmQuendaMain::CheckFields() {
   }
   // The checks read the cells: whatever an editor still shows goes into its
   // cell first, as the form action does not take the focus from it.
-  for (QWidget* editor : Editors()) EditorExit(editor, false);
+  CommitEditors();
   const bool ogrn = OgrnRequired();
   if (State == kStateNewIP || State == kStateOpenedIP) {
     if (!CheckOffice(3)) return false;

@@ -120,6 +120,7 @@ bool TfmQuendaMain::CreatePacket(std::string& message) {
     LoadLastValues();
     RefreshView();
     SetStatusFile("");
+    modified_ = false;
     return true;
   } catch (const std::exception& e) {
     message = std::string("Ошибка создания пакета:\r\n") + e.what();
@@ -317,6 +318,17 @@ bool TfmQuendaMain::MayDiscardWork(const char* question) {
   const bool nothing_to_lose = (Mode & kModeCreate) == 0 || State == kStateOpenedOther ||
                                State == kStateError || State == kStateNothing;
   return nothing_to_lose || AskYesNo(question, true, 3);
+}
+
+bool TfmQuendaMain::MayClose() {
+  CommitEditors();
+  // Only a packet being filled in or an opened registration package can be
+  // formed, and only where the program may create packages.
+  const bool own_work =
+      (Mode & kModeCreate) != 0 && State >= kStateNewIP && State <= kStateOpenedUL;
+  return !(modified_ && own_work) ||
+         AskYesNo("При закрытии программы несохраненные данные будут потеряны. Продолжить?", true,
+                  3);
 }
 
 void TfmQuendaMain::ActionNewPacketExecute() {
