@@ -251,6 +251,10 @@ class TfmQuendaMain : public QMainWindow {
   int select_depth_ = 0;
   // The way refused parameter rows are passed: down, or up for Shift+Tab.
   int select_step_ = 1;
+  // The applicant row the applicants' editors were placed over. They write
+  // their text back there: when an arrow key moves the selection, the
+  // grid's current row has moved on before they leave.
+  int applicant_row_ = -1;
   // The parameter cell a selection started from.
   std::pair<int, int> origin_{-1, -1};
   // The editor whose leaving gives the focus to its grid, which must not

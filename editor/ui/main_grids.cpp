@@ -154,6 +154,7 @@ bool TfmQuendaMain::sgDeclarantsSelectCell(int column, int row) {
   if (editor == nullptr) return false;
   const QTableWidgetItem* cell = sgDeclarants->item(row, column);
   editor->setText(cell == nullptr ? QString() : cell->text());
+  applicant_row_ = row;
   PlaceEditor(editor, sgDeclarants, row, column);
   return true;
 }
@@ -256,7 +257,7 @@ void TfmQuendaMain::EditorExit(QWidget* editor, bool back_to_grid) {
       grid = sgDeclarants;
       for (int column = 0; column < 5; ++column) {
         if (ApplicantEditor(column) == editor) {
-          SetCellText(sgDeclarants, sgDeclarants->currentRow(), column, line->text());
+          SetCellText(sgDeclarants, applicant_row_, column, line->text());
         }
       }
     }

@@ -359,6 +359,29 @@ TEST_F(GridsTest, ArrowDownAddsAnApplicantAfterAFilledLastRowAndDeleteKeepsOne) 
   EXPECT_EQ(grid->rowCount(), 1);
 }
 
+TEST_F(GridsTest, AnArrowKeyLeavesTheTypedApplicantValueInItsOwnRow) {
+  auto window = Kinds(1, 0);
+  QTableWidget* grid = Applicants_(window.get());
+  SetCell(grid, 0, 0, "Иванов");
+  grid->setFocus();
+  grid->setCurrentCell(0, 0);
+  auto* surname = Find<QLineEdit>(window.get(), "edSurname");
+  ASSERT_TRUE(surname->hasFocus());
+  surname->selectAll();
+  Type(surname, "Петров");
+  // The editor passes the arrow on to the grid, which adds a row.
+  QTest::keyClick(surname, Qt::Key_Down);
+  ASSERT_EQ(grid->rowCount(), 2);
+  EXPECT_EQ(Cell(grid, 0, 0), "Петров");
+  EXPECT_EQ(Cell(grid, 1, 0), "");
+  ASSERT_TRUE(surname->hasFocus());
+  Type(surname, "Сидоров");
+  QTest::keyClick(surname, Qt::Key_Up);
+  EXPECT_EQ(grid->currentRow(), 0);
+  EXPECT_EQ(Cell(grid, 0, 0), "Петров");
+  EXPECT_EQ(Cell(grid, 1, 0), "Сидоров");
+}
+
 TEST_F(GridsTest, CellsAreDrawnEditableExactlyWhereAnEditorWouldServe) {
   auto window = Kinds(0, 0);
   window->Params.SetFlag("QUERYCODE", 0);
