@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QWindow>
 #include <filesystem>
@@ -106,14 +104,6 @@ class ClosingTest : public PacketWindowTest {
     dialogs_.folders = {Utf8ToAnsi(extract_.Path())};
     Run(window, "ActionExtractDoc");
     EXPECT_EQ(dialogs_.Texts(), Texts{"Документ и подписи извлечены."});
-  }
-  void DeleteFirstSignature(TfmQuendaMain* window, int row) {
-    OnModal([](QDialog& dialog) {
-      dialog.findChild<QListWidget*>("lbSigns")->item(0)->setCheckState(Qt::Checked);
-      dialog.findChild<QPushButton*>("btnDelete")->click();
-    });
-    SelectRow(window, row);
-    Run(window, "ActionEditSign");
   }
 
   SavedPackages saved_{packages_};
@@ -217,7 +207,7 @@ TEST_F(ClosingTest, EachKindOfChangeMakesClosingAsk) {
          Sign(w, 0);
        }},
       {"a signature deleted", kOpenedEntrepreneur,
-       [this](TfmQuendaMain* w) { DeleteFirstSignature(w, 0); }},
+       [](TfmQuendaMain* w) { DeleteFirstSignature(w, 0); }},
   };
   const std::string entrepreneur = saved_.Entrepreneur();
   const std::string legal_entity = saved_.LegalEntity();

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 #include "editor/model/package_items.h"
 #include "editor/ui/doc_item.h"
 #include "tests/editor/model/signer_support.h"
+#include "tests/editor/ui/modal_dialog.h"
 #include "tests/editor/ui/window_fixture.h"
 
 class PacketWindowTest : public WindowTest {
@@ -71,6 +74,16 @@ class PacketWindowTest : public WindowTest {
   void Sign(TfmQuendaMain* window, int row) {
     SelectRow(window, row);
     Run(window, "ActionAddSign");
+  }
+  // "Удалить подпись": the first signature of the row's document checked
+  // and deleted.
+  static void DeleteFirstSignature(TfmQuendaMain* window, int row) {
+    OnModal([](QDialog& dialog) {
+      dialog.findChild<QListWidget*>("lbSigns")->item(0)->setCheckState(Qt::Checked);
+      dialog.findChild<QPushButton*>("btnDelete")->click();
+    });
+    SelectRow(window, row);
+    Run(window, "ActionEditSign");
   }
   // A row for a document kind, as the new-document dialog adds it.
   static void AddRow(TfmQuendaMain* window, const std::string& type_code, const std::string& name,

@@ -181,16 +181,6 @@ class SessionTest : public PacketWindowTest {
     EXPECT_TRUE(fs::exists(content));
     return signatures;
   }
-  // "Удалить подпись": the first signature of the row's document checked
-  // and deleted.
-  void DeleteFirstSignature(TfmQuendaMain* window, int row) {
-    OnModal([](QDialog& dialog) {
-      dialog.findChild<QListWidget*>("lbSigns")->item(0)->setCheckState(Qt::Checked);
-      dialog.findChild<QPushButton*>("btnDelete")->click();
-    });
-    SelectRow(window, row);
-    Run(window, "ActionEditSign");
-  }
   // Answers No to the replacement of the row's signed file, which stays.
   void KeepSignedFile(TfmQuendaMain* window, int row) {
     const std::string code = Row(window, row).DocumentCode;
