@@ -70,7 +70,11 @@ bool JoinKey(HKEY parent, const char* subkey, std::string* path) {
 std::string KeyFolder(const std::string& path) {
   std::string folder = RootFolder();
   if (folder.empty()) return folder;
-  if (!path.empty()) folder += "/" + SysPath(path);
+  if (!path.empty()) {
+    // Appended apart: GCC 12 at -O3 sees an overlap in "/" + text.
+    folder += '/';
+    folder += SysPath(path);
+  }
   return folder;
 }
 

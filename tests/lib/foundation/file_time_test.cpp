@@ -38,7 +38,10 @@ TEST(FileTimeToDateTime, AgreesWithPythonInBothZones) {
       4'102'444'800'000,   // 2100-01-01
   };
   std::string arguments;
-  for (const int64_t ms : instants) arguments += " " + std::to_string(ms);
+  for (const int64_t ms : instants) {
+    arguments += ' ';
+    arguments += std::to_string(ms);
+  }
   const char* old_zone = std::getenv("TZ");
   const std::string saved = old_zone ? old_zone : "";
   for (const char* zone : {"UTC", "Europe/Moscow"}) {

@@ -55,8 +55,12 @@ TEST(HttpClientTool, ErrorPageThenWorkingMirror) {
 
 TEST(HttpClientTool, FirstSuccessWinsAndBlankPiecesAreSkipped) {
   TestHttpServer server;
-  const std::string list =
-      " " + RefusedUrl("/a.crl") + " , ,  " + server.Url("/first") + "," + server.Url("/second");
+  std::string list = " ";
+  list += RefusedUrl("/a.crl");
+  list += " , ,  ";
+  list += server.Url("/first");
+  list += ',';
+  list += server.Url("/second");
   DebugCapture debug;
   EXPECT_EQ("ok", CHTTPClientTool::Download(list));
   const std::vector<LoggedRequest> requests = server.Requests();

@@ -56,7 +56,10 @@ class TarvexDocumentTest : public PackageTest {
   std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries) const {
     std::string command = "python3 '" TARVEX_TEST_DIR "/zip_peer.py' make '" + File("c.zip") + "'";
     for (const auto& [name, content] : entries) {
-      command += " " + BinToHexStr(name) + "=" + BinToHexStr(content);
+      command += ' ';
+      command += BinToHexStr(name);
+      command += '=';
+      command += BinToHexStr(content);
     }
     EXPECT_EQ(0, RunCommand(command).status);
     return ReadBytes(File("c.zip"));

@@ -52,7 +52,10 @@ TEST(TarvexKeyTest, EmptyValuesAreTracedAndStoredExceptTheCommonName) {
     (key.*field.set)("");
     EXPECT_EQ("", (key.*field.get)());
     ASSERT_EQ(1u, debug.Lines().size());
-    EXPECT_EQ("[" + std::string(field.description) + kTraceTail, debug.Lines()[0]);
+    std::string line = "[";
+    line += field.description;
+    line += kTraceTail;
+    EXPECT_EQ(line, debug.Lines()[0]);
   }
 
   CTarvexKey key;

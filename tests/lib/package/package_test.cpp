@@ -101,7 +101,10 @@ class TarvexDocTest : public PackageTest {
                const std::vector<std::pair<std::string, std::string>>& entries) const {
     std::string command = "python3 '" TARVEX_TEST_DIR "/zip_peer.py' make " + Quoted(archive);
     for (const auto& [name, content] : entries) {
-      command += " " + BinToHexStr(name) + "=" + BinToHexStr(content);
+      command += ' ';
+      command += BinToHexStr(name);
+      command += '=';
+      command += BinToHexStr(content);
     }
     ASSERT_EQ(0, RunCommand(command).status);
   }

@@ -43,7 +43,12 @@ std::string Peer(const std::string& arguments) {
 void MakeZip(const std::string& archive,
              const std::vector<std::pair<std::string, std::string>>& entries) {
   std::string arguments = "make '" + archive + "'";
-  for (const auto& [name, content] : entries) arguments += " " + Hex(name) + "=" + Hex(content);
+  for (const auto& [name, content] : entries) {
+    arguments += ' ';
+    arguments += Hex(name);
+    arguments += '=';
+    arguments += Hex(content);
+  }
   Peer(arguments);
 }
 
