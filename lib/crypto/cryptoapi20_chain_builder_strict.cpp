@@ -47,9 +47,23 @@ std::string CCryptoAPI20ChainBuilderStrict::WithUrl(std::string text,
   return text;
 }
 
-bool CCryptoAPI20ChainBuilderStrict::Tried(const std::string& url) {
+bool CCryptoAPI20ChainBuilderStrict::FetchOnce(Fetch fetch, const std::string& subject_cn,
+                                               const std::string& url, std::string& body,
+                                               double date) {
   int index = 0;
-  return tried_urls_.IndexOf(url, index);
+  if (tried_urls_.IndexOf(url, index)) return false;
+  try {
+    (this->*fetch)(subject_cn, url, body, date);
+  } catch (const CDownloadLimitException& error) {
+    limit_stops_[url] = error.Limit();
+    tried_urls_.Add(url);
+    throw;
+  } catch (const Exception&) {
+    tried_urls_.Add(url);
+    throw;
+  }
+  tried_urls_.Add(url);
+  return true;
 }
 
 void CCryptoAPI20ChainBuilderStrict::DownloadCertificate(const std::string& subject_cn,
@@ -103,20 +117,11 @@ void CCryptoAPI20ChainBuilderStrict::DownloadIssuerFor(PCCERT_CONTEXT certificat
   if (url.empty()) {
     RaiseErrorFmt("В сертификате [%s] нет URL для корневого УЦ [%s]", {subject, issuer});
   }
-  if (Tried(url)) return;
   std::string body;
-  try {
-    DownloadCertificate(subject, url, body, date);
-  } catch (const CDownloadLimitException& error) {
-    limit_stops_[url] = error.Limit();
-    tried_urls_.Add(url);
-    throw;
-  } catch (const Exception&) {
-    tried_urls_.Add(url);
-    throw;
+  if (!FetchOnce(&CCryptoAPI20ChainBuilderStrict::DownloadCertificate, subject, url, body, date) ||
+      body.empty()) {
+    return;
   }
-  tried_urls_.Add(url);
-  if (body.empty()) return;
 
   CertRef downloaded;
   try {
@@ -143,20 +148,11 @@ void CCryptoAPI20ChainBuilderStrict::DownloadCRLFor(PCCERT_CONTEXT certificate, 
     RaiseErrorFmt("В сертификате [%s] нет URL со списком отозванных сертификатов [%s]",
                   {subject, issuer});
   }
-  if (Tried(urls)) return;
   std::string body;
-  try {
-    DownloadCRL(subject, urls, body, date);
-  } catch (const CDownloadLimitException& error) {
-    limit_stops_[urls] = error.Limit();
-    tried_urls_.Add(urls);
-    throw;
-  } catch (const Exception&) {
-    tried_urls_.Add(urls);
-    throw;
+  if (!FetchOnce(&CCryptoAPI20ChainBuilderStrict::DownloadCRL, subject, urls, body, date) ||
+      body.empty()) {
+    return;
   }
-  tried_urls_.Add(urls);
-  if (body.empty()) return;
 
   CrlRef crl(CCryptoAPI20Utils::ImportCRL(body));
   // A list its issuer did not sign must not take the place of a true one.

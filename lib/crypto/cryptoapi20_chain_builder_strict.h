@@ -68,7 +68,15 @@ class CCryptoAPI20ChainBuilderStrict : public CCryptoAPI20ChainBuilderBase {
 
  private:
   CCryptoAPI20ChainBuilderStrictConfig& StrictConfig() const;
-  bool Tried(const std::string& url);
+  using Fetch = void (CCryptoAPI20ChainBuilderStrict::*)(const std::string& subject_cn,
+                                                         const std::string& url, std::string& body,
+                                                         double date);
+  // Fetches the body at the address unless it was tried before (false
+  // then). The address counts as tried whatever the outcome, and the limit
+  // that stopped its download is kept for the messages; a failure goes on
+  // to the caller.
+  bool FetchOnce(Fetch fetch, const std::string& subject_cn, const std::string& url,
+                 std::string& body, double date);
 
   void DownloadMissing(PCCERT_CONTEXT certificate, double date);
   void DownloadIssuerFor(PCCERT_CONTEXT certificate, double date);
