@@ -1,6 +1,7 @@
 #include "lib/com/tarvex_file_class.h"
 
 #include "lib/com/bstr_text.h"
+#include "lib/com/last_place_search.h"
 #include "lib/com/tarvex_intf_tool.h"
 #include "lib/foundation/errors.h"
 #include "lib/package/tarvex_code_tool.h"
@@ -29,19 +30,11 @@ CTarvexFile_class::CTarvexFile_class(ITypeInfo* type_info, const CTarvexDocument
 
 CTarvexDocument& CTarvexFile_class::Document() const {
   const std::shared_ptr<CTarvexDoc> package = package_.lock();
-  if (package != nullptr && package->IsOpened()) {
-    const int count = package->GetFileCount();
-    if (file_ >= 0 && file_ < count && package->GetFile(file_)->Serial() == serial_) {
-      return *package->GetFile(file_);
-    }
-    for (int index = 0; index < count; ++index) {
-      CTarvexDocument* document = package->GetFile(index);
-      if (document->Serial() != serial_) continue;
-      file_ = index;
-      return *document;
-    }
-  }
-  RaiseError("Документ больше не входит в пакет");
+  CTarvexDocument* found = FindFromLastPlace(package.get(), file_, [&](CTarvexDocument& document) {
+    return document.Serial() == serial_ ? &document : nullptr;
+  });
+  if (found == nullptr) RaiseError("Документ больше не входит в пакет");
+  return *found;
 }
 
 const rTarvexDocType& CTarvexFile_class::TypeRow() const {

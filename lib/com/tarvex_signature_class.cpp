@@ -1,6 +1,7 @@
 #include "lib/com/tarvex_signature_class.h"
 
 #include "lib/com/bstr_text.h"
+#include "lib/com/last_place_search.h"
 #include "lib/com/tarvex_intf_tool.h"
 #include "lib/foundation/errors.h"
 #include "lib/foundation/value_check_tool.h"
@@ -34,23 +35,6 @@ CTarvexSignature* FindIn(const CTarvexDocument& document, uint64_t serial) {
   return nullptr;
 }
 
-// The signature numbered `serial`, looked for first in document `file`,
-// which becomes the one that holds it; null when the package has none.
-CTarvexSignature* Find(CTarvexDoc& package, uint64_t serial, int& file) {
-  if (!package.IsOpened()) return nullptr;
-  const int count = package.GetFileCount();
-  if (file >= 0 && file < count) {
-    if (CTarvexSignature* found = FindIn(*package.GetFile(file), serial)) return found;
-  }
-  for (int index = 0; index < count; ++index) {
-    if (CTarvexSignature* found = FindIn(*package.GetFile(index), serial)) {
-      file = index;
-      return found;
-    }
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 ComRef<ITarvexSignature> CTarvexSignature_class::Create(CTarvexSignature* signature, int file,
@@ -71,7 +55,9 @@ CTarvexSignature_class::CTarvexSignature_class(ITypeInfo* type_info,
 
 CTarvexSignature& CTarvexSignature_class::Signature() const {
   const std::shared_ptr<CTarvexDoc> package = package_.lock();
-  CTarvexSignature* signature = package != nullptr ? Find(*package, serial_, file_) : nullptr;
+  CTarvexSignature* signature =
+      FindFromLastPlace(package.get(), file_,
+                        [&](const CTarvexDocument& document) { return FindIn(document, serial_); });
   if (signature == nullptr) RaiseError("Подпись больше не входит в пакет");
   return *signature;
 }
