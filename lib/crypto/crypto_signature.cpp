@@ -25,9 +25,8 @@ constexpr const char* kNoSignerText =
     "Ошибка при проверке подписи: невозможно выделить сертификат из подписи";
 
 [[noreturn]] void RaiseSignatureError(CheckResult code, const std::string& message) {
-  CCryptoAPI20Exception error(code, message);  // takes the last error first
-  DebugLog("%0:s %1:s", {"EXCEPTION", message});
-  throw error;
+  // Made before the trace is written, the error takes the thread's last error.
+  RaiseTraced(CCryptoAPI20Exception(code, message));
 }
 
 // The signing-time attribute for now, UTC.

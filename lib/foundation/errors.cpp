@@ -8,8 +8,6 @@
 
 namespace {
 
-void TraceRaise(const std::string& message) { DebugLog("%0:s %1:s", {"EXCEPTION", message}); }
-
 std::string SystemText(uint32_t flags, uint32_t code) {
   char buffer[256];
   const uint32_t length = FormatMessageA(flags, code, buffer, sizeof buffer);
@@ -17,6 +15,8 @@ std::string SystemText(uint32_t flags, uint32_t code) {
 }
 
 }  // namespace
+
+void TraceRaise(const std::string& message) { DebugLog("%0:s %1:s", {"EXCEPTION", message}); }
 
 void RaiseError(const std::string& message) {
   TraceRaise(message);

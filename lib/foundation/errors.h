@@ -19,6 +19,15 @@
 // ERROR_NOT_ENOUGH_MEMORY, after its debug line as for every raise.
 EOutOfMemory OutOfMemoryError();
 void CheckCondition(bool condition, const std::string& message);
+// The debug line every raise writes first.
+void TraceRaise(const std::string& message);
+// Writes the debug line of `error`, then raises it as it is, so that a
+// caller can catch it by its own kind.
+template <typename Error>
+[[noreturn]] void RaiseTraced(const Error& error) {
+  TraceRaise(error.Message());
+  throw error;
+}
 
 // Writes "[" + formatted text + "]"; never raises, and writes nothing when
 // the format does not fit its arguments.

@@ -49,6 +49,5 @@ std::string CHTTPClientTool::Download(const std::string& url_list) {
   if (errors.empty()) return {};
   DebugLog("%s", {errors});
   if (limits.empty()) RaiseError(errors);
-  DebugLog("%0:s %1:s", {"EXCEPTION", errors});
-  throw CDownloadLimitException(errors, limits);
+  RaiseTraced(CDownloadLimitException(errors, limits));
 }

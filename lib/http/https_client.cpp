@@ -27,8 +27,7 @@ constexpr int kClientCertificateSends = 2;
 
 // Raises a download limit's error, with its debug line.
 [[noreturn]] void RaiseLimit(const std::string& message, const std::string& limit) {
-  DebugLog("%0:s %1:s", {"EXCEPTION", message});
-  throw CDownloadLimitException(message, limit);
+  RaiseTraced(CDownloadLimitException(message, limit));
 }
 
 // Runs one step of a request; its failure is wrapped in the step's message,
@@ -210,9 +209,7 @@ std::string CHttpsClient::ReadResponse(HINTERNET request, const std::string& url
       if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_TEXT, text, &text_length, nullptr)) {
         text_length = 0;
       }
-      const std::string message(text, text_length);
-      DebugLog("%0:s %1:s", {"EXCEPTION", message});
-      throw CHttpStatusException(message, status);
+      RaiseTraced(CHttpStatusException(std::string(text, text_length), status));
     }
   }
   std::string body;
