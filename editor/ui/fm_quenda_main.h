@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/model/object_list.h"
+#include "editor/model/ogrn_check.h"
 #include "editor/model/packet.h"
 #include "editor/model/packet_params.h"
 #include "editor/model/reg_doc.h"
@@ -200,7 +201,7 @@ class TfmQuendaMain : public QMainWindow {
   void SetCellText(QTableWidget* grid, int row, int column, const QString& text);
   bool FieldFails(const std::string& message, QTableWidget* grid, int row, int column);
   bool CheckOffice(int row);
-  bool CheckNumber(int row, const char* name, size_t length, const char* param);
+  bool CheckNumber(int row, OgrnKind kind, const char* param);
 
   // The document actions' pieces.
   QTreeWidgetItem* SelectedItem() const;

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "editor/model/inn_check.h"
+#include "editor/model/ogrn_check.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
 #include "editor/ui/fm_quenda_main.h"
@@ -378,7 +379,7 @@ bool TfmQuendaMain::CheckFields() {
   const bool ogrn = OgrnRequired();
   if (State == kStateNewIP || State == kStateOpenedIP) {
     if (!CheckOffice(3)) return false;
-    if (ogrn && !CheckNumber(4, "ОГРНИП", 15, nullptr)) return false;
+    if (ogrn && !CheckNumber(4, OgrnKind::kOgrnip, nullptr)) return false;
   } else if (State == kStateNewUL || State == kStateOpenedUL) {
     int row = 3;
     if (HasDecisionOrgan()) {
@@ -393,7 +394,7 @@ bool TfmQuendaMain::CheckFields() {
       return FieldFails("Не указано [Полное наименование ЮЛ]", sgParams, row + 1, 1);
     }
     Params.SetValue("НАИМЮЛПОЛН", name, 1);
-    if (ogrn && !CheckNumber(row + 2, "ОГРН", 13, "ОГРН")) return false;
+    if (ogrn && !CheckNumber(row + 2, OgrnKind::kOgrn, "ОГРН")) return false;
   }
   for (int row = 0; row < sgDeclarants->rowCount(); ++row) {
     if (CellText(sgDeclarants, row, 0).empty()) {
@@ -425,16 +426,12 @@ bool TfmQuendaMain::CheckOffice(int row) {
   return true;
 }
 
-// The OGRNIP or OGRN row: present, and digits of its length; `param`, when
-// given, takes it.
-bool TfmQuendaMain::CheckNumber(int row, const char* name, size_t length, const char* param) {
+// The OGRNIP or OGRN row: a number of its kind; `param`, when given, takes
+// it.
+bool TfmQuendaMain::CheckNumber(int row, OgrnKind kind, const char* param) {
   const std::string value = CellText(sgParams, row, 1);
-  if (value.empty()) return FieldFails(std::string("Не указан [") + name + "].", sgParams, row, 1);
-  const bool digits =
-      std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (value.size() != length || !digits) {
-    return FieldFails(std::string("Неверно указан [") + name + "].", sgParams, row, 1);
-  }
+  const std::string fault = OgrnFault(value, kind);
+  if (!fault.empty()) return FieldFails(fault, sgParams, row, 1);
   if (param != nullptr) Params.SetValue(param, value, 1);
   return true;
 }

@@ -490,33 +490,6 @@ TEST_F(GridsTest, CheckFieldsOfALegalEntityNamesItsDecisionOfficeNameAndOgrn) {
   EXPECT_EQ(window->Params.GetValue("ОГРН"), "1027700132195");
 }
 
-// A window whose checks all pass but the OGRN or OGRNIP row's.
-TEST_F(GridsTest, AFiledOgrnOrOgrnipIsDigitsOnlyOfItsLength) {
-  const struct {
-    int applicant, application, row;
-    const char* value;
-    const char* message;  // "" when it passes
-  } cases[] = {
-      {0, 1, 4, "304500116000,5.", "Неверно указан [ОГРНИП]."},
-      {0, 1, 4, "3045001160001 7", "Неверно указан [ОГРНИП]."},
-      {0, 1, 4, "30450011600015", "Неверно указан [ОГРНИП]."},
-      {0, 1, 4, "304500116000157", ""},
-      {1, 1, 5, "1027700132.9,", "Неверно указан [ОГРН]."},
-      {1, 1, 5, "10277001321a5", "Неверно указан [ОГРН]."},
-      {1, 1, 5, "1027700132195", ""},
-  };
-  for (const auto& c : cases) {
-    auto window = Kinds(c.applicant, c.application);
-    FillForChecks(window.get());
-    if (c.applicant == 1) Enter(window.get(), Params(window.get()), 4, 1, "ООО \"Ромашка\"");
-    // Put in as an opened package or the last run's ini file may bring it,
-    // past the key filter.
-    Enter(window.get(), Params(window.get()), c.row, 1, c.value);
-    EXPECT_EQ(window->CheckFields(), *c.message == 0) << c.value;
-    EXPECT_EQ(dialogs_.Texts(), *c.message == 0 ? Texts{} : Texts{c.message}) << c.value;
-  }
-}
-
 TEST_F(GridsTest, TheChecksTakeTheTextOfAnEditorStillInUse) {
   auto window = Kinds(1, 0);  // a legal entity without OGRN: the name in row 4
   FillForChecks(window.get());
