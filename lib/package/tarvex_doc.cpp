@@ -93,6 +93,7 @@ void CTarvexDoc::OpenFile(const std::string& file_name) {
   CheckDescribedFileNames(elements);
   for (int i = 0; i < elements.Count(); ++i) {
     documents_.push_back(BindDocument(i, flow_kind, false));
+    names_.Add(*documents_.back());
   }
 }
 
@@ -104,6 +105,7 @@ std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flo
   config->SetFiles(&files_);
   config->SetVerifiedIssuers(&verified_issuers_);
   config->SetChecks(&checks_);
+  config->SetNames(&names_);
   auto document = std::make_unique<CTarvexDocument>();
   if (make_new) {
     document->New(config.get());
@@ -122,6 +124,7 @@ bool CTarvexDoc::Close() {
 
 void CTarvexDoc::Reset() noexcept {
   documents_.clear();
+  names_.Clear();
   description_.reset();
   files_.Clear();
   work_folder_.reset();
@@ -141,6 +144,7 @@ void CTarvexDoc::Start() {
   auto folder = std::make_unique<CTempFolder>();
   description_ = CXMLGprExtPackage::Create();
   documents_.clear();
+  names_.Clear();
   work_folder_ = std::move(folder);
   opened_ = true;
 }
@@ -266,7 +270,7 @@ CTarvexDocument* CTarvexDoc::AddFile() {
   return Safe([&]() -> CTarvexDocument* {
     CXMLGprExtDocumentCollection& elements = Description().Documents();
     const uint8_t flow_kind = FlowKind();
-    CheckFileCount(elements, 1);
+    CheckFileCount(int64_t{elements.Count()} + 1, names_.SignatureFiles());
     elements.Add();
     try {
       documents_.push_back(BindDocument(elements.Count() - 1, flow_kind, true));
@@ -274,13 +278,15 @@ CTarvexDocument* CTarvexDoc::AddFile() {
       elements.Delete(elements.Count() - 1);
       throw;
     }
+    names_.Add(*documents_.back());
     return documents_.back().get();
   });
 }
 
-void CTarvexDoc::CheckFileNames() const {
+void CTarvexDoc::CheckFileNames() {
   CheckOpened();
-  CheckSavedFileNames(documents_);
+  // The walk of every name runs only to name a clash the index found.
+  if (names_.Clashes()) CheckSavedFileNames(documents_);
 }
 
 void CTarvexDoc::SetDocumentFilename(CTarvexDocument* document, const std::string& name) {
@@ -306,7 +312,9 @@ void CTarvexDoc::ChangeChecked(std::string before, const std::string& value,
 
 bool CTarvexDoc::DeleteFile(int index) {
   return Safe([&] {
-    Document(index, "iFileIndex")->DeleteSignatures();
+    CTarvexDocument* document = Document(index, "iFileIndex");
+    document->DeleteSignatures();
+    names_.Remove(*document);
     documents_.erase(documents_.begin() + index);
     description_->Documents().Delete(index);
     return true;
@@ -355,11 +363,9 @@ bool CTarvexDoc::DeleteFileResignatures(int file_index, int signature_index) {
   });
 }
 
-CTarvexDocument* CTarvexDoc::FindByName(const std::string& original_name) const {
+CTarvexDocument* CTarvexDoc::FindByName(const std::string& original_name) {
   CheckOpened();
-  for (const auto& document : documents_) {
-    if (document->GetOriginalFilename() == original_name) return document.get();
-  }
+  if (CTarvexDocument* document = names_.FindByOriginalName(original_name)) return document;
   RaiseErrorFmt("Документ с именем [%s] не найден", {original_name});
 }
 

@@ -16,6 +16,7 @@
 #include "lib/crypto/verified_issuers.h"
 #include "lib/foundation/temp_folder.h"
 #include "lib/package/package_checks.h"
+#include "lib/package/package_names.h"
 #include "lib/package/tarvex_package_files.h"
 #include "lib/xml/custom_doc.h"
 
@@ -77,8 +78,9 @@ class CTarvexDoc : public CCustomDoc {
   CTarvexDocument* AddFile();
   bool DeleteFile(int index);
   // Refuses files of the documents that a save would write under one name,
-  // and two documents with one code.
-  void CheckFileNames() const;
+  // and two documents with one code; costs the same whatever the package's
+  // size when nothing clashes.
+  void CheckFileNames();
   // A document's content file name or code, refused (and left as it was)
   // when the package's files or codes would then clash.
   void SetDocumentFilename(CTarvexDocument* document, const std::string& name);
@@ -119,7 +121,7 @@ class CTarvexDoc : public CCustomDoc {
   uint8_t FlowKind() const;
   CTarvexDocument* Document(int index, const char* argument) const;
   CTarvexSignature* Signature(int file_index, int signature_index) const;
-  CTarvexDocument* FindByName(const std::string& original_name) const;
+  CTarvexDocument* FindByName(const std::string& original_name);
   // Opens or makes the document object of element `index`.
   std::unique_ptr<CTarvexDocument> BindDocument(int index, uint8_t flow_kind, bool make_new);
 
@@ -133,6 +135,9 @@ class CTarvexDoc : public CCustomDoc {
   // Declared before the documents, which refer to its elements, so that it
   // goes after them.
   std::unique_ptr<CXMLGprExtPackage> description_;
+  // What the checks of the documents' names and count ask, kept as they
+  // change; declared before the documents, which tell it of their changes.
+  CPackageNames names_;
   std::vector<std::unique_ptr<CTarvexDocument>> documents_;
   // Prepares the documents' checks at the first check of a signature.
   const CPackageChecks checks_{documents_};

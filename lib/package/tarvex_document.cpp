@@ -128,6 +128,7 @@ void CTarvexDocument::SetDocType(int number) {
   const rTarvexDocType& row = CTarvexTool::DocTypeByNumber(config_->FlowKind(), number);
   node.SetDocumentType(row.name);
   node.SetDocumentTypeCode(row.code);
+  config_->NamesChanged();
 }
 
 const std::string& CTarvexDocument::GetContentType() const { return CheckedNode().ContentType(); }
@@ -140,6 +141,7 @@ const std::string& CTarvexDocument::GetDocumentCode() const { return CheckedNode
 
 void CTarvexDocument::SetDocumentCode(const std::string& code) {
   CheckedNode().SetDocumentCode(code);
+  config_->NamesChanged();
 }
 
 const std::string& CTarvexDocument::GetOriginalFilename() const {
@@ -148,6 +150,7 @@ const std::string& CTarvexDocument::GetOriginalFilename() const {
 
 void CTarvexDocument::SetOriginalFilename(const std::string& path) {
   CheckedNode().SetOriginalFileName(NamePart(path));
+  config_->NamesChanged();
 }
 
 std::string CTarvexDocument::GetFilename() {
@@ -172,7 +175,10 @@ bool CTarvexDocument::PlannedFilename(std::string& name) const {
   return true;
 }
 
-void CTarvexDocument::SetFilename(const std::string& name) { CheckedNode().SetFileName(name); }
+void CTarvexDocument::SetFilename(const std::string& name) {
+  CheckedNode().SetFileName(name);
+  config_->NamesChanged();
+}
 
 bool CTarvexDocument::IsCompressed() const { return CheckedNode().Compressed(); }
 
@@ -264,6 +270,7 @@ void CTarvexDocument::AddSignBytes(const std::string& signature, uint8_t role) {
     }
   }
   CXMLGprExtSignature* element = node.Signatures().Add();
+  config_->NamesChanged();
   element->SetOwner(node_);
   element->SetRole(role);
   auto added = std::make_unique<CTarvexSignature>();
@@ -287,6 +294,7 @@ void CTarvexDocument::DeleteSignatures() {
     for (const auto& signature : signatures_) signature->ClearResignatures();
     signatures_.clear();
     node.Signatures().Clear();
+    config_->NamesChanged();
   });
 }
 
@@ -297,6 +305,7 @@ void CTarvexDocument::DeleteSignature(int index) {
     signatures_[index]->ClearResignatures();
     signatures_.erase(signatures_.begin() + index);
     node.Signatures().Delete(index);
+    config_->NamesChanged();
   });
 }
 

@@ -1,6 +1,7 @@
 #include "lib/package/tarvex_file_names.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -64,32 +65,33 @@ void RefuseDescribedSignatures(const FileNames& names, CXMLGprExtSignatureCollec
   }
 }
 
-// The names a save gives the signatures: "%s_%d.p7s" of the owner's name
-// and the position among the owner's signatures.
-void AddSavedSignatures(FileNames& names, CXMLGprExtSignatureCollection& signatures,
-                        const std::string& base, const std::string& owner) {
+}  // namespace
+
+void ForEachSavedSignature(CXMLGprExtSignatureCollection& signatures, const std::string& base,
+                           const std::function<void(const std::string&)>& take) {
   for (int i = 0; i < signatures.Count(); ++i) {
     const std::string name = Format("%s_%d.p7s", {base, i + 1});
-    names.Add(name, owner);
-    AddSavedSignatures(names, signatures.Item(i)->Resigns(), name, owner);
+    take(name);
+    ForEachSavedSignature(signatures.Item(i)->Resigns(), name, take);
   }
 }
 
-int64_t SignatureFiles(CXMLGprExtSignatureCollection& signatures) {
+int64_t SignatureFileCount(CXMLGprExtSignatureCollection& signatures) {
   int64_t count = signatures.Count();
   for (int i = 0; i < signatures.Count(); ++i)
-    count += SignatureFiles(signatures.Item(i)->Resigns());
+    count += SignatureFileCount(signatures.Item(i)->Resigns());
   return count;
 }
 
-}  // namespace
-
-void CheckFileCount(CXMLGprExtDocumentCollection& documents, int added) {
-  const int64_t document_count = int64_t{documents.Count()} + added;
+void CheckFileCount(CXMLGprExtDocumentCollection& documents) {
   int64_t signature_count = 0;
   for (int i = 0; i < documents.Count(); ++i) {
-    signature_count += SignatureFiles(documents.Item(i)->Signatures());
+    signature_count += SignatureFileCount(documents.Item(i)->Signatures());
   }
+  CheckFileCount(documents.Count(), signature_count);
+}
+
+void CheckFileCount(int64_t document_count, int64_t signature_count) {
   const int64_t files = 1 + document_count + signature_count;
   const int64_t limit = ZipLimits().entries;
   if (files > limit) {
@@ -125,6 +127,8 @@ void CheckSavedFileNames(const std::vector<std::unique_ptr<CTarvexDocument>>& do
     std::string content;
     if (!documents[i]->PlannedFilename(content)) continue;
     names.Add(content, ContentOwner(index));
-    AddSavedSignatures(names, node->Signatures(), content, SignatureOwner(index));
+    const std::string owner = SignatureOwner(index);
+    ForEachSavedSignature(node->Signatures(), content,
+                          [&](const std::string& name) { names.Add(name, owner); });
   }
 }

@@ -10,6 +10,7 @@
 #include "lib/foundation/base_class.h"
 
 class CPackageChecks;
+class CPackageNames;
 class CTarvexPackageFiles;
 struct ZipPacking;
 class CVerifiedIssuers;
@@ -23,7 +24,7 @@ class CTarvexPackageConfig : public CBaseClass {
   // No node, flow kind 0, no work folder, the current user's stores.
   static std::unique_ptr<CTarvexPackageConfig> CreateEmpty();
 
-  // Copies node, work folder, package files, flow kind and the storage flag.
+  // Copies every parameter.
   void Assign(const CTarvexPackageConfig& other);
 
   // The document or signature element of the transport description the
@@ -44,6 +45,11 @@ class CTarvexPackageConfig : public CBaseClass {
   // null.
   const CPackageChecks* Checks() const { return checks_; }
   void SetChecks(const CPackageChecks* checks) { checks_ = checks; }
+  // What the package keeps of its documents' names (not owned), or null.
+  void SetNames(CPackageNames* names) { names_ = names; }
+  // Tells it that the receiver's element may have changed a name, a code,
+  // a type or a list of signatures.
+  void NamesChanged() const;
   // The bytes of the named file (a bare name); `take` lets an in-memory
   // file go to its one reader.
   std::string ReadFile(const std::string& name, bool take) const;
@@ -67,6 +73,7 @@ class CTarvexPackageConfig : public CBaseClass {
   CTarvexPackageFiles* files_ = nullptr;
   CVerifiedIssuers* verified_issuers_ = nullptr;
   const CPackageChecks* checks_ = nullptr;
+  CPackageNames* names_ = nullptr;
   uint8_t flow_kind_;
   bool use_user_storage_ = true;
 };

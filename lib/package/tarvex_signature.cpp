@@ -175,6 +175,7 @@ void CTarvexSignature::AddResignBytes(const std::string& signature, uint8_t role
     }
   }
   CXMLGprExtSignature* element = node_->Resigns().Add();
+  config_->NamesChanged();
   element->SetOwner(node_);
   element->SetRole(role);
   auto resign = std::make_unique<CTarvexSignature>();
@@ -192,6 +193,7 @@ void CTarvexSignature::ClearResignatures() {
     CheckOpened();
     resigns_.clear();
     node_->Resigns().Clear();
+    config_->NamesChanged();
   });
 }
 
