@@ -3,13 +3,18 @@
 //   - two sets of 20 documents of 1-15 MB, 100 MB in all: text-like bytes
 //     that deflate shrinks about 3.6 times, and random bytes;
 //   - 1,000 text-like documents of 10 KiB.
+// Beside them, the cost of a package's size: adding 1,000 to 8,000
+// documents one after another (add, type, original name, content), which
+// takes time linear in their number when each call costs the same, and
+// forming packages of many small documents: 10,000 signed and the largest
+// one archive holds, 65,534 unsigned (a signature more would not fit).
 // The forming bound is one GOST R 34.11-94 pass of the same engine and one
 // zlib deflate -6 pass over the same bytes, one after the other; the
 // opening bound is one inflate pass and one hash pass. The peer signs each
 // file with `openssl cms -sign` and zips them with `zip -6`. Every figure
 // is measured in a process of its own, so that its peak memory (maximum
 // resident set) is its own. Run by hand on a quiet machine:
-//   build/bench/package_bench [small] [random] [text]
+//   build/bench/package_bench [small] [random] [text] [adding] [many]
 #include <openssl/evp.h>
 #include <zlib.h>
 
@@ -128,9 +133,51 @@ void Report(const DocumentSet& set, const Bench& bench) {
   fs::remove(package_file);
 }
 
+// Adds `documents` documents of a few bytes to a new package, as a client
+// does, and nothing more.
+double Add(int documents) {
+  CTarvexDoc package;
+  package.New();
+  package.SetDocTransactType(1);
+  const Clock::time_point start = Clock::now();
+  for (int i = 0; i < documents; ++i) {
+    CTarvexDocument* document = package.AddFile();
+    document->SetDocType(3);
+    document->SetOriginalFilename(OriginalName(i));
+    document->SetContent("%PDF");
+  }
+  return Since(start);
+}
+
+void ReportAdding() {
+  std::printf("adding documents (add, type, original name, content)\n");
+  double first = 0;
+  for (const int documents : {1000, 2000, 4000, 8000}) {
+    const Figure add = Measure([&] { return Add(documents); });
+    if (first == 0) first = add.seconds;
+    std::printf("  %5d documents %7.3f s   %5.2f us each   %5.2fx the time of 1,000\n", documents,
+                add.seconds, add.seconds / documents * 1e6, add.seconds / first);
+  }
+  std::fflush(stdout);
+}
+
+// Forming packages of many documents of 1 KiB: add, sign when `sign`, save.
+void ReportMany(int documents, bool sign, const Bench& bench) {
+  const DocumentSet set{"many", std::vector<size_t>(documents, 1 << 10), true};
+  const std::string package_file = bench.Dir() + "/many.zip";
+  const Figure form = Measure([&] { return Form(set, bench, package_file, sign); });
+  std::printf("  %5d documents %s %7.2f s   %6.1f us each   package %.1f MB, peak %.0f MB\n",
+              documents, sign ? "signed  " : "unsigned", form.seconds,
+              form.seconds / documents * 1e6, fs::file_size(package_file) / 1048576.0,
+              form.peak_mb);
+  std::fflush(stdout);
+  fs::remove(package_file);
+}
+
 }  // namespace
 
-// The sets named on the command line (small, random, text), or all three.
+// The sets named on the command line (small, random, text, adding, many),
+// or all of them.
 int main(int argc, char** argv) {
   const SetChoice wanted(argc, argv);
   const Bench bench;
@@ -138,5 +185,11 @@ int main(int argc, char** argv) {
   if (wanted("small")) Report(SmallSet(), bench);
   if (wanted("random")) Report(LargeSet("random", false), bench);
   if (wanted("text")) Report(LargeSet("text", true), bench);
+  if (wanted("adding")) ReportAdding();
+  if (wanted("many")) {
+    std::printf("forming many documents of 1 KiB (add, sign, save)\n");
+    ReportMany(10000, true, bench);
+    ReportMany(65534, false, bench);
+  }
   return 0;
 }
