@@ -15,6 +15,7 @@
 #include "tests/lib/com/com_client.h"
 #include "tests/lib/crypto/signature_test_support.h"
 #include "tests/support/bounded_child.h"
+#include "tests/support/description_head.h"
 #include "tests/support/scoped_env.h"
 
 namespace {
@@ -196,18 +197,11 @@ TEST_F(PackageModuleTest, APackageTooLargeForMemoryFailsAsOutOfMemoryAndLeavesNo
   // A description of one document and its content, 48 MiB stored as it is,
   // written by Python's zipfile.
   const std::string description = File("description.xml");
-  WriteBytes(description,
-             "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n"
-             "<ТрансИнф версияФормата=\"ЗЮК:1.0\" кодТипаДокументооборота=\"ИП\" "
-             "типДокументооборота=\"РегистрацияИП\" кодТипаТранзакции=\"01\" "
-             "типТранзакции=\"ДокумРегистрацияИП\" "
-             "идентификаторДокументооборота=\"0123456789abcdef0123456789abcdef\">\r\n"
-             "<отправитель идентификаторСубъекта=\"7701\" типСубъекта=\"заявитель\"/>\r\n"
-             "<получатель идентификаторСубъекта=\"0046\" типСубъекта=\"налоговыйОрган\"/>\r\n"
-             "<документ кодТипаДокумента=\"01\" типДокумента=\"ЗаявлениеИП\" "
-             "типСодержимого=\"xml\" сжат=\"false\" зашифрован=\"false\" "
-             "идентификаторДокумента=\"00000000000000000000000000000001\">"
-             "<содержимое имяФайла=\"big.xml\"/></документ>\r\n</ТрансИнф>\r\n");
+  WriteBytes(description, std::string(kEntrepreneurDescriptionHead) +
+                              "<документ кодТипаДокумента=\"01\" типДокумента=\"ЗаявлениеИП\" "
+                              "типСодержимого=\"xml\" сжат=\"false\" зашифрован=\"false\" "
+                              "идентификаторДокумента=\"00000000000000000000000000000001\">"
+                              "<содержимое имяФайла=\"big.xml\"/></документ>\r\n</ТрансИнф>\r\n");
   const std::string package = out_.File("large.zip");
   const CommandResult made = RunCommand(
       "python3 -c 'import sys, zipfile\n"

@@ -7,20 +7,14 @@
 
 #include "lib/package/os_abbrevia_tool.h"
 #include "lib/package/tarvex_doc.h"
+#include "tests/support/description_head.h"
 
 // A package of `documents` documents whose content files its description
 // does not name yet, so that the archive holds only the description and
 // the one signature file of the first document: a save writes a file for
 // every document and every signature.
 inline void WriteLargePackage(const std::string& file, int documents) {
-  std::string text =
-      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n"
-      "<ТрансИнф версияФормата=\"ЗЮК:1.0\" кодТипаДокументооборота=\"ИП\" "
-      "типДокументооборота=\"РегистрацияИП\" кодТипаТранзакции=\"01\" "
-      "типТранзакции=\"ДокумРегистрацияИП\" "
-      "идентификаторДокументооборота=\"0123456789abcdef0123456789abcdef\">\r\n"
-      "<отправитель идентификаторСубъекта=\"7701\" типСубъекта=\"заявитель\"/>\r\n"
-      "<получатель идентификаторСубъекта=\"0046\" типСубъекта=\"налоговыйОрган\"/>\r\n";
+  std::string text = kEntrepreneurDescriptionHead;
   char code[33];
   for (int i = 0; i < documents; ++i) {
     std::snprintf(code, sizeof code, "%032x", i);
