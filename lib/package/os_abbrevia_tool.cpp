@@ -214,6 +214,9 @@ class EntryReader {
     }
   }
 
+  // The declared sizes of the entries declared so far, together.
+  int64_t DeclaredTotal() const { return declared_; }
+
   // Fills the bytes of the declared `entries` by the archive's checked
   // `directory`.
   void ReadAll(const ZipDirectory& directory, std::vector<ZipEntry>& entries) {
@@ -285,13 +288,16 @@ class EntryReader {
       bytes = std::move(packed.bytes);
     } else {
       const std::string stored = std::move(packed.bytes);
+      // Nothing is inflated past the declared size, which the limits
+      // counted: bytes that the headers understate are refused at once.
       const auto grown = [&](int64_t size) {
+        if (static_cast<uint64_t>(size) > stat.size)
+          throw Exception(FormatErrorText(ZIP_ER_INCONS));
         const std::string error =
             LimitError(name, size, static_cast<int64_t>(stat.comp_size), packed.others);
         if (!error.empty()) throw Exception(error);
       };
-      const size_t most = static_cast<size_t>(limits_.entry_size);
-      if (!InflateRaw(stored, stat.size, most, bytes, grown)) {
+      if (!InflateRaw(stored, stat.size, stat.size, bytes, grown)) {
         throw Exception(FormatErrorText(ZIP_ER_COMPRESSED_DATA));
       }
     }
@@ -308,10 +314,7 @@ class EntryReader {
       return Format("Размер файла [%0:s] в архиве превышает предел [%1:d] байт",
                     {Visible(name), limits_.entry_size});
     }
-    if (others + size > limits_.total_size) {
-      return Format("Общий размер файлов в архиве превышает предел [%d] байт",
-                    {limits_.total_size});
-    }
+    if (others + size > limits_.total_size) return limits_.TotalSizeError();
     if (size > limits_.ratio_floor && size / limits_.ratio > stored) {
       return Format("Файл [%0:s] в архиве сжат сильнее предела [%1:d] к 1",
                     {Visible(name), limits_.ratio});
@@ -452,7 +455,65 @@ void AddEntry(const std::string& archive_file, zip_t* archive, const ZipEntryVie
   }
 }
 
+// A zip archive of one file held in memory, opened, with its entry
+// declared within the limits and its layout checked: nothing is inflated
+// until it is read.
+class OneFileArchive {
+ public:
+  OneFileArchive(const std::string& bytes, const ZipLimits& limits)
+      : bytes_(bytes), archive_(Open(bytes)), reader_(label_, archive_.get(), limits) {
+    const int count = reader_.Count();
+    if (count != 1) RaiseErrorFmt("Неверное число файлов в архиве: [%d]", {count});
+    directory_ = ReadDirectory(label_, bytes.size(), ReadAt(), count);
+    entries_.push_back({directory_.entries[0].name, std::string()});
+    reader_.Declare(entries_);
+    CheckLayout(label_, directory_, bytes.size(), ReadAt());
+  }
+
+  int64_t DeclaredSize() const { return reader_.DeclaredTotal(); }
+
+  std::string Read() {
+    reader_.ReadAll(directory_, entries_);
+    return std::move(entries_[0].bytes);
+  }
+
+ private:
+  ZipArchive Open(const std::string& bytes) const {
+    zip_error_t error;
+    zip_error_init(&error);
+    ZipSource source(zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error));
+    if (!source) RaiseZipError(label_, &error);
+    ZipArchive archive(zip_open_from_source(source.get(), ZIP_RDONLY, &error));
+    if (!archive) {
+      const std::string text = ZipErrorText(&error);
+      zip_error_fini(&error);
+      RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {label_, text});
+    }
+    source.release();  // the archive owns it now
+    return archive;
+  }
+
+  ZipReadAt ReadAt() const {
+    return [this](uint64_t offset, void* buffer, size_t size) {
+      if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
+      std::memcpy(buffer, bytes_.data() + offset, size);
+      return true;
+    };
+  }
+
+  const std::string label_ = "сжатое содержимое";
+  const std::string& bytes_;
+  ZipArchive archive_;
+  EntryReader reader_;
+  ZipDirectory directory_;
+  std::vector<ZipEntry> entries_;
+};
+
 }  // namespace
+
+std::string ZipLimits::TotalSizeError() const {
+  return Format("Общий размер файлов в архиве превышает предел [%d] байт", {total_size});
+}
 
 std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_file,
                                                    const ZipLimits& limits) {
@@ -481,32 +542,11 @@ std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_fi
 }
 
 std::string COsAbbreviaTool::UnzipString(const std::string& bytes, const ZipLimits& limits) {
-  const std::string label = "сжатое содержимое";
-  zip_error_t error;
-  zip_error_init(&error);
-  ZipSource source(zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error));
-  if (!source) RaiseZipError(label, &error);
-  ZipArchive archive(zip_open_from_source(source.get(), ZIP_RDONLY, &error));
-  if (!archive) {
-    const std::string text = ZipErrorText(&error);
-    zip_error_fini(&error);
-    RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {label, text});
-  }
-  source.release();  // the archive owns it now
-  EntryReader reader(label, archive.get(), limits);
-  const int count = reader.Count();
-  if (count != 1) RaiseErrorFmt("Неверное число файлов в архиве: [%d]", {count});
-  const auto read_at = [&bytes](uint64_t offset, void* buffer, size_t size) {
-    if (offset > bytes.size() || size > bytes.size() - offset) return false;
-    std::memcpy(buffer, bytes.data() + offset, size);
-    return true;
-  };
-  const ZipDirectory directory = ReadDirectory(label, bytes.size(), read_at, count);
-  std::vector<ZipEntry> entries{{directory.entries[0].name, std::string()}};
-  reader.Declare(entries);
-  CheckLayout(label, directory, bytes.size(), read_at);
-  reader.ReadAll(directory, entries);
-  return std::move(entries[0].bytes);
+  return OneFileArchive(bytes, limits).Read();
+}
+
+int64_t COsAbbreviaTool::UnzippedSize(const std::string& bytes, const ZipLimits& limits) {
+  return OneFileArchive(bytes, limits).DeclaredSize();
 }
 
 void COsAbbreviaTool::WriteArchive(const std::string& archive_file,

@@ -22,6 +22,9 @@ struct ZipLimits {
   int64_t total_size = int64_t{1} << 30;
   int64_t ratio = 500;
   int64_t ratio_floor = int64_t{4} << 20;
+
+  // The refusal of entries that unpack to more than `total_size` together.
+  std::string TotalSizeError() const;
 };
 
 // One entry read from an archive.
@@ -54,6 +57,10 @@ class COsAbbreviaTool : public CBaseClass {
   // архиве: [%d]" when the archive holds another number of entries, and the
   // limits apply.
   static std::string UnzipString(const std::string& bytes, const ZipLimits& limits = ZipLimits());
+  // What UnzipString makes of `bytes` comes to this many bytes, as the
+  // archive declares it; refused as UnzipString refuses, before anything
+  // is inflated.
+  static int64_t UnzippedSize(const std::string& bytes, const ZipLimits& limits = ZipLimits());
   // Makes `archive_file` anew with the entries: deflated at level 6 (on
   // the machine's cores, unless an entry comes packed), or stored when
   // deflating does not make them smaller.

@@ -91,6 +91,14 @@ void CTarvexDoc::OpenFile(const std::string& file_name) {
     }
   }
   CheckDescribedFileNames(elements);
+  // What the compressed documents unpack to counts with the entries, from
+  // what their archives declare, before any is unpacked.
+  std::vector<std::string> compressed;
+  for (int i = 0; i < elements.Count(); ++i) {
+    const CXMLGprExtDocument* element = elements.Item(i);
+    if (element->Compressed() && !element->Encrypted()) compressed.push_back(element->FileName());
+  }
+  files_.CheckUnzippedSize(compressed);
   for (int i = 0; i < elements.Count(); ++i) {
     documents_.push_back(BindDocument(i, flow_kind, false));
     names_.Add(*documents_.back());

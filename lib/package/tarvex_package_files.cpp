@@ -4,7 +4,11 @@
 
 void CTarvexPackageFiles::Assign(std::vector<ZipEntry> entries) {
   read_.clear();
-  for (ZipEntry& entry : entries) read_.emplace(std::move(entry.name), std::move(entry.bytes));
+  read_size_ = 0;
+  for (ZipEntry& entry : entries) {
+    read_size_ += static_cast<int64_t>(entry.bytes.size());
+    read_.emplace(std::move(entry.name), std::move(entry.bytes));
+  }
 }
 
 std::string CTarvexPackageFiles::Read(const std::string& name, bool take) {
@@ -14,6 +18,17 @@ std::string CTarvexPackageFiles::Read(const std::string& name, bool take) {
   std::string bytes = std::move(found->second);
   read_.erase(found);
   return bytes;
+}
+
+void CTarvexPackageFiles::CheckUnzippedSize(const std::vector<std::string>& archives) const {
+  const ZipLimits limits;
+  int64_t total = read_size_;
+  for (const std::string& name : archives) {
+    const auto found = read_.find(name);
+    if (found == read_.end()) continue;  // its reader names it missing
+    total += COsAbbreviaTool::UnzippedSize(found->second, limits);
+    if (total > limits.total_size) RaiseError(limits.TotalSizeError());
+  }
 }
 
 void CTarvexPackageFiles::Save(const std::string& name, std::string_view bytes,

@@ -4,6 +4,7 @@
 // puts into the archive, as views of the bytes their owners keep.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -21,6 +22,11 @@ class CTarvexPackageFiles {
   std::string Read(const std::string& name, bool take);
   // Forgets the read entries.
   void Clear() { read_.clear(); }
+  // Refuses, before any is inflated, the read files named, zip archives
+  // of one file each, when what they unpack to, as they declare it, and
+  // what the archive's entries unpacked to come to more than an archive
+  // may unpack to: what opens must save into an archive that opens again.
+  void CheckUnzippedSize(const std::vector<std::string>& archives) const;
 
   // Starts the list of a new save.
   void BeginSave() { saved_.clear(); }
@@ -31,5 +37,7 @@ class CTarvexPackageFiles {
 
  private:
   std::unordered_map<std::string, std::string> read_;
+  // What the entries read unpacked to, together.
+  int64_t read_size_ = 0;
   std::vector<ZipEntryView> saved_;
 };

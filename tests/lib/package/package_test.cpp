@@ -30,6 +30,7 @@
 #include "platform/kernel/codepage.h"
 #include "tests/lib/package/large_package.h"
 #include "tests/lib/package/package_test_support.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/error_of.h"
 
 namespace {
@@ -125,6 +126,40 @@ class TarvexDocTest : public PackageTest {
       views.push_back({entry.name, entry.bytes});
     }
     COsAbbreviaTool::WriteArchive(target, views);
+  }
+
+  // A package of `count` documents marked compressed, each holding an
+  // archive of `zeros` zero bytes made by the zip peer.
+  void WriteCompressedPackage(const std::string& file, int count, int zeros) const {
+    const std::string inner = Out("inner.zip");
+    ASSERT_EQ(0, RunCommand("python3 '" TARVEX_TEST_DIR "/zip_peer.py' zeros " + Quoted(inner) +
+                            " " + BinToHexStr("scan.tif") + " " + std::to_string(zeros))
+                     .status);
+    CTarvexDoc package;
+    Fill(package);
+    package.DeleteFile(1);
+    package.DeleteFile(0);
+    for (int i = 0; i < count; ++i) {
+      CTarvexDocument* document = package.AddFile();
+      document->SetDocType(3);
+      document->SetContentType("tif");
+      document->SetOriginalFilename("scan.tif");
+      document->SetContent(ReadBytes(inner));
+    }
+    ASSERT_TRUE(package.SaveAs(Out("uncompressed.zip")));
+    std::vector<ZipEntry> entries = COsAbbreviaTool::ReadArchive(Out("uncompressed.zip"));
+    std::vector<ZipEntryView> views;
+    for (ZipEntry& entry : entries) {
+      if (entry.name == CTarvexDoc::kDescriptionFile) {
+        const std::string from = "сжат=\"false\"";
+        for (size_t at = entry.bytes.find(from); at != std::string::npos;
+             at = entry.bytes.find(from, at)) {
+          entry.bytes.replace(at, from.size(), "сжат=\"true\"");
+        }
+      }
+      views.push_back({entry.name, entry.bytes});
+    }
+    COsAbbreviaTool::WriteArchive(file, views);
   }
 
   // The names in the output folder.
@@ -362,6 +397,43 @@ TEST_F(TarvexDocTest, SaveAsReplacesAnOldPackageOnlyWhenTheNewOneIsMade) {
   // The package stays open, so the save can be repeated.
   unnamed.SetSenderIdentifier("7701");
   EXPECT_TRUE(unnamed.SaveAs(Out("none.zip")));
+}
+
+TEST_F(TarvexDocTest, CompressedDocumentsUnpackWithinTheBoundOfTheirArchive) {
+  // Each document an archive of 4 MiB of zeros, the most the ratio lets
+  // through: 1,000 of them in a few hundred KB would unpack to 4 GiB, and
+  // 256 to the whole bound with the archive's own entries beside, so that
+  // their save would not open again. Both are refused by what the
+  // documents' archives declare, before any is inflated.
+  const int zeros = 4 << 20;
+  for (const int count : {1000, 256}) {
+    WriteCompressedPackage(Out("compressed.zip"), count, zeros);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ZipLimits().TotalSizeError(),
+              InBoundedChild(
+                  64 << 20,
+                  [&] {
+                    CTarvexDoc package;
+                    return ErrorOf([&] { package.Open(Out("compressed.zip")); });
+                  },
+                  Out("answer")))
+        << count;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1)) << count;
+    EXPECT_TRUE(WorkFolders().empty());
+  }
+
+  // Within the bound they open unpacked, and the save opens again.
+  WriteCompressedPackage(Out("compressed.zip"), 3, zeros);
+  CTarvexDoc package;
+  ASSERT_TRUE(package.Open(Out("compressed.zip")));
+  ASSERT_TRUE(package.SaveAs(Out("saved.zip")));
+  CTarvexDoc reopened;
+  ASSERT_TRUE(reopened.Open(Out("saved.zip")));
+  ASSERT_EQ(3, reopened.GetFileCount());
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(reopened.GetFile(i)->IsCompressed());
+    EXPECT_EQ(std::string(zeros, '\0'), reopened.GetFile(i)->Content());
+  }
 }
 
 TEST_F(TarvexDocTest, OpenRefusesWhatIsNotAPackage) {
