@@ -2,17 +2,13 @@
 // with the number of documents. Every allocation of this binary is counted.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "lib/package/xml_gpr_package.h"
+#include "tests/support/counting_allocator.h"
 
 namespace {
-
-std::atomic<size_t> requested_bytes{0};
 
 // The description of `count` documents, each with a signature.
 std::string Description(int count) {
@@ -40,28 +36,17 @@ std::string Description(int count) {
 // Bytes asked of the allocator while the description is read into a
 // package that then goes.
 size_t BytesToRead(const std::string& text) {
-  const size_t before = requested_bytes.load();
+  const size_t before = RequestedBytes();
   {
     auto package = CXMLGprExtPackage::Create();
     package->SetXMLText(text);
     package->Load();
     EXPECT_GT(package->Documents().Count(), 0);
   }
-  return requested_bytes.load() - before;
+  return RequestedBytes() - before;
 }
 
 }  // namespace
-
-void* operator new(size_t size) {
-  requested_bytes += size;
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-  throw std::bad_alloc();
-}
-// The deletes stay out of line: where GCC 12 at -O1 or -Os inlines one, it
-// sees free() given what operator new returned and warns of a mismatch, a
-// false alarm here, where new takes its blocks from malloc.
-[[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
-[[gnu::noinline]] void operator delete(void* block, size_t) noexcept { std::free(block); }
 
 TEST(DescriptionMemory, ReadingAllocatesLinearlyInTheNumberOfDocuments) {
   const std::string small = Description(10000);
