@@ -5,7 +5,6 @@
 #include <exception>
 #include <mutex>
 #include <numeric>
-#include <system_error>
 #include <thread>
 
 namespace {
@@ -67,9 +66,10 @@ void RunInParallel(const std::vector<size_t>& costs, size_t budget,
     for (size_t i = 0; i < threads; ++i) {
       try {
         pool.emplace_back(worker);
-      } catch (const std::system_error&) {
-        // No room for another thread's stack, as under a low memory limit:
-        // the threads started do the work, or else the calling thread.
+      } catch (...) {
+        // No room for another thread's stack or its state, as under a low
+        // memory limit: the threads started do the work, or else the
+        // calling thread. Leaving here would drop threads still joinable.
         break;
       }
     }
