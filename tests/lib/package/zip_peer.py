@@ -8,8 +8,13 @@
       the same, written as to a pipe: each entry's sizes and CRC follow its
       data in a data descriptor, and are zero in its local header
   zip_peer.py make-zip64 ARCHIVE NAME_HEX=CONTENT_HEX ...
-      writes stored entries whose directory records keep their sizes and
+      writes deflated entries whose directory records keep their sizes and
       local offset in a ZIP64 extra field, as an archive beyond 4 GiB would
+  zip_peer.py reverse ARCHIVE
+      lists the central directory's records in reverse order
+  zip_peer.py inside ARCHIVE
+      writes stored entry "a" whose data holds the local header and data
+      of stored entry "b", listed after it
   zip_peer.py shared ARCHIVE COUNT PADDING
       writes COUNT entries named 0, 1, ..., all over one deflated local
       header (named 0) followed by PADDING bytes; every entry's stored size
@@ -98,17 +103,62 @@ def make_zip64(archive, entries):
     local, central = bytearray(), bytearray()
     for entry in entries:
         name, content = (bytes.fromhex(part) for part in entry.split("=", 1))
+        packer = zlib.compressobj(6, zlib.DEFLATED, -15)
+        packed = packer.compress(content) + packer.flush()
         crc, size = zlib.crc32(content), len(content)
-        central += struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 45, 45, 0, 0, 0, 0x21, crc,
+        assert len(packed) != size, "sizes that cannot tell their order"
+        central += struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 45, 45, 0, 8, 0, 0x21, crc,
                                0xFFFFFFFF, 0xFFFFFFFF, len(name), 28, 0, 0, 0, 0,
                                0xFFFFFFFF) + name
-        central += struct.pack("<HHQQQ", 1, 24, size, size, len(local))
-        local += struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 45, 0, 0, 0, 0x21, crc, size, size,
-                             len(name), 0) + name + content
+        central += struct.pack("<HHQQQ", 1, 24, size, len(packed), len(local))
+        local += struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 45, 0, 8, 0, 0x21, crc, len(packed),
+                             size, len(name), 0) + name + packed
     end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, len(entries), len(entries),
                       len(central), len(local), 0)
     with open(archive, "wb") as f:
         f.write(local + central + end)
+
+
+def directory_records(data):
+    """The central directory's offset and its records' bytes."""
+    end = data.rfind(b"PK\x05\x06")
+    count, size, offset = struct.unpack_from("<HII", data, end + 10)
+    records, at = [], offset
+    for _ in range(count):
+        sizes = struct.unpack_from("<HHH", data, at + 28)
+        records.append(bytes(data[at:at + 46 + sum(sizes)]))
+        at += 46 + sum(sizes)
+    return offset, records
+
+
+def reverse(archive):
+    with open(archive, "r+b") as f:
+        data = bytearray(f.read())
+        offset, records = directory_records(data)
+        listed = b"".join(reversed(records))
+        data[offset:offset + len(listed)] = listed
+        f.seek(0)
+        f.write(data)
+
+
+def stored_local(name, content):
+    return struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 20, 0, 0, 0, 0x21, zlib.crc32(content),
+                       len(content), len(content), len(name), 0) + name + content
+
+
+def stored_record(name, content, offset):
+    return struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 20, 20, 0, 0, 0, 0x21,
+                       zlib.crc32(content), len(content), len(content), len(name), 0, 0, 0, 0,
+                       0, offset) + name
+
+
+def inside(archive):
+    inner = stored_local(b"b", b"bb")
+    outer = stored_local(b"a", inner)
+    central = stored_record(b"a", inner, 0) + stored_record(b"b", b"bb", 31)
+    end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, 2, 2, len(central), len(outer), 0)
+    with open(archive, "wb") as f:
+        f.write(outer + central + end)
 
 
 def shared(archive, count, padding):
@@ -281,6 +331,10 @@ if __name__ == "__main__":
         make_streamed(sys.argv[2], sys.argv[3:])
     elif sys.argv[1] == "make-zip64":
         make_zip64(sys.argv[2], sys.argv[3:])
+    elif sys.argv[1] == "reverse":
+        reverse(sys.argv[2])
+    elif sys.argv[1] == "inside":
+        inside(sys.argv[2])
     elif sys.argv[1] == "shared":
         shared(*sys.argv[2:5])
     elif sys.argv[1] == "patch-local":

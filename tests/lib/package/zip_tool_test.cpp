@@ -346,7 +346,8 @@ TEST_F(ZipToolTest, EntriesThatShareTheirBytesAreRefusedBeforeAnyIsRead) {
   }
 
   // Sizes and CRC left to a data descriptor are zero in the local headers;
-  // ZIP64 records keep sizes and offsets in their extra field.
+  // ZIP64 records keep sizes and offsets in their extra field, the
+  // unpacked size before the stored one (deflated, so that they differ).
   for (const char* kind : {"make-streamed", "make-zip64"}) {
     SCOPED_TRACE(kind);
     Peer(std::string(kind) + " '" + archive + "' " + Hex("a.xml") + "=" + Hex("<a/>") + " " +
@@ -354,6 +355,24 @@ TEST_F(ZipToolTest, EntriesThatShareTheirBytesAreRefusedBeforeAnyIsRead) {
     EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"a.xml", "<a/>"},
                                                                 {"b", std::string(100, 'b')}}),
               Pairs(COsAbbreviaTool::ReadArchive(archive)));
+  }
+}
+
+TEST_F(ZipToolTest, EntriesListedOutOfTheirDataOrderAreCheckedByWhereTheirBytesLie) {
+  // The directory's order is the entries' order, whatever that of their data.
+  const std::string archive = dir_.File("listed.zip");
+  MakeZip(archive, {{"a", "1"}, {"b", std::string(50, 'b')}, {"c", "3"}});
+  Peer("reverse '" + archive + "'");
+  EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{
+                {"c", "3"}, {"b", std::string(50, 'b')}, {"a", "1"}}),
+            Pairs(COsAbbreviaTool::ReadArchive(archive)));
+  // Entry "b" lies inside the stored data of "a", listed after it and before.
+  Peer("inside '" + archive + "'");
+  for (const bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed);
+    if (reversed) Peer("reverse '" + archive + "'");
+    EXPECT_EQ("Файл [b] в архиве занимает байты файла [a]",
+              ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }));
   }
 }
 
