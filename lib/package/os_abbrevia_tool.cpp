@@ -353,9 +353,16 @@ ZipReadAt FileReadAt(std::FILE* file) {
 }
 
 // The archive's directory of `count` entries, in libzip's order with their
-// raw names.
+// raw names; refused when the archive holds another end record, by which
+// libzip or another reader would see other entries than those checked.
 ZipDirectory ReadDirectory(const std::string& label, uint64_t archive_size,
                            const ZipReadAt& read_at, int count) {
+  if (HoldsAnotherEndRecord(archive_size, read_at)) {
+    RaiseErrorFmt(
+        "Ошибка при работе с архивом [%s]: в архиве больше одной записи о конце оглавления, и "
+        "разные программы прочли бы в нём разные файлы",
+        {label});
+  }
   ZipDirectory directory;
   if (!ReadZipDirectory(archive_size, read_at, directory) ||
       static_cast<int>(directory.entries.size()) != count) {

@@ -23,22 +23,44 @@ struct DirectoryPlace {
   uint64_t offset = 0;
 };
 
-// The end record's figures, replaced by those of the ZIP64 end record when
-// the archive has one.
-bool FindDirectory(uint64_t archive_size, const ZipReadAt& read_at, DirectoryPlace& place) {
+// The last bytes of the archive, where its end record lies: the record
+// and a comment of at most 65,535 bytes.
+struct Tail {
+  std::string bytes;
+  uint64_t offset = 0;  // where they begin in the archive
+
+  const unsigned char* At(size_t at) const {
+    return reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+  }
+  bool HoldsSignatureAt(size_t at) const {
+    return at + 4 <= bytes.size() && ReadLE(At(at), 4) == kEndRecordSignature;
+  }
+};
+
+bool ReadTail(uint64_t archive_size, const ZipReadAt& read_at, Tail& tail) {
   if (archive_size < kEndRecordSize) return false;
   const uint64_t tail_size = std::min<uint64_t>(archive_size, kEndRecordSize + 0xFFFF);
-  const uint64_t tail_offset = archive_size - tail_size;
-  std::string tail(tail_size, '\0');
-  if (!read_at(tail_offset, tail.data(), tail.size())) return false;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(tail.data());
-  int64_t end = static_cast<int64_t>(tail_size - kEndRecordSize);
-  while (end >= 0 && ReadLE(bytes + end, 4) != kEndRecordSignature) --end;
-  if (end < 0) return false;
-  place.count = ReadLE(bytes + end + 10, 2);
-  place.size = ReadLE(bytes + end + 12, 4);
-  place.offset = ReadLE(bytes + end + 16, 4);
-  const uint64_t end_offset = tail_offset + static_cast<uint64_t>(end);
+  tail.offset = archive_size - tail_size;
+  tail.bytes.assign(tail_size, '\0');
+  return read_at(tail.offset, tail.bytes.data(), tail.bytes.size());
+}
+
+// Where in the tail the last whole end record begins; false when none.
+bool FindEndRecord(const Tail& tail, size_t& end) {
+  for (end = tail.bytes.size() - kEndRecordSize + 1; end-- > 0;) {
+    if (tail.HoldsSignatureAt(end)) return true;
+  }
+  return false;
+}
+
+// The figures of the end record at `end` of the tail, replaced by those of
+// the ZIP64 end record when a locator precedes it.
+bool ReadEndRecord(const Tail& tail, size_t end, const ZipReadAt& read_at, DirectoryPlace& place) {
+  const unsigned char* record = tail.At(end);
+  place.count = ReadLE(record + 10, 2);
+  place.size = ReadLE(record + 12, 4);
+  place.offset = ReadLE(record + 16, 4);
+  const uint64_t end_offset = tail.offset + end;
   if (end_offset < kZip64LocatorSize) return true;
   unsigned char locator[kZip64LocatorSize];
   if (!read_at(end_offset - kZip64LocatorSize, locator, sizeof locator)) return false;
@@ -52,6 +74,20 @@ bool FindDirectory(uint64_t archive_size, const ZipReadAt& read_at, DirectoryPla
   place.size = ReadLE(zip64_end + 40, 8);
   place.offset = ReadLE(zip64_end + 48, 8);
   return true;
+}
+
+// Whether the end record at `end` of the tail leads to a directory, as a
+// reader would take it: records before it, the first where it says. Bytes
+// of the signature inside an entry's data, a stored zip archive among
+// them, lead nowhere.
+bool LeadsToDirectory(const Tail& tail, size_t end, const ZipReadAt& read_at) {
+  DirectoryPlace place;
+  const uint64_t end_offset = tail.offset + end;
+  unsigned char signature[4];
+  return ReadEndRecord(tail, end, read_at, place) && place.count > 0 && place.size <= end_offset &&
+         place.offset <= end_offset - place.size &&
+         read_at(place.offset, signature, sizeof signature) &&
+         ReadLE(signature, 4) == kDirectorySignature;
 }
 
 // The record's stored size and local offset; where either is marked as
@@ -95,8 +131,13 @@ uint64_t ReadLE(const unsigned char* bytes, int size) {
 }
 
 bool ReadZipDirectory(uint64_t archive_size, const ZipReadAt& read_at, ZipDirectory& directory) {
+  Tail tail;
+  size_t end_record = 0;
   DirectoryPlace place;
-  if (!FindDirectory(archive_size, read_at, place)) return false;
+  if (!ReadTail(archive_size, read_at, tail) || !FindEndRecord(tail, end_record) ||
+      !ReadEndRecord(tail, end_record, read_at, place)) {
+    return false;
+  }
   // Every record takes at least its fixed part, so a count or size beyond
   // the archive is a lie, and nothing is allocated for it.
   if (place.size > archive_size || place.offset > archive_size - place.size ||
@@ -135,4 +176,19 @@ bool ReadZipDirectory(uint64_t archive_size, const ZipReadAt& read_at, ZipDirect
     record += record_size;
   }
   return true;
+}
+
+bool HoldsAnotherEndRecord(uint64_t archive_size, const ZipReadAt& read_at) {
+  Tail tail;
+  size_t end = 0;
+  if (!ReadTail(archive_size, read_at, tail) || !FindEndRecord(tail, end)) return false;
+  // Readers that take the last signature find one in the comment, however
+  // short.
+  for (size_t at = end + kEndRecordSize; at < tail.bytes.size(); ++at) {
+    if (tail.HoldsSignatureAt(at)) return true;
+  }
+  for (size_t at = 0; at < end; ++at) {
+    if (tail.HoldsSignatureAt(at) && LeadsToDirectory(tail, at, read_at)) return true;
+  }
+  return false;
 }

@@ -15,6 +15,11 @@
   zip_peer.py inside ARCHIVE
       writes stored entry "a" whose data holds the local header and data
       of stored entry "b", listed after it
+  zip_peer.py two-ends ARCHIVE NAME_HEX FIRST_HEX SECOND_HEX
+      writes an archive of one stored entry followed by another of the
+      same name and span, each with its own directory and end record
+  zip_peer.py comment ARCHIVE HEX
+      sets the archive's comment; "END" in HEX stands for its end record
   zip_peer.py shared ARCHIVE COUNT PADDING
       writes COUNT entries named 0, 1, ..., all over one deflated local
       header (named 0) followed by PADDING bytes; every entry's stored size
@@ -159,6 +164,31 @@ def inside(archive):
     end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, 2, 2, len(central), len(outer), 0)
     with open(archive, "wb") as f:
         f.write(outer + central + end)
+
+
+def two_ends(archive, name, first, second):
+    name, first, second = (bytes.fromhex(part) for part in (name, first, second))
+    assert len(first) == len(second), "spans that differ"
+    data = bytearray()
+    for content in (first, second):
+        start = len(data)
+        local = stored_local(name, content)
+        central = stored_record(name, content, start)
+        data += local + central + struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, 1, 1,
+                                              len(central), start + len(local), 0)
+    with open(archive, "wb") as f:
+        f.write(data)
+
+
+def comment(archive, text):
+    """Over an archive without a comment."""
+    with open(archive, "rb") as f:
+        data = f.read()
+    end = data.rfind(b"PK\x05\x06")
+    record = data[end:end + 20]
+    text = bytes.fromhex(text.replace("END", (record + bytes(2)).hex()))
+    with open(archive, "wb") as f:
+        f.write(data[:end] + record + struct.pack("<H", len(text)) + text)
 
 
 def shared(archive, count, padding):
@@ -335,6 +365,10 @@ if __name__ == "__main__":
         reverse(sys.argv[2])
     elif sys.argv[1] == "inside":
         inside(sys.argv[2])
+    elif sys.argv[1] == "two-ends":
+        two_ends(*sys.argv[2:6])
+    elif sys.argv[1] == "comment":
+        comment(sys.argv[2], sys.argv[3])
     elif sys.argv[1] == "shared":
         shared(*sys.argv[2:5])
     elif sys.argv[1] == "patch-local":

@@ -376,6 +376,65 @@ TEST_F(ZipToolTest, EntriesListedOutOfTheirDataOrderAreCheckedByWhereTheirBytesL
   }
 }
 
+TEST_F(ZipToolTest, AnArchiveOfMoreThanOneEndRecordIsRefusedBeforeAnyEntryIsRead) {
+  const std::string name = "платёж-A.pdf";
+  const std::string archive = dir_.File("ends.zip");
+  const auto refused = [](const std::string& label) {
+    return "Ошибка при работе с архивом [" + label +
+           "]: в архиве больше одной записи о конце оглавления, и разные программы прочли бы в "
+           "нём разные файлы";
+  };
+  const struct {
+    const char* what;
+    std::function<void()> make;
+  } cases[] = {
+      // libzip takes the first of two directories of the same span, the
+      // peer the last.
+      {"two archives in one",
+       [&] {
+         Peer("two-ends '" + archive + "' " + Hex(name) + " " + Hex("%PDF first") + " " +
+              Hex("%PDF other"));
+         ASSERT_EQ(1u, ListZip(archive).size());
+         EXPECT_EQ("%PDF other", ListZip(archive)[0].content);
+       }},
+      {"a copy of the end record in its comment",
+       [&] {
+         MakeZip(archive, {{name, "%PDF"}});
+         Peer("comment '" + archive + "' END");
+       }},
+      {"an empty end record in its comment",
+       [&] {
+         MakeZip(archive, {{name, "%PDF"}});
+         Peer("comment '" + archive + "' 504b0506" + std::string(36, '0'));
+       }},
+      {"the signature alone in its comment",
+       [&] {
+         MakeZip(archive, {{name, "%PDF"}});
+         Peer("comment '" + archive + "' 504b0506");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.make();
+    EXPECT_EQ(refused(archive), ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }));
+    EXPECT_EQ(refused("сжатое содержимое"),
+              ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(archive)); }));
+  }
+
+  // The end records of a zip archive stored as the last entry lead to no
+  // directory of the package's.
+  std::mt19937 random(5);
+  std::string noise(3000, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  COsAbbreviaTool::WriteArchive(dir_.File("inner.zip"), {{"scan.bin", noise}});
+  const std::string inner = ReadBytes(dir_.File("inner.zip"));
+  COsAbbreviaTool::WriteArchive(archive, {{"a.xml", "<a/>"}, {"inner.zip", inner}});
+  ASSERT_NE(std::string::npos, ReadBytes(archive).find(inner));
+  EXPECT_EQ(
+      (std::vector<std::pair<std::string, std::string>>{{"a.xml", "<a/>"}, {"inner.zip", inner}}),
+      Pairs(COsAbbreviaTool::ReadArchive(archive)));
+}
+
 TEST_F(ZipToolTest, ThousandsOfEntriesOverOneHeaderTakeNeitherMemoryNorTime) {
   // 8,000 entries over one header whose stored bytes run through the
   // archive's 450 KB: read one by one, they would take 3.5 GB.
