@@ -129,13 +129,13 @@ std::string ArchiveCodeText(const std::string& archive, int code) {
   return Format("Ошибка при работе с архивом [%s]: %s", {archive, ZipCodeText(code)});
 }
 
-// The name with its control bytes shown as \xNN, so that a message can
-// name it.
-std::string Visible(const std::string& name) {
+// The bytes with those that are control bytes, or above ASCII when
+// `high` is set, shown as \xNN.
+std::string Escaped(std::string_view bytes, bool high) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string visible;
-  for (unsigned char c : name) {
-    if (c < 0x20 || c == 0x7F) {
+  for (unsigned char c : bytes) {
+    if (c < 0x20 || c == 0x7F || (high && c >= 0x80)) {
       visible += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
     } else {
       visible += static_cast<char>(c);
@@ -143,6 +143,10 @@ std::string Visible(const std::string& name) {
   }
   return visible;
 }
+
+// The name with its control bytes shown as \xNN, so that a message can
+// name it.
+std::string Visible(const std::string& name) { return Escaped(name, false); }
 
 // A bare file name of printable bytes: anything else would land outside
 // the package's folder or under another name than the one stored.
@@ -398,6 +402,30 @@ void CheckLayout(const std::string& label, const ZipDirectory& directory, uint64
   }
 }
 
+// The entries of the directory, named as the package names its files.
+// Other zip writers store a name beyond ASCII in UTF-8 and say so (general
+// purpose bit 11); such a name is read in code page 1251, and refused,
+// shown as far as it converts, when it has no form there.
+std::vector<ZipEntry> NamedEntries(const ZipDirectory& directory) {
+  std::vector<ZipEntry> entries;
+  entries.reserve(directory.entries.size());
+  for (const ZipDirectoryEntry& entry : directory.entries) {
+    if ((entry.flags & kUtf8Flag) == 0) {
+      entries.push_back({entry.name, std::string()});
+      continue;
+    }
+    std::string name;
+    const size_t stop = Utf8ToAnsiExactly(entry.name, name);
+    if (stop != std::string_view::npos) {
+      RaiseErrorFmt(
+          "Имя файла [%s] в архиве записано в UTF-8 и не переводится в кодовую страницу 1251",
+          {Visible(name) + Escaped(std::string_view(entry.name).substr(stop), true)});
+    }
+    entries.push_back({std::move(name), std::string()});
+  }
+  return entries;
+}
+
 void CheckNames(const std::vector<ZipEntry>& entries) {
   std::unordered_set<std::string> seen;
   for (const auto& [name, bytes] : entries) {
@@ -536,11 +564,7 @@ std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_fi
   const ZipReadAt read_at = FileReadAt(file.get());
   const ZipDirectory directory =
       ReadDirectory(archive_file, static_cast<uint64_t>(archive_size), read_at, count);
-  std::vector<ZipEntry> entries;
-  entries.reserve(directory.entries.size());
-  for (const ZipDirectoryEntry& entry : directory.entries) {
-    entries.push_back({entry.name, std::string()});
-  }
+  std::vector<ZipEntry> entries = NamedEntries(directory);
   CheckNames(entries);
   reader.Declare(entries);
   CheckLayout(archive_file, directory, static_cast<uint64_t>(archive_size), read_at);

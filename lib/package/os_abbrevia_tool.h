@@ -48,10 +48,12 @@ class COsAbbreviaTool : public CBaseClass {
   COsAbbreviaTool() = delete;
 
   // Every entry of the archive file, in the archive's order, each read as
-  // a stream. Refused with a message naming the entry, the bound or the
-  // cause: a name that is not a bare file name or holds a control byte (a
-  // NUL too), two entries of one name, an archive of more than one end
-  // record, and anything beyond the limits.
+  // a stream; a name flagged as UTF-8, as other zip writers store names, is
+  // read in code page 1251. Refused with a message naming the entry, the
+  // bound or the cause: a name that is not a bare file name or holds a
+  // control byte (a NUL too), a flagged name without a form in code page
+  // 1251, two entries of one name, an archive of more than one end record,
+  // and anything beyond the limits.
   static std::vector<ZipEntry> ReadArchive(const std::string& archive_file,
                                            const ZipLimits& limits = ZipLimits());
   // The one file of a zip archive held in `bytes`; "Неверное число файлов в

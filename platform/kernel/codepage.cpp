@@ -59,6 +59,25 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+// The character whose UTF-8 sequence begins at `text[at]`, and the
+// sequence's length; 0 when the bytes there are no sequence.
+size_t DecodeUtf8(std::string_view text, size_t at, char32_t& c) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const int extra = lead < 0x80           ? 0
+                    : (lead >> 5) == 0x6  ? 1
+                    : (lead >> 4) == 0xE  ? 2
+                    : (lead >> 3) == 0x1E ? 3
+                                          : -1;
+  if (extra < 0 || at + extra >= text.size()) return 0;
+  c = extra == 0 ? lead : lead & (0x3F >> extra);
+  for (int k = 1; k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (next & 0x3F);
+  }
+  return static_cast<size_t>(extra) + 1;
+}
+
 }  // namespace
 
 char16_t AnsiToWideChar(unsigned char byte) { return kWide[byte]; }
@@ -91,36 +110,29 @@ std::string Utf8ToAnsi(std::string_view text) {
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int extra = lead < 0x80           ? 0
-                : (lead >> 5) == 0x6  ? 1
-                : (lead >> 4) == 0xE  ? 2
-                : (lead >> 3) == 0x1E ? 3
-                                      : -1;
-    if (extra < 0 || i + extra >= text.size()) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-    bool valid = true;
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (!valid) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    out += WideCharToAnsi(c);
-    i += extra + 1;
+    char32_t c = 0;
+    const size_t length = DecodeUtf8(text, i, c);
+    out += length == 0 ? '?' : WideCharToAnsi(c);
+    i += length == 0 ? 1 : length;
   }
   return out;
+}
+
+size_t Utf8ToAnsiExactly(std::string_view text, std::string& out) {
+  static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  out.clear();
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    char32_t c = 0;
+    const size_t length = DecodeUtf8(text, i, c);
+    if (length == 0 || c < kShortest[length - 1]) return i;
+    const char byte = WideCharToAnsi(c);
+    if (byte == '?' && c != U'?') return i;
+    out += byte;
+    i += length;
+  }
+  return std::string_view::npos;
 }
 
 std::string SysPath(std::string_view path) {

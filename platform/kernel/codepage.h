@@ -20,6 +20,11 @@ std::string WideToAnsi(std::u16string_view text);
 std::string AnsiToUtf8(std::string_view text);
 // Malformed UTF-8 and characters outside the code page become '?'.
 std::string Utf8ToAnsi(std::string_view text);
+// The same for text that must keep its identity, such as a file name:
+// converts all of it into `out` and returns npos, or returns the offset of
+// the first sequence that is malformed, longer than it needs to be, or a
+// character outside the code page, with `out` holding what came before.
+size_t Utf8ToAnsiExactly(std::string_view text, std::string& out);
 
 // A cp1251 path as the system call takes it: UTF-8, with "\" as "/".
 std::string SysPath(std::string_view path);

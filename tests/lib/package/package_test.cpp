@@ -231,6 +231,36 @@ TEST_F(TarvexDocTest, ASavedPackageReopensAsItWasAndChecksWithPeers) {
             Utf8ToAnsi(CheckPackage(Out("second.zip"))));
 }
 
+TEST_F(TarvexDocTest, APackageRezippedWithUtf8NamesOpensAndChecksAsItWas) {
+  // Zip writers elsewhere store names beyond ASCII in UTF-8, flagged so.
+  CTarvexDoc package;
+  Fill(package);
+  const std::string attachment = "Приложение_" + package.GetFile(1)->GetDocumentCode() + ".bin";
+  package.GetFile(1)->SetFilename(attachment);
+  auto signer = KeyOf("signer");
+  ASSERT_TRUE(package.SignFile("заявление.xml", signer.get()));
+  ASSERT_TRUE(package.SignFile("платёж.pdf", signer.get()));
+  ASSERT_TRUE(package.ReSignFile("платёж.pdf", signer.get()));
+  ASSERT_TRUE(package.SaveAs(Out("package.zip")));
+  const CommandResult rezipped =
+      RunCommand("python3 '" TARVEX_TEST_DIR "/zip_peer.py' rezip " + Quoted(Out("package.zip")) +
+                 " " + Quoted(Out("rezipped.zip")));
+  ASSERT_EQ(0, rezipped.status) << rezipped.output;
+
+  CTarvexDoc read;
+  ASSERT_TRUE(read.Open(Out("rezipped.zip")));
+  ASSERT_EQ(2, read.GetFileCount());
+  EXPECT_EQ(kStatement, read.GetFile(0)->Content());
+  EXPECT_EQ(attachment, read.GetFile(1)->GetFilename());
+  EXPECT_EQ(kPayment, read.GetFile(1)->Content());
+  EXPECT_EQ(1, read.GetFileSignatureCount(1));
+  EXPECT_EQ(attachment + "_1.p7s", read.GetFileSignature(1, 0)->Node()->FileName());
+  EXPECT_EQ(1, read.GetFileResignCount(1, 0));
+  TrustChain(kUser);
+  read.GetFile(0)->CheckSign(false, true);
+  read.GetFile(1)->CheckSign(false, true);
+}
+
 TEST_F(TarvexDocTest, APackageHoldsNoMoreFilesThanAnArchiveThatOpensAgain) {
   // The description, 65,533 documents and a signature make the 65,535
   // files an archive may hold: the package opens, saves and opens again.

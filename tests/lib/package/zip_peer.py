@@ -10,6 +10,12 @@
   zip_peer.py make-zip64 ARCHIVE NAME_HEX=CONTENT_HEX ...
       writes deflated entries whose directory records keep their sizes and
       local offset in a ZIP64 extra field, as an archive beyond 4 GiB would
+  zip_peer.py make-utf8 ARCHIVE NAME_HEX=CONTENT_HEX ...
+      the same as make, with every name flagged as UTF-8 (bit 11),
+      whatever its bytes
+  zip_peer.py rezip ARCHIVE TARGET
+      writes every entry of ARCHIVE, its cp1251 name read as such, into
+      TARGET as zipfile writes names: UTF-8 with bit 11 beyond ASCII
   zip_peer.py reverse ARCHIVE
       lists the central directory's records in reverse order
   zip_peer.py inside ARCHIVE
@@ -122,6 +128,29 @@ def make_zip64(archive, entries):
                       len(central), len(local), 0)
     with open(archive, "wb") as f:
         f.write(local + central + end)
+
+
+class FlaggedNameInfo(RawNameInfo):
+    """A RawNameInfo whose name is flagged as UTF-8."""
+
+    def _encodeFilenameFlags(self):
+        return self.raw_name, self.flag_bits | 0x800
+
+
+def make_utf8(archive, entries):
+    with zipfile.ZipFile(archive, "w") as out:
+        for entry in entries:
+            name, content = entry.split("=", 1)
+            out.writestr(FlaggedNameInfo(bytes.fromhex(name)), bytes.fromhex(content))
+
+
+def rezip(archive, target):
+    with zipfile.ZipFile(archive, metadata_encoding="cp1251") as source, \
+            zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as out:
+        for info in source.infolist():
+            out.writestr(info.filename, source.read(info))
+    with zipfile.ZipFile(target) as check:
+        assert any(info.flag_bits & 0x800 for info in check.infolist()), "no UTF-8 name"
 
 
 def directory_records(data):
@@ -361,6 +390,10 @@ if __name__ == "__main__":
         make_streamed(sys.argv[2], sys.argv[3:])
     elif sys.argv[1] == "make-zip64":
         make_zip64(sys.argv[2], sys.argv[3:])
+    elif sys.argv[1] == "make-utf8":
+        make_utf8(sys.argv[2], sys.argv[3:])
+    elif sys.argv[1] == "rezip":
+        rezip(sys.argv[2], sys.argv[3])
     elif sys.argv[1] == "reverse":
         reverse(sys.argv[2])
     elif sys.argv[1] == "inside":

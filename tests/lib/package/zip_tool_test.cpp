@@ -435,6 +435,38 @@ TEST_F(ZipToolTest, AnArchiveOfMoreThanOneEndRecordIsRefusedBeforeAnyEntryIsRead
       Pairs(COsAbbreviaTool::ReadArchive(archive)));
 }
 
+TEST_F(ZipToolTest, NamesFlaggedAsUtf8AreReadInCodePage1251) {
+  // As other zip writers store names beyond ASCII.
+  const std::string archive = dir_.File("utf8.zip");
+  Peer("make-utf8 '" + archive + "' " + Hex(AnsiToUtf8(kAnsiName)) + "=" + Hex("<a/>") + " " +
+       Hex("plain.txt") + "=" + Hex("p"));
+  ASSERT_EQ(1, ListZip(archive)[0].utf8_flag);
+  EXPECT_EQ(
+      (std::vector<std::pair<std::string, std::string>>{{kAnsiName, "<a/>"}, {"plain.txt", "p"}}),
+      Pairs(COsAbbreviaTool::ReadArchive(archive)));
+
+  // Names without a form in the code page, and what the checks see.
+  const struct {
+    std::string utf8;
+    std::string error;
+  } cases[] = {
+      {"\xE6\x96\x87\xE4\xBB\xB6.txt",
+       "Имя файла [\\xE6\\x96\\x87\\xE4\\xBB\\xB6.txt] в архиве записано в UTF-8 и не "
+       "переводится в кодовую страницу 1251"},
+      {AnsiToUtf8("отчёт") + "\xE2\x9C\x93.pdf",
+       "Имя файла [отчёт\\xE2\\x9C\\x93.pdf] в архиве записано в UTF-8 и не переводится в "
+       "кодовую страницу 1251"},
+      {"a\xC0\xAF.txt",  // "/" written long
+       "Имя файла [a\\xC0\\xAF.txt] в архиве записано в UTF-8 и не переводится в кодовую "
+       "страницу 1251"},
+      {AnsiToUtf8("папка/файл.txt"), "Недопустимое имя файла в архиве: [папка/файл.txt]"},
+  };
+  for (const auto& c : cases) {
+    Peer("make-utf8 '" + archive + "' " + Hex("first.txt") + "=31 " + Hex(c.utf8) + "=32");
+    EXPECT_EQ(c.error, ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); })) << Hex(c.utf8);
+  }
+}
+
 TEST_F(ZipToolTest, ThousandsOfEntriesOverOneHeaderTakeNeitherMemoryNorTime) {
   // 8,000 entries over one header whose stored bytes run through the
   // archive's 450 KB: read one by one, they would take 3.5 GB.

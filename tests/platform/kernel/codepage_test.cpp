@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
 
 #include "tests/support/run_command.h"
 
@@ -57,6 +58,31 @@ TEST(Codepage, UnmappableAndMalformedInputBecomesQuestionMarks) {
             "a?b");                      // CJK: not in the code page
   EXPECT_EQ(Utf8ToAnsi("a\xD0"), "a?");  // truncated sequence
   EXPECT_EQ(Utf8ToAnsi("\x80z"), "?z");  // stray continuation byte
+}
+
+TEST(Codepage, ExactConversionStopsWhereAQuestionMarkWouldStand) {
+  const struct {
+    std::string utf8;
+    size_t stop;
+    std::string out;  // what came before the stop
+  } cases[] = {
+      {"\xD0\x81\xD0\xB6?.txt", std::string::npos, "\xA8\xE6?.txt"},
+      {AnsiToUtf8(AllBytes()), std::string::npos, AllBytes()},
+      {"a\xE4\xB8\xAD"
+       "b",
+       1, "a"},                     // CJK: not in the code page
+      {"ab\xD0", 2, "ab"},          // truncated sequence
+      {"\x80z", 0, ""},             // stray continuation byte
+      {"a\xC0\xAF", 1, "a"},        // "/" written long
+      {"\xE0\x80\xAF", 0, ""},      // the same in three bytes
+      {"\xF0\x9F\x98\x80", 0, ""},  // beyond the 16-bit plane
+      {"\xED\xA0\x80", 0, ""},      // a surrogate
+  };
+  for (const auto& c : cases) {
+    std::string out = "old";
+    EXPECT_EQ(c.stop, Utf8ToAnsiExactly(c.utf8, out)) << c.utf8;
+    EXPECT_EQ(c.out, out) << c.utf8;
+  }
 }
 
 TEST(Codepage, SysPathWritesForwardSlashes) {
