@@ -28,6 +28,7 @@ constexpr uint32_t ERROR_MORE_DATA = 234;
 constexpr uint32_t ERROR_NO_MORE_ITEMS = 259;
 constexpr uint32_t ERROR_DIRECTORY = 267;
 constexpr uint32_t ERROR_MR_MID_NOT_FOUND = 317;
+constexpr uint32_t ERROR_STOPPED_ON_SYMLINK = 681;
 constexpr uint32_t ERROR_NOT_FOUND = 1168;
 constexpr uint32_t ERROR_CANCELLED = 1223;
 

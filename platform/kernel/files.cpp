@@ -60,10 +60,11 @@ bool ParentExists(const std::string& path) {
 }  // namespace
 
 HANDLE CreateFileA(std::string_view file_name, uint32_t desired_access, uint32_t share_mode,
-                   uint32_t creation_disposition, uint32_t /*flags_and_attributes*/) {
+                   uint32_t creation_disposition, uint32_t flags_and_attributes) {
   const bool write = desired_access & GENERIC_WRITE;
   const bool read = (desired_access & GENERIC_READ) || !write;
-  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+  const bool no_follow = flags_and_attributes & FILE_FLAG_OPEN_REPARSE_POINT;
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (no_follow ? O_NOFOLLOW : 0) |
               (read && write ? O_RDWR
                : write       ? O_WRONLY
                              : O_RDONLY);
@@ -85,8 +86,9 @@ HANDLE CreateFileA(std::string_view file_name, uint32_t desired_access, uint32_t
 
   const std::string path = SysPath(file_name);
   struct stat st;
-  const bool existed = ::stat(path.c_str(), &st) == 0;
+  const bool existed = (no_follow ? ::lstat(path.c_str(), &st) : ::stat(path.c_str(), &st)) == 0;
   if (existed) {
+    if (S_ISLNK(st.st_mode)) return Fail(ERROR_STOPPED_ON_SYMLINK);
     if (!S_ISREG(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     if (creation_disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS);
     // Root could write it; the platform refuses.
@@ -97,6 +99,8 @@ HANDLE CreateFileA(std::string_view file_name, uint32_t desired_access, uint32_t
   const int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) {
     if (errno == EEXIST) return Fail(ERROR_FILE_EXISTS);
+    // A link put in the name's place since the look above.
+    if (errno == ELOOP && no_follow) return Fail(ERROR_STOPPED_ON_SYMLINK);
     if (errno == EISDIR) return Fail(ERROR_ACCESS_DENIED);
     if (errno == ENOENT && !ParentExists(path)) return Fail(ERROR_PATH_NOT_FOUND);
     FailWithErrno();

@@ -24,6 +24,10 @@ constexpr uint32_t TRUNCATE_EXISTING = 5;
 
 // Hints only; accepted and ignored apart from the attributes of file_system.h.
 constexpr uint32_t FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000;
+// A symbolic link in the name's place is not followed. A link cannot be
+// opened as a file here, so the open fails with ERROR_STOPPED_ON_SYMLINK
+// and whatever the link names stays as it was.
+constexpr uint32_t FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;
 
 constexpr uint32_t FILE_BEGIN = 0;
 constexpr uint32_t FILE_CURRENT = 1;

@@ -100,6 +100,32 @@ TEST(CreateFile, RefusesFoldersSpecialFilesAndWritingReadOnlyFiles) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
+TEST(CreateFile, TheReparsePointFlagRefusesALinkAndLeavesWhatItNamesAlone) {
+  TempDir dir, outside;
+  const std::string file = outside.File("file.bin"), missing = outside.File("missing.bin");
+  WriteBytes(file, "old");
+  const std::string link = dir.File("link");
+  for (const std::string& target : {file, outside.Path(), missing}) {
+    for (const uint32_t disposition :
+         {CREATE_NEW, CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
+      SCOPED_TRACE(target + " " + std::to_string(disposition));
+      std::filesystem::remove(link);
+      std::filesystem::create_symlink(target, link);
+      EXPECT_FALSE(CreateFileA(link, kReadWrite, 0, disposition, FILE_FLAG_OPEN_REPARSE_POINT));
+      EXPECT_EQ(GetLastError(), ERROR_STOPPED_ON_SYMLINK);
+    }
+  }
+  EXPECT_EQ(ReadBytes(file), "old");
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  // The flag changes nothing else: a file is opened, and without it a link is
+  // followed as before.
+  EXPECT_TRUE(
+      UniqueHandle(CreateFileA(file, kReadWrite, 0, CREATE_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT)));
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(file, link);
+  EXPECT_TRUE(Open(link, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+}
+
 TEST(CreateFile, NamesAreCp1251) {
   TempDir dir;
   // "файл.txt" in cp1251.
