@@ -7,6 +7,7 @@
 #include "editor/model/ole_check.h"
 #include "editor/model/package_items.h"
 #include "editor/model/shell_routines.h"
+#include "editor/model/string_routines.h"
 #include "editor/ui/document_files.h"
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/fm_sign_info_ex.h"
@@ -73,22 +74,28 @@ void TfmQuendaMain::ActionExtractDocExecute() {
     if (!BrowseForFolder(nullptr, "Выберите папку для извлечения", folder, false)) return;
     Params.SetValue("EXTRACTFOLDER", folder, 1);
 
-    // Every name is checked before the first file is written.
+    // Every name is checked, and every file already there is asked about,
+    // before the first file is written: a No to any of them leaves the
+    // folder as it was, so a document never goes without its signatures.
     const ComRef<ITarvexFile> file = FileAt(package, index);
-    const std::string name = FileText(file.get(), &ITarvexFile::get_OriginalFilename);
-    RequireBareFileName(name);
     const int32_t count = SignatureCount(package, index);
     std::vector<ComRef<ITarvexSignature>> signatures;
-    std::vector<std::string> names;
+    std::vector<std::string> names = {FileText(file.get(), &ITarvexFile::get_OriginalFilename)};
     for (int32_t j = 0; j < count; ++j) {
       signatures.push_back(SignatureAt(package, index, j));
       names.push_back(SignatureText(signatures.back().get(), &ITarvexSignature::get_Filename));
-      RequireBareFileName(names.back());
     }
-    WriteDocumentFile(folder, name, FileText(file.get(), &ITarvexFile::get_RawContent));
+    for (const std::string& name : names) RequireBareFileName(name);
+    for (const std::string& name : names) {
+      const std::string path = IncludeBackslash(folder) + name;
+      if (FileExists(path) && !AskYesNo("Файл [" + path + "] уже существует. Заменить?", true, 3)) {
+        return;
+      }
+    }
+    WriteDocumentFile(folder, names[0], FileText(file.get(), &ITarvexFile::get_RawContent));
     for (int32_t j = 0; j < count; ++j) {
       WriteDocumentFile(
-          folder, names[j],
+          folder, names[j + 1],
           SignatureText(signatures[j].get(), &ITarvexSignature::get_SignatureContent));
     }
     ShowMessageBox("Документ и подписи извлечены.", kMessageInformation);

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <QTableWidget>
+#include <deque>
 #include <filesystem>
 #include <set>
 
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/string_routines.h"
 #include "editor/ui/work_folder.h"
 #include "tests/editor/model/test_images.h"
 #include "tests/editor/ui/modal_dialog.h"
@@ -299,6 +301,53 @@ TEST_F(ReadingDocumentsTest, AReceivedNameWithAFolderIsRefusedAndNothingIsWritte
     EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка извлечения документа:\r\n" + refusal});
     EXPECT_TRUE(fs::is_empty(extract_.Path()));
     EXPECT_TRUE(fs::is_empty(SysPath(GetWorkFolder())));
+  }
+}
+
+TEST_F(ReadingDocumentsTest, ExtractingOverExistingFilesAsksAndANoWritesNothing) {
+  const std::string folder = IncludeBackslash(Utf8ToAnsi(extract_.Path()));
+  const std::string document = extract_.File(AnsiToUtf8("паспорт.pdf"));
+  auto window = Start();
+  Open(window.get(), saved_.Entrepreneur());
+  SelectRow(window.get(), 1);
+  const std::string signature =
+      SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
+                    &ITarvexSignature::get_Filename);
+  const std::string signature_path = extract_.File(AnsiToUtf8(signature));
+  const std::string ask_document = "Файл [" + folder + "паспорт.pdf] уже существует. Заменить?";
+  const std::string ask_signature = "Файл [" + folder + signature + "] уже существует. Заменить?";
+  const std::string done = "Документ и подписи извлечены.";
+  struct Case {
+    bool signature_there;
+    std::deque<int> answers;
+    Texts texts;
+    bool replaced;
+  } cases[] = {
+      {false, {IDNO}, {ask_document}, false},
+      {false, {IDYES}, {ask_document, done}, true},
+      // A No to any file keeps every one: a document never goes without its
+      // signatures, nor they without it.
+      {true, {IDYES, IDNO}, {ask_document, ask_signature}, false},
+      {true, {IDYES, IDYES}, {ask_document, ask_signature, done}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.texts.size());
+    fs::remove(signature_path);
+    WriteBytes(document, "мой паспорт");
+    if (c.signature_there) WriteBytes(signature_path, "моя подпись");
+    dialogs_.folders = {Utf8ToAnsi(extract_.Path())};
+    dialogs_.answers = c.answers;
+    Run(window.get(), "ActionExtractDoc");
+    EXPECT_EQ(dialogs_.boxes.at(0).type, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(dialogs_.Texts(), c.texts);
+    EXPECT_EQ(ReadBytes(document), c.replaced ? "%PDF-1.4 Паспорт" : "мой паспорт");
+    if (c.replaced) {
+      EXPECT_EQ(ReadBytes(signature_path).substr(0, 1), "\x30");
+    } else {
+      EXPECT_EQ(fs::exists(signature_path), c.signature_there);
+      EXPECT_EQ(c.signature_there ? ReadBytes(signature_path) : "",
+                c.signature_there ? "моя подпись" : "");
+    }
   }
 }
 
