@@ -32,7 +32,9 @@ std::string VersionNumbersText(const FileVersionNumbers& v) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {
-  UniqueHandle file(CreateFileA(path, GENERIC_WRITE, 0, CREATE_ALWAYS, 0));
+  // A link of the name would let the file written land anywhere.
+  UniqueHandle file(
+      CreateFileA(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT));
   if (!file) return false;
   uint32_t written = 0;
   if (!WriteFile(file.get(), text.data(), static_cast<uint32_t>(text.size()), &written)) {

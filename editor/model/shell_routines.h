@@ -42,7 +42,8 @@ std::string LastErrorMessage();
 
 // True when the path names an existing file, not a folder.
 bool FileExists(const std::string& path);
-// Creates or overwrites the file with the text's bytes. False and
+// Creates or overwrites the file with the text's bytes; a symbolic link of
+// the name is refused, never written through. False and
 // "Ошибка записи файла %s на диск: %s" in `message` on failure.
 bool SaveStringToFile(const std::string& path, const std::string& text, std::string& message);
 // The folder's path (SHGetFolderPathA); empty when the shell has none.

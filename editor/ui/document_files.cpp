@@ -25,8 +25,8 @@ std::string WriteDocumentFile(const std::string& folder, const std::string& name
   // The desktop's handler may run a file that it finds executable.
   struct stat status;
   const std::string system = SysPath(path);
-  if (::stat(system.c_str(), &status) == 0 && (status.st_mode & 07111) != 0 &&
-      ::chmod(system.c_str(), status.st_mode & 0666) != 0) {
+  if (::lstat(system.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+      (status.st_mode & 07111) != 0 && ::chmod(system.c_str(), status.st_mode & 0666) != 0) {
     FailWithErrno();
     throw EditorError("Невозможно снять с файла " + path +
                       " признак исполнения: " + LastErrorMessage());

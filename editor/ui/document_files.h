@@ -10,8 +10,9 @@
 // empty, not "." or "..", without "\", "/" or a zero byte.
 void RequireBareFileName(const std::string& name);
 // Writes `content` as `folder` (with or without its trailing "\") and
-// `name`, and returns the path. The file has no execute bit, whatever an
-// earlier file of that name had. Raises EditorError with the message of
+// `name`, and returns the path. An earlier file of that name is replaced
+// and has no execute bit afterwards; a symbolic link of that name is
+// refused, never written through. Raises EditorError with the message of
 // SaveStringToFile.
 std::string WriteDocumentFile(const std::string& folder, const std::string& name,
                               const std::string& content);

@@ -351,4 +351,52 @@ TEST_F(ReadingDocumentsTest, ExtractingOverExistingFilesAsksAndANoWritesNothing)
   }
 }
 
+TEST_F(ReadingDocumentsTest, ALinkInTheDocumentsPlaceIsRefusedAndWhatItNamesStays) {
+  TempDir outside;
+  const std::string victim = outside.File(".bashrc");
+  WriteBytes(victim, "export PATH");
+  struct Case {
+    const char* what;
+    std::string target;  // of the link
+  } cases[] = {{"a file", victim}, {"a missing file", outside.File("новый")}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto window = Start();
+    Open(window.get(), ReceiptNamed(".bashrc"));
+    SelectRow(window.get(), 0);
+    const std::string link = extract_.File(".bashrc");
+    fs::remove(link);
+    fs::create_symlink(c.target, link);
+    dialogs_.folders = {Utf8ToAnsi(extract_.Path())};
+    dialogs_.answers = {IDYES};
+    Run(window.get(), "ActionExtractDoc");
+    const std::string path = IncludeBackslash(Utf8ToAnsi(extract_.Path())) + ".bashrc";
+    const Texts texts = dialogs_.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "Файл [" + path + "] уже существует. Заменить?");
+    const std::string refusal =
+        "Ошибка извлечения документа:\r\nОшибка записи файла " + path + " на диск: ";
+    EXPECT_EQ(texts[1].rfind(refusal, 0), 0u) << AnsiToUtf8(texts[1]);
+    EXPECT_NE(texts[1].find("символическ"), std::string::npos) << AnsiToUtf8(texts[1]);
+
+    // Viewing writes into the work folder: no link there is followed either.
+    const std::string work_link = SysPath(GetWorkFolder() + ".bashrc");
+    fs::create_symlink(c.target, work_link);
+    Run(window.get(), "ActionOpenFile");
+    const Texts viewing = dialogs_.Texts();
+    ASSERT_EQ(viewing.size(), 1u);
+    EXPECT_EQ(viewing[0].rfind("Ошибка открытия документа:\r\nОшибка записи файла " +
+                                   GetWorkFolder() + ".bashrc на диск: ",
+                               0),
+              0u)
+        << AnsiToUtf8(viewing[0]);
+    EXPECT_TRUE(dialogs_.launched.empty());
+    fs::remove(work_link);
+
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadBytes(victim), "export PATH");
+    EXPECT_EQ(fs::exists(outside.File("новый")), false);
+  }
+}
+
 }  // namespace
