@@ -7,7 +7,9 @@
 #include <string>
 
 // Raises EditorError naming it unless `name` is a bare file name: not
-// empty, not "." or "..", without "\", "/" or a zero byte.
+// empty, not "." or "..", without "\", "/", a zero byte or another control
+// character (below 0x20, or 0x7F). The message shows control characters
+// escaped ("\n", "\x1B").
 void RequireBareFileName(const std::string& name);
 // Writes `content` as `folder` (with or without its trailing "\") and
 // `name`, and returns the path. An earlier file of that name is replaced

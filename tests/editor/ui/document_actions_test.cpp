@@ -285,15 +285,30 @@ TEST_F(ReadingDocumentsTest, ExtractingWritesTheDocumentAndEachSignatureUnderIts
   EXPECT_EQ(std::distance(fs::directory_iterator(extract_.Path()), fs::directory_iterator()), 2);
 }
 
-TEST_F(ReadingDocumentsTest, AReceivedNameWithAFolderIsRefusedAndNothingIsWritten) {
-  for (const std::string name : {"..\\..\\x", "/etc/x", "a/b"}) {
-    SCOPED_TRACE(AnsiToUtf8(name));
+TEST_F(ReadingDocumentsTest, AReceivedNameWithAFolderOrAControlCharacterIsRefusedUnwritten) {
+  const std::string folder_cause = "ожидается имя файла без указания папки";
+  const std::string control_cause = "имя содержит управляющие символы";
+  struct Case {
+    std::string name;
+    std::string shown;  // in the refusal
+    std::string cause;
+  } cases[] = {
+      {"..\\..\\x", "..\\..\\x", folder_cause},
+      {"/etc/x", "/etc/x", folder_cause},
+      {"a/b", "a/b", folder_cause},
+      {"строка\nвторая.pdf", "строка\\nвторая.pdf", control_cause},
+      {"\x1B[2J\x1B]0;окно\x07.pdf", "\\x1B[2J\\x1B]0;окно\\x07.pdf", control_cause},
+      {"возврат\rтаб\t.pdf", "возврат\\rтаб\\t.pdf", control_cause},
+      {"удалить\x7F.pdf", "удалить\\x7F.pdf", control_cause},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AnsiToUtf8(c.shown));
     auto window = Start();
-    Open(window.get(), ReceiptNamed(name));
+    Open(window.get(), ReceiptNamed(c.name));
+    ASSERT_EQ(Row(window.get(), 0).SourcePath, c.name);
     SelectRow(window.get(), 0);
     Run(window.get(), "ActionOpenFile");
-    const std::string refusal =
-        "Недопустимое имя файла [" + name + "]: ожидается имя файла без указания папки";
+    const std::string refusal = "Недопустимое имя файла [" + c.shown + "]: " + c.cause;
     EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка открытия документа:\r\n" + refusal});
     EXPECT_TRUE(dialogs_.launched.empty());
     dialogs_.folders = {Utf8ToAnsi(extract_.Path())};
