@@ -1,5 +1,6 @@
 #include "platform/msxml/dom_document.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
@@ -28,6 +29,23 @@ bool IsBlankText(const xmlNode* node) {
     if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') return false;
   }
   return true;
+}
+
+// The first internal entity the document declares, other than a
+// predefined one (a declaration of those may only repeat their meaning,
+// and a reference means the predefined entity whatever it says); empty
+// when there is none. The declarations are the children of the subset.
+std::string DeclaredInternalEntity(const xmlDoc* doc) {
+  if (doc->intSubset == nullptr) return {};
+  for (const xmlNode* node = doc->intSubset->children; node; node = node->next) {
+    if (node->type != XML_ENTITY_DECL) continue;
+    const auto* entity = reinterpret_cast<const xmlEntity*>(node);
+    if (entity->etype == XML_INTERNAL_GENERAL_ENTITY &&
+        xmlGetPredefinedEntity(entity->name) == nullptr) {
+      return Chars(entity->name);
+    }
+  }
+  return {};
 }
 
 }  // namespace
@@ -101,6 +119,7 @@ void DOMDocument40::DocFree::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
 
 bool DOMDocument40::load(std::string_view path) {
   doc_.reset();
+  refusal_.clear();
   // Read here rather than by libxml2, so that the name is never taken for
   // an address.
   UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
@@ -111,19 +130,30 @@ bool DOMDocument40::load(std::string_view path) {
   std::string bytes(size, '\0');
   uint32_t read = 0;
   if (!ReadFile(file.get(), bytes.data(), size, &read) || read != size) return false;
-  doc_.reset(
+  return Take(
       xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, kParseOptions));
-  return doc_ != nullptr && xmlDocGetRootElement(doc_.get()) != nullptr;
 }
 
 bool DOMDocument40::loadXML(std::string_view text) {
   doc_.reset();
+  refusal_.clear();
   const std::string utf8 = AnsiToUtf8(text);
   if (utf8.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
-  doc_.reset(
+  return Take(
       xmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8", kParseOptions));
+}
+
+bool DOMDocument40::Take(_xmlDoc* parsed) {
+  doc_.reset(parsed);
   if (doc_ == nullptr || xmlDocGetRootElement(doc_.get()) == nullptr) {
     doc_.reset();
+    return false;
+  }
+  const std::string entity = DeclaredInternalEntity(doc_.get());
+  if (!entity.empty()) {
+    doc_.reset();
+    refusal_ = "документ объявляет сущность [" + Utf8ToAnsi(entity) +
+               "], а объявления сущностей не допускаются";
     return false;
   }
   return true;

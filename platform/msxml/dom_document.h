@@ -2,7 +2,11 @@
 // libxml2. Names and texts are cp1251 here whatever the file's encoding.
 // Loading never touches the network and substitutes no entities into the
 // tree; whitespace-only text between elements is dropped unless
-// preserveWhiteSpace is set, as the DOM does by default.
+// preserveWhiteSpace is set, as the DOM does by default. A document that
+// declares an internal entity is refused: references to it in attributes
+// would be expanded on reading, and a few kilobytes of them expand to
+// gigabytes; the predefined entities and character references need no
+// declaration.
 #pragma once
 
 #include <memory>
@@ -57,12 +61,15 @@ class DOMDocument40 {
   DOMDocument40& operator=(const DOMDocument40&) = delete;
 
   // Reads the file (cp1251 path) synchronously. False, and no document,
-  // when it cannot be read or is not well-formed XML.
+  // when it cannot be read, is not well-formed XML or is refused.
   bool load(std::string_view path);
   // Parses the text (cp1251) as a document; the encoding it declares is
   // not looked at, as the text is already characters. False, and no
-  // document, when it is not well-formed XML.
+  // document, when it is not well-formed XML or is refused.
   bool loadXML(std::string_view text);
+  // Why the last load refused a well-formed document, in Russian (cp1251);
+  // empty when it loaded or was no well-formed XML.
+  const std::string& refusal() const { return refusal_; }
   std::optional<DOMNode> documentElement() const;
   // Writes the document to the file (cp1251 path) in windows-1251, without
   // added whitespace. False when there is no document or the file cannot
@@ -75,5 +82,9 @@ class DOMDocument40 {
   struct DocFree {
     void operator()(_xmlDoc* doc) const;
   };
+  // Keeps the parsed document unless it has no root or is refused.
+  bool Take(_xmlDoc* parsed);
+
   std::unique_ptr<_xmlDoc, DocFree> doc_;
+  std::string refusal_;
 };

@@ -90,4 +90,58 @@ TEST_F(DomDocumentTest, ExternalEntitiesAndDtdsAreNotFetched) {
   EXPECT_EQ(Children()[0].getAttribute("d"), std::nullopt);
 }
 
+// An internal entity would be expanded wherever an attribute refers to it:
+// a document that declares one is refused, naming it, whether it is used
+// or not; what needs no declaration reads as before.
+TEST_F(DomDocumentTest, ADocumentDeclaringAnInternalEntityIsRefused) {
+  const std::string refused = "], а объявления сущностей не допускаются";
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::string refusal;  // empty: loads, and the attribute v of a reads "<&>"
+  } cases[] = {
+      {"referred to in an attribute", "<!DOCTYPE r [<!ENTITY e 'x'>]><r><a v='&e;&e;'/></r>",
+       "документ объявляет сущность [e" + refused},
+      {"referred to in text", "<!DOCTYPE r [<!ENTITY текст 'x'>]><r><a v='1'>&текст;</a></r>",
+       "документ объявляет сущность [текст" + refused},
+      {"declared only, after a parameter entity",
+       "<!DOCTYPE r [<!ENTITY % p 'x'><!ENTITY n 'y'><!ENTITY m 'z'>]><r/>",
+       "документ объявляет сущность [n" + refused},
+      {"nested", "<!DOCTYPE r [<!ENTITY a 'x'><!ENTITY b '&a;&a;'>]><r><a v='&b;'/></r>",
+       "документ объявляет сущность [a" + refused},
+      {"predefined and character references", "<r><a v='&lt;&#38;&#x3E;'/></r>", ""},
+      // Declaring a predefined entity may only repeat its meaning.
+      {"a predefined entity declared",
+       "<!DOCTYPE r [<!ENTITY lt '&#38;#60;'><!ENTITY amp '&#38;#38;'>]>"
+       "<r><a v='&lt;&amp;&gt;'/></r>",
+       ""},
+      {"an external entity",
+       "<!DOCTYPE r [<!ENTITY s SYSTEM 'none.txt'>]><r><a v='&lt;&amp;>'/></r>", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string bytes = "<?xml version='1.0' encoding='windows-1251'?>" + c.bytes;
+    EXPECT_EQ(c.refusal.empty(), Load(bytes));
+    EXPECT_EQ(c.refusal, doc_.refusal());
+    DOMDocument40 text;
+    EXPECT_EQ(c.refusal.empty(), text.loadXML(bytes));
+    EXPECT_EQ(c.refusal, text.refusal());
+    if (!c.refusal.empty()) {
+      EXPECT_FALSE(doc_.documentElement());
+      continue;
+    }
+    for (const DOMNode& node : Children()) {
+      if (node.nodeType() == NODE_ELEMENT) {
+        EXPECT_EQ("<&>", node.getAttribute("v"));
+      }
+    }
+  }
+  // The other predefined entities, and characters by their numbers.
+  ASSERT_TRUE(Load("<r><a v='&quot;&apos;&#1041;&#x411;&#34;'/></r>"));
+  EXPECT_EQ("\"'ББ\"", Children()[0].getAttribute("v"));
+  // A syntax error is no refusal.
+  EXPECT_FALSE(Load("<!DOCTYPE r [<!ENTITY e 'x'>]><r>"));
+  EXPECT_EQ("", doc_.refusal());
+}
+
 }  // namespace
