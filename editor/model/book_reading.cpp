@@ -12,7 +12,10 @@ void LoadBook(DOMDocument40& doc, const std::string& path, std::string_view not_
     message.replace(message.find("%s"), 2, path);
     throw EditorError(message);
   }
-  if (!doc.load(path)) throw EditorError("Невозможно загрузить справочник");
+  if (!doc.load(path)) {
+    if (doc.refusal().empty()) throw EditorError("Невозможно загрузить справочник");
+    throw EditorError("Невозможно загрузить справочник [" + path + "]: " + doc.refusal());
+  }
 }
 
 std::vector<DOMNode> ElementChildren(const DOMNode& node) {

@@ -11,7 +11,8 @@
 
 // Loads the book into `doc`; raises EditorError with `not_found` (the path
 // in place of "%s") when no file is there, and "Невозможно загрузить
-// справочник" when it is no XML.
+// справочник" when it is no XML, naming the file when the book was refused
+// for what it declares.
 void LoadBook(DOMDocument40& doc, const std::string& path, std::string_view not_found);
 // The children of the document element, each checked to be an element.
 std::vector<DOMNode> BookEntries(const DOMDocument40& doc);

@@ -59,9 +59,13 @@ void SaveInventoryDocument(const DOMDocument40& document, const TPacket& packet)
   }
 }
 
-std::unique_ptr<DOMDocument40> LoadInventoryDocument(const std::string& text) {
+std::unique_ptr<DOMDocument40> LoadInventoryDocument(const std::string& file_name,
+                                                     const std::string& text) {
   auto document = std::make_unique<DOMDocument40>();
-  if (!document->loadXML(text)) throw EditorError("Невозможно загрузить опись");
+  if (!document->loadXML(text)) {
+    if (document->refusal().empty()) throw EditorError("Невозможно загрузить опись");
+    throw EditorError("Невозможно загрузить опись [" + file_name + "]: " + document->refusal());
+  }
   return document;
 }
 

@@ -31,8 +31,10 @@ std::string RequiredAttribute(const DOMNode& node, const std::string& name);
 std::unique_ptr<DOMDocument40> NewInventoryDocument(const TPacket& packet);
 // Writes the document to the packet's InventoryPath or raises.
 void SaveInventoryDocument(const DOMDocument40& document, const TPacket& packet);
-// Parses the text of an inventory or raises "Невозможно загрузить опись".
-std::unique_ptr<DOMDocument40> LoadInventoryDocument(const std::string& text);
+// Parses the text of an inventory or raises "Невозможно загрузить опись",
+// naming the file when the text was refused for what it declares.
+std::unique_ptr<DOMDocument40> LoadInventoryDocument(const std::string& file_name,
+                                                     const std::string& text);
 
 // The index of the package file of the row's document, found by its code
 // rather than by the row's position, so that a row list out of step with

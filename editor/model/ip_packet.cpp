@@ -79,8 +79,8 @@ void TNewIPPacket::WriteInventory() {
   SaveInventoryDocument(*document, *this);
 }
 
-void TNewIPPacket::LoadInventory(const std::string& text) {
-  const std::unique_ptr<DOMDocument40> document = LoadInventoryDocument(text);
+void TNewIPPacket::LoadInventory(const std::string& file_name, const std::string& text) {
+  const std::unique_ptr<DOMDocument40> document = LoadInventoryDocument(file_name, text);
   const DOMNode root = *document->documentElement();
   КодСФРД = RequiredAttribute(root, "КодСФРД");
   ReceiverId = RequiredAttribute(root, "КодНО");

@@ -33,5 +33,5 @@ class TNewIPPacket : public TIPPacket {
   // of the row's package file.
   void WriteInventory() override;
   // Adds the applicant's fields and one row per Документ to this packet.
-  void LoadInventory(const std::string& text) override;
+  void LoadInventory(const std::string& file_name, const std::string& text) override;
 };

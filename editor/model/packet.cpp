@@ -67,7 +67,7 @@ void TPacket::MakeInventoryName() {
 
 void TPacket::WriteInventory() { throw EditorError("Пакет этого типа не имеет описи документов"); }
 
-void TPacket::LoadInventory(const std::string& /*text*/) {
+void TPacket::LoadInventory(const std::string& /*file_name*/, const std::string& /*text*/) {
   throw EditorError("Пакет этого типа не имеет описи документов");
 }
 
@@ -365,10 +365,11 @@ bool TPacket::ValidateAndSave(std::string& message, const std::string& path) {
   }
 }
 
-bool TPacket::LoadInventoryText(const std::string& text, std::string& message) {
+bool TPacket::LoadInventoryText(const std::string& file_name, const std::string& text,
+                                std::string& message) {
   try {
     DropIndices();
-    LoadInventory(text);
+    LoadInventory(file_name, text);
     return true;
   } catch (const std::exception& e) {
     message = std::string("Ошибка загрузки описи: ") + e.what();

@@ -31,7 +31,8 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   // opened and viewed, has none and raises.
   virtual void MakeInventoryName();
   virtual void WriteInventory();
-  virtual void LoadInventory(const std::string& text);
+  // `file_name` names the inventory in messages.
+  virtual void LoadInventory(const std::string& file_name, const std::string& text);
   // "ZUK_<sender>_<receiver>_<guid>_<kind word>_<transaction>_<doc type>.zip".
   virtual void MakePackageName();
   // Closes an open package and starts one of `TransactionType`.
@@ -90,7 +91,8 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   // Validate, then Save; false and the message on any failure.
   bool ValidateAndSave(std::string& message, const std::string& path);
   // LoadInventory; false and "Ошибка загрузки описи: ..." on failure.
-  bool LoadInventoryText(const std::string& text, std::string& message);
+  bool LoadInventoryText(const std::string& file_name, const std::string& text,
+                         std::string& message);
   static void GetSignerNames(const std::string& cn, std::string& surname, std::string& name,
                              std::string& patronymic);
   static uint16_t GetRoleByIssuer(const std::string& issuer_dn);

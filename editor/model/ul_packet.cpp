@@ -83,8 +83,8 @@ void TULPacket::WriteInventory() {
   SaveInventoryDocument(*document, *this);
 }
 
-void TULPacket::LoadInventory(const std::string& text) {
-  const std::unique_ptr<DOMDocument40> document = LoadInventoryDocument(text);
+void TULPacket::LoadInventory(const std::string& file_name, const std::string& text) {
+  const std::unique_ptr<DOMDocument40> document = LoadInventoryDocument(file_name, text);
   const DOMNode root = *document->documentElement();
   КодСФРД = RequiredAttribute(root, "КодСФРД");
   ReceiverId = RequiredAttribute(root, "КодНО");

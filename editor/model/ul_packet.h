@@ -24,7 +24,7 @@ class TULPacket : public TPacket {
   // with every signature of the row's package file.
   void WriteInventory() override;
   // Adds the entity's fields, the applicants and one row per Документ.
-  void LoadInventory(const std::string& text) override;
+  void LoadInventory(const std::string& file_name, const std::string& text) override;
   // "ZUK_<sender>_<receiver>_<guid>_ЮЛ_01_<doc type>.zip".
   void MakePackageName() override;
   void New() override;

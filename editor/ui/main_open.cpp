@@ -80,7 +80,8 @@ void TfmQuendaMain::OpenPacketFile(const std::string& path) {
     inventory = Packet->IndexOfFileByDocTypeCode("07");
     if (inventory < 0) throw EditorError("Опись документов не найдена.");
     ComRef<ITarvexFile> file = FileAt(Packet->Package.get(), inventory);
-    if (!Packet->LoadInventoryText(FileText(file.get(), &ITarvexFile::get_RawContent), message)) {
+    if (!Packet->LoadInventoryText(FileText(file.get(), &ITarvexFile::get_OriginalFilename),
+                                   FileText(file.get(), &ITarvexFile::get_RawContent), message)) {
       throw EditorError(message);
     }
     const uint8_t flag = (Mode & kModeCreate) != 0 ? 1 : 0;

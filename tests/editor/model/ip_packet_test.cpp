@@ -6,15 +6,21 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/ul_packet.h"
 #include "platform/kernel/codepage.h"
 #include "tests/editor/model/signer_support.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/crypt_roots.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/run_command.h"
@@ -228,7 +234,7 @@ TEST_F(IPPacketTest, AnInventoryReadsBackIntoANewPacket) {
   TNewIPPacket read;
   read.КодМЮиЦБ = "untouched";
   std::string message;
-  ASSERT_TRUE(read.LoadInventoryText(text, message)) << message;
+  ASSERT_TRUE(read.LoadInventoryText(packet_.InventoryFileName, text, message)) << message;
   EXPECT_EQ("21001", read.КодСФРД);
   EXPECT_EQ("0046", read.ReceiverId);
   EXPECT_EQ("1", read.ПрВысБум);
@@ -265,7 +271,8 @@ TEST_F(IPPacketTest, EachRowIsDescribedWithItsOwnFilesSignatureWhateverItsPositi
   packet_.WriteInventory();
   TNewIPPacket read;
   std::string message;
-  ASSERT_TRUE(read.LoadInventoryText(ReadBytes(SysPath(packet_.InventoryPath())), message))
+  ASSERT_TRUE(read.LoadInventoryText(packet_.InventoryFileName,
+                                     ReadBytes(SysPath(packet_.InventoryPath())), message))
       << message;
   ASSERT_EQ(2u, read.Documents.size());
   for (size_t i = 0; i < 2; ++i) {
@@ -312,7 +319,7 @@ TEST(IPInventoryReading, ErrorsKeepWhatWasReadAndOddNamesAreIgnored) {
     SCOPED_TRACE(c.name);
     TNewIPPacket packet;
     std::string message;
-    EXPECT_EQ(c.error == nullptr, packet.LoadInventoryText(c.text, message));
+    EXPECT_EQ(c.error == nullptr, packet.LoadInventoryText("OP_REGRIP_1.xml", c.text, message));
     if (c.error) {
       EXPECT_EQ(std::string("Ошибка загрузки описи: ") + c.error, message);
     }
@@ -321,6 +328,46 @@ TEST(IPInventoryReading, ErrorsKeepWhatWasReadAndOddNamesAreIgnored) {
     EXPECT_EQ("21001|0046|a@b.ru|Петров|Пётр",
               packet.КодСФРД + "|" + packet.ReceiverId + "|" + packet.Applicant.Email + "|" +
                   packet.Applicant.Фамилия + "|" + packet.Applicant.Имя);
+  }
+}
+
+// An inventory of 110 KB whose one entity of 50,000 characters is referred
+// to 20,000 times in an attribute would expand to 1 GB on reading: it is
+// refused at once, in little memory, naming the file, for either kind.
+TEST(InventoryReading, AnInventoryDeclaringAnEntityIsRefusedInLittleTimeAndMemory) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizer's allocator ends the process where an allocation would fail";
+#endif
+  const TempDir dir;
+  const struct {
+    const char* name;
+    int references;
+    std::function<std::unique_ptr<TPacket>()> make;
+  } cases[] = {
+      {"OP_REGRIP_20261211_1.xml", 20000, [] { return std::make_unique<TNewIPPacket>(); }},
+      {"OP_REGRIP_20261211_2.xml", 2000, [] { return std::make_unique<TNewIPPacket>(); }},
+      {"OP_REGUL_20261211_3.xml", 20000, [] { return std::make_unique<TULPacket>(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string text = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><!DOCTYPE Файл [" +
+                       ("<!ENTITY e \"" + std::string(50000, 'x') + "\">]><Файл КодСФРД=\"");
+    for (int i = 0; i < c.references; ++i) text += "&e;";
+    text += "\" КодНО=\"0046\"/>";
+    const auto started = std::chrono::steady_clock::now();
+    const std::string answer = InBoundedChild(
+        64 << 20,
+        [&] {
+          // Expanding, the child would work for minutes.
+          ::alarm(10);
+          std::string message;
+          return c.make()->LoadInventoryText(c.name, text, message) ? "read" : message;
+        },
+        dir.File("answer"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_EQ("Ошибка загрузки описи: Невозможно загрузить опись [" + std::string(c.name) +
+                  "]: документ объявляет сущность [e], а объявления сущностей не допускаются",
+              answer);
   }
 }
 

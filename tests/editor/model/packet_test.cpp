@@ -644,7 +644,7 @@ TEST_F(PacketTest, ValidationEncryptionOpeningAndInventoryFailuresGiveTheirMessa
   EXPECT_EQ("Файл с пакетом [" + absent + "] не существует!", message);
   EXPECT_EQ("", packet_.PackageFileName);
 
-  EXPECT_FALSE(packet_.LoadInventoryText("<Файл/>", message));
+  EXPECT_FALSE(packet_.LoadInventoryText("OP_REGRIP_1.xml", "<Файл/>", message));
   EXPECT_EQ("Ошибка загрузки описи: Пакет этого типа не имеет описи документов", message);
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,6 +11,7 @@
 #include "editor/model/reg_opf.h"
 #include "editor/model/reg_org.h"
 #include "platform/kernel/codepage.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -260,6 +264,66 @@ TEST_F(ReferenceBooksTest, FailuresCarryTheLoadersPrefix) {
       "КодСВДРЕГ='c' КодТипДок='01' МинКол='1' МаксКол='1' ОГРН='0'/><k КодРег='2'/></g></r>";
   EXPECT_FALSE(doc_reader.LoadKinds(Book("partial.xml", partial), message, -1));
   EXPECT_EQ(Texts(doc_reader.Items), (Texts_{"s"}));
+}
+
+// A book of 110 KB whose one entity of 50,000 characters is referred to
+// 20,000 times in an attribute would expand to 1 GB on reading: every
+// loader refuses it at once, in little memory, naming the file.
+TEST_F(ReferenceBooksTest, ABookDeclaringAnEntityIsRefusedInLittleTimeAndMemory) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizer's allocator ends the process where an allocation would fail";
+#endif
+  std::string bytes = "<!DOCTYPE Справочник [<!ENTITY e \"" + std::string(50000, 'x') +
+                      "\">]><Справочник><Запись Актуал=\"1\" Тип=\"1\" КодСОУН=\"1\" "
+                      "КодСПРО=\"1\" НаимПолн=\"1\" Наим=\"";
+  for (int i = 0; i < 20000; ++i) bytes += "&e;";
+  bytes += "\"/></Справочник>";
+  const std::string path = Book("regdoc.xml", bytes);
+  const std::string refused = "Невозможно загрузить справочник [" + path +
+                              "]: документ объявляет сущность [e], а объявления сущностей не "
+                              "допускаются";
+  const struct {
+    const char* loader;
+    std::string prefix;
+    std::function<bool(std::string&)> load;
+  } cases[] = {
+      {"LoadTypes", kDocPrefix,
+       [&](std::string& message) {
+         TObjectList<TRegType> types;
+         return TXMLRegDoc().LoadTypes(path, types, message);
+       }},
+      {"LoadKinds", kDocPrefix,
+       [&](std::string& message) { return TXMLRegDoc().LoadKinds(path, message, -1); }},
+      {"LoadDocuments", kDocPrefix,
+       [&](std::string& message) { return TXMLRegDoc().LoadDocuments(path, "1", message, {}); }},
+      {"TXMLRegOrg", kOrgPrefix,
+       [&](std::string& message) {
+         TObjectList<TRegOrg> offices;
+         TXMLRegOrg reader;
+         reader.Items = &offices;
+         return reader.Load(path, message, -1);
+       }},
+      {"TXMLRegOpf", kOpfPrefix,
+       [&](std::string& message) {
+         std::vector<std::string> forms;
+         return TXMLRegOpf().Load(path, forms, message);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.loader);
+    const auto started = std::chrono::steady_clock::now();
+    const std::string answer = InBoundedChild(
+        64 << 20,
+        [&] {
+          // Expanding, the child would work for minutes.
+          ::alarm(10);
+          std::string message;
+          return c.load(message) ? "read" : message;
+        },
+        dir_.File("answer"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_EQ(c.prefix + refused, answer);
+  }
 }
 
 }  // namespace

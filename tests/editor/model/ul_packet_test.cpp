@@ -180,7 +180,7 @@ TEST_F(ULPacketTest, AnInventoryReadsBackIntoANewPacket) {
   TULPacket read;
   read.КодМЮиЦБ = "untouched";
   std::string message;
-  ASSERT_TRUE(read.LoadInventoryText(text, message)) << message;
+  ASSERT_TRUE(read.LoadInventoryText(packet_.InventoryFileName, text, message)) << message;
   EXPECT_EQ("11001|0046|1|untouched",
             read.КодСФРД + "|" + read.ReceiverId + "|" + read.ПрВысБум + "|" + read.КодМЮиЦБ);
   EXPECT_EQ("ООО \"Ромашка\"|1027700132195", read.Entity.НаимЮЛПолн + "|" + read.Entity.ОГРН);
@@ -209,7 +209,7 @@ TEST(ULInventoryReading, AnApplicantPerNameUnderOneApplicantElement) {
       "</СвЗаявит></Файл>";
   TULPacket packet;
   std::string message;
-  EXPECT_FALSE(packet.LoadInventoryText(text, message));
+  EXPECT_FALSE(packet.LoadInventoryText("OP_REGUL_1.xml", text, message));
   EXPECT_EQ(
       "Ошибка загрузки описи: Отсутствует реквизит [Фамилия] элемента [ФИО] в описи документов",
       message);

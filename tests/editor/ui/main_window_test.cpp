@@ -451,12 +451,21 @@ TEST_F(OpenPackageTest, APackageOfAnotherTransactionShowsItsIdentifiersAndFiles)
 
 TEST_F(OpenPackageTest, FailuresLeaveTheErrorStateWithTheirMessage) {
   std::string unlisted;
+  // An inventory that declares an entity, the means of expanding a small
+  // file into gigabytes, is refused by its name.
+  const std::string declaring = "OP_REGRIP_20261211_1.xml";
   const struct {
     std::string path;
     std::string message;
   } cases[] = {
       {saved_.WithoutInventory(), "Опись документов не найдена."},
       {saved_.WithUnlistedDocument(unlisted), "В описи не найден документ [" + unlisted + "]"},
+      {saved_.WithInventory(declaring,
+                            "<?xml version=\"1.0\" encoding=\"windows-1251\"?>"
+                            "<!DOCTYPE Файл [<!ENTITY e \"21001\">]><Файл КодСФРД=\"&e;\" "
+                            "КодНО=\"7746\"/>"),
+       "Ошибка загрузки описи: Невозможно загрузить опись [" + declaring +
+           "]: документ объявляет сущность [e], а объявления сущностей не допускаются"},
   };
   for (const auto& c : cases) {
     auto window = Start();

@@ -85,10 +85,23 @@ class SavedPackages {
                                                  "Лишний", false, 0, message);
     EXPECT_GE(index, 0) << AnsiToUtf8(message);
     code = packet.Documents.back()->DocumentCode;
-    const std::string path = Utf8ToAnsi(folder_.File(AnsiToUtf8("с лишним.zip")));
-    VARIANT_BOOL done = VARIANT_FALSE;
-    OleCheck(packet.Package->Save(OleString(path).get(), &done));
-    return path;
+    return SavedAs(packet, "с лишним.zip");
+  }
+
+  // The entrepreneur's package with its inventory replaced by an unsigned
+  // one of that name and text.
+  std::string WithInventory(const std::string& name, const std::string& text) {
+    TPacket packet;
+    std::string message;
+    EXPECT_TRUE(packet.OpenPacket(Entrepreneur(), message)) << AnsiToUtf8(message);
+    EXPECT_TRUE(packet.DeleteDocumentSafe(packet.IndexOfFileByDocTypeCode("07"), message))
+        << AnsiToUtf8(message);
+    ITarvexFile* raw = nullptr;
+    OleCheck(packet.Package->AddFile(OleString("ОписьДокументовИП").get(), OleString("07").get(),
+                                     OleString("xml").get(), OleString(name).get(),
+                                     OleString(text).get(), &raw));
+    const ComRef<ITarvexFile> held(raw);
+    return SavedAs(packet, "другая опись.zip");
   }
 
   // A receipt: a package of another transaction type, with one file.
@@ -105,10 +118,7 @@ class SavedPackages {
     OleCheck(packet.Package->put_ReceiverType(SIGN_ROLE_TYPE_APPLICANT));
     OleCheck(packet.Package->put_SenderIdentifier(OleString("7746").get()));
     OleCheck(packet.Package->put_ReceiverIdentifier(OleString("500100732259").get()));
-    const std::string path = Utf8ToAnsi(folder_.File(AnsiToUtf8("расписка.zip")));
-    VARIANT_BOOL done = VARIANT_FALSE;
-    OleCheck(packet.Package->Save(OleString(path).get(), &done));
-    return path;
+    return SavedAs(packet, "расписка.zip");
   }
 
  private:
@@ -134,6 +144,13 @@ class SavedPackages {
                                      message),
               0)
         << AnsiToUtf8(message);
+  }
+  // Saves the packet's package, as it is, under the name in the folder.
+  std::string SavedAs(TPacket& packet, const std::string& name) {
+    const std::string path = Utf8ToAnsi(folder_.File(AnsiToUtf8(name)));
+    VARIANT_BOOL done = VARIANT_FALSE;
+    OleCheck(packet.Package->Save(OleString(path).get(), &done));
+    return path;
   }
   std::string Save(TPacket& packet) {
     std::string message;
