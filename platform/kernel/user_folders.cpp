@@ -27,3 +27,5 @@ std::string BaseFolder(const char* variable, const char* below_home) {
 std::string UserDataHome() { return BaseFolder("XDG_DATA_HOME", "/.local/share"); }
 
 std::string UserConfigHome() { return BaseFolder("XDG_CONFIG_HOME", "/.config"); }
+
+std::string UserHome() { return AbsoluteVariable("HOME"); }

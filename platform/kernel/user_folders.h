@@ -11,3 +11,5 @@
 std::string UserDataHome();
 // The same for $XDG_CONFIG_HOME and $HOME/.config.
 std::string UserConfigHome();
+// An absolute $HOME; empty otherwise.
+std::string UserHome();

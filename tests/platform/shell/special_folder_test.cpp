@@ -3,15 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
+
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-std::string AppData() {
+std::string Folder(int folder) {
   char path[MAX_PATH] = "stale";
-  HRESULT result = SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, path);
+  HRESULT result = SHGetFolderPathA(nullptr, folder, nullptr, 0, path);
   return result < 0 ? "failed:" + std::string(path) : std::string(path);
 }
+
+std::string AppData() { return Folder(CSIDL_APPDATA); }
 
 TEST(SpecialFolderTest, AppDataFollowsXdgConfigHomeThenHome) {
   ::setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
@@ -36,7 +42,43 @@ TEST(SpecialFolderTest, FolderWithoutPathFails) {
   char path[MAX_PATH] = "stale";
   EXPECT_LT(SHGetFolderPathA(nullptr, CSIDL_DRIVES, nullptr, 0, path), 0);
   EXPECT_STREQ(path, "");
-  EXPECT_LT(SHGetFolderPathA(nullptr, 5, nullptr, 0, path), 0);
+  EXPECT_LT(SHGetFolderPathA(nullptr, 38, nullptr, 0, path), 0);
+}
+
+TEST(SpecialFolderTest, DocumentsAreWhereTheUserDirsFileSaysAndHomeIsHome) {
+  const TempDir config;
+  const ScopedEnv config_home("XDG_CONFIG_HOME", config.Path());
+  const ScopedEnv home("HOME", "/home/\xd0\xbf\xd0\xbe\xd0\xbb\xd1\x8c");  // "поль"
+  struct Case {
+    const char* dirs;  // user-dirs.dirs, UTF-8; nullptr: no file
+    std::string documents;
+  };
+  const Case cases[] = {
+      {nullptr, "failed:"},
+      {"XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", "failed:"},
+      {"# written by the desktop\nXDG_DOCUMENTS_DIR=\"$HOME/\xd0\x94\xd0\xbe\xd0\xba\"\n",
+       "/home/поль/Док"},
+      {"XDG_DOCUMENTS_DIR=\"/srv/docs/\"\r\n", "/srv/docs"},
+      {"  XDG_DOCUMENTS_DIR=\"$HOME\"  \n", "/home/поль"},
+      {"XDG_DOCUMENTS_DIR=\"$HOME/My \\\"docs\\\"\"\n", "/home/поль/My \"docs\""},
+      {"XDG_DOCUMENTS_DIR=\"/a\"\nXDG_DOCUMENTS_DIR=\"/b\"\n", "/b"},
+      // Neither below the home folder nor absolute, or not one quoted value.
+      {"XDG_DOCUMENTS_DIR=\"$HOMEWORK/x\"\n", "failed:"},
+      {"XDG_DOCUMENTS_DIR=\"docs\"\n", "failed:"},
+      {"XDG_DOCUMENTS_DIR=/srv/docs\n", "failed:"},
+      {"XDG_DOCUMENTS_DIR=\"/srv/docs\n", "failed:"},
+      {"#XDG_DOCUMENTS_DIR=\"/srv/docs\"\n", "failed:"},
+  };
+  for (const Case& one : cases) {
+    std::filesystem::remove(config.File("user-dirs.dirs"));
+    if (one.dirs != nullptr) std::ofstream(config.File("user-dirs.dirs")) << one.dirs;
+    EXPECT_EQ(Folder(CSIDL_PERSONAL), one.documents) << (one.dirs ? one.dirs : "no file");
+  }
+  EXPECT_EQ(Folder(CSIDL_PROFILE), "/home/поль");
+  std::ofstream(config.File("user-dirs.dirs")) << "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n";
+  const ScopedEnv no_home("HOME", nullptr);
+  EXPECT_EQ(Folder(CSIDL_PERSONAL), "failed:");
+  EXPECT_EQ(Folder(CSIDL_PROFILE), "failed:");
 }
 
 }  // namespace
