@@ -21,19 +21,15 @@
 #include "editor/ui/ini_write.h"
 #include "editor/ui/qt_text.h"
 #include "editor/ui/signature_key.h"
+#include "editor/ui/user_store.h"
 #include "editor/ui/value_list.h"
+#include "editor/ui/work_folder.h"
 #include "platform/com/com_ref.h"
-#include "platform/kernel/file_system.h"
 #include "platform/shell/profile.h"
 
 namespace {
 
 constexpr char kSection[] = "QUENDA_SETUP";
-
-bool IsFolder(const std::string& path) {
-  const uint32_t attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 QLineEdit* FolderRow(QGridLayout* grid, int row, const char* caption, const char* label_name,
                      const char* edit_name, const char* button_name, QPushButton*& button) {
@@ -145,8 +141,9 @@ void TfmQuendaSetup::InitCatalogue(const std::string& library_folder) {
 }
 
 void TfmQuendaSetup::LoadSettings() {
-  auto read = [this](const char* key, const std::string& fallback) {
-    return GetPrivateProfileStringA(kSection, key, fallback, ini_path_);
+  const std::string ini = IniToRead(ini_path_);
+  auto read = [&ini](const char* key, const std::string& fallback) {
+    return GetPrivateProfileStringA(kSection, key, fallback, ini);
   };
   edEMail->setText(ToQt(read("E-Mail", "")));
   // Thumbprints compare byte for byte: lower-case hex selects nothing.
@@ -160,7 +157,7 @@ void TfmQuendaSetup::LoadSettings() {
   }
   cmbPrivateCert->setCurrentIndex(selected);
   const std::string folder = IncludeBackslash(ExeFolder());
-  edOutPath->setText(ToQt(read("OUTPATH", folder)));
+  edOutPath->setText(ToQt(read("OUTPATH", IncludeBackslash(DefaultOutFolder(ExeFolder())))));
   edInputPath->setText(ToQt(read("INPUTPATH", folder)));
   edDocPath->setText(ToQt(read("DOCPATH", folder)));
   acting_notaries_ = read("IONotary", "");
@@ -239,7 +236,7 @@ void TfmQuendaSetup::btnSaveClick() {
 }
 
 bool TfmQuendaSetup::CheckFolder(QLineEdit* edit, const char* message) {
-  if (IsFolder(TrimText(FromQt(edit->text())))) return true;
+  if (FolderExists(TrimText(FromQt(edit->text())))) return true;
   ShowMessageBox(message, kMessageWarning);
   PageControl1->setCurrentWidget(TabSheet2);
   edit->setFocus();

@@ -12,6 +12,7 @@
 #include "editor/ui/fm_quenda_setup.h"
 #include "editor/ui/ini_write.h"
 #include "editor/ui/qt_text.h"
+#include "editor/ui/user_store.h"
 #include "platform/shell/profile.h"
 
 namespace {
@@ -43,20 +44,22 @@ void SetComboItems(QComboBox* combo, const TObjectList<T>& list) {
 std::string TfmQuendaMain::Ini() const { return Params.GetValue("INIFILE"); }
 
 void TfmQuendaMain::ReadSettings() {
-  auto read = [this](const char* key) {
-    return GetPrivateProfileStringA(kSection, key, "", Ini());
-  };
+  const std::string ini = IniToRead(Ini());
+  auto read = [&ini](const char* key) { return GetPrivateProfileStringA(kSection, key, "", ini); };
   Params.SetValue("SENDERSHA1", read("SenderSHA1"), 1);
-  Params.SetValue("OUTPATH", GetPrivateProfileStringA(kSection, "OUTPATH", ExeFolder(), Ini()), 1);
+  Params.SetValue("OUTPATH",
+                  GetPrivateProfileStringA(kSection, "OUTPATH", DefaultOutFolder(ExeFolder()), ini),
+                  1);
   Params.SetValue("INPUTPATH", read("INPUTPATH"), 1);
   Params.SetValue("DOCPATH", read("DOCPATH"), 1);
   Params.SetValue("IONOTARY", read("IONotary"), 1);
 }
 
 void TfmQuendaMain::LoadLastValues() {
+  const std::string ini = IniToRead(Ini());
   for (const LastValue& value : kLastValues) {
     if (Params.GetFlag(value.param) != 1) continue;
-    Params.SetValue(value.param, GetPrivateProfileStringA(kSection, value.key, "", Ini()), 1);
+    Params.SetValue(value.param, GetPrivateProfileStringA(kSection, value.key, "", ini), 1);
   }
 }
 

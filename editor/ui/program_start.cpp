@@ -9,6 +9,7 @@
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/qt_dialogs.h"
 #include "editor/ui/qt_text.h"
+#include "editor/ui/user_store.h"
 
 void SetStartParameters(TfmQuendaMain& window) {
   window.Mode = kModeOpen | kModeCreate;
@@ -16,7 +17,7 @@ void SetStartParameters(TfmQuendaMain& window) {
   TPacketParams& params = window.Params;
   params.SetValue("INIFILE", ChangeFileExt(exe, ".ini"), 1);
   params.SetValue("BOOKFOLDER", IncludeBackslash(ExeFolder()), 1);
-  params.SetValue("OUTPATH", ExeFolder(), 1);
+  params.SetValue("OUTPATH", DefaultOutFolder(ExeFolder()), 1);
   params.SetValue("ВЕРСПРОГ", "ПСОЛМК " + FileVersionText(exe, false), 1);
   params.SetValue("SHOWABOUT", "1", 0);
   params.SetValue("CAPTION", kProgramTitle, 0);

@@ -1,0 +1,34 @@
+// What a copy of the editor installed in a folder its user cannot write
+// (one owned by root, as an install leaves it) keeps in the user's own
+// folders instead: its ini file, and the folder it offers for packages. A
+// program whose folder the user may write keeps both beside itself, as it
+// always did. Paths are cp1251.
+#pragma once
+
+#include <string>
+
+// True when the process may make and replace files in `folder`, judged by
+// its effective ids, as the kernel will judge the write.
+bool MayWriteFolder(const std::string& folder);
+
+// The user's copy of the ini file `ini`: "<application data>/<ini name
+// without extension>/settings/<ini name>". The folder is below the work
+// folder of the program of that name, so that neither its clearing nor a
+// document written there for viewing reaches the copy. Empty without an
+// application-data folder.
+std::string UserIniCopy(const std::string& ini);
+// The file that holds the settings of `ini`: the user's copy once it
+// exists, whatever `ini` holds; else `ini`.
+std::string IniToRead(const std::string& ini);
+// The file a write of `ini` goes to, in `target`: the user's copy once it
+// exists; `ini` while its folder may be written, or is no existing folder;
+// otherwise the user's copy, made now from `ini` (empty when that cannot be
+// read) with its folders, so that it starts with the values read so far.
+// False and the last error when the copy cannot be made; `ini` itself is
+// never changed then.
+bool IniToWrite(const std::string& ini, std::string& target);
+
+// The folder offered for formed packages: `program_folder` while it may be
+// written, else the desktop's documents folder when it exists, else the
+// home folder; `program_folder` when neither exists.
+std::string DefaultOutFolder(const std::string& program_folder);
