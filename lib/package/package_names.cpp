@@ -1,5 +1,7 @@
 #include "lib/package/package_names.h"
 
+#include <algorithm>
+
 #include "lib/package/tarvex_doc.h"
 #include "lib/package/tarvex_document.h"
 #include "lib/package/tarvex_file_names.h"
@@ -10,8 +12,9 @@ void CPackageNames::Tally::Enter(const std::string& key) {
   if (++counts_[key] == 2) ++clashes_;
 }
 
-void CPackageNames::Tally::Withdraw(const std::string& key) {
+void CPackageNames::Tally::Withdraw(const std::string& key) noexcept {
   const auto found = counts_.find(key);
+  if (found == counts_.end()) return;
   if (--found->second == 1) {
     --clashes_;
   } else if (found->second == 0) {
@@ -20,6 +23,9 @@ void CPackageNames::Tally::Withdraw(const std::string& key) {
 }
 
 void CPackageNames::Add(CTarvexDocument& document) {
+  // Room for the new entry and for every other one to be listed once more.
+  const size_t room = changed_.size() + entries_.size() + 1;
+  if (changed_.capacity() < room) changed_.reserve(std::max(room, 2 * changed_.capacity()));
   Entry& entry = entries_[document.Node()];
   entry.document = &document;
   changed_.push_back(document.Node());
@@ -28,7 +34,7 @@ void CPackageNames::Add(CTarvexDocument& document) {
 void CPackageNames::Remove(const CTarvexDocument& document) {
   const auto found = entries_.find(document.Node());
   if (found == entries_.end()) return;
-  Withdraw(found->second);
+  if (found->second.entered) Withdraw(found->second, true);
   entries_.erase(found);
 }
 
@@ -42,7 +48,7 @@ void CPackageNames::Clear() noexcept {
   description_entered_ = false;
 }
 
-void CPackageNames::Changed(const CXMLClass* node) {
+void CPackageNames::Changed(const CXMLClass* node) noexcept {
   // A signature's owner is its document or the signature it countersigns.
   while (const auto* signature = dynamic_cast<const CXMLGprExtSignature*>(node)) {
     node = signature->Owner();
@@ -87,43 +93,66 @@ void CPackageNames::CatchUp() {
 
 void CPackageNames::Retake(Entry& entry) {
   CTarvexDocument& document = *entry.document;
-  std::vector<std::string> files;
+  Entry taken;
+  taken.document = &document;
   std::string content;
   // Raises for a document no longer bound, before its element is read.
   const bool named = document.PlannedFilename(content);
   CXMLGprExtDocument& node = *document.Node();
   if (named) {
-    files.push_back(content);
+    taken.files.push_back(content);
     ForEachSavedSignature(node.Signatures(), content,
-                          [&](const std::string& name) { files.push_back(name); });
+                          [&](const std::string& name) { taken.files.push_back(name); });
   }
-  const int64_t signature_files = SignatureFileCount(node.Signatures());
-  Withdraw(entry);
-  entry.code = node.DocumentCode();
-  entry.original_name = node.OriginalFileName();
-  entry.files = std::move(files);
-  entry.signature_files = signature_files;
-  Enter(entry);
-  entry.changed = false;
+  taken.signature_files = SignatureFileCount(node.Signatures());
+  taken.code = node.DocumentCode();
+  taken.original_name = node.OriginalFileName();
+  // The new is entered before the old goes, so that a failure leaves the
+  // old in place; an original name kept stays where it is.
+  const bool same_name = entry.entered && entry.original_name == taken.original_name;
+  Enter(taken, !same_name);
+  if (entry.entered) Withdraw(entry, !same_name);
+  taken.entered = true;
+  taken.changed = false;
+  entry = std::move(taken);
 }
 
-void CPackageNames::Enter(Entry& entry) {
-  // An empty code is made when the description is written: it clashes
-  // with none.
-  if (!entry.code.empty()) codes_.Enter(entry.code);
-  for (const std::string& file : entry.files) files_.Enter(file);
+void CPackageNames::Enter(const Entry& entry, bool with_name) {
+  bool code = false;
+  size_t files = 0;
+  try {
+    // An empty code is made when the description is written: it clashes
+    // with none.
+    if (!entry.code.empty()) {
+      codes_.Enter(entry.code);
+      code = true;
+    }
+    for (; files < entry.files.size(); ++files) files_.Enter(entry.files[files]);
+    if (with_name) {
+      const auto found = by_original_name_.find(entry.original_name);
+      if (found != by_original_name_.end()) {
+        found->second.emplace(entry.document->Serial(), entry.document);
+      } else {
+        by_original_name_.emplace(
+            entry.original_name,
+            std::map<uint64_t, CTarvexDocument*>{{entry.document->Serial(), entry.document}});
+      }
+    }
+  } catch (...) {
+    while (files > 0) files_.Withdraw(entry.files[--files]);
+    if (code) codes_.Withdraw(entry.code);
+    throw;
+  }
   signature_files_ += entry.signature_files;
-  by_original_name_[entry.original_name].emplace(entry.document->Serial(), entry.document);
-  entry.entered = true;
 }
 
-void CPackageNames::Withdraw(Entry& entry) {
-  if (!entry.entered) return;
-  entry.entered = false;
+void CPackageNames::Withdraw(const Entry& entry, bool with_name) noexcept {
   if (!entry.code.empty()) codes_.Withdraw(entry.code);
   for (const std::string& file : entry.files) files_.Withdraw(file);
   signature_files_ -= entry.signature_files;
+  if (!with_name) return;
   const auto found = by_original_name_.find(entry.original_name);
+  if (found == by_original_name_.end()) return;
   found->second.erase(entry.document->Serial());
   if (found->second.empty()) by_original_name_.erase(found);
 }

@@ -10,6 +10,10 @@
 // last one hold. The index tells only whether something clashes: the
 // message naming the clash still comes from the walk of every name
 // (tarvex_file_names.h), which runs then, and before every save.
+//
+// Every change of the index is whole or, raising, leaves it as it was, so
+// that a failed allocation never leaves a count that a later question
+// pays for with the walk of every name.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +35,8 @@ class CPackageNames {
   void Clear() noexcept;
   // `node` is the element of a document of the package or of one of its
   // signatures at any depth; an element of no document held is ignored.
-  void Changed(const CXMLClass* node);
+  // Allocates nothing: a document tells of a change it has made already.
+  void Changed(const CXMLClass* node) noexcept;
 
   // Every signature and countersignature of the documents.
   int64_t SignatureFiles();
@@ -46,8 +51,10 @@ class CPackageNames {
   // How many times each key is taken, and how many keys are taken twice.
   class Tally {
    public:
+    // Raising, leaves the counts as they were.
     void Enter(const std::string& key);
-    void Withdraw(const std::string& key);
+    // `key` was entered.
+    void Withdraw(const std::string& key) noexcept;
     bool Clashes() const { return clashes_ > 0; }
     void Clear() noexcept {
       counts_.clear();
@@ -75,11 +82,15 @@ class CPackageNames {
   // Takes again what the documents changed since the last question hold.
   void CatchUp();
   void Retake(Entry& entry);
-  void Enter(Entry& entry);
-  void Withdraw(Entry& entry);
+  // What `entry` holds, its original name only `with_name`: Enter takes
+  // all of it or, raising, none.
+  void Enter(const Entry& entry, bool with_name);
+  void Withdraw(const Entry& entry, bool with_name) noexcept;
 
   // By the document's element.
   std::unordered_map<const CXMLClass*, Entry> entries_;
+  // The elements to take again. Its capacity leaves room for every entry
+  // not listed, so that listing one in Changed never allocates.
   std::vector<const CXMLClass*> changed_;
   Tally files_;
   Tally codes_;
