@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "lib/package/tarvex_doc.h"
+#include "lib/package/package_description_file.h"
 #include "lib/package/tarvex_document.h"
 #include "lib/package/tarvex_file_names.h"
 #include "lib/package/xml_gpr_document.h"
@@ -79,7 +79,7 @@ void CPackageNames::CatchUp() {
   // Entered here rather than on Clear, which a failing open calls and
   // which therefore allocates nothing.
   if (!description_entered_) {
-    files_.Enter(CTarvexDoc::kDescriptionFile);
+    files_.Enter(kPackageDescriptionFile);
     description_entered_ = true;
   }
   // A document that fails to tell its names stays listed, so that the next

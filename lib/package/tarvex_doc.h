@@ -16,6 +16,7 @@
 #include "lib/crypto/verified_issuers.h"
 #include "lib/foundation/temp_folder.h"
 #include "lib/package/package_checks.h"
+#include "lib/package/package_description_file.h"
 #include "lib/package/package_names.h"
 #include "lib/package/tarvex_package_files.h"
 #include "lib/xml/custom_doc.h"
@@ -28,7 +29,7 @@ class CXMLGprExtPackage;
 class CTarvexDoc : public CCustomDoc {
  public:
   // The description file inside every package.
-  static constexpr const char* kDescriptionFile = "packageDescription.xml";
+  static constexpr const char* kDescriptionFile = kPackageDescriptionFile;
 
   CTarvexDoc() = default;
   ~CTarvexDoc() override;

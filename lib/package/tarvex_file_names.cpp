@@ -7,7 +7,7 @@
 
 #include "lib/foundation/errors.h"
 #include "lib/package/os_abbrevia_tool.h"
-#include "lib/package/tarvex_doc.h"
+#include "lib/package/package_description_file.h"
 #include "lib/package/tarvex_document.h"
 #include "lib/package/xml_gpr_document.h"
 #include "lib/package/xml_gpr_signature.h"
@@ -105,7 +105,7 @@ void CheckFileCount(int64_t document_count, int64_t signature_count) {
 void CheckDescribedFileNames(CXMLGprExtDocumentCollection& documents) {
   DocumentCodes codes;
   FileNames names;
-  names.Add(CTarvexDoc::kDescriptionFile, kDescriptionOwner);
+  names.Add(kPackageDescriptionFile, kDescriptionOwner);
   for (int i = 0; i < documents.Count(); ++i) {
     const CXMLGprExtDocument* document = documents.Item(i);
     codes.Add(document->DocumentCode(), i);
@@ -119,7 +119,7 @@ void CheckDescribedFileNames(CXMLGprExtDocumentCollection& documents) {
 void CheckSavedFileNames(const std::vector<std::unique_ptr<CTarvexDocument>>& documents) {
   DocumentCodes codes;
   FileNames names;
-  names.Add(CTarvexDoc::kDescriptionFile, kDescriptionOwner);
+  names.Add(kPackageDescriptionFile, kDescriptionOwner);
   for (size_t i = 0; i < documents.size(); ++i) {
     const int index = static_cast<int>(i);
     CXMLGprExtDocument* node = documents[i]->Node();
