@@ -112,8 +112,7 @@ std::unique_ptr<CTarvexDocument> CTarvexDoc::BindDocument(int index, uint8_t flo
   config->SetUseUserStorage(use_user_storage_);
   config->SetFiles(&files_);
   config->SetVerifiedIssuers(&verified_issuers_);
-  config->SetChecks(&checks_);
-  config->SetNames(&names_);
+  config->SetCaches(this);
   auto document = std::make_unique<CTarvexDocument>();
   if (make_new) {
     document->New(config.get());

@@ -15,6 +15,7 @@
 
 #include "lib/crypto/verified_issuers.h"
 #include "lib/foundation/temp_folder.h"
+#include "lib/package/package_caches.h"
 #include "lib/package/package_checks.h"
 #include "lib/package/package_description_file.h"
 #include "lib/package/package_names.h"
@@ -26,7 +27,7 @@ class CTarvexKey;
 class CTarvexSignature;
 class CXMLGprExtPackage;
 
-class CTarvexDoc : public CCustomDoc {
+class CTarvexDoc : public CCustomDoc, private CPackageCaches {
  public:
   // The description file inside every package.
   static constexpr const char* kDescriptionFile = kPackageDescriptionFile;
@@ -125,6 +126,10 @@ class CTarvexDoc : public CCustomDoc {
   CTarvexDocument* FindByName(const std::string& original_name);
   // Opens or makes the document object of element `index`.
   std::unique_ptr<CTarvexDocument> BindDocument(int index, uint8_t flow_kind, bool make_new);
+  // What the documents and signatures ask of the package through their
+  // configuration.
+  void NamesChanged(const CXMLClass* node) noexcept override { names_.Changed(node); }
+  void PrepareChecks() override { checks_.Prepare(); }
 
   bool opened_ = false;
   bool use_user_storage_ = true;

@@ -11,7 +11,6 @@
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/os_abbrevia_tool.h"
-#include "lib/package/package_checks.h"
 #include "lib/package/tarvex_crypto_tool.h"
 #include "lib/package/tarvex_key.h"
 #include "lib/package/tarvex_package_config.h"
@@ -317,7 +316,7 @@ void CTarvexDocument::CheckSign(bool download, bool check_revocation) {
           "Нельзя проверить подпись под зашифрованным документом. Необходимо предварительно его "
           "расшифровать");
     }
-    if (config_->Checks() != nullptr) config_->Checks()->Prepare();
+    config_->PrepareChecks();
     CStrArray signers;
     signers.OwnsObjects = StrArrayOwnership::Destroy;
     for (size_t i = 0; i < signatures_.size(); ++i) {

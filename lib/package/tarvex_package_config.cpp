@@ -2,7 +2,7 @@
 
 #include "lib/foundation/file_routines.h"
 #include "lib/foundation/path_routines.h"
-#include "lib/package/package_names.h"
+#include "lib/package/package_caches.h"
 #include "lib/package/tarvex_package_files.h"
 
 std::unique_ptr<CTarvexPackageConfig> CTarvexPackageConfig::Create(CXMLClass* node,
@@ -21,14 +21,17 @@ void CTarvexPackageConfig::Assign(const CTarvexPackageConfig& other) {
   work_folder_ = other.work_folder_;
   files_ = other.files_;
   verified_issuers_ = other.verified_issuers_;
-  checks_ = other.checks_;
-  names_ = other.names_;
+  caches_ = other.caches_;
   flow_kind_ = other.flow_kind_;
   use_user_storage_ = other.use_user_storage_;
 }
 
 void CTarvexPackageConfig::NamesChanged() const {
-  if (names_ != nullptr) names_->Changed(node_);
+  if (caches_ != nullptr) caches_->NamesChanged(node_);
+}
+
+void CTarvexPackageConfig::PrepareChecks() const {
+  if (caches_ != nullptr) caches_->PrepareChecks();
 }
 
 std::string CTarvexPackageConfig::ReadFile(const std::string& name, bool take) const {

@@ -9,8 +9,7 @@
 
 #include "lib/foundation/base_class.h"
 
-class CPackageChecks;
-class CPackageNames;
+class CPackageCaches;
 class CTarvexPackageFiles;
 struct ZipPacking;
 class CVerifiedIssuers;
@@ -41,15 +40,14 @@ class CTarvexPackageConfig : public CBaseClass {
   // The issuers verified over the package's checks (not owned), or null.
   CVerifiedIssuers* VerifiedIssuers() const { return verified_issuers_; }
   void SetVerifiedIssuers(CVerifiedIssuers* verified) { verified_issuers_ = verified; }
-  // What prepares the checks of the package's documents (not owned), or
-  // null.
-  const CPackageChecks* Checks() const { return checks_; }
-  void SetChecks(const CPackageChecks* checks) { checks_ = checks; }
-  // What the package keeps of its documents' names (not owned), or null.
-  void SetNames(CPackageNames* names) { names_ = names; }
-  // Tells it that the receiver's element may have changed a name, a code,
-  // a type or a list of signatures.
+  // What the package keeps of its documents for its checks (not owned),
+  // or null.
+  void SetCaches(CPackageCaches* caches) { caches_ = caches; }
+  // Tells them that the receiver's element may have changed a name, a
+  // code, a type or a list of signatures.
   void NamesChanged() const;
+  // Has them prepare the checks of the package's documents.
+  void PrepareChecks() const;
   // The bytes of the named file (a bare name); `take` lets an in-memory
   // file go to its one reader.
   std::string ReadFile(const std::string& name, bool take) const;
@@ -72,8 +70,7 @@ class CTarvexPackageConfig : public CBaseClass {
   std::string work_folder_;
   CTarvexPackageFiles* files_ = nullptr;
   CVerifiedIssuers* verified_issuers_ = nullptr;
-  const CPackageChecks* checks_ = nullptr;
-  CPackageNames* names_ = nullptr;
+  CPackageCaches* caches_ = nullptr;
   uint8_t flow_kind_;
   bool use_user_storage_ = true;
 };
