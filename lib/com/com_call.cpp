@@ -27,6 +27,5 @@ void RaiseComFailure(HRESULT result) {
   if (SUCCEEDED(result)) return;
   const std::string description = TakeErrorDescription();
   if (description.empty()) OleCheck(result);
-  DebugLog("EXCEPTION %s", {description});
-  throw EOleSysError(description, result);
+  RaiseTraced(EOleSysError(description, result));
 }

@@ -9,6 +9,5 @@ void OleCheck(HRESULT result, const std::string& what) {
   char code[64];
   std::snprintf(code, sizeof code, "Ошибка OLE [0x%08X]", static_cast<unsigned>(result));
   const std::string message = what.empty() ? std::string(code) : what + ": " + code;
-  DebugLog("EXCEPTION %s", {message});
-  throw EOleSysError(message, result);
+  RaiseTraced(EOleSysError(message, result));
 }
