@@ -116,6 +116,7 @@ bool TPacket::NewPacket(std::string& message) {
     EnsurePackage();
     DropIndices();
     New();
+    modified_ = false;
     return true;
   } catch (const std::exception& e) {
     message = e.what();
@@ -142,6 +143,7 @@ void TPacket::Open(const std::string& path) {
   try {
     OleCheck(Package->Decrypt(&done));
     PackageFileName = FileNamePart(path);
+    modified_ = false;
   } catch (const EditorError& e) {
     throw EditorError("Пакет уже зашифрован и не может быть расшифрован и открыт: " + e.Message());
   }
@@ -152,6 +154,7 @@ void TPacket::TakeOpenedPackage(TPacket& opened) {
   opened.DropIndices();
   TakeBinding(opened);
   PackageFileName = opened.PackageFileName;
+  modified_ = opened.modified_;
 }
 
 int32_t TPacket::AddDocument(const std::string& file_name, const std::string& doc_type_code,
@@ -210,6 +213,7 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
                             OleString(doc_type_code).get(), OleString(row->ContentType).get(),
                             OleString(row->OriginalFileName).get(), OleString(content).get(),
                             &raw));
+  modified_ = true;
   const ComRef<ITarvexFile> file(raw);
   row->DocumentCode = FileText(file.get(), &ITarvexFile::get_DocumentCode);
   row->FileName = FileText(file.get(), &ITarvexFile::get_Filename);
@@ -255,6 +259,7 @@ void TPacket::SignDocument(int32_t index, const std::string& sha1, uint16_t role
   SelectSignKey(sha1, role);
   VARIANT_BOOL done = VARIANT_FALSE;
   OleCheck(file->Sign(SignKey.get(), &done));
+  modified_ = true;
 }
 
 bool TPacket::SignDocumentSafe(int32_t index, const std::string& sha1, std::string& message,
@@ -300,6 +305,7 @@ void TPacket::DeleteDocument(int32_t index) {
   DropIndices();
   VARIANT_BOOL done = VARIANT_FALSE;
   OleCheck(Package->DeleteFile(index, &done));
+  modified_ = true;
   if (row >= 0) Documents.erase(Documents.begin() + row);
 }
 
@@ -311,6 +317,13 @@ bool TPacket::DeleteDocumentSafe(int32_t index, std::string& message) {
     message = e.what();
     return false;
   }
+}
+
+void TPacket::DeleteSignature(int32_t index, int32_t position) {
+  RequirePackage();
+  VARIANT_BOOL removed = VARIANT_FALSE;
+  OleCheck(Package->DeleteFileSignature(index, position, &removed));
+  modified_ = true;
 }
 
 int32_t TPacket::IndexOfFileByDocTypeCode(const std::string& code) const {
@@ -351,6 +364,7 @@ TRegDoc* TPacket::FindDocument(const std::string& code) const {
 void TPacket::ClearDocuments() {
   DropIndices();
   Documents.clear();
+  modified_ = true;
 }
 
 bool TPacket::ValidateAndSave(std::string& message, const std::string& path) {
@@ -358,6 +372,7 @@ bool TPacket::ValidateAndSave(std::string& message, const std::string& path) {
     if (!Validate(message)) throw EditorError(message);
     RequirePackage();
     Save(path);
+    modified_ = false;
     return true;
   } catch (const std::exception& e) {
     message = e.what();
@@ -370,6 +385,8 @@ bool TPacket::LoadInventoryText(const std::string& file_name, const std::string&
   try {
     DropIndices();
     LoadInventory(file_name, text);
+    // The rows and applicants read are the package's own.
+    modified_ = false;
     return true;
   } catch (const std::exception& e) {
     message = std::string("Ошибка загрузки описи: ") + e.what();

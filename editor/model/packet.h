@@ -72,6 +72,8 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   // Deletes package file `index` and the row of its document code, if any.
   void DeleteDocument(int32_t index);
   bool DeleteDocumentSafe(int32_t index, std::string& message);
+  // Deletes signature `position` of package file `index`.
+  void DeleteSignature(int32_t index, int32_t position);
 
   // Codes compare with the letters a-z folded; the first match, or -1.
   // A walk of the package's files.
@@ -88,9 +90,18 @@ class TPacket : public TPacketBinding, public TPacketInfo {
   TRegDoc* FindDocument(const std::string& code) const;
   void ClearDocuments();
 
-  // Validate, then Save; false and the message on any failure.
+  // Whether the content changed since the packet was made, opened or last
+  // saved: each operation that changes the package, its rows or its
+  // applicants marks it, and so does the window for the values and rows it
+  // keeps until forming. Closing asks only over a marked packet.
+  bool Modified() const { return modified_; }
+  void MarkModified() { modified_ = true; }
+
+  // Validate, then Save; false and the message on any failure. A save
+  // clears the mark.
   bool ValidateAndSave(std::string& message, const std::string& path);
-  // LoadInventory; false and "Ошибка загрузки описи: ..." on failure.
+  // LoadInventory, which clears the mark; false and "Ошибка загрузки
+  // описи: ..." on failure.
   bool LoadInventoryText(const std::string& file_name, const std::string& text,
                          std::string& message);
   static void GetSignerNames(const std::string& cn, std::string& surname, std::string& name,
@@ -141,4 +152,5 @@ class TPacket : public TPacketBinding, public TPacketInfo {
 
   mutable TCodeIndex files_by_code_;
   mutable TCodeIndex rows_by_code_;
+  bool modified_ = false;
 };

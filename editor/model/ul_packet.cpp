@@ -45,9 +45,13 @@ void TULPacket::AddApplicant(const std::string& surname, const std::string& name
   applicant->Email = email;
   applicant->ИННФЛ = inn;
   Applicants.push_back(std::move(applicant));
+  MarkModified();
 }
 
-void TULPacket::ClearApplicants() { Applicants.clear(); }
+void TULPacket::ClearApplicants() {
+  Applicants.clear();
+  MarkModified();
+}
 
 void TULPacket::WriteInventory() {
   const std::unique_ptr<DOMDocument40> document = NewInventoryDocument(*this);

@@ -45,8 +45,7 @@ bool EditSignatures(TPacket& packet, int32_t index) {
     const std::vector<int> checked = form.CheckedRows();
     for (auto row = checked.rbegin(); row != checked.rend(); ++row) {
       if (*row >= count) continue;
-      VARIANT_BOOL removed = VARIANT_FALSE;
-      OleCheck(package->DeleteFileSignature(index, *row, &removed));
+      packet.DeleteSignature(index, *row);
     }
   } catch (const EditorError& e) {
     ShowMessageBox("Ошибка удаления подписи:\r\n" + e.Message(), kMessageWarning);

@@ -222,15 +222,6 @@ QWidget* TfmQuendaMain::BuildDocsPanel() {
     if (ActionOpenFile->isEnabled()) ActionOpenFile->trigger();
   });
   connect(lvDocs, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateActions(); });
-  // A document added or deleted changes the rows; a file attached or a
-  // signature added or deleted changes a row's texts.
-  QAbstractItemModel* rows = lvDocs->model();
-  connect(rows, &QAbstractItemModel::rowsInserted, this, [this] { modified_ = true; });
-  connect(rows, &QAbstractItemModel::rowsRemoved, this, [this] { modified_ = true; });
-  connect(rows, &QAbstractItemModel::dataChanged, this,
-          [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
-            if (roles.isEmpty() || roles.contains(Qt::DisplayRole)) modified_ = true;
-          });
   docs->addWidget(lvDocs);
   layout->addWidget(ToolBar2);
   layout->addWidget(gbDocs, 1);

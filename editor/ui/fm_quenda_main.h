@@ -198,6 +198,9 @@ class TfmQuendaMain : public QMainWindow {
   // none.
   void ShowValueTip(const QHelpEvent& help) const;
   std::string CellText(const QTableWidget* grid, int row, int column) const;
+  // The values, applicants and document rows the window keeps until
+  // forming are the packet's content too: a change of them marks it.
+  void MarkWorkChanged();
   void SetCellText(QTableWidget* grid, int row, int column, const QString& text);
   bool FieldFails(const std::string& message, QTableWidget* grid, int row, int column);
   bool CheckOffice(int row);
@@ -239,12 +242,6 @@ class TfmQuendaMain : public QMainWindow {
   TXMLRegDoc reg_doc_;
   TXMLRegOrg reg_org_;
   TXMLRegOpf reg_opf_;
-  // Set by every change of the work in hand: a new value written into a
-  // cell of either grid, an applicant row added or deleted, and any change
-  // of the document list's rows or texts, which show every document, its
-  // file and its signers. Cleared when the packet is created, opened or
-  // formed, so that closing asks only over work that would be lost.
-  bool modified_ = false;
   // While set, selections the window makes itself run no handler.
   bool quiet_grids_ = false;
   // How deep refused selections have moved on, so that rows which all

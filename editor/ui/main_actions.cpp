@@ -145,6 +145,7 @@ void TfmQuendaMain::ActionAddDocExecute() {
   for (const TRegDocType& kind : kinds) {
     AddDocItem("", kind.КодТипДок, "", "", -1, kind.КратНаим, kind.КодСВДРЕГ);
   }
+  if (!kinds.empty()) MarkWorkChanged();
   if (lvDocs->topLevelItemCount() == 0) return;
   lvDocs->setCurrentItem(lvDocs->topLevelItem(lvDocs->topLevelItemCount() - 1));
   lvDocs->setFocus();
@@ -240,5 +241,8 @@ void TfmQuendaMain::ActionDeleteDocExecute() {
     return;
   }
   delete item;
+  // A row without a file is the window's alone; deleting a package file
+  // marked the packet itself.
+  if (index < 0) MarkWorkChanged();
   RefreshPackageIndices();
 }

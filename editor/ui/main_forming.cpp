@@ -50,7 +50,6 @@ void TfmQuendaMain::ActionSavePacketExecute() {
     ShowMessageBox("Ошибка формирования пакета:\r\n" + message, kMessageError);
     return;
   }
-  modified_ = false;
   ShowMessageBox("Имя файла пакета: [" + message + "].", kMessageInformation);
   Params.SetValue("QUERYCODE", Packet->ПрВысБум, 1);
   SaveLastValues();

@@ -193,7 +193,7 @@ bool TfmQuendaMain::sgDeclarantsKeyDown(int key) {
       filled = filled || !CellText(sgDeclarants, current, column).empty();
     if (!filled) return true;
     sgDeclarants->insertRow(rows);
-    modified_ = true;
+    MarkWorkChanged();
     SetHeights();
     sgDeclarants->setCurrentCell(rows, std::max(0, sgDeclarants->currentColumn()));
     return true;
@@ -203,7 +203,7 @@ bool TfmQuendaMain::sgDeclarantsKeyDown(int key) {
     quiet_grids_ = true;
     sgDeclarants->removeRow(current);
     quiet_grids_ = false;
-    modified_ = true;
+    MarkWorkChanged();
     SetHeights();
     return true;
   }
@@ -227,6 +227,10 @@ void TfmQuendaMain::ShowValueTip(const QHelpEvent& help) const {
   QToolTip::showText(help.globalPos(), text, sgParams->viewport(), sgParams->visualRect(index));
 }
 
+void TfmQuendaMain::MarkWorkChanged() {
+  if (Packet) Packet->MarkModified();
+}
+
 std::string TfmQuendaMain::CellText(const QTableWidget* grid, int row, int column) const {
   const QTableWidgetItem* cell = grid->item(row, column);
   return cell == nullptr ? std::string() : FromQt(cell->text());
@@ -241,8 +245,9 @@ void TfmQuendaMain::SetCellText(QTableWidget* grid, int row, int column, const Q
     grid->setItem(row, column, cell);
   }
   // The editors write their text back whenever they are left: only another
-  // value is a change of the work.
-  if (cell->text() != text) modified_ = true;
+  // value is a change of the work, and none is while the window rebuilds
+  // the rows for another state or packet.
+  if (cell->text() != text && !quiet_grids_) MarkWorkChanged();
   cell->setText(text);
 }
 

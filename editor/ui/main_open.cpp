@@ -102,7 +102,6 @@ void TfmQuendaMain::OpenPacketFile(const std::string& path) {
   RefreshView();
   FillApplicants();
   SetStatusFile(ExtractFileName(path));
-  modified_ = false;
 }
 
 // The application kind of the package, with its applicant kind and the

@@ -120,7 +120,6 @@ bool TfmQuendaMain::CreatePacket(std::string& message) {
     LoadLastValues();
     RefreshView();
     SetStatusFile("");
-    modified_ = false;
     return true;
   } catch (const std::exception& e) {
     message = std::string("Ошибка создания пакета:\r\n") + e.what();
@@ -326,7 +325,7 @@ bool TfmQuendaMain::MayClose() {
   // formed, and only where the program may create packages.
   const bool own_work =
       (Mode & kModeCreate) != 0 && State >= kStateNewIP && State <= kStateOpenedUL;
-  return !(modified_ && own_work) ||
+  return !(own_work && Packet && Packet->Modified()) ||
          AskYesNo("При закрытии программы несохраненные данные будут потеряны. Продолжить?", true,
                   3);
 }

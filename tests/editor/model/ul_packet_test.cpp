@@ -7,10 +7,12 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "editor/model/ole_check.h"
 #include "editor/model/ole_string.h"
+#include "editor/model/package_items.h"
 #include "platform/kernel/codepage.h"
 #include "tests/editor/model/signer_support.h"
 #include "tests/support/crypt_roots.h"
@@ -199,6 +201,74 @@ TEST_F(ULPacketTest, AnInventoryReadsBackIntoANewPacket) {
     // No signer data is read.
     EXPECT_EQ("", row.SignatureFileName + row.SignerRole + row.SignerSurname);
   }
+}
+
+// Closing asks over a marked packet: each operation that changes the
+// package, its rows or its applicants marks it, the same file attached
+// again included, and only a save, a new package, an opening or the
+// inventory read clears the mark again.
+TEST_F(ULPacketTest, EveryChangeMarksThePacketAndOnlyASaveMakingOrOpeningClearsIt) {
+  EXPECT_FALSE(packet_.Modified());
+  packet_.SignCertSha1 = ImportSigner("signer");
+  const std::string decision = Input("решение.pdf", "%PDF-1.4 решение");
+  std::string code;
+  auto add = [&] {
+    const int32_t index = packet_.AddDocument(decision, "22", "040011", "Решение", false, 0);
+    code = packet_.Documents.back()->DocumentCode;
+    return index;
+  };
+  auto file = [&] { return packet_.IndexOfFileByDocumentCode(code); };
+  const struct {
+    const char* change;
+    std::function<void()> make;
+  } changes[] = {
+      {"a document added", [&] { add(); }},
+      {"a document signed", [&] { packet_.SignDocument(file(), packet_.SignCertSha1, 0); }},
+      {"a signature deleted", [&] { packet_.DeleteSignature(file(), 0); }},
+      {"the same file, changed, attached again",
+       [&] {
+         WriteBytes(SysPath(decision), "%PDF-1.4 решение, исправленное");
+         const int32_t old = file();
+         add();
+         packet_.DeleteDocument(old);
+       }},
+      {"a document deleted", [&] { packet_.DeleteDocument(file()); }},
+      {"an applicant added",
+       [&] { packet_.AddApplicant("Сидоров", "Семён", "", "s@example.ru", ""); }},
+      {"the applicants cleared", [&] { packet_.ClearApplicants(); }},
+      {"the rows cleared", [&] { packet_.ClearDocuments(); }},
+      {"a value of the window's", [&] { packet_.MarkModified(); }},
+  };
+  std::string message;
+  for (const auto& c : changes) {
+    SCOPED_TRACE(c.change);
+    ASSERT_TRUE(packet_.ValidateAndSave(message, "")) << message;
+    ASSERT_FALSE(packet_.Modified());
+    c.make();
+    EXPECT_TRUE(packet_.Modified());
+  }
+
+  // A save that fails keeps the mark.
+  packet_.SenderId.clear();
+  EXPECT_FALSE(packet_.ValidateAndSave(message, ""));
+  EXPECT_TRUE(packet_.Modified());
+  packet_.SenderId = "7701";
+  ASSERT_TRUE(packet_.ValidateAndSave(message, "")) << message;
+  const std::string saved = packet_.PackagePath();
+
+  packet_.MarkModified();
+  ASSERT_TRUE(packet_.NewPacket(message)) << message;
+  EXPECT_FALSE(packet_.Modified());
+  TULPacket opened;
+  opened.MarkModified();
+  ASSERT_TRUE(opened.OpenPacket(saved, message)) << message;
+  EXPECT_FALSE(opened.Modified());
+  opened.MarkModified();
+  const std::string inventory =
+      FileText(FileAt(opened.Package.get(), opened.IndexOfFileByDocTypeCode("07")).get(),
+               &ITarvexFile::get_RawContent);
+  ASSERT_TRUE(opened.LoadInventoryText("OP_REGUL_1.xml", inventory, message)) << message;
+  EXPECT_FALSE(opened.Modified());
 }
 
 TEST(ULInventoryReading, AnApplicantPerNameUnderOneApplicantElement) {

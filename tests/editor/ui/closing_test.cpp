@@ -29,11 +29,13 @@ enum class Way { kMenu, kWindowManager };
 
 const char* NameOf(Way way) { return way == Way::kMenu ? "Пакет - Выход" : "the window manager"; }
 
-// What the window shows of the work.
+// What the window shows of the work, and the package's file of each row:
+// its code, content and number of signatures.
 struct WorkView {
   Rows params;
   Table applicants;
   Table documents;
+  Table files;
   bool operator==(const WorkView&) const = default;
 };
 
@@ -54,7 +56,13 @@ class ClosingTest : public PacketWindowTest {
     }
   }
   static WorkView View(TfmQuendaMain* window) {
-    return {ParamRows(window), Applicants(window), Documents(window)};
+    Table files;
+    for (int row = 0; row < List(window)->topLevelItemCount(); ++row) {
+      const int32_t file = FileOf(window, row);
+      files.push_back({Row(window, row).DocumentCode, file < 0 ? "" : Content(window, file),
+                       file < 0 ? "" : std::to_string(Signatures(window, row))});
+    }
+    return {ParamRows(window), Applicants(window), Documents(window), files};
   }
 
   std::unique_ptr<TfmQuendaMain> Opened(const std::string& package) {
@@ -73,6 +81,20 @@ class ClosingTest : public PacketWindowTest {
     Run(window.get(), "ActionSavePacket");
     EXPECT_EQ(dialogs_.Texts().size(), 1u);  // the package's name
     EXPECT_FALSE(window->Packet->PackageFileName.empty());
+    return window;
+  }
+  // A legal entity's statement attached and formed unsigned: No to the
+  // question whether to sign it.
+  std::unique_ptr<TfmQuendaMain> FormedUnsigned() {
+    auto window = StartLegalEntity();
+    Attach(window.get(), 0, Input("заявление.pdf", "%PDF-1.4 заявление"));
+    dialogs_.answers = {IDNO};
+    dialogs_.folders = {Utf8ToAnsi(out_.Path())};
+    Run(window.get(), "ActionSavePacket");
+    const Texts texts = dialogs_.Texts();
+    EXPECT_EQ(texts.size(), 2u);  // the question, and the package's name
+    EXPECT_FALSE(window->Packet->PackageFileName.empty());
+    EXPECT_EQ(Signatures(window.get(), 0), 0);
     return window;
   }
   // Every cell clicked in turn, so that each editor opens and is left
@@ -155,7 +177,14 @@ TEST_F(ClosingTest, NoOverChangedWorkKeepsTheWindowPacketAndWorkFolderAndYesClos
 }
 
 TEST_F(ClosingTest, EachKindOfChangeMakesClosingAsk) {
-  enum Base { kNewEntrepreneur, kNewLegalEntity, kOpenedEntrepreneur, kOpenedLegalEntity, kFormed };
+  enum Base {
+    kNewEntrepreneur,
+    kNewLegalEntity,
+    kOpenedEntrepreneur,
+    kOpenedLegalEntity,
+    kFormed,
+    kFormedUnsigned
+  };
   const struct {
     const char* change;
     Base base;
@@ -193,7 +222,7 @@ TEST_F(ClosingTest, EachKindOfChangeMakesClosingAsk) {
          EXPECT_EQ(grid->rowCount(), 1);
        }},
       {"a document added", kNewEntrepreneur,
-       [](TfmQuendaMain* w) { AddRow(w, "03", "Копия паспорта", "02001"); }},
+       [](TfmQuendaMain* w) { AddDocuments(w, {"Копия паспорта"}); }},
       {"a document deleted", kOpenedEntrepreneur,
        [this](TfmQuendaMain* w) {
          SelectRow(w, 1);
@@ -202,6 +231,21 @@ TEST_F(ClosingTest, EachKindOfChangeMakesClosingAsk) {
        }},
       {"a file attached", kNewEntrepreneur,
        [this](TfmQuendaMain* w) { Attach(w, 0, Input("заявление.pdf", "%PDF-1.4")); }},
+      {"a file attached again from its path, changed there, after forming", kFormedUnsigned,
+       [this](TfmQuendaMain* w) {
+         Attach(w, 0, Input("заявление.pdf", "%PDF-1.4 заявление, исправленное"));
+       }},
+      {"a file attached again from its path, unchanged, after forming", kFormedUnsigned,
+       [this](TfmQuendaMain* w) { Attach(w, 0, Input("заявление.pdf", "%PDF-1.4 заявление")); }},
+      {"a signed file attached again after forming", kFormed,
+       [this](TfmQuendaMain* w) {
+         dialogs_.answers = {IDYES};  // its signature goes
+         Attach(w, 0, Input("заявление.pdf", "%PDF-1.4 заявление"));
+       }},
+      {"a signature added after forming", kFormedUnsigned,
+       [this](TfmQuendaMain* w) { Sign(w, 0); }},
+      {"a signature deleted after forming", kFormed,
+       [](TfmQuendaMain* w) { DeleteFirstSignature(w, 0); }},
       {"a signature added", kOpenedLegalEntity,
        [this](TfmQuendaMain* w) {
          w->Params.SetValue("SENDERSHA1", ImportSigner("signer2"), 1);
@@ -221,6 +265,7 @@ TEST_F(ClosingTest, EachKindOfChangeMakesClosingAsk) {
       case kOpenedEntrepreneur: window = Opened(entrepreneur); break;
       case kOpenedLegalEntity: window = Opened(legal_entity); break;
       case kFormed: window = Formed(); break;
+      case kFormedUnsigned: window = FormedUnsigned(); break;
     }
     const WorkView before = View(window.get());
     c.make(window.get());
@@ -231,6 +276,10 @@ TEST_F(ClosingTest, EachKindOfChangeMakesClosingAsk) {
     EXPECT_TRUE(window->isVisible());
     // The change is there, and No kept it.
     EXPECT_FALSE(View(window.get()) == before);
+    dialogs_.answers = {IDYES};
+    Close(window.get(), Way::kMenu);
+    EXPECT_EQ(dialogs_.Texts(), Texts{kCloseQuestion});
+    EXPECT_FALSE(window->isVisible());
   }
 }
 
@@ -247,6 +296,7 @@ TEST_F(ClosingTest, NothingChangedSinceStartOpeningOrFormingClosesWithoutAsking)
          return window;
        }},
       {"a package just formed", [this] { return Formed(); }},
+      {"a package just formed unsigned", [this] { return FormedUnsigned(); }},
       {"an entrepreneur's package opened, read and its cells looked at",
        [this] {
          auto window = Opened(saved_.Entrepreneur());

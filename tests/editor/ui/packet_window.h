@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/model/package_items.h"
 #include "editor/ui/doc_item.h"
@@ -84,6 +85,19 @@ class PacketWindowTest : public WindowTest {
     });
     SelectRow(window, row);
     Run(window, "ActionEditSign");
+  }
+  // "Добавить": the documents of those short names checked and added.
+  static void AddDocuments(TfmQuendaMain* window, const std::vector<std::string>& names) {
+    OnModal([&names](QDialog& dialog) {
+      auto* list = dialog.findChild<QListWidget*>("lbDocs");
+      for (const std::string& name : names) {
+        const QList<QListWidgetItem*> found = list->findItems(ToQt(name), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << AnsiToUtf8(name);
+        found[0]->setCheckState(Qt::Checked);
+      }
+      dialog.findChild<QPushButton*>("btnAdd")->click();
+    });
+    Run(window, "ActionAddDoc");
   }
   // A row for a document kind, as the new-document dialog adds it.
   static void AddRow(TfmQuendaMain* window, const std::string& type_code, const std::string& name,

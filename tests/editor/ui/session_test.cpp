@@ -6,7 +6,6 @@
 // signed file kept against its replacement.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <deque>
@@ -76,19 +75,6 @@ class SessionTest : public PacketWindowTest {
     Run(window, "ActionSetup");
     EXPECT_EQ(window->Params.GetValue("SENDERSHA1"), certificate == kSigner ? signer_ : signer2_);
     EXPECT_EQ(window->Params.GetValue("DOCPATH"), Utf8ToAnsi(docs_.Path()) + "/");
-  }
-  // "Добавить": the documents of those short names checked and added.
-  void AddDocuments(TfmQuendaMain* window, const Texts& names) {
-    OnModal([&names](QDialog& dialog) {
-      auto* list = dialog.findChild<QListWidget*>("lbDocs");
-      for (const std::string& name : names) {
-        const QList<QListWidgetItem*> found = list->findItems(ToQt(name), Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << AnsiToUtf8(name);
-        found[0]->setCheckState(Qt::Checked);
-      }
-      dialog.findChild<QPushButton*>("btnAdd")->click();
-    });
-    Run(window, "ActionAddDoc");
   }
   void Applicant(TfmQuendaMain* window, int row, const Texts& values) {
     auto* grid = Find<QTableWidget>(window, "sgDeclarants");
