@@ -275,12 +275,17 @@ void TfmQuendaMain::RefreshView() {
 void TfmQuendaMain::cmbRegTypeChange() {
   const bool ask =
       !(State == kStateNothing || (State == kStateKindChosen && cmbAppType->currentIndex() < 0));
-  if (ask && !AskYesNo("При изменении вида заявителя введенные данные будут потеряны. Продолжить?",
-                       true, 3)) {
+  if (ask) {
+    // The applicant kind in force is the chosen application kind's: picked
+    // again, nothing is to change.
     const TRegDocType* kind = SelectedAppKind();
-    cmbRegType->setCurrentIndex(kind == nullptr ? -1
-                                                : TXMLRegDoc::IndexOfType(kind->Тип, &reg_types_));
-    return;
+    const int current = kind == nullptr ? -1 : TXMLRegDoc::IndexOfType(kind->Тип, &reg_types_);
+    if (cmbRegType->currentIndex() == current) return;
+    if (!AskYesNo("При изменении вида заявителя введенные данные будут потеряны. Продолжить?", true,
+                  3)) {
+      cmbRegType->setCurrentIndex(current);
+      return;
+    }
   }
   const TRegType* type = SelectedRegType();
   if (type == nullptr) return;
@@ -300,10 +305,14 @@ void TfmQuendaMain::cmbRegTypeChange() {
 }
 
 void TfmQuendaMain::cmbAppTypeChange() {
-  if (State != kStateKindChosen &&
-      !AskYesNo("При изменении вида заявления будет создан новый пакет. Продолжить?", true, 3)) {
-    cmbAppType->setCurrentIndex(IndexOfAppKind(Params.GetValue("КОДСФРД")));
-    return;
+  if (State != kStateKindChosen) {
+    // The kind of the packet in hand, picked again, changes nothing.
+    const int current = IndexOfAppKind(Params.GetValue("КОДСФРД"));
+    if (cmbAppType->currentIndex() == current) return;
+    if (!AskYesNo("При изменении вида заявления будет создан новый пакет. Продолжить?", true, 3)) {
+      cmbAppType->setCurrentIndex(current);
+      return;
+    }
   }
   std::string message;
   if (!CreatePacket(message)) {

@@ -283,6 +283,49 @@ TEST_F(ClosingTest, EachKindOfChangeMakesClosingAsk) {
   }
 }
 
+// The applicant or application kind in force, picked again in its cell,
+// asks nothing and keeps the packet and the work as they were: an opened
+// package still closes unasked, a filled packet still asks.
+TEST_F(ClosingTest, PickingTheKindInForceAgainAsksNothingAndKeepsTheWork) {
+  const struct {
+    const char* work;
+    std::function<std::unique_ptr<TfmQuendaMain>()> start;
+    bool changed;
+  } bases[] = {
+      {"a legal entity's packet filled in",
+       [this] {
+         auto window = StartLegalEntity();
+         Attach(window.get(), 0, Input("заявление.pdf", "%PDF-1.4 заявление"));
+         Enter(window.get(), Find<QTableWidget>(window.get(), "sgDeclarants"), 0, 2, "Петрович");
+         return window;
+       },
+       true},
+      {"an entrepreneur's package opened", [this] { return Opened(saved_.Entrepreneur()); }, false},
+      {"a legal entity's package opened", [this] { return Opened(saved_.LegalEntity()); }, false},
+  };
+  for (const auto& base : bases) {
+    for (const auto& [row, combo] : {std::pair(0, "cmbRegType"), std::pair(1, "cmbAppType")}) {
+      SCOPED_TRACE(std::string(base.work) + ", " + combo);
+      auto window = base.start();
+      const TPacket* packet = window->Packet.get();
+      const uint8_t state = window->State;
+      const WorkView before = View(window.get());
+      dialogs_.Texts();
+      Choose(window.get(), Find<QTableWidget>(window.get(), "sgParams"), row,
+             Selected(window.get(), combo));
+      EXPECT_EQ(dialogs_.Texts(), Texts{});
+      EXPECT_EQ(window->Packet.get(), packet);
+      EXPECT_EQ(window->State, state);
+      EXPECT_TRUE(View(window.get()) == before);
+
+      dialogs_.answers = {IDNO};
+      Close(window.get(), Way::kMenu);
+      EXPECT_EQ(dialogs_.Texts(), base.changed ? Texts{kCloseQuestion} : Texts{});
+      EXPECT_EQ(window->isVisible(), base.changed);
+    }
+  }
+}
+
 TEST_F(ClosingTest, NothingChangedSinceStartOpeningOrFormingClosesWithoutAsking) {
   const struct {
     const char* work;
