@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <utility>
 
 #include "tests/support/file_bytes.h"
 
@@ -32,4 +33,18 @@ std::string InBoundedChild(size_t most, const std::function<std::string()>& work
     return "the child ended with status " + std::to_string(status);
   }
   return ReadBytes(answer_file);
+}
+
+TimedAnswer InBoundedChildTimed(size_t most, unsigned most_seconds,
+                                const std::function<std::string()>& work,
+                                const std::string& answer_file) {
+  const auto started = std::chrono::steady_clock::now();
+  std::string answer = InBoundedChild(
+      most,
+      [&] {
+        ::alarm(most_seconds);
+        return work();
+      },
+      answer_file);
+  return {std::move(answer), std::chrono::steady_clock::now() - started};
 }

@@ -438,17 +438,15 @@ TEST_F(TarvexDocTest, CompressedDocumentsUnpackWithinTheBoundOfTheirArchive) {
   const int zeros = 4 << 20;
   for (const int count : {1000, 256}) {
     WriteCompressedPackage(Out("compressed.zip"), count, zeros);
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(ZipLimits().TotalSizeError(),
-              InBoundedChild(
-                  64 << 20,
-                  [&] {
-                    CTarvexDoc package;
-                    return ErrorOf([&] { package.Open(Out("compressed.zip")); });
-                  },
-                  Out("answer")))
-        << count;
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1)) << count;
+    const TimedAnswer refusal = InBoundedChildTimed(
+        64 << 20, 10,
+        [&] {
+          CTarvexDoc package;
+          return ErrorOf([&] { package.Open(Out("compressed.zip")); });
+        },
+        Out("answer"));
+    EXPECT_EQ(ZipLimits().TotalSizeError(), refusal.answer) << count;
+    EXPECT_LT(refusal.took, std::chrono::seconds(1)) << count;
     EXPECT_TRUE(WorkFolders().empty());
   }
 
