@@ -446,7 +446,10 @@ TEST_F(TarvexDocTest, CompressedDocumentsUnpackWithinTheBoundOfTheirArchive) {
         },
         Out("answer"));
     EXPECT_EQ(ZipLimits().TotalSizeError(), refusal.answer) << count;
+#ifndef __SANITIZE_ADDRESS__
+    // Under the sanitizer's allocator the opening takes many times longer.
     EXPECT_LT(refusal.took, std::chrono::seconds(1)) << count;
+#endif
     EXPECT_TRUE(WorkFolders().empty());
   }
 
