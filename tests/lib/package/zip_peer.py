@@ -383,46 +383,36 @@ def list_entries(archive):
                   1 if info.flag_bits & 0x800 else 0, zipped.read(info).hex() or "-")
 
 
+# Commands that take the archive and a list of entries, and those that take
+# the archive and their own arguments; any other lists the archive.
+MAKERS = {
+    "make": make,
+    "make-streamed": make_streamed,
+    "make-zip64": make_zip64,
+    "make-utf8": make_utf8,
+}
+COMMANDS = {
+    "rezip": rezip,
+    "reverse": reverse,
+    "inside": inside,
+    "two-ends": two_ends,
+    "comment": comment,
+    "shared": shared,
+    "patch-local": patch_local,
+    "zeros": zeros,
+    "many": many,
+    "level": level,
+    "corrupt": corrupt,
+    "bzip2": bzip2,
+    "mark-encrypted": mark_encrypted,
+    "misplace": misplace,
+    "understate": understate,
+    "overstate-stored": overstate_stored,
+}
+
 if __name__ == "__main__":
-    if sys.argv[1] == "make":
-        make(sys.argv[2], sys.argv[3:])
-    elif sys.argv[1] == "make-streamed":
-        make_streamed(sys.argv[2], sys.argv[3:])
-    elif sys.argv[1] == "make-zip64":
-        make_zip64(sys.argv[2], sys.argv[3:])
-    elif sys.argv[1] == "make-utf8":
-        make_utf8(sys.argv[2], sys.argv[3:])
-    elif sys.argv[1] == "rezip":
-        rezip(sys.argv[2], sys.argv[3])
-    elif sys.argv[1] == "reverse":
-        reverse(sys.argv[2])
-    elif sys.argv[1] == "inside":
-        inside(sys.argv[2])
-    elif sys.argv[1] == "two-ends":
-        two_ends(*sys.argv[2:6])
-    elif sys.argv[1] == "comment":
-        comment(sys.argv[2], sys.argv[3])
-    elif sys.argv[1] == "shared":
-        shared(*sys.argv[2:5])
-    elif sys.argv[1] == "patch-local":
-        patch_local(*sys.argv[2:5])
-    elif sys.argv[1] == "zeros":
-        zeros(*sys.argv[2:5])
-    elif sys.argv[1] == "many":
-        many(*sys.argv[2:4])
-    elif sys.argv[1] == "level":
-        level(sys.argv[2])
-    elif sys.argv[1] == "corrupt":
-        corrupt(sys.argv[2], sys.argv[3])
-    elif sys.argv[1] == "bzip2":
-        bzip2(sys.argv[2], sys.argv[3])
-    elif sys.argv[1] == "mark-encrypted":
-        mark_encrypted(sys.argv[2])
-    elif sys.argv[1] == "misplace":
-        misplace(sys.argv[2])
-    elif sys.argv[1] == "understate":
-        understate(sys.argv[2])
-    elif sys.argv[1] == "overstate-stored":
-        overstate_stored(sys.argv[2])
+    command, archive, arguments = sys.argv[1], sys.argv[2], sys.argv[3:]
+    if command in MAKERS:
+        MAKERS[command](archive, arguments)
     else:
-        list_entries(sys.argv[2])
+        COMMANDS.get(command, list_entries)(archive, *arguments)
