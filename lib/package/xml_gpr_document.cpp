@@ -89,7 +89,8 @@ void CXMLGprDocument::ReadXML(CXMLTextReader& reader) {
     file_name_ = reader.ReadAttribute(kFileName);
     reader.ReadElement(kContent);
   }
-  signatures_->ReadXML(reader);
+  // With its end tag passed by, the run may end on the next document.
+  signatures_->ReadXML(reader, {kDocument});
 }
 
 std::string CXMLGprDocumentCollection::GetItemTag() { return kDocument; }

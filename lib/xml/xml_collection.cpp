@@ -1,5 +1,7 @@
 #include "lib/xml/xml_collection.h"
 
+#include <algorithm>
+
 #include "lib/foundation/value_check_tool.h"
 
 void CXMLCollection::WriteXML(CXMLTextWriter& writer) {
@@ -9,7 +11,7 @@ void CXMLCollection::WriteXML(CXMLTextWriter& writer) {
   if (!tag.empty()) writer.EndElement();
 }
 
-void CXMLCollection::ReadXML(CXMLTextReader& reader) {
+void CXMLCollection::ReadXML(CXMLTextReader& reader, std::initializer_list<std::string> next) {
   const std::string wrapper = GetCollectionTag();
   const std::string item_tag = GetItemTag();
   // At the end of the input the current name is "": an empty tag would
@@ -17,5 +19,8 @@ void CXMLCollection::ReadXML(CXMLTextReader& reader) {
   CValueCheckTool::CheckNotEmpty(item_tag, "GetItemTag");
   if (!wrapper.empty()) reader.ReadElement(wrapper);
   while (reader.CurrentElementName() == item_tag) Add()->LoadFrom(&reader);
+  const bool followed = std::any_of(
+      next.begin(), next.end(), [&](const std::string& name) { return reader.IsElement(name); });
+  if (!followed && !reader.IsEndTagOrInputEnd()) reader.RaiseExpected(item_tag);
   if (!wrapper.empty()) reader.SkipToTag();
 }

@@ -3,6 +3,7 @@
 // its owner calls `WriteXML` and `ReadXML` from its own.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "lib/foundation/str_array.h"
@@ -27,7 +28,11 @@ class CXMLCollection : public CCollection {
   // With a wrapper, reads past it (it must be current, else the reader's
   // "Не найден ожидаемый узел" error). Then, while the current element's
   // name is exactly the item tag, adds an item and lets it read itself.
-  // Items are appended to those already held. With a wrapper, the reader
-  // ends on the next tag.
-  void ReadXML(CXMLTextReader& reader);
+  // Items are appended to those already held. The run must end at the end
+  // of the input, on an end tag (the owner checks which) or on one of
+  // `next`, the elements the owner defines after the run once the end tags
+  // between are passed by; any other element would cut the run short, and
+  // raises the reader's "Не найден ожидаемый узел" error for the item tag.
+  // With a wrapper, the reader ends on the next tag.
+  void ReadXML(CXMLTextReader& reader, std::initializer_list<std::string> next = {});
 };

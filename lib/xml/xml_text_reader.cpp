@@ -91,13 +91,15 @@ std::string CXMLTextReader::CurrentElementName() const {
 void CXMLTextReader::ReadElement(const std::string& name) {
   Safe([&] {
     SkipToTag();
-    if (!name.empty() && !IsElement(name)) {
-      RaiseErrorFmt("Не найден ожидаемый узел [%s] (вместо найденного %s)",
-                    {name, Tokenizer->TokenString()});
-    }
+    if (!name.empty() && !IsElement(name)) RaiseExpected(name);
     Tokenizer->NextToken();
     SkipToTag();
   });
+}
+
+void CXMLTextReader::RaiseExpected(const std::string& name) const {
+  RaiseErrorFmt("Не найден ожидаемый узел [%s] (вместо найденного %s)",
+                {name, Tokenizer->TokenString()});
 }
 
 void CXMLTextReader::FindElement(const std::string& name) {
@@ -162,4 +164,9 @@ bool CXMLTextReader::IsEndElement(const std::string& name) const {
   size_t i = mark.size();
   while (i < text.size() && static_cast<unsigned char>(text[i]) <= 32) ++i;
   return i + 1 == text.size() && text[i] == '>';
+}
+
+bool CXMLTextReader::IsEndTagOrInputEnd() const {
+  const XMLToken kind = Tokenizer->TokenKind();
+  return kind == XMLToken::EndTag || kind == XMLToken::End;
 }

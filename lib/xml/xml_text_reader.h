@@ -42,6 +42,9 @@ class CXMLTextReader : public CBaseClass {
   // raises "Не найден ожидаемый узел [%s] (вместо найденного %s)". Then moves
   // past it to the next tag.
   void ReadElement(const std::string& name);
+  // Raises "Не найден ожидаемый узел [%s] (вместо найденного %s)" with
+  // `name` and the current token's text; the reader stays where it is.
+  [[noreturn]] void RaiseExpected(const std::string& name) const;
   // Skips forward to the element `name`, staying on it when it is current;
   // raises "Элемент [%s] не найден" at the end of the input.
   void FindElement(const std::string& name);
@@ -59,6 +62,9 @@ class CXMLTextReader : public CBaseClass {
   // The current token is the end tag "</" + name, with blanks allowed
   // before its ">".
   bool IsEndElement(const std::string& name) const;
+  // The current token is an end tag, or the input has ended: no element
+  // stands here.
+  bool IsEndTagOrInputEnd() const;
 
  private:
   // The raw value, from the current tag's pairs, parsed once per token.

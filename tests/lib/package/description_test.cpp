@@ -120,6 +120,14 @@ std::string Signature(const std::string& name, const std::string& inner = "") {
   return inner.empty() ? head + "/>" : head + ">" + inner + "</подпись>";
 }
 
+std::string Document(const std::string& children) {
+  return "<документ " + kDocumentAttributes + ">" + children + "</документ>";
+}
+
+std::string Described(const std::string& documents) {
+  return kDeclaration + kRoot + kParties + documents + "</ТрансИнф>";
+}
+
 }  // namespace
 
 TEST(XMLGprPackage, ExtendedPackageMakesExtendedParts) {
@@ -434,4 +442,33 @@ TEST(XMLGprDocument, AttributeTextInsideAValueIsReadAsThatValueAndSavedSo) {
   EXPECT_EQ(ErrorOf([&] { Read(WithDocument("исходноеИмяФайла=\"a.pdf")); }),
             "Не закрыта кавычка значения атрибута [исходноеИмяФайла]: <документ "
             "исходноеИмяФайла=\"a.pdf>");
+}
+
+// A run of documents, signatures or countersignatures ends only where the
+// description says: an element of another name inside it would otherwise
+// end it unnoticed, and the package would open without what follows.
+TEST(XMLGprPackage, ARunCutShortByAnotherElementIsRefused) {
+  const std::string other = "<прочее a=\"1\"/>";
+  const std::string content = "<содержимое имяФайла=\"z.pdf\"/>";
+  // After a document comes its first signature or the next document: the
+  // run of its signatures is the one that sees the stranger.
+  const std::string expected =
+      "Не найден ожидаемый узел [подпись] (вместо найденного " + other + ")";
+  struct Case {
+    std::string documents;
+    std::string expected;
+  } cases[] = {
+      {Document("") + other + Document(""), expected},
+      {Document(Signature("a")) + other + Document(Signature("b")), expected},
+      {Document(Signature("a")) + Document(Signature("b")) + other, expected},
+      {Document(Signature("a") + other + Signature("b")), expected},
+      {Document(content + other + Signature("a")), expected},
+      {Document(Signature("a") + content),
+       "Не найден ожидаемый узел [подпись] (вместо найденного " + content + ")"},
+      {Document(Signature("a", Signature("a1") + other + Signature("a2"))), expected},
+      {Document(Signature("a", other + Signature("a1"))), expected},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ErrorOf([&] { Read(Described(c.documents)); }), c.expected) << c.documents;
+  }
 }

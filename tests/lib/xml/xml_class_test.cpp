@@ -50,8 +50,9 @@ class CItems : public CXMLCollection {
   std::string ItemTag;
 };
 
-// A root with a wrapped and an unwrapped collection. The reader does not
-// track nesting, so their item tags differ.
+// A root with a wrapped and an unwrapped collection, and then an element
+// "дальше" it does not read. The reader does not track nesting, so their
+// item tags differ.
 class CRoot : public CXMLClass {
  public:
   void WriteXML(CXMLTextWriter& writer) override {
@@ -68,8 +69,8 @@ class CRoot : public CXMLClass {
     reader.FindElement("корень");
     Version = reader.ReadAttribute("версия");
     reader.ReadElement("корень");
-    Wrapped.ReadXML(reader);
-    Loose.ReadXML(reader);
+    Wrapped.ReadXML(reader, {"запись", "дальше"});
+    Loose.ReadXML(reader, {"дальше"});
     After = reader.CurrentElementName();
   }
 
@@ -171,8 +172,6 @@ TEST(XMLCollection, ReadingStopsAtTheFirstOtherElement) {
       // A wrapper without items: nothing read, the reader moves past it.
       {"<пункты></пункты><дальше/>", {}, {}, "дальше"},
       {"<пункты/><запись значение=\"1\"/><дальше/>", {}, {"1"}, "дальше"},
-      // A different case ends the run.
-      {"<пункты><пункт значение=\"1\"/><Пункт значение=\"2\"/></пункты>", {"1"}, {}, "Пункт"},
       // Text, comments and end tags between items are passed by.
       {"<пункты>\r\n<!-- x --><пункт значение=\"1\"></пункт> t <пункт значение=\"2\"/>"
        "</пункты><запись значение=\"3\"/>",
@@ -187,6 +186,29 @@ TEST(XMLCollection, ReadingStopsAtTheFirstOtherElement) {
     EXPECT_EQ(root.Wrapped.Values(), c.wrapped) << c.body;
     EXPECT_EQ(root.Loose.Values(), c.loose) << c.body;
     EXPECT_EQ(root.After, c.after) << c.body;
+  }
+}
+
+// An element that is neither an item nor one the owner defines next would
+// leave the items after it unread.
+TEST(XMLCollection, ARunCutShortByAnotherElementIsRefused) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      // A different case ends the run.
+      {"<пункты><пункт значение=\"1\"/><Пункт значение=\"2\"/></пункты>",
+       "Не найден ожидаемый узел [пункт] (вместо найденного <Пункт значение=\"2\"/>)"},
+      {"<пункты><пункт значение=\"1\"/><другое/><пункт значение=\"2\"/></пункты>",
+       "Не найден ожидаемый узел [пункт] (вместо найденного <другое/>)"},
+      {"<пункты/><другое/><запись значение=\"1\"/>",
+       "Не найден ожидаемый узел [пункт] (вместо найденного <другое/>)"},
+      {"<пункты/><запись значение=\"1\"/><другое x=\"1\"></другое><запись значение=\"2\"/>",
+       "Не найден ожидаемый узел [запись] (вместо найденного <другое x=\"1\">)"},
+      {"<пункты/><запись значение=\"1\"/><пункт значение=\"2\"/>",
+       "Не найден ожидаемый узел [запись] (вместо найденного <пункт значение=\"2\"/>)"},
+  };
+  for (const auto& [body, expected] : cases) {
+    CRoot root;
+    root.SetXMLText("<корень версия=\"1\">" + body + "</корень>");
+    EXPECT_EQ(ErrorOf([&] { root.Load(); }), expected) << body;
   }
 }
 
