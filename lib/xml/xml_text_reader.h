@@ -1,6 +1,7 @@
 // Forward-only reading of element names and attribute values from 8-bit
 // XML text, through the library's own tokenizer. Text content, comments,
-// CDATA sections and declarations are skipped; nesting is not tracked.
+// CDATA sections, declarations and processing instructions are skipped;
+// nesting is not tracked.
 //
 // Reading one element: bring it to be current (`FindElement`, or it already
 // is after the previous `ReadElement`), read its attributes, then

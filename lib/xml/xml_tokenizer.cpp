@@ -21,16 +21,31 @@ bool StartsWithNoCase(const char* begin, const char* end, const char* prefix) {
   return true;
 }
 
-void RemovePairs(std::string& text, char first, char second) {
+// Removes every pair `first` `second`; in a tag, a pair outside a quoted
+// value becomes a space, so that a name broken off by a line end does not
+// run into the attribute on the next line.
+void RemovePairs(std::string& text, char first, char second, bool tag) {
   size_t out = 0;
+  char quote = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == first && i + 1 < text.size() && text[i + 1] == second) {
+    const char c = text[i];
+    if (c == first && i + 1 < text.size() && text[i + 1] == second) {
       ++i;
+      if (tag && quote == 0) text[out++] = ' ';
       continue;
     }
-    text[out++] = text[i];
+    if (quote == 0 && (c == '"' || c == '\'')) {
+      quote = c;
+    } else if (c == quote) {
+      quote = 0;
+    }
+    text[out++] = c;
   }
   text.resize(out);
+}
+
+bool IsElementTag(XMLToken kind) {
+  return kind == XMLToken::StartTag || kind == XMLToken::EndTag || kind == XMLToken::EmptyTag;
 }
 
 void CollapseSpaces(std::string& text) {
@@ -72,11 +87,10 @@ const std::string& TXMLTokenizer::TokenString() const {
   if (TextValid) return Text;
   Text.assign(TokenStart, Current);
   if (Kind != XMLToken::CData) {
+    const bool tag = IsElementTag(Kind);
     if (Text.find('\r') != std::string::npos) {
-      RemovePairs(Text, '\r', '\n');
-      RemovePairs(Text, '\n', '\r');
-    } else if (Text.find('\n') != std::string::npos) {
-      RemovePairs(Text, '\n', '\r');
+      RemovePairs(Text, '\r', '\n', tag);
+      RemovePairs(Text, '\n', '\r', tag);
     }
     if (Text.find("  ") != std::string::npos) CollapseSpaces(Text);
   }
@@ -110,7 +124,7 @@ void TXMLTokenizer::ReadTag() {
   char* p = Current + 1;
   FindTagEnd(p);
   ++p;
-  if (StartsWithNoCase(TokenStart, p, "<?XML")) {
+  if (StartsWithNoCase(TokenStart, p, "<?")) {
     Kind = XMLToken::Declaration;
   } else if (StartsWithNoCase(TokenStart, p, "<!--")) {
     Kind = XMLToken::Comment;

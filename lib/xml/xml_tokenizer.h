@@ -19,7 +19,7 @@
 enum class XMLToken : uint8_t {
   End = 0,
   Comment = 6,
-  Declaration = 8,
+  Declaration = 8,  // "<?xml" and every other processing instruction
   Text = 9,
   StartTag = 10,
   EndTag = 11,
@@ -49,6 +49,8 @@ class TXMLTokenizer {
   uint64_t TokenNumber() const { return Number; }
   // The current token's bytes; except in a CDATA section, every CR LF pair
   // and then every LF CR pair is removed and runs of spaces become one space.
+  // In a start, end or empty-element tag a pair outside a quoted value
+  // becomes a space instead: it separates what it stands between.
   const std::string& TokenString() const;
 
  private:

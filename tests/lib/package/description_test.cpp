@@ -115,17 +115,29 @@ const std::string kDocumentAttributes =
     "зашифрован=\"false\" идентификаторДокумента=\"" +
     kCode32 + "\"";
 
-std::string Signature(const std::string& name, const std::string& inner = "") {
-  const std::string head = "<подпись имяФайла=\"" + name + "\" роль=\"заявитель\"";
+// `blank` separates the element name from the first attribute.
+std::string Signature(const std::string& name, const std::string& inner = "",
+                      const std::string& blank = " ") {
+  const std::string head = "<подпись" + blank + "имяФайла=\"" + name + "\" роль=\"заявитель\"";
   return inner.empty() ? head + "/>" : head + ">" + inner + "</подпись>";
 }
 
-std::string Document(const std::string& children) {
-  return "<документ " + kDocumentAttributes + ">" + children + "</документ>";
+std::string Document(const std::string& children, const std::string& blank = " ") {
+  return "<документ" + blank + kDocumentAttributes + ">" + children + "</документ>";
 }
 
 std::string Described(const std::string& documents) {
   return kDeclaration + kRoot + kParties + documents + "</ТрансИнф>";
+}
+
+// The signature trees of the documents, " / " between documents.
+std::string Trees(CXMLGprExtPackage& package) {
+  std::string text;
+  for (int i = 0; i < package.Documents().Count(); ++i) {
+    if (i > 0) text += " / ";
+    text += Tree(package.Documents().Item(i)->Signatures());
+  }
+  return text;
 }
 
 }  // namespace
@@ -470,5 +482,32 @@ TEST(XMLGprPackage, ARunCutShortByAnotherElementIsRefused) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ErrorOf([&] { Read(Described(c.documents)); }), c.expected) << c.documents;
+  }
+}
+
+// What lies between the elements of a run and changes nothing of it: it is
+// read whole.
+TEST(XMLGprPackage, RunsReadWholeWithInstructionsCommentsAndBrokenLines) {
+  struct Case {
+    std::string between;  // between two elements of a run
+    std::string blank;    // between an element name and its first attribute
+  } cases[] = {
+      {"<?обработка x=\"1\"?>", " "},
+      {"\r\n<!-- <прочее/> -->\r\n<![CDATA[<прочее/>]]>", " "},
+      {"", "\r\n"},
+      {"", "\n\r"},
+      {"\r\n", "\r\n\t"},
+  };
+  for (const Case& c : cases) {
+    const std::string& b = c.between;
+    const std::string documents =
+        Document(Signature("a", Signature("a1", "", c.blank) + b + Signature("a2", "", c.blank)) +
+                     b + Signature("b", "", c.blank),
+                 c.blank) +
+        b + Document(Signature("c"), c.blank) + b + Document("", c.blank);
+    std::string description;
+    ASSERT_EQ(ErrorOf([&] { description = Trees(*Read(Described(documents))); }), "no error")
+        << documents;
+    EXPECT_EQ(description, "a:5 [a1:5 a2:5] b:5 / c:5 / ") << documents;
   }
 }

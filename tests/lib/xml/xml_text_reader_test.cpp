@@ -103,9 +103,17 @@ TEST(XMLTextReader, CurrentElementNameAndIsElement) {
     std::string name;
   };
   const std::vector<Case> cases = {
-      {"<a x=\"1\">", "a"},     {"<a/>", "a"},         {"<a>", "a"}, {"<a x=\"1/2\"/>", "a"},
-      {"<подпись>", "подпись"}, {"</a>", ""},          {"", ""},     {"text", ""},
-      {"<a\tx=\"1\"/>", "a"},   {"<a\nx=\"1\">", "a"},
+      {"<a x=\"1\">", "a"},
+      {"<a/>", "a"},
+      {"<a>", "a"},
+      {"<a x=\"1/2\"/>", "a"},
+      {"<подпись>", "подпись"},
+      {"</a>", ""},
+      {"", ""},
+      {"text", ""},
+      {"<a\tx=\"1\"/>", "a"},
+      {"<a\nx=\"1\">", "a"},
+      {"<a\r\nx=\"1\">", "a"},
   };
   for (const Case& c : cases) {
     CXMLTextReader reader;
@@ -123,7 +131,8 @@ TEST(XMLTextReader, CurrentElementNameAndIsElement) {
 }
 
 TEST(XMLTextReader, ReadElementChecksTheNameAndMovesToTheNextTag) {
-  Reader r("<?xml version=\"1.0\"?>\r\n<a>\r\n<!-- c -->text</x><b y=\"1\"/><![CDATA[<c>]]></a>");
+  Reader r(
+      "<?xml version=\"1.0\"?>\r\n<a>\r\n<!-- c -->text</x><?pi?><b y=\"1\"/><![CDATA[<c>]]></a>");
   DebugCapture debug;
   EXPECT_EQ(ErrorOf([&] { r.reader.ReadElement("b"); }),
             "Не найден ожидаемый узел [b] (вместо найденного <a>)");

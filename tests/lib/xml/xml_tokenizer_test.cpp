@@ -63,7 +63,7 @@ TEST(XMLTokenizer, CutsTagsAndTextRunsAndClassifiesThem) {
       {XMLToken::EmptyTag, "<b/>"},
       {XMLToken::CData, "<![CDATA[x>y]>]]>"},
       {XMLToken::StartTag, "<!DOCTYPE d>"},
-      {XMLToken::StartTag, "<?pi x?>"},
+      {XMLToken::Declaration, "<?pi x?>"},
       {XMLToken::EndTag, "</B >"},
       {XMLToken::Declaration, "<?XML?>"},
       {XMLToken::CData, "<![cdata[>]]>"},
@@ -77,8 +77,15 @@ TEST(XMLTokenizer, CutsTagsAndTextRunsAndClassifiesThem) {
 
 TEST(XMLTokenizer, TokenStringDropsLineBreakPairsAndDoubleSpacesOutsideCData) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"<a\r\nb=\"1  2\">", "<ab=\"1 2\">"},
-      {"<a\n\rb=\"x\">", "<ab=\"x\">"},
+      // In a tag, outside its values, a pair separates like a blank.
+      {"<a\r\nb=\"1  2\">", "<a b=\"1 2\">"},
+      {"<a\n\rb=\"x\">", "<a b=\"x\">"},
+      {"<a b=\"1\r\n2\"\r\nc='3\n\r4'/>", "<a b=\"12\" c='34'/>"},
+      {"<a x='\"'\r\ny=\"'\r\n'\"/>", "<a x='\"' y=\"''\"/>"},
+      {"</a\r\n>", "</a >"},
+      {"<!-- a\r\nb -->", "<!-- ab -->"},
+      {"<?pi a\r\nb?>", "<?pi ab?>"},
+      {"a\r\nb", "ab"},
       {"<a\nb>", "<a\nb>"},
       {"<a\rb>", "<a\rb>"},
       {"<a \n\r\n b>", "<a \n b>"},
