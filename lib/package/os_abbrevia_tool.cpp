@@ -319,7 +319,7 @@ class EntryReader {
                     {Visible(name), limits_.entry_size});
     }
     if (others + size > limits_.total_size) return limits_.TotalSizeError();
-    if (size > limits_.ratio_floor && size / limits_.ratio > stored) {
+    if (limits_.TooCompressed(size, stored)) {
       return Format("Файл [%0:s] в архиве сжат сильнее предела [%1:d] к 1",
                     {Visible(name), limits_.ratio});
     }
@@ -545,10 +545,6 @@ class OneFileArchive {
 };
 
 }  // namespace
-
-std::string ZipLimits::TotalSizeError() const {
-  return Format("Общий размер файлов в архиве превышает предел [%d] байт", {total_size});
-}
 
 std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_file,
                                                    const ZipLimits& limits) {

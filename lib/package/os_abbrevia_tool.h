@@ -11,21 +11,7 @@
 #include <vector>
 
 #include "lib/foundation/base_class.h"
-
-// Bounds of what an archive may unpack to: its number of entries, the
-// unpacked size of one entry and of all, and how much more than its packed
-// size an entry above `ratio_floor` may unpack to. The defaults are bounds
-// a real package never meets (a document of the editor has at most 30 MB).
-struct ZipLimits {
-  int64_t entries = 65535;
-  int64_t entry_size = int64_t{256} << 20;
-  int64_t total_size = int64_t{1} << 30;
-  int64_t ratio = 500;
-  int64_t ratio_floor = int64_t{4} << 20;
-
-  // The refusal of entries that unpack to more than `total_size` together.
-  std::string TotalSizeError() const;
-};
+#include "lib/package/zip_limits.h"
 
 // One entry read from an archive.
 struct ZipEntry {
