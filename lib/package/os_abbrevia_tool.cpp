@@ -470,6 +470,22 @@ void ClearUtf8Marks(const std::string& archive_file, const std::set<std::string>
   }
 }
 
+// Refuses entries that reading within `limits` would refuse by their size,
+// before anything of them is deflated. libzip marks an entry of exactly
+// 0xFFFFFFFF bytes as ZIP64 yet writes no ZIP64 field for it, so no entry
+// comes that near, whatever the limits.
+void CheckEntrySizes(const std::vector<ZipEntryView>& entries, const ZipLimits& limits) {
+  ZipLimits bounds = limits;
+  bounds.entry_size = std::min<int64_t>(limits.entry_size, int64_t{UINT32_MAX} - 1);
+  int64_t total = 0;
+  for (const ZipEntryView& entry : entries) {
+    const auto size = static_cast<int64_t>(entry.bytes.size());
+    total += size;
+    const std::string error = bounds.FileSizeError(entry.name, size, total);
+    if (!error.empty()) RaiseError(error);
+  }
+}
+
 // Adds the entry to the archive: its bytes deflated beforehand when
 // `packed` has them, else stored as they are.
 void AddEntry(const std::string& archive_file, zip_t* archive, const ZipEntryView& entry,
@@ -577,7 +593,9 @@ int64_t COsAbbreviaTool::UnzippedSize(const std::string& bytes, const ZipLimits&
 }
 
 void COsAbbreviaTool::WriteArchive(const std::string& archive_file,
-                                   const std::vector<ZipEntryView>& entries) {
+                                   const std::vector<ZipEntryView>& entries,
+                                   const ZipLimits& limits) {
+  CheckEntrySizes(entries, limits);
   // Every entry not packed yet is deflated on the machine's cores first,
   // within a bound of bytes under way.
   const size_t count = entries.size();
@@ -594,7 +612,12 @@ void COsAbbreviaTool::WriteArchive(const std::string& archive_file,
   std::vector<ZipPackedBytes> packed(count);
   for (size_t i = 0; i < count; ++i) {
     const ZipPacking& packing = entries[i].packing != nullptr ? *entries[i].packing : made[i];
-    if (packing.smaller) packed[i] = {&packing.deflated, now, 0, 0};
+    // Packed tighter than reading takes, an entry is stored as it is.
+    const auto size = static_cast<int64_t>(entries[i].bytes.size());
+    if (packing.smaller &&
+        !limits.TooCompressed(size, static_cast<int64_t>(packing.deflated.packed_size))) {
+      packed[i] = {&packing.deflated, now, 0, 0};
+    }
   }
 
   int code = 0;

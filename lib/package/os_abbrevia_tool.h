@@ -52,7 +52,10 @@ class COsAbbreviaTool : public CBaseClass {
   static int64_t UnzippedSize(const std::string& bytes, const ZipLimits& limits = ZipLimits());
   // Makes `archive_file` anew with the entries: deflated at level 6 (on
   // the machine's cores, unless an entry comes packed), or stored when
-  // deflating does not make them smaller.
+  // deflating does not make them smaller or packs them tighter than
+  // reading within `limits` takes. Entries that reading would refuse by
+  // their size, one or together, are refused before anything is written.
   static void WriteArchive(const std::string& archive_file,
-                           const std::vector<ZipEntryView>& entries);
+                           const std::vector<ZipEntryView>& entries,
+                           const ZipLimits& limits = ZipLimits());
 };

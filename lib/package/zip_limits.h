@@ -24,4 +24,8 @@ struct ZipLimits {
   }
   // The refusal of entries that unpack to more than `total_size` together.
   std::string TotalSizeError() const;
+  // The refusal of the file `name` of `size` bytes, which would bring the
+  // package's files to `total` bytes; empty when both are within the
+  // bounds.
+  std::string FileSizeError(const std::string& name, int64_t size, int64_t total) const;
 };
