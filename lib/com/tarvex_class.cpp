@@ -70,6 +70,8 @@ HRESULT CTarvex_class::AddFile(BSTR, BSTR wsDocTypeCode, BSTR wsContentType, BST
       document->SetDocType(type.number);
       document->SetContentType(BstrToAnsi(wsContentType));
       document->SetOriginalFilename(BstrToAnsi(wsFilename));
+      // Refused before it is converted: a content too large costs no copy.
+      document->CheckContentSize(SysStringLen(wsContent));
       document->SetContent(BstrToAnsi(wsContent));
       package_->CheckFileNames();
       return CTarvexIntfTool::DocumentToIntf(document, package_->GetFileCount() - 1, package_)

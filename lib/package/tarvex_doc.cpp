@@ -39,6 +39,8 @@ bool FileExists(const std::string& file_name) {
 
 }  // namespace
 
+CTarvexDoc::CTarvexDoc(const ZipLimits& limits) : limits_(limits) {}
+
 CTarvexDoc::~CTarvexDoc() { CloseOnDestroy(); }
 
 bool CTarvexDoc::Open(void* file_name) {
@@ -62,7 +64,7 @@ bool CTarvexDoc::Open(void* file_name) {
 void CTarvexDoc::OpenFile(const std::string& file_name) {
   if (!FileExists(file_name)) RaiseErrorFmt("Файл с пакетом [%s] не существует!", {file_name});
   try {
-    files_.Assign(COsAbbreviaTool::ReadArchive(file_name));
+    files_.Assign(COsAbbreviaTool::ReadArchive(file_name, limits_));
   } catch (const Exception& error) {
     RaiseErrorFmt("Неверный формат пакета: ошибка при разархивации [%s]", {error.Message()});
   }
@@ -98,7 +100,7 @@ void CTarvexDoc::OpenFile(const std::string& file_name) {
     const CXMLGprExtDocument* element = elements.Item(i);
     if (element->Compressed() && !element->Encrypted()) compressed.push_back(element->FileName());
   }
-  files_.CheckUnzippedSize(compressed);
+  files_.CheckUnzippedSize(compressed, limits_);
   for (int i = 0; i < elements.Count(); ++i) {
     documents_.push_back(BindDocument(i, flow_kind, false));
     names_.Add(*documents_.back());
@@ -186,7 +188,7 @@ void CTarvexDoc::WritePackage(const std::string& target) const {
     ~RemoveMade() { ForceDeleteFile(file); }
   } remove_made{made};
   try {
-    COsAbbreviaTool::WriteArchive(made, files_.Saved());
+    COsAbbreviaTool::WriteArchive(made, files_.Saved(), limits_);
   } catch (const Exception& error) {
     RaiseErrorFmt("Не удалось записать файл пакета [%s]: %s", {target, error.Message()});
   }
@@ -197,6 +199,11 @@ void CTarvexDoc::WritePackage(const std::string& target) const {
     RaiseErrorFmt("Файл уже существует: продолжение невозможно [%s]", {target});
   }
   RaiseErrorFmt("Не удалось записать файл пакета [%s]: %s", {target, Utf8ToAnsi(error.message())});
+}
+
+void CTarvexDoc::CheckContentSize(const std::string& name, int64_t before, int64_t after) const {
+  const std::string error = limits_.FileSizeError(name, after, contents_size_ - before + after);
+  if (!error.empty()) RaiseError(error);
 }
 
 void CTarvexDoc::CheckOpened() const {

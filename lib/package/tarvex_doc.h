@@ -20,6 +20,7 @@
 #include "lib/package/package_description_file.h"
 #include "lib/package/package_names.h"
 #include "lib/package/tarvex_package_files.h"
+#include "lib/package/zip_limits.h"
 #include "lib/xml/custom_doc.h"
 
 class CTarvexDocument;
@@ -32,7 +33,8 @@ class CTarvexDoc : public CCustomDoc, private CPackageCaches {
   // The description file inside every package.
   static constexpr const char* kDescriptionFile = kPackageDescriptionFile;
 
-  CTarvexDoc() = default;
+  // Within `limits`, which opening, adding content and saving all keep to.
+  explicit CTarvexDoc(const ZipLimits& limits = ZipLimits());
   ~CTarvexDoc() override;
 
   // Closes, then opens the package file (a std::string); a name without a
@@ -49,8 +51,8 @@ class CTarvexDoc : public CCustomDoc, private CPackageCaches {
   bool New() { return New(nullptr); }
   // Zips the description and every document's files, from memory, into
   // `file_name`, which replaces an existing file of that name only once the
-  // new archive is complete. Names that would clash, and more files than
-  // an archive that opens again may hold, are refused first.
+  // new archive is complete. Names that would clash, and more files or
+  // bytes than an archive that opens again may hold, are refused first.
   bool SaveAs(const std::string& file_name) override;
 
   // Certificate stores of the current user (true) or of the machine for
@@ -130,7 +132,14 @@ class CTarvexDoc : public CCustomDoc, private CPackageCaches {
   // configuration.
   void NamesChanged(const CXMLClass* node) noexcept override { names_.Changed(node); }
   void PrepareChecks() override { checks_.Prepare(); }
+  void CheckContentSize(const std::string& name, int64_t before, int64_t after) const override;
+  void ContentResized(int64_t before, int64_t after) noexcept override {
+    contents_size_ += after - before;
+  }
 
+  const ZipLimits limits_;
+  // The sizes of the documents' contents together.
+  int64_t contents_size_ = 0;
   bool opened_ = false;
   bool use_user_storage_ = true;
   std::unique_ptr<CTempFolder> work_folder_;

@@ -236,8 +236,20 @@ std::string CTarvexDocument::SignAndPack(const CCryptCertificate& certificate) {
   return signature;
 }
 
+void CTarvexDocument::CheckContentSize(int64_t size) const {
+  if (size <= counted_) return;
+  const CXMLGprExtDocument& node = CheckedNode();
+  const std::string& name =
+      node.OriginalFileName().empty() ? node.FileName() : node.OriginalFileName();
+  config_->CheckContentSize(name, counted_, size);
+}
+
 void CTarvexDocument::ReplaceContent(std::string bytes) {
+  const auto size = static_cast<int64_t>(bytes.size());
+  CheckContentSize(size);
   content_ = std::move(bytes);
+  config_->ContentResized(counted_, size);
+  counted_ = size;
   packing_.reset();
   prepared_.reset();
 }

@@ -70,8 +70,13 @@ class CTarvexDocument : public CCustomDoc {
   bool IsCompressed() const;
   bool IsEncrypted() const;
   // The bytes become the content and the plain content, neither compressed
-  // nor encrypted.
+  // nor encrypted. Any change of the content is refused, leaving it, when
+  // the package could then not save into an archive that opens again.
   void SetContent(std::string bytes);
+  // Refuses, as SetContent would, a content of `size` bytes, so that one
+  // too large is refused before it is made; names the original file name
+  // (or the content file name when there is none).
+  void CheckContentSize(int64_t size) const;
   const std::string& Content() const { return content_; }
   // The last content that was neither compressed nor encrypted.
   const std::string& PlainContent() const;
@@ -138,6 +143,8 @@ class CTarvexDocument : public CCustomDoc {
   std::unique_ptr<CTarvexPackageConfig> config_;
   std::vector<std::unique_ptr<CTarvexSignature>> signatures_;
   std::string content_;
+  // The content's size as the package counts it.
+  int64_t counted_ = 0;
   // Kept only while the content is not plain; otherwise the plain content
   // is the content.
   std::string plain_content_;

@@ -34,6 +34,15 @@ void CTarvexPackageConfig::PrepareChecks() const {
   if (caches_ != nullptr) caches_->PrepareChecks();
 }
 
+void CTarvexPackageConfig::CheckContentSize(const std::string& name, int64_t before,
+                                            int64_t after) const {
+  if (caches_ != nullptr) caches_->CheckContentSize(name, before, after);
+}
+
+void CTarvexPackageConfig::ContentResized(int64_t before, int64_t after) const noexcept {
+  if (caches_ != nullptr) caches_->ContentResized(before, after);
+}
+
 std::string CTarvexPackageConfig::ReadFile(const std::string& name, bool take) const {
   if (files_ != nullptr) return files_->Read(name, take);
   return LoadFileToString(CombinePath(work_folder_, name));

@@ -48,6 +48,10 @@ class CTarvexPackageConfig : public CBaseClass {
   void NamesChanged() const;
   // Has them prepare the checks of the package's documents.
   void PrepareChecks() const;
+  // What a document's content size asks of them (package_caches.h);
+  // nothing outside a package.
+  void CheckContentSize(const std::string& name, int64_t before, int64_t after) const;
+  void ContentResized(int64_t before, int64_t after) const noexcept;
   // The bytes of the named file (a bare name); `take` lets an in-memory
   // file go to its one reader.
   std::string ReadFile(const std::string& name, bool take) const;

@@ -20,8 +20,8 @@ std::string CTarvexPackageFiles::Read(const std::string& name, bool take) {
   return bytes;
 }
 
-void CTarvexPackageFiles::CheckUnzippedSize(const std::vector<std::string>& archives) const {
-  const ZipLimits limits;
+void CTarvexPackageFiles::CheckUnzippedSize(const std::vector<std::string>& archives,
+                                            const ZipLimits& limits) const {
   int64_t total = read_size_;
   for (const std::string& name : archives) {
     const auto found = read_.find(name);

@@ -26,7 +26,7 @@ class CTarvexPackageFiles {
   // of one file each, when what they unpack to, as they declare it, and
   // what the archive's entries unpacked to come to more than an archive
   // may unpack to: what opens must save into an archive that opens again.
-  void CheckUnzippedSize(const std::vector<std::string>& archives) const;
+  void CheckUnzippedSize(const std::vector<std::string>& archives, const ZipLimits& limits) const;
 
   // Starts the list of a new save.
   void BeginSave() { saved_.clear(); }

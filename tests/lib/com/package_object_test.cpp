@@ -3,12 +3,14 @@
 // Python's zipfile, ElementTree and openssl cms.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/lib/com/com_objects_fixture.h"
 #include "tests/lib/package/large_package.h"
+#include "tests/support/bounded_child.h"
 
 namespace {
 
@@ -245,6 +247,34 @@ TEST_F(PackageObjectTest, AFilePastWhatASavedArchiveHoldsIsRefusedBeforeAnything
   int32_t count = 0;
   ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
   EXPECT_EQ(most, count);
+}
+
+TEST_F(PackageObjectTest, AContentAboveTheEntryBoundIsRefusedAtOnceInLittleMemory) {
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  Add(tarvex.get(), "01", "заявление.xml", kStatement);
+  // Never written, so that its pages take no memory.
+  const uint32_t size = static_cast<uint32_t>(ZipLimits().entry_size) + 1;
+  BSTR content = SysAllocStringLen(nullptr, size);
+  ASSERT_NE(nullptr, content);
+  const TimedAnswer refusal = InBoundedChildTimed(
+      64 << 20, 10,
+      [&] {
+        ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
+        const HRESULT result =
+            tarvex->AddFile(Bstr(), Bstr("03"), Bstr("tif"), Bstr("скан.tif"), content, &file);
+        int32_t count = 0;
+        tarvex->GetFileCount(&count);
+        return std::to_string(result) + " " + TakeError().description + " " +
+               std::to_string(count) + (file == nullptr ? " null" : " set");
+      },
+      File("answer"));
+  SysFreeString(content);
+  EXPECT_EQ(std::to_string(E_UNEXPECTED) +
+                " Размер файла [скан.tif] превышает предел [268435456] байт 1 null",
+            refusal.answer);
+#ifndef __SANITIZE_ADDRESS__
+  EXPECT_LT(refusal.took, std::chrono::seconds(5));
+#endif
 }
 
 TEST_F(PackageObjectTest, ASignedPackageSavesReopensAndChecksWithPeers) {

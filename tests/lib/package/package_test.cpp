@@ -914,4 +914,71 @@ TEST_F(TarvexDocTest, EncryptedDocumentsTravelEncryptedAndDecrypt) {
   read.GetFile(0)->CheckSign(false, true);
 }
 
+TEST_F(TarvexDocTest, ContentASavedArchiveCouldNotHoldIsRefusedAsItIsAdded) {
+  const ZipLimits limits{.entry_size = 2000, .total_size = 4000};
+  CTarvexDoc package(limits);
+  Fill(package);
+  const auto filled = static_cast<int64_t>(kStatement.size() + kPayment.size());
+  // A document added as the package object adds one, and taken out again
+  // when its content is refused, which leaves the content as it was.
+  const auto add_to = [](CTarvexDoc& to, const std::string& name, int64_t size) {
+    CTarvexDocument* document = to.AddFile();
+    document->SetDocType(3);
+    document->SetContentType("pdf");
+    document->SetOriginalFilename(name);
+    const std::string error = ErrorOf([&] { document->SetContent(std::string(size, 'x')); });
+    if (error != "no error") {
+      EXPECT_EQ("", document->Content());
+      to.DeleteFile(to.GetFileCount() - 1);
+    }
+    return error;
+  };
+  const auto add = [&](const std::string& name, int64_t size) {
+    return add_to(package, name, size);
+  };
+  const std::string total_error =
+      "Общий размер файлов пакета с файлом [b.pdf] превышает предел [4000] байт";
+  EXPECT_EQ("Размер файла [a.pdf] превышает предел [2000] байт", add("a.pdf", 2001));
+  EXPECT_EQ("no error", add("a.pdf", 2000));
+  EXPECT_EQ(total_error, add("b.pdf", 4000 - filled - 2000 + 1));
+  EXPECT_EQ("no error", add("b.pdf", 4000 - filled - 2000));
+  // A content in place of another counts only what it adds.
+  CTarvexDocument* last = package.GetFile(3);
+  EXPECT_EQ("no error",
+            ErrorOf([&] { last->SetContent(std::string(last->Content().size(), 'y')); }));
+  EXPECT_EQ(total_error, ErrorOf([&] { last->SetContent(last->Content() + "y"); }));
+  EXPECT_EQ(std::string(last->Content().size(), 'y'), last->Content());
+  // What the contents leave is less than the description takes: the save
+  // is refused before anything is written.
+  EXPECT_EQ("Не удалось записать файл пакета [" + Out("full.zip") +
+                "]: Общий размер файлов пакета с файлом [packageDescription.xml] превышает предел "
+                "[4000] байт",
+            ErrorOf([&] { package.SaveAs(Out("full.zip")); }));
+  EXPECT_FALSE(fs::exists(Out("full.zip")));
+
+  // A document that goes gives its room back; the package opened again
+  // counts the contents it read.
+  ASSERT_TRUE(package.DeleteFile(3));
+  EXPECT_EQ("no error", add("b.pdf", 4000 - filled - 2000));
+  ASSERT_TRUE(package.DeleteFile(3));
+  ASSERT_TRUE(package.SaveAs(Out("package.zip")));
+  CTarvexDoc reopened(limits);
+  ASSERT_TRUE(reopened.Open(Out("package.zip")));
+  EXPECT_EQ(total_error, add_to(reopened, "b.pdf", 4000 - filled - 2000 + 1));
+  EXPECT_EQ("no error", add_to(reopened, "b.pdf", 4000 - filled - 2000));
+}
+
+TEST_F(TarvexDocTest, ABlankScanThatDeflatesPastTheRatioOpensAgain) {
+  // 4,194,305 zero bytes deflate over 1000 to 1, past the 500 to 1 that
+  // opening takes above 4 MiB.
+  CTarvexDoc package;
+  Fill(package);
+  const std::string blank((4 << 20) + 1, '\0');
+  package.GetFile(1)->SetContent(blank);
+  ASSERT_TRUE(package.SaveAs(Out("blank.zip")));
+  CTarvexDoc reopened;
+  ASSERT_TRUE(reopened.Open(Out("blank.zip")));
+  EXPECT_TRUE(reopened.GetFile(1)->Content() == blank);
+}
+
 }  // namespace
