@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <set>
 
 #include "editor/model/editor_error.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/file_system.h"
+#include "platform/kernel/files.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -51,6 +54,31 @@ void RequireBareFileName(const std::string& name) {
     throw EditorError("Недопустимое имя файла [" + Shown(name) +
                       "]: имя содержит управляющие символы");
   }
+}
+
+std::vector<std::string> ExtractionPaths(const std::string& folder,
+                                         const std::vector<std::string>& names) {
+  for (const std::string& name : names) RequireBareFileName(name);
+  std::vector<std::string> paths;
+  std::set<std::string> taken;
+  for (const std::string& name : names) {
+    paths.push_back(IncludeBackslash(folder) + name);
+    if (!taken.insert(name).second) {
+      throw EditorError("Два извлекаемых файла записываются под одним именем [" + paths.back() +
+                        "]");
+    }
+  }
+  // Opened for writing as the write will open it, but neither made nor cut,
+  // an entry tells now whatever would refuse its write later.
+  for (const std::string& path : paths) {
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) continue;
+    const UniqueHandle file(
+        CreateFileA(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!file) {
+      throw EditorError("Невозможно заменить файл [" + path + "]: " + LastErrorMessage());
+    }
+  }
+  return paths;
 }
 
 std::string WriteDocumentFile(const std::string& folder, const std::string& name,

@@ -74,9 +74,10 @@ void TfmQuendaMain::ActionExtractDocExecute() {
     if (!BrowseForFolder(nullptr, "Выберите папку для извлечения", folder, false)) return;
     Params.SetValue("EXTRACTFOLDER", folder, 1);
 
-    // Every name is checked, and every file already there is asked about,
-    // before the first file is written: a No to any of them leaves the
-    // folder as it was, so a document never goes without its signatures.
+    // Every target is checked, every file already there asked about, and
+    // every content read before the first file is written: a refusal or a
+    // No leaves the folder as it was, so a document never goes without its
+    // signatures.
     const ComRef<ITarvexFile> file = FileAt(package, index);
     const int32_t count = SignatureCount(package, index);
     std::vector<ComRef<ITarvexSignature>> signatures;
@@ -85,19 +86,16 @@ void TfmQuendaMain::ActionExtractDocExecute() {
       signatures.push_back(SignatureAt(package, index, j));
       names.push_back(SignatureText(signatures.back().get(), &ITarvexSignature::get_Filename));
     }
-    for (const std::string& name : names) RequireBareFileName(name);
-    for (const std::string& name : names) {
-      const std::string path = IncludeBackslash(folder) + name;
+    for (const std::string& path : ExtractionPaths(folder, names)) {
       if (FileExists(path) && !AskYesNo("Файл [" + path + "] уже существует. Заменить?", true, 3)) {
         return;
       }
     }
-    WriteDocumentFile(folder, names[0], FileText(file.get(), &ITarvexFile::get_RawContent));
-    for (int32_t j = 0; j < count; ++j) {
-      WriteDocumentFile(
-          folder, names[j + 1],
-          SignatureText(signatures[j].get(), &ITarvexSignature::get_SignatureContent));
+    std::vector<std::string> contents = {FileText(file.get(), &ITarvexFile::get_RawContent)};
+    for (const ComRef<ITarvexSignature>& signature : signatures) {
+      contents.push_back(SignatureText(signature.get(), &ITarvexSignature::get_SignatureContent));
     }
+    for (size_t i = 0; i < names.size(); ++i) WriteDocumentFile(folder, names[i], contents[i]);
     ShowMessageBox("Документ и подписи извлечены.", kMessageInformation);
   } catch (const std::exception& e) {
     ShowMessageBox(std::string("Ошибка извлечения документа:\r\n") + e.what(), kMessageError);

@@ -196,10 +196,15 @@ class ReadingDocumentsTest : public PacketWindowTest {
   // A received package whose document carries `name` as its original file
   // name, as another program may have written it.
   std::string ReceiptNamed(const std::string& name) {
-    const std::string path = saved_.Receipt();
+    return Renamed(saved_.Receipt(), "расписка.pdf", name);
+  }
+  // The package with the document of original file name `from` carrying
+  // `to` instead.
+  static std::string Renamed(const std::string& path, const std::string& from,
+                             const std::string& to) {
     const CommandResult rename =
         RunCommand("python3 '" TARVEX_TEST_DIR "/rename_original.py' '" + SysPath(path) + "' '" +
-                   AnsiToUtf8("расписка.pdf") + "' '" + AnsiToUtf8(name) + "'");
+                   AnsiToUtf8(from) + "' '" + AnsiToUtf8(to) + "'");
     EXPECT_EQ(rename.status, 0) << rename.output;
     return path;
   }
@@ -366,6 +371,94 @@ TEST_F(ReadingDocumentsTest, ExtractingOverExistingFilesAsksAndANoWritesNothing)
   }
 }
 
+TEST_F(ReadingDocumentsTest, ADocumentNamedLikeItsSignatureIsRefusedBeforeAnythingIsWritten) {
+  const std::string package = saved_.Entrepreneur();
+  std::string signature;
+  {
+    auto window = Start();
+    Open(window.get(), package);
+    signature =
+        SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
+                      &ITarvexSignature::get_Filename);
+  }
+  Renamed(package, "паспорт.pdf", signature);
+  const std::string path = IncludeBackslash(Utf8ToAnsi(extract_.Path())) + signature;
+  // Already there or not, the clash is refused unasked and nothing written.
+  for (const bool there : {false, true}) {
+    SCOPED_TRACE(there);
+    if (there) WriteBytes(SysPath(path), "моё");
+    auto window = Start();
+    Open(window.get(), package);
+    SelectRow(window.get(), 1);
+    ASSERT_EQ(FileText(FileAt(window->Packet->Package.get(), FileOf(window.get(), 1)).get(),
+                       &ITarvexFile::get_OriginalFilename),
+              signature);
+    dialogs_.folders = {Utf8ToAnsi(extract_.Path())};
+    Run(window.get(), "ActionExtractDoc");
+    EXPECT_EQ(dialogs_.Texts(),
+              Texts{"Ошибка извлечения документа:\r\nДва извлекаемых файла записываются под "
+                    "одним именем [" +
+                    path + "]"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(extract_.Path()), fs::directory_iterator()),
+              there ? 1 : 0);
+    if (there) {
+      EXPECT_EQ(ReadBytes(SysPath(path)), "моё");
+    }
+  }
+}
+
+TEST_F(ReadingDocumentsTest, WhatCannotTakeASignatureIsRefusedBeforeTheDocumentIsWritten) {
+  TempDir outside;
+  const std::string victim = outside.File(".bashrc");
+  WriteBytes(victim, "export PATH");
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;  // in the signature's place
+    const char* cause;                             // part of the refusal
+  } cases[] = {
+      {"a link to a file", [&](const std::string& at) { fs::create_symlink(victim, at); },
+       "символическ"},
+      {"a link to nothing",
+       [&](const std::string& at) { fs::create_symlink(outside.File("новый"), at); },
+       "символическ"},
+      {"a folder", [](const std::string& at) { fs::create_directory(at); }, ""},
+      {"a read-only file",
+       [](const std::string& at) {
+         WriteBytes(at, "моя подпись");
+         fs::permissions(at, fs::perms::owner_read);
+       },
+       ""},
+  };
+  auto window = Start();
+  Open(window.get(), saved_.Entrepreneur());
+  SelectRow(window.get(), 1);
+  const std::string signature =
+      SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
+                    &ITarvexSignature::get_Filename);
+  const std::string place = extract_.File(AnsiToUtf8(signature));
+  const std::string path = IncludeBackslash(Utf8ToAnsi(extract_.Path())) + signature;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(place);
+    c.make(place);
+    dialogs_.folders = {Utf8ToAnsi(extract_.Path())};
+    dialogs_.answers = {IDYES};
+    Run(window.get(), "ActionExtractDoc");
+    const Texts texts = dialogs_.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    const std::string refusal =
+        "Ошибка извлечения документа:\r\nНевозможно заменить файл [" + path + "]: ";
+    EXPECT_EQ(texts[0].rfind(refusal, 0), 0u) << AnsiToUtf8(texts[0]);
+    EXPECT_NE(texts[0].find(c.cause), std::string::npos) << AnsiToUtf8(texts[0]);
+    // The folder is as it was: no document without its signature.
+    EXPECT_FALSE(fs::exists(extract_.File(AnsiToUtf8("паспорт.pdf"))));
+    EXPECT_EQ(std::distance(fs::directory_iterator(extract_.Path()), fs::directory_iterator()), 1);
+  }
+  EXPECT_EQ(ReadBytes(victim), "export PATH");
+  EXPECT_EQ(ReadBytes(place), "моя подпись");
+  EXPECT_FALSE(fs::exists(outside.File("новый")));
+}
+
 TEST_F(ReadingDocumentsTest, ALinkInTheDocumentsPlaceIsRefusedAndWhatItNamesStays) {
   TempDir outside;
   const std::string victim = outside.File(".bashrc");
@@ -386,13 +479,13 @@ TEST_F(ReadingDocumentsTest, ALinkInTheDocumentsPlaceIsRefusedAndWhatItNamesStay
     dialogs_.answers = {IDYES};
     Run(window.get(), "ActionExtractDoc");
     const std::string path = IncludeBackslash(Utf8ToAnsi(extract_.Path())) + ".bashrc";
+    // Refused unasked: no answer could let it be written.
     const Texts texts = dialogs_.Texts();
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0], "Файл [" + path + "] уже существует. Заменить?");
+    ASSERT_EQ(texts.size(), 1u);
     const std::string refusal =
-        "Ошибка извлечения документа:\r\nОшибка записи файла " + path + " на диск: ";
-    EXPECT_EQ(texts[1].rfind(refusal, 0), 0u) << AnsiToUtf8(texts[1]);
-    EXPECT_NE(texts[1].find("символическ"), std::string::npos) << AnsiToUtf8(texts[1]);
+        "Ошибка извлечения документа:\r\nНевозможно заменить файл [" + path + "]: ";
+    EXPECT_EQ(texts[0].rfind(refusal, 0), 0u) << AnsiToUtf8(texts[0]);
+    EXPECT_NE(texts[0].find("символическ"), std::string::npos) << AnsiToUtf8(texts[0]);
 
     // Viewing writes into the work folder: no link there is followed either.
     const std::string work_link = SysPath(GetWorkFolder() + ".bashrc");
