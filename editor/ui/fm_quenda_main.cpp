@@ -345,14 +345,13 @@ void TfmQuendaMain::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
-// The files written out for viewing go when the window closes; without a
-// work folder there is nothing to clear.
+std::string TfmQuendaMain::GetWorkFolder() { return work_folder_.Path(); }
+
+// The files written out for viewing go when the window closes, and with
+// them this copy's work folder; other copies' folders are theirs.
 void TfmQuendaMain::FormClose() {
   tvMenu->clear();
-  try {
-    ClearFolder(GetWorkFolder(), false);
-  } catch (const EditorError&) {
-  }
+  work_folder_.Remove();
 }
 
 bool TfmQuendaMain::eventFilter(QObject* watched, QEvent* event) {

@@ -17,6 +17,7 @@
 #include "editor/model/reg_doc.h"
 #include "editor/model/reg_opf.h"
 #include "editor/model/reg_org.h"
+#include "editor/ui/work_folder.h"
 #include "include/tarvex_enums.h"
 
 class QAction;
@@ -76,6 +77,10 @@ class TfmQuendaMain : public QMainWindow {
   // the library's message, or with "Неизвестный тип транзакции." for none.
   bool GetTransactionType(TPacket& packet, TRANSACTION_TYPES& type, std::string& message);
   bool HasDecisionOrgan() const;
+  // This copy's own folder for the documents it views, with its trailing
+  // "/", made when missing; it goes when the window closes. Raises
+  // EditorError when it cannot be made.
+  std::string GetWorkFolder();
   void UpdateSignerRole();
 
   // The checks before forming, in their order: false after the first
@@ -260,6 +265,7 @@ class TfmQuendaMain : public QMainWindow {
   QWidget* exiting_ = nullptr;
   // The attach dialog keeps its filter for a row whose kind has none.
   std::string add_file_filter_;
+  TWorkFolder work_folder_;
   // Focus changes anywhere in the application update the actions; the
   // connection goes before the window's controls do.
   QMetaObject::Connection focus_watch_;

@@ -11,7 +11,6 @@
 #include "editor/ui/document_files.h"
 #include "editor/ui/fm_quenda_main.h"
 #include "editor/ui/fm_sign_info_ex.h"
-#include "editor/ui/work_folder.h"
 #include "platform/shell/shell_execute.h"
 
 void TfmQuendaMain::ActionOpenFileExecute() {

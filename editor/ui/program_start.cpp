@@ -10,6 +10,7 @@
 #include "editor/ui/qt_dialogs.h"
 #include "editor/ui/qt_text.h"
 #include "editor/ui/user_store.h"
+#include "editor/ui/work_folder.h"
 
 void SetStartParameters(TfmQuendaMain& window) {
   window.Mode = kModeOpen | kModeCreate;
@@ -29,6 +30,8 @@ int RunEditor(int argc, char** argv) {
   QApplication::setApplicationDisplayName(ToQt(kProgramTitle));
   InstallQtDialogs();
   InstallQtTranslations();
+  // Documents viewed by copies that were killed would stay for good.
+  RemoveLeftoverWorkFolders();
   TfmQuendaMain window;
   SetStartParameters(window);
   window.ReadSettings();

@@ -223,14 +223,14 @@ TEST_F(ReadingDocumentsTest, ViewingWritesTheDocumentIntoTheWorkFolderWithoutAnE
   Open(window.get(), saved_.Receipt());
   EXPECT_EQ(window->State, kStateOpenedOther);
   // An earlier file of the name, made executable meanwhile, is replaced.
-  const std::string earlier = SysPath(GetWorkFolder() + "расписка.pdf");
+  const std::string earlier = SysPath(window->GetWorkFolder() + "расписка.pdf");
   WriteBytes(earlier, "старое");
   ::chmod(earlier.c_str(), 0755);
   SelectRow(window.get(), 0);
   Run(window.get(), "ActionOpenFile");
   ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
   ASSERT_EQ(dialogs_.launched.size(), 1u);
-  EXPECT_EQ(dialogs_.launched[0].file, GetWorkFolder() + "расписка.pdf");
+  EXPECT_EQ(dialogs_.launched[0].file, window->GetWorkFolder() + "расписка.pdf");
   EXPECT_EQ(dialogs_.launched[0].show, SW_SHOWMAXIMIZED);
   EXPECT_EQ(ReadBytes(earlier), "%PDF-1.4 расписка");
   struct stat status;
@@ -320,7 +320,7 @@ TEST_F(ReadingDocumentsTest, AReceivedNameWithAFolderOrAControlCharacterIsRefuse
     Run(window.get(), "ActionExtractDoc");
     EXPECT_EQ(dialogs_.Texts(), Texts{"Ошибка извлечения документа:\r\n" + refusal});
     EXPECT_TRUE(fs::is_empty(extract_.Path()));
-    EXPECT_TRUE(fs::is_empty(SysPath(GetWorkFolder())));
+    EXPECT_TRUE(fs::is_empty(SysPath(window->GetWorkFolder())));
   }
 }
 
@@ -488,13 +488,13 @@ TEST_F(ReadingDocumentsTest, ALinkInTheDocumentsPlaceIsRefusedAndWhatItNamesStay
     EXPECT_NE(texts[0].find("символическ"), std::string::npos) << AnsiToUtf8(texts[0]);
 
     // Viewing writes into the work folder: no link there is followed either.
-    const std::string work_link = SysPath(GetWorkFolder() + ".bashrc");
+    const std::string work_link = SysPath(window->GetWorkFolder() + ".bashrc");
     fs::create_symlink(c.target, work_link);
     Run(window.get(), "ActionOpenFile");
     const Texts viewing = dialogs_.Texts();
     ASSERT_EQ(viewing.size(), 1u);
     EXPECT_EQ(viewing[0].rfind("Ошибка открытия документа:\r\nОшибка записи файла " +
-                                   GetWorkFolder() + ".bashrc на диск: ",
+                                   window->GetWorkFolder() + ".bashrc на диск: ",
                                0),
               0u)
         << AnsiToUtf8(viewing[0]);

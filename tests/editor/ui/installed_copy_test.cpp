@@ -1,7 +1,7 @@
 // A copy installed where its user cannot write, as a root-owned install
 // leaves it, used by an ordinary user: the settings and last values go to
 // the user's own copy of the ini file and come back at the next start, the
-// work folder's clearing leaves that copy alone, and packages are offered a
+// work folder's going leaves that copy alone, and packages are offered a
 // folder the user can write. The program's folder is made by the test with
 // mode 0555, and the writes run as an ordinary user (tests/support/
 // ordinary_user.h), so the kernel itself refuses what it refuses a user.
@@ -40,8 +40,8 @@ class InstalledCopyTest : public PacketWindowTest {
     fs::create_directory(Program());
   }
   // The program's folder (UTF-8), and the ini beside it (cp1251) named as
-  // the running program's, so that its user's copy lies in the running
-  // program's work folder.
+  // the running program's, so that its user's copy lies beside the running
+  // program's work folders.
   std::string Program() const { return install_.File("tarvex"); }
   std::string ProgramIni() const { return Utf8ToAnsi(Program()) + "/" + ExeBaseName() + ".ini"; }
   std::string UserCopy() const {
@@ -256,9 +256,13 @@ TEST_F(InstalledCopyTest, TheSettingsAndLastValuesOfAnInstallSurviveARestart) {
     SelectRow(window.get(), 0);
     Run(window.get(), "ActionOpenFile");
     ASSERT_EQ(dialogs_.launched.size(), 1u);
-    // Viewed from the work folder, which holds the user's copy's folder.
-    EXPECT_EQ(dialogs_.launched[0].file, GetWorkFolder() + "заявление.pdf");
-    EXPECT_EQ(UserCopy().rfind(GetWorkFolder(), 0), 0u);
+    // Viewed from this copy's work folder, beside the user's copy's folder.
+    const std::string work = window->GetWorkFolder();
+    EXPECT_EQ(dialogs_.launched[0].file, work + "заявление.pdf");
+    const std::string data = Utf8ToAnsi(config_.Path()) + "/" + ExeBaseName() + "/";
+    EXPECT_EQ(work.rfind(data, 0), 0u);
+    EXPECT_EQ(UserCopy().rfind(data, 0), 0u);
+    EXPECT_NE(UserCopy().rfind(work, 0), 0u);
     Sign(window.get(), 0);
     Enter(window.get(), Find<QTableWidget>(window.get(), "sgDeclarants"), 0, 0, "Сидоров");
     dialogs_.folders = {Out()};

@@ -1,8 +1,6 @@
 // The window layer's pieces on their own: text wrapping of the value list,
-// file filters, the Qt message box behind the hook, and the work folder.
+// file filters, and the Qt message box behind the hook.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,13 +10,11 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "editor/model/editor_error.h"
 #include "editor/model/shell_routines.h"
 #include "editor/ui/exe_paths.h"
 #include "editor/ui/qt_dialogs.h"
 #include "editor/ui/qt_text.h"
 #include "editor/ui/value_list.h"
-#include "editor/ui/work_folder.h"
 #include "platform/kernel/codepage.h"
 #include "tests/support/temp_dir.h"
 
@@ -133,28 +129,6 @@ TEST(QtDialogsTest, TheBoxesButtonsAreRussianWithQtsTranslations) {
   buttons.sort();
   EXPECT_EQ(buttons, (QStringList{ToQt("Да"), ToQt("Нет")}));
   SetMessageBoxHandler(nullptr);
-}
-
-TEST(WorkFolderTest, TheWorkFolderIsMadeForTheUserAloneAndNeedsAnAbsoluteHome) {
-  TempDir dir;
-  const std::string config = dir.File(AnsiToUtf8("нет/ещё"));
-  ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-  const std::string folder = GetWorkFolder();
-  EXPECT_EQ(folder, Utf8ToAnsi(config) + "/" + ExeBaseName() + "/");
-  for (const std::string& level : {config, config + "/" + AnsiToUtf8(ExeBaseName())}) {
-    struct stat info {};
-    ASSERT_EQ(::stat(level.c_str(), &info), 0) << level;
-    EXPECT_EQ(info.st_mode & 0777, 0700u) << level;
-  }
-  EXPECT_EQ(GetWorkFolder(), folder);  // a second call finds it
-
-  ::setenv("XDG_CONFIG_HOME", "relative", 1);
-  const char* home = ::getenv("HOME");
-  const std::string saved = home ? home : "";
-  ::setenv("HOME", "also-relative", 1);
-  EXPECT_THROW(GetWorkFolder(), EditorError);
-  ::setenv("HOME", saved.c_str(), 1);
-  ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(ExePathsTest, NamesAndExtensions) {
