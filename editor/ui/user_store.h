@@ -1,8 +1,11 @@
-// What a copy of the editor installed in a folder its user cannot write
-// (one owned by root, as an install leaves it) keeps in the user's own
-// folders instead: its ini file, and the folder it offers for packages. A
-// program whose folder the user may write keeps both beside itself, as it
-// always did. Paths are cp1251.
+// Where the editor's settings live, and the folder it offers for packages.
+// The ini file lies beside the program while its user may write the
+// program's folder (a build). Where the user may not (an install owned by
+// root), the first write makes the user's own copy from it, and from then
+// on that copy is read and written, by every copy of the editor the user
+// starts, while the file beside the program stays as it was. Packages are
+// offered the program's folder while the user may write it, else the
+// desktop's documents folder or the home folder. Paths are cp1251.
 #pragma once
 
 #include <string>
@@ -12,9 +15,9 @@
 bool MayWriteFolder(const std::string& folder);
 
 // The user's copy of the ini file `ini`: "<application data>/<ini name
-// without extension>/settings/<ini name>". The folder is below the work
-// folder of the program of that name, so that neither its clearing nor a
-// document written there for viewing reaches the copy. Empty without an
+// without extension>/settings/<ini name>". The folder lies beside the work
+// folders of the program of that name, which none of them reaches, and no
+// removal of work folders takes it for one. Empty without an
 // application-data folder.
 std::string UserIniCopy(const std::string& ini);
 // The file that holds the settings of `ini`: the user's copy once it
