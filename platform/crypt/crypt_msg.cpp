@@ -27,10 +27,10 @@ using crypt_detail::kTagInteger;
 using crypt_detail::kTagOid;
 using crypt_detail::kTagSequence;
 using crypt_detail::kTagSet;
-using crypt_detail::MemoryBio;
 using crypt_detail::OidFromText;
 using crypt_detail::RequireGost;
 using crypt_detail::ToX509;
+using crypt_detail::WriteInPieces;
 
 namespace {
 
@@ -57,6 +57,14 @@ bool PutBytes(const std::string& value, uint8_t* out, uint32_t* size) {
 }
 
 std::string CmsBytes(CMS_ContentInfo* cms) { return DerOf(i2d_CMS_ContentInfo, cms); }
+
+// What CMS_final does, for content of any length: it goes through the
+// message's BIOs in pieces.
+bool FinalInPieces(CMS_ContentInfo* cms, std::string_view content) {
+  const BioPtr chain(CMS_dataInit(cms, nullptr));
+  return chain && WriteInPieces(chain.get(), content) && BIO_flush(chain.get()) == 1 &&
+         CMS_dataFinal(cms, chain.get()) == 1;
+}
 
 CmsPtr ParseCms(std::string_view bytes, int expected_type) {
   CmsPtr cms;
@@ -144,8 +152,7 @@ bool Sign(const CryptSignMessagePara& para, bool detached, std::string_view cont
     X509Ptr x509 = certificate ? ToX509(certificate->Encoded()) : nullptr;
     if (!x509 || CMS_add1_cert(cms.get(), x509.get()) != 1) return Fail(CRYPT_E_ASN1_BADTAG);
   }
-  BioPtr data = MemoryBio(content);
-  if (CMS_final(cms.get(), data.get(), nullptr, flags) != 1) return Fail(NTE_FAIL);
+  if (!FinalInPieces(cms.get(), content)) return Fail(NTE_FAIL);
   *message = CmsBytes(cms.get());
   return !message->empty() || Fail(NTE_FAIL);
 }
@@ -228,22 +235,16 @@ bool VerifySigner(const SignerOfMessage& signer, PCCERT_CONTEXT certificate,
     return Fail(NTE_BAD_SIGNATURE);
   }
   const std::string* ready = has_attributes ? ReadyDigest(info, prepared) : nullptr;
-  // With a ready digest the chain of digest BIOs is only looked at, so it
-  // reads nothing.
-  BioPtr data = MemoryBio(ready != nullptr ? std::string_view("", 0) : content);
-  BIO* chain = CMS_dataInit(signer.cms, data.get());
+  // The content goes through the chain of digest BIOs into nothing; with a
+  // ready digest the chain is only looked at.
+  const BioPtr sink(BIO_new(BIO_s_null()));
+  BIO* chain = sink ? CMS_dataInit(signer.cms, sink.get()) : nullptr;
   if (chain == nullptr) return Fail(NTE_FAIL);
-  bool ok = false;
-  if (ready != nullptr) {
-    ok = MatchesReadyDigest(info, chain, data.get(), *ready);
-  } else {
-    char buffer[4096];
-    while (BIO_read(chain, buffer, sizeof buffer) > 0) {
-    }
-    ok = CMS_SignerInfo_verify_content(info, chain) == 1;
-  }
-  // Free the digest BIOs the chain put in front of our memory BIO only.
-  while (chain != nullptr && chain != data.get()) {
+  const bool ok = ready != nullptr ? MatchesReadyDigest(info, chain, sink.get(), *ready)
+                                   : WriteInPieces(chain, content) &&
+                                         CMS_SignerInfo_verify_content(info, chain) == 1;
+  // Free the digest BIOs the chain put in front of our sink only.
+  while (chain != nullptr && chain != sink.get()) {
     BIO* next = BIO_pop(chain);
     BIO_free(chain);
     chain = next;
@@ -406,8 +407,7 @@ bool CryptEncryptMessage(const CryptEncryptMessagePara& para,
       return Fail(NTE_BAD_PUBLIC_KEY);
     }
   }
-  BioPtr data = MemoryBio(plain);
-  if (CMS_final(cms.get(), data.get(), nullptr, kFlags) != 1) return Fail(NTE_FAIL);
+  if (!FinalInPieces(cms.get(), plain)) return Fail(NTE_FAIL);
   return PutBytes(CmsBytes(cms.get()), encrypted, size);
 }
 

@@ -40,7 +40,8 @@ struct CryptSignMessagePara {
   std::vector<CryptAttribute> AuthAttr;
 };
 
-// A SignedData over `content`: without the content when `detached`. The
+// A SignedData over `content`: without the content when `detached`, which
+// is then hashed whatever its length. The
 // signing certificate without the key-provider property fails with
 // CRYPT_E_NO_KEY_PROPERTY; its container's errors are those of
 // CryptAcquireContextA and CryptGetUserKey; a hash other than GOST

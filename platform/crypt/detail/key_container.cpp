@@ -100,6 +100,7 @@ bool HasPrivateKey(const Container& container) {
 PkeyPtr ParsePrivateKey(std::string_view pem) {
   if (!RequireGost()) return nullptr;
   BioPtr bio = MemoryBio(pem);
+  if (!bio) return FailKey(NTE_BAD_DATA);
   PkeyPtr key(PEM_read_bio_PrivateKey(bio.get(), nullptr, NoPassword, nullptr));
   if (!key) return FailKey(NTE_BAD_DATA);
   if (EVP_PKEY_get_base_id(key.get()) != NID_id_GostR3410_2001) return FailKey(NTE_BAD_ALGID);

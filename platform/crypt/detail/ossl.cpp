@@ -2,10 +2,26 @@
 
 #include <openssl/err.h>
 
+#include <algorithm>
+#include <climits>
+
 namespace crypt_detail {
 
+static_assert(kOsslPiece <= INT_MAX);
+
 BioPtr MemoryBio(std::string_view bytes) {
+  if (bytes.size() > INT_MAX) return nullptr;
   return BioPtr(BIO_new_mem_buf(bytes.data(), static_cast<int>(bytes.size())));
+}
+
+bool WriteInPieces(BIO* bio, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const int written =
+        BIO_write(bio, bytes.data(), static_cast<int>(std::min(bytes.size(), kOsslPiece)));
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
 }
 
 std::string BioBytes(BIO* bio) {

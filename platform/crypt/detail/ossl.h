@@ -2,6 +2,7 @@
 // certificates as OpenSSL sees them; the owners are in ossl_ptr.h.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,8 +10,15 @@
 
 namespace crypt_detail {
 
-// A read-only memory BIO over the bytes (which must outlive it).
+// OpenSSL takes a length as an int: content of any size reaches it in
+// pieces of at most this many bytes.
+constexpr size_t kOsslPiece = size_t{1} << 20;
+
+// A read-only memory BIO over the bytes (which must outlive it); null when
+// they are more than a memory BIO holds (INT_MAX bytes).
 BioPtr MemoryBio(std::string_view bytes);
+// Writes all the bytes into the BIO in pieces; false when it takes no more.
+bool WriteInPieces(BIO* bio, std::string_view bytes);
 // Everything a memory BIO holds.
 std::string BioBytes(BIO* bio);
 // The DER encoding of an OpenSSL object through its i2d function; empty

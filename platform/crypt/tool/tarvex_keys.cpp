@@ -61,6 +61,7 @@ int Usage() {
 std::string CertificateDer(const std::string& bytes) {
   if (bytes.find("-----BEGIN") == std::string::npos) return bytes;
   BioPtr bio = crypt_detail::MemoryBio(bytes);
+  if (!bio) return {};
   X509Ptr x509(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
   ERR_clear_error();
   if (!x509) return {};

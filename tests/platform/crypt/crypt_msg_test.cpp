@@ -1,8 +1,12 @@
 #include "platform/crypt/crypt_msg.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <string>
 #include <tuple>
@@ -17,6 +21,7 @@
 #include "tests/support/keys_tool.h"
 #include "tests/support/openssl.h"
 #include "tests/support/test_pki.h"
+#include "tests/support/zero_pages.h"
 
 namespace {
 
@@ -71,11 +76,11 @@ class CryptMsgTest : public testing::Test {
     return para;
   }
 
-  std::string Sign(bool detached) const {
+  std::string Sign(bool detached, std::string_view content = kContent) const {
     uint32_t size = 0;
-    EXPECT_TRUE(CryptSignMessage(SignPara(), detached, kContent, nullptr, &size));
+    EXPECT_TRUE(CryptSignMessage(SignPara(), detached, content, nullptr, &size));
     std::string signature(size, '\0');
-    EXPECT_TRUE(CryptSignMessage(SignPara(), detached, kContent,
+    EXPECT_TRUE(CryptSignMessage(SignPara(), detached, content,
                                  reinterpret_cast<uint8_t*>(signature.data()), &size));
     signature.resize(size);
     return signature;
@@ -85,6 +90,24 @@ class CryptMsgTest : public testing::Test {
   // the signature stays in "verified.p7s".
   int OpensslVerify(const std::string& signature, const std::string& content) const {
     return ::OpensslVerify(roots_.Dir(), signature, content, File("chain.pem"));
+  }
+
+  // A context of the signer's certificate bound to the same container, which
+  // has not read its key yet.
+  PCCERT_CONTEXT FreshSigner() const {
+    CryptKeyProvInfo info;
+    EXPECT_TRUE(CertGetCertificateContextProperty(signer_, CERT_KEY_PROV_INFO_PROP_ID, &info));
+    PCCERT_CONTEXT fresh = CertCreateCertificateContext(kMsgEncoding, Pki("signer.cer"));
+    EXPECT_TRUE(CertSetCertificateContextProperty(fresh, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+    return fresh;
+  }
+
+  // The container's key file.
+  std::string KeyFile() const {
+    for (const auto& item : std::filesystem::recursive_directory_iterator(roots_.User())) {
+      if (item.path().filename() == "private.pem") return item.path().string();
+    }
+    return {};
   }
 
   // Whether the DER-form file holds an element of indefinite length (BER).
@@ -125,6 +148,84 @@ TEST_F(CryptMsgTest, AttachedSignatureCarriesTheContent) {
                           " 2>/dev/null")
                    .status);
   EXPECT_EQ(kContent, ReadBytes(File("out")));
+}
+
+TEST_F(CryptMsgTest, ContentOfManyPiecesIsSignedAndCheckedWhole) {
+  // More than three of the pieces in which content reaches OpenSSL, each
+  // piece with bytes of its own.
+  std::string content((size_t{3} << 20) + 5, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i % 251);
+  std::string altered = content;
+  altered.back() ^= 1;
+
+  const std::string signature = Sign(true, content);
+  EXPECT_EQ(0, OpensslVerify(signature, content));
+  CryptVerifyMessagePara para;
+  para.MsgAndCertEncodingType = kMsgEncoding;
+  EXPECT_TRUE(CryptVerifyDetachedMessageSignature(para, 0, signature, content, nullptr));
+  EXPECT_FALSE(CryptVerifyDetachedMessageSignature(para, 0, signature, altered, nullptr));
+  EXPECT_EQ(CRYPT_E_HASH_VALUE, GetLastError());
+
+  WriteBytes(File("attached.p7s"), Sign(false, content));
+  ASSERT_EQ(0, RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
+                          Quoted(File("attached.p7s")) + " -noverify -out " + Quoted(File("out")) +
+                          " 2>/dev/null")
+                   .status);
+  EXPECT_EQ(content, ReadBytes(File("out")));
+}
+
+// Content above 2 GiB is hashed four times over, for a minute or more each
+// time: the test runs when TARVEX_LONG_TESTS is set, never under the
+// sanitizer.
+TEST_F(CryptMsgTest, ContentAbove2GiBIsSignedAndCheckedWhole) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "hashing gigabytes takes many times longer under the sanitizer";
+#endif
+  if (std::getenv("TARVEX_LONG_TESTS") == nullptr) GTEST_SKIP() << "TARVEX_LONG_TESTS is not set";
+  constexpr size_t kSize = (size_t{1} << 31) + 1;
+  const std::pair<size_t, char> marks[] = {{0, 'a'}, {kSize / 2, 'b'}, {kSize - 1, 'z'}};
+  const ZeroPages content(kSize);
+  const ZeroPages altered(kSize);
+  ASSERT_TRUE(content.Mapped() && altered.Mapped());
+  // The same content for openssl, as a sparse file.
+  const std::string file = File("big.content");
+  const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+  ASSERT_LE(0, fd);
+  ASSERT_EQ(0, ::ftruncate(fd, static_cast<off_t>(kSize)));
+  for (const auto& [at, value] : marks) {
+    ASSERT_EQ(1, ::pwrite(fd, &value, 1, static_cast<off_t>(at)));
+    content.Data()[at] = value;
+    altered.Data()[at] = value;
+  }
+  ::close(fd);
+  altered.Data()[kSize - 1] = 'y';
+
+  const std::string signature = Sign(true, content.View());
+  WriteBytes(File("big.p7s"), signature);
+  auto peer = std::async(std::launch::async, [&] {
+    return RunCommand("openssl cms -verify -engine gost -binary -inform DER -in " +
+                      Quoted(File("big.p7s")) + " -content " + Quoted(file) + " -CAfile " +
+                      Quoted(File("chain.pem")) + " -purpose any -out /dev/null 2>/dev/null")
+        .status;
+  });
+  auto peer_digest = std::async(std::launch::async, [&] {
+    return RunCommand("openssl dgst -engine gost -md_gost94 -binary " + Quoted(file) +
+                      " 2>/dev/null")
+        .output;
+  });
+  auto digest = std::async(std::launch::async, [&] {
+    std::string value;
+    EXPECT_TRUE(CryptDigestContent(kOidGostR3411_94, content.View(), &value));
+    return value;
+  });
+  CryptVerifyMessagePara para;
+  para.MsgAndCertEncodingType = kMsgEncoding;
+  EXPECT_FALSE(CryptVerifyDetachedMessageSignature(para, 0, signature, altered.View(), nullptr));
+  EXPECT_EQ(CRYPT_E_HASH_VALUE, GetLastError());
+  EXPECT_EQ(0, peer.get());
+  const std::string expected = peer_digest.get();
+  EXPECT_EQ(32u, expected.size());
+  EXPECT_EQ(expected, digest.get());
 }
 
 TEST_F(CryptMsgTest, SigningRefusals) {
@@ -417,19 +518,37 @@ TEST_F(CryptMsgTest, DecryptsWithTheBoundKeyOfAStoreCertificate) {
   CertCloseStore(empty, 0);
 }
 
+// The key file is read twice, gigabytes into memory each time, for ten
+// seconds: only when TARVEX_LONG_TESTS is set, never under the sanitizer.
+TEST_F(CryptMsgTest, AKeyFileLongerThanOpensslReadsIsRefusedWhole) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "gigabytes read into memory: not under the sanitizer";
+#endif
+  if (std::getenv("TARVEX_LONG_TESTS") == nullptr) GTEST_SKIP() << "TARVEX_LONG_TESTS is not set";
+  // The key, then zero bytes up to more than an int counts: none of it is
+  // read as the key.
+  const std::string key_file = KeyFile();
+  ASSERT_NE("", key_file);
+  ASSERT_EQ(0, ::truncate(key_file.c_str(), (off_t{1} << 31) + 1));
+  PCCERT_CONTEXT fresh = FreshSigner();
+  ASSERT_NE(nullptr, fresh);
+  CryptSignMessagePara para = SignPara();
+  para.SigningCert = fresh;
+  uint32_t size = 0;
+  EXPECT_FALSE(CryptSignMessage(para, true, kContent, nullptr, &size));
+  EXPECT_EQ(NTE_BAD_KEY, GetLastError());
+  CertFreeCertificateContext(fresh);
+}
+
 TEST_F(CryptMsgTest, AContextKeepsTheKeyItSignedWithWhileItLives) {
   Sign(true);
   // With the container's key gone, the context signs with the key it read.
-  for (const auto& item : std::filesystem::recursive_directory_iterator(roots_.User())) {
-    if (item.path().filename() == "private.pem") std::filesystem::remove(item.path());
-  }
+  std::filesystem::remove(KeyFile());
   EXPECT_EQ(0, OpensslVerify(Sign(true), kContent));
 
   // A context made afresh reads the container, and finds no key there.
-  CryptKeyProvInfo info;
-  ASSERT_TRUE(CertGetCertificateContextProperty(signer_, CERT_KEY_PROV_INFO_PROP_ID, &info));
-  PCCERT_CONTEXT fresh = CertCreateCertificateContext(kMsgEncoding, Pki("signer.cer"));
-  ASSERT_TRUE(CertSetCertificateContextProperty(fresh, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+  PCCERT_CONTEXT fresh = FreshSigner();
+  ASSERT_NE(nullptr, fresh);
   CryptSignMessagePara para = SignPara();
   para.SigningCert = fresh;
   uint32_t size = 0;
