@@ -6,6 +6,7 @@
 // error (GetLastError) when it fails.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -71,3 +72,12 @@ constexpr uint32_t CRYPT_E_ASN1_BADTAG = 0x8009310B;
 // none for it: the message names the recipient by key agreement, and only
 // recipients by key transport are decrypted.
 constexpr uint32_t TARVEX_E_KEY_AGREEMENT = 0xA0091001;
+
+// The longest message read or made, and so the most content an attached
+// signature or an envelope holds: OpenSSL keeps an element's length as an
+// int, and the rest of the message needs room beside its content. The
+// content of a detached signature has no such bound.
+constexpr size_t kCryptMaxMessageSize = (size_t{1} << 31) - (size_t{1} << 20);
+// The stand-in's own code for a message, or content to go into one, above
+// that size: refused before any work.
+constexpr uint32_t TARVEX_E_MESSAGE_TOO_LARGE = 0xA0091002;

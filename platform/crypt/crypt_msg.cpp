@@ -131,6 +131,7 @@ bool Sign(const CryptSignMessagePara& para, bool detached, std::string_view cont
     return Fail(ERROR_INVALID_PARAMETER);
   }
   if (para.HashAlgorithm.ObjId != kOidGostR3411_94) return Fail(CRYPT_E_UNKNOWN_ALGO);
+  if (!detached && content.size() > kCryptMaxMessageSize) return Fail(TARVEX_E_MESSAGE_TOO_LARGE);
   if (!RequireGost()) return false;
   PkeyPtr key = KeyOfCertificate(para.SigningCert);
   if (!key) return false;
@@ -392,6 +393,7 @@ bool CryptEncryptMessage(const CryptEncryptMessagePara& para,
   if (para.ContentEncryptionAlgorithm.ObjId != kOidGost28147_89) {
     return Fail(CRYPT_E_UNKNOWN_ALGO);
   }
+  if (plain.size() > kCryptMaxMessageSize) return Fail(TARVEX_E_MESSAGE_TOO_LARGE);
   if (!RequireGost()) return false;
   const EVP_CIPHER* cipher = EVP_get_cipherbyname("gost89");
   if (cipher == nullptr) return Fail(NTE_BAD_ALGID);

@@ -41,7 +41,8 @@ struct CryptSignMessagePara {
 };
 
 // A SignedData over `content`: without the content when `detached`, which
-// is then hashed whatever its length. The
+// is then hashed whatever its length; content to go into the message
+// above kCryptMaxMessageSize fails with TARVEX_E_MESSAGE_TOO_LARGE. The
 // signing certificate without the key-provider property fails with
 // CRYPT_E_NO_KEY_PROPERTY; its container's errors are those of
 // CryptAcquireContextA and CryptGetUserKey; a hash other than GOST
@@ -97,7 +98,8 @@ bool CryptVerifySignerAttributes(std::string_view signature, uint32_t signer_ind
                                  std::string* certificate);
 
 // Checks signer `signer_index` of the detached signature over `content`.
-// Bytes that are not a SignedData: CRYPT_E_ASN1_BADTAG (or _EOD); no such
+// Bytes that are not a SignedData: CRYPT_E_ASN1_BADTAG (or _EOD, or
+// TARVEX_E_MESSAGE_TOO_LARGE above kCryptMaxMessageSize); no such
 // signer: CRYPT_E_NO_SIGNER; no signer certificate: the last error the
 // callback left; a content that does not match its digest:
 // CRYPT_E_HASH_VALUE; a signature that does not verify: NTE_BAD_SIGNATURE.
@@ -119,7 +121,8 @@ struct CryptEncryptMessagePara {
 // An EnvelopedData (version 0) of `plain` as data, encrypted with GOST
 // 28147-89, its key transported to each recipient (named by issuer and
 // serial number) under the recipient's GOST R 34.10-2001 public key. An
-// unknown algorithm: CRYPT_E_UNKNOWN_ALGO; no recipient: ERROR_INVALID_PARAMETER.
+// unknown algorithm: CRYPT_E_UNKNOWN_ALGO; no recipient: ERROR_INVALID_PARAMETER;
+// `plain` above kCryptMaxMessageSize: TARVEX_E_MESSAGE_TOO_LARGE.
 bool CryptEncryptMessage(const CryptEncryptMessagePara& para,
                          const std::vector<PCCERT_CONTEXT>& recipients, std::string_view plain,
                          uint8_t* encrypted, uint32_t* size);
@@ -131,7 +134,8 @@ struct CryptDecryptMessagePara {
 
 // Decrypts with the first certificate of the stores, in order, that is a
 // recipient of the message and reaches its private key; none:
-// CRYPT_E_NO_DECRYPT_CERT. `exchange_cert` (may be null) gets that
+// CRYPT_E_NO_DECRYPT_CERT; a message above kCryptMaxMessageSize:
+// TARVEX_E_MESSAGE_TOO_LARGE. `exchange_cert` (may be null) gets that
 // certificate with a reference for the caller.
 bool CryptDecryptMessage(const CryptDecryptMessagePara& para, std::string_view encrypted,
                          uint8_t* plain, uint32_t* size, PCCERT_CONTEXT* exchange_cert);

@@ -31,6 +31,8 @@ uint32_t ParseFailure(std::string_view data) {
 }  // namespace
 
 uint32_t ParseCmsMessage(std::string_view data, int nid, CmsPtr* cms) {
+  // OpenSSL would take an element's length as an int.
+  if (data.size() > kCryptMaxMessageSize) return TARVEX_E_MESSAGE_TOO_LARGE;
   ERR_clear_error();
   const auto* p = reinterpret_cast<const unsigned char*>(data.data());
   cms->reset(d2i_CMS_ContentInfo(nullptr, &p, static_cast<long>(data.size())));

@@ -14,8 +14,9 @@
 namespace crypt_detail {
 
 // 0 and the message when `data` starts with a ContentInfo of the content
-// type `nid`; CRYPT_E_ASN1_EOD when the bytes end too early, else
-// CRYPT_E_ASN1_BADTAG.
+// type `nid`; CRYPT_E_ASN1_EOD when the bytes end too early,
+// TARVEX_E_MESSAGE_TOO_LARGE when they are more than kCryptMaxMessageSize,
+// else CRYPT_E_ASN1_BADTAG.
 uint32_t ParseCmsMessage(std::string_view data, int nid, CmsPtr* cms);
 
 // The certificates and CRLs of a SignedData message, each as its DER.

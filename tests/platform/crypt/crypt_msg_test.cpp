@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <map>
 #include <string>
@@ -172,6 +173,47 @@ TEST_F(CryptMsgTest, ContentOfManyPiecesIsSignedAndCheckedWhole) {
                           " 2>/dev/null")
                    .status);
   EXPECT_EQ(content, ReadBytes(File("out")));
+}
+
+TEST_F(CryptMsgTest, MessagesAndWhatGoesIntoThemAreBoundedBeforeAnyWork) {
+  const ZeroPages beyond(kCryptMaxMessageSize + 1);
+  ASSERT_TRUE(beyond.Mapped());
+  const std::string_view bytes = beyond.View();
+  PCCERT_CONTEXT recipient = CertCreateCertificateContext(kMsgEncoding, Pki("signer2.cer"));
+  CryptEncryptMessagePara encrypt;
+  encrypt.MsgEncodingType = kMsgEncoding;
+  encrypt.ContentEncryptionAlgorithm.ObjId = kOidGost28147_89;
+  CryptDecryptMessagePara decrypt;
+  decrypt.MsgAndCertEncodingType = kMsgEncoding;
+  decrypt.CertStores = {my_};
+  CryptVerifyMessagePara verify;
+  verify.MsgAndCertEncodingType = kMsgEncoding;
+  uint32_t size = 0;
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+  } cases[] = {
+      {"an attached signature",
+       [&] { return CryptSignMessage(SignPara(), false, bytes, nullptr, &size); }},
+      {"an envelope",
+       [&] { return CryptEncryptMessage(encrypt, {recipient}, bytes, nullptr, &size); }},
+      {"a message to decrypt",
+       [&] { return CryptDecryptMessage(decrypt, bytes, nullptr, &size, nullptr); }},
+      {"a signature to check",
+       [&] { return CryptVerifyDetachedMessageSignature(verify, 0, bytes, kContent, nullptr); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(c.call());
+    EXPECT_EQ(TARVEX_E_MESSAGE_TOO_LARGE, GetLastError());
+  }
+  CertFreeCertificateContext(recipient);
+  EXPECT_TRUE(CryptSignerDigestAlgorithms(bytes).empty());
+  std::string certificate;
+  EXPECT_FALSE(CryptVerifySignerAttributes(bytes, 0, &certificate));
+  // One byte less is read: zero bytes are no message.
+  EXPECT_FALSE(CryptVerifyDetachedMessageSignature(verify, 0, bytes.substr(1), kContent, nullptr));
+  EXPECT_EQ(CRYPT_E_ASN1_BADTAG, GetLastError());
 }
 
 // Content above 2 GiB is hashed four times over, for a minute or more each
