@@ -12,6 +12,13 @@ namespace {
 // an envelope take for any certificate this system meets.
 constexpr uint32_t kEnvelopeRoom = 16 * 1024;
 
+// The first call's room for an output of about `length` bytes: none for
+// bytes no message holds, which that call refuses before anything is
+// allocated for them.
+uint32_t FirstRoom(size_t length, uint32_t extra) {
+  return length <= kCryptMaxMessageSize ? static_cast<uint32_t>(length) + extra : 0;
+}
+
 [[noreturn]] void RaiseStep(const char* operation, int step) {
   RaiseErrorFmt("Ошибка при %s (%d): %s", {operation, step, LastErrorText()});
 }
@@ -27,7 +34,7 @@ std::string CCryptoAPI20Utils::EncryptForRecipient(PCCERT_CONTEXT recipient,
   // The first call gets a buffer with room for any recipient's envelope, so
   // the content is encrypted once; only an unusually large envelope takes
   // the second call with the size the first one reported.
-  uint32_t size = static_cast<uint32_t>(plain.size()) + kEnvelopeRoom;
+  uint32_t size = FirstRoom(plain.size(), kEnvelopeRoom);
   std::string encrypted(size, '\0');
   if (!CryptEncryptMessage(para, {recipient}, plain, reinterpret_cast<uint8_t*>(encrypted.data()),
                            &size)) {
@@ -47,7 +54,7 @@ std::string CCryptoAPI20Utils::DecryptWithStore(HCERTSTORE store, const std::str
   para.MsgAndCertEncodingType = kMsgEncoding;
   para.CertStores = {store};
   // The plain content is never longer than its envelope: one call decrypts.
-  uint32_t size = static_cast<uint32_t>(encrypted.size());
+  uint32_t size = FirstRoom(encrypted.size(), 0);
   std::string plain(size, '\0');
   if (!CryptDecryptMessage(para, encrypted, reinterpret_cast<uint8_t*>(plain.data()), &size,
                            nullptr)) {

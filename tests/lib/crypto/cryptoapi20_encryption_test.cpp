@@ -5,6 +5,7 @@
 
 #include "lib/crypto/cryptoapi20_utils.h"
 #include "tests/lib/crypto/cryptoapi20_test_support.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/crypt_roots.h"
 
 namespace {
@@ -155,6 +156,29 @@ TEST_F(EncryptionTest, AMessageForSomeoneElseIsNotDecrypted) {
   CertCloseStore(my, 0);
   EXPECT_EQ("Ошибка при шифровании (1): 0x00000057 (87): Параметр задан неверно",
             ErrorOf([] { CCryptoAPI20Utils::EncryptForRecipient(nullptr, "secret"); }));
+}
+
+TEST_F(EncryptionTest, WhatNoMessageHoldsIsRefusedBeforeAnythingIsMadeForIt) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizer's allocator ends the process where an allocation would fail";
+#endif
+  const std::string beyond(kCryptMaxMessageSize + 1, '\0');
+  const std::string refused =
+      " (1): 0xA0091002 (-1610018814): Криптографическое сообщение и вкладываемое в него "
+      "содержимое не могут быть длиннее 2146435072 байт (2 ГБ без 1 МБ)";
+  // Nothing of the content's size is allocated before the refusal.
+  const std::string answer = InBoundedChild(
+      64 << 20,
+      [&] {
+        HCERTSTORE my = CCryptoAPI20Utils::OpenSystemStore(nullptr, kUser, kMy);
+        const std::string decrypting =
+            ErrorOf([&] { CCryptoAPI20Utils::DecryptWithStore(my, beyond); });
+        CertCloseStore(my, 0);
+        return ErrorOf([&] { CCryptoAPI20Utils::EncryptForRecipient(recipient_, beyond); }) + "\n" +
+               decrypting;
+      },
+      File("answer"));
+  EXPECT_EQ("Ошибка при шифровании" + refused + "\nОшибка при расшифровании" + refused, answer);
 }
 
 }  // namespace
