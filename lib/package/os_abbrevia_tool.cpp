@@ -9,13 +9,13 @@
 #include <ctime>
 #include <memory>
 #include <set>
-#include <unordered_set>
 
 #include "lib/foundation/errors.h"
 #include "lib/package/parallel_work.h"
 #include "lib/package/zip_codec.h"
 #include "lib/package/zip_directory.h"
-#include "lib/package/zip_entry_layout.h"
+#include "lib/package/zip_error_text.h"
+#include "lib/package/zip_layout_checks.h"
 #include "lib/package/zip_packed_source.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
@@ -43,56 +43,9 @@ using StdFile = std::unique_ptr<std::FILE, StdFileClose>;
 // The host byte of "version made by" for entries whose name holds bytes of
 // code page 1251 above ASCII, as the package format writes them.
 constexpr zip_uint8_t kHostOfAnsiNames = 11;
-constexpr uint16_t kUtf8Flag = 0x800;
 // Bytes of entries deflated at once while an archive is written: bounds
 // the memory that the attempts hold beside the documents.
 constexpr size_t kDeflateBudget = size_t{40} << 20;
-
-// What a libzip error code means, as the user reads it.
-std::string ZipCodeText(int code) {
-  static constexpr struct {
-    int code;
-    const char* text;
-  } kTexts[] = {
-      {ZIP_ER_OK, "нет ошибки"},
-      {ZIP_ER_MULTIDISK, "многотомные архивы не поддерживаются"},
-      {ZIP_ER_RENAME, "не удалось переименовать временный файл"},
-      {ZIP_ER_CLOSE, "не удалось закрыть архив"},
-      {ZIP_ER_SEEK, "ошибка позиционирования в файле"},
-      {ZIP_ER_READ, "ошибка чтения"},
-      {ZIP_ER_WRITE, "ошибка записи"},
-      {ZIP_ER_CRC, "контрольная сумма (CRC) файла не совпадает"},
-      {ZIP_ER_ZIPCLOSED, "архив уже закрыт"},
-      {ZIP_ER_NOENT, "файл не найден"},
-      {ZIP_ER_EXISTS, "файл уже существует"},
-      {ZIP_ER_OPEN, "не удалось открыть файл"},
-      {ZIP_ER_TMPOPEN, "не удалось создать временный файл"},
-      {ZIP_ER_ZLIB, "ошибка библиотеки сжатия zlib"},
-      {ZIP_ER_MEMORY, "недостаточно памяти"},
-      {ZIP_ER_CHANGED, "файл в архиве изменён"},
-      {ZIP_ER_COMPNOTSUPP, "метод сжатия не поддерживается"},
-      {ZIP_ER_EOF, "архив обрывается раньше своего конца"},
-      {ZIP_ER_INVAL, "неверный аргумент"},
-      {ZIP_ER_NOZIP, "файл не является zip-архивом или обрезан"},
-      {ZIP_ER_INTERNAL, "внутренняя ошибка библиотеки zip"},
-      {ZIP_ER_INCONS, "архив повреждён: его заголовки не согласуются"},
-      {ZIP_ER_REMOVE, "не удалось удалить файл"},
-      {ZIP_ER_DELETED, "файл удалён из архива"},
-      {ZIP_ER_ENCRNOTSUPP, "метод шифрования не поддерживается"},
-      {ZIP_ER_RDONLY, "архив открыт только для чтения"},
-      {ZIP_ER_NOPASSWD, "архив зашифрован, а пароль не задан"},
-      {ZIP_ER_WRONGPASSWD, "неверный пароль"},
-      {ZIP_ER_OPNOTSUPP, "операция не поддерживается"},
-      {ZIP_ER_INUSE, "ресурс ещё используется"},
-      {ZIP_ER_TELL, "не удалось узнать позицию в файле"},
-      {ZIP_ER_COMPRESSED_DATA, "сжатые данные повреждены"},
-      {ZIP_ER_CANCELLED, "операция прервана"},
-  };
-  for (const auto& [known, text] : kTexts) {
-    if (known == code) return text;
-  }
-  return Format("ошибка библиотеки zip [%d]", {code});
-}
 
 // Our text of a libzip error, with the system's own text for a failed
 // system call (a full disk, a file beyond the process's size limit);
@@ -123,66 +76,9 @@ std::string ZipErrorText(zip_error_t* error) {
   RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {archive, text});
 }
 
-// What a libzip error code says of the archive, in a message raised
-// without libzip.
-std::string ArchiveCodeText(const std::string& archive, int code) {
-  return Format("Ошибка при работе с архивом [%s]: %s", {archive, ZipCodeText(code)});
-}
-
-// The bytes with those that are control bytes, or above ASCII when
-// `high` is set, shown as \xNN.
-std::string Escaped(std::string_view bytes, bool high) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string visible;
-  for (unsigned char c : bytes) {
-    if (c < 0x20 || c == 0x7F || (high && c >= 0x80)) {
-      visible += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
-    } else {
-      visible += static_cast<char>(c);
-    }
-  }
-  return visible;
-}
-
-// The name with its control bytes shown as \xNN, so that a message can
-// name it.
-std::string Visible(const std::string& name) { return Escaped(name, false); }
-
-// A bare file name of printable bytes: anything else would land outside
-// the package's folder or under another name than the one stored.
-bool IsBareName(const std::string& name) {
-  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
-  return !control && !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\:") == std::string::npos;
-}
-
 bool HasAnsiBytes(const std::string& name) {
   return std::any_of(name.begin(), name.end(),
                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-// The compression methods the zip format knows, for a message naming one.
-std::string MethodName(int32_t method) {
-  static constexpr struct {
-    int32_t method;
-    const char* name;
-  } kNames[] = {{0, "store"},      {1, "shrink"},
-                {2, "reduce"},     {3, "reduce"},
-                {4, "reduce"},     {5, "reduce"},
-                {6, "implode"},    {8, "deflate"},
-                {9, "deflate64"},  {10, "PKWARE DCL implode"},
-                {12, "bzip2"},     {14, "LZMA"},
-                {18, "IBM TERSE"}, {19, "IBM LZ77"},
-                {20, "Zstandard"}, {93, "Zstandard"},
-                {94, "MP3"},       {95, "XZ"},
-                {96, "JPEG"},      {97, "WavPack"},
-                {98, "PPMd"},      {99, "AE-x"}};
-  for (const auto& [known, name] : kNames) {
-    if (known == method) return Format("%0:s, код %1:d", {std::string(name), method});
-  }
-  return Format("неизвестный, код %d", {method});
 }
 
 // Reads an archive's entries into memory within the limits: read packed,
@@ -354,86 +250,6 @@ ZipReadAt FileReadAt(std::FILE* file) {
     return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
            std::fread(buffer, 1, size, file) == size;
   };
-}
-
-// The archive's directory of `count` entries, in libzip's order with their
-// raw names; refused when the archive holds another end record, by which
-// libzip or another reader would see other entries than those checked.
-ZipDirectory ReadDirectory(const std::string& label, uint64_t archive_size,
-                           const ZipReadAt& read_at, int count) {
-  if (HoldsAnotherEndRecord(archive_size, read_at)) {
-    RaiseErrorFmt(
-        "Ошибка при работе с архивом [%s]: в архиве больше одной записи о конце оглавления, и "
-        "разные программы прочли бы в нём разные файлы",
-        {label});
-  }
-  ZipDirectory directory;
-  if (!ReadZipDirectory(archive_size, read_at, directory) ||
-      static_cast<int>(directory.entries.size()) != count) {
-    RaiseErrorFmt("Ошибка при работе с архивом [%s]: оглавление архива не читается", {label});
-  }
-  return directory;
-}
-
-// Refuses the archive unless its entries lie apart from one another and
-// from the directory and their local headers agree with it: until then
-// nothing of an entry's data is read.
-void CheckLayout(const std::string& label, const ZipDirectory& directory, uint64_t archive_size,
-                 const ZipReadAt& read_at) {
-  const ZipLayoutCheck check = CheckZipLayout(directory, archive_size, read_at);
-  const auto name = [&](size_t entry) { return Visible(directory.entries[entry].name); };
-  switch (check.fault) {
-    case ZipLayoutFault::kNone: break;
-    case ZipLayoutFault::kInconsistent: RaiseError(ArchiveCodeText(label, ZIP_ER_INCONS));
-    case ZipLayoutFault::kSharesBytes:
-      RaiseErrorFmt("Файл [%0:s] в архиве занимает байты файла [%1:s]",
-                    {name(check.entry), name(check.other)});
-    case ZipLayoutFault::kOverlapsDirectory:
-      RaiseErrorFmt("Файл [%s] в архиве занимает байты оглавления архива", {name(check.entry)});
-    case ZipLayoutFault::kOtherName:
-      RaiseErrorFmt("Файл [%0:s] в архиве назван в своём локальном заголовке иначе: [%1:s]",
-                    {name(check.entry), Visible(check.local_name)});
-    case ZipLayoutFault::kOtherMethod:
-      RaiseErrorFmt(
-          "Файл [%0:s] в архиве сжат методом [%1:s], а его локальный заголовок называет метод "
-          "[%2:s]",
-          {name(check.entry), MethodName(directory.entries[check.entry].method),
-           MethodName(check.local_method)});
-  }
-}
-
-// The entries of the directory, named as the package names its files.
-// Other zip writers store a name beyond ASCII in UTF-8 and say so (general
-// purpose bit 11); such a name is read in code page 1251, and refused,
-// shown as far as it converts, when it has no form there.
-std::vector<ZipEntry> NamedEntries(const ZipDirectory& directory) {
-  std::vector<ZipEntry> entries;
-  entries.reserve(directory.entries.size());
-  for (const ZipDirectoryEntry& entry : directory.entries) {
-    if ((entry.flags & kUtf8Flag) == 0) {
-      entries.push_back({entry.name, std::string()});
-      continue;
-    }
-    std::string name;
-    const size_t stop = Utf8ToAnsiExactly(entry.name, name);
-    if (stop != std::string_view::npos) {
-      RaiseErrorFmt(
-          "Имя файла [%s] в архиве записано в UTF-8 и не переводится в кодовую страницу 1251",
-          {Visible(name) + Escaped(std::string_view(entry.name).substr(stop), true)});
-    }
-    entries.push_back({std::move(name), std::string()});
-  }
-  return entries;
-}
-
-void CheckNames(const std::vector<ZipEntry>& entries) {
-  std::unordered_set<std::string> seen;
-  for (const auto& [name, bytes] : entries) {
-    if (!IsBareName(name)) RaiseErrorFmt("Недопустимое имя файла в архиве: [%s]", {Visible(name)});
-    if (!seen.insert(name).second) {
-      RaiseErrorFmt("Файл [%s] встречается в архиве дважды", {name});
-    }
-  }
 }
 
 // libzip marks every name that happens to read as UTF-8 as UTF-8 (general

@@ -14,6 +14,9 @@
 // it cannot.
 using ZipReadAt = std::function<bool(uint64_t offset, void* buffer, size_t size)>;
 
+// The general purpose bit that marks a record's name as UTF-8.
+constexpr uint16_t kUtf8Flag = 0x800;
+
 // The figures of one record, those of ZIP64 taken from its extra field.
 struct ZipDirectoryEntry {
   std::string name;       // the name's bytes as stored
