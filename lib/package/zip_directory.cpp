@@ -21,6 +21,9 @@ struct DirectoryPlace {
   uint64_t count = 0;
   uint64_t size = 0;
   uint64_t offset = 0;
+  // Where a directory read by this record ends: where the record begins,
+  // or its ZIP64 end record.
+  uint64_t ends_at = 0;
 };
 
 // The last bytes of the archive, where its end record lies: the record
@@ -61,12 +64,14 @@ bool ReadEndRecord(const Tail& tail, size_t end, const ZipReadAt& read_at, Direc
   place.size = ReadLE(record + 12, 4);
   place.offset = ReadLE(record + 16, 4);
   const uint64_t end_offset = tail.offset + end;
+  place.ends_at = end_offset;
   if (end_offset < kZip64LocatorSize) return true;
   unsigned char locator[kZip64LocatorSize];
   if (!read_at(end_offset - kZip64LocatorSize, locator, sizeof locator)) return false;
   if (ReadLE(locator, 4) != kZip64LocatorSignature) return true;
   unsigned char zip64_end[kZip64EndSize];
-  if (!read_at(ReadLE(locator + 8, 8), zip64_end, sizeof zip64_end) ||
+  place.ends_at = ReadLE(locator + 8, 8);
+  if (!read_at(place.ends_at, zip64_end, sizeof zip64_end) ||
       ReadLE(zip64_end, 4) != kZip64EndSignature) {
     return false;
   }
@@ -76,16 +81,17 @@ bool ReadEndRecord(const Tail& tail, size_t end, const ZipReadAt& read_at, Direc
   return true;
 }
 
-// Whether the end record at `end` of the tail leads to a directory, as a
-// reader would take it: records before it, the first where it says. Bytes
-// of the signature inside an entry's data, a stored zip archive among
-// them, lead nowhere.
+// Whether the end record at `end` of the tail would be read as the
+// archive's directory: records where it says, ending where the record (or
+// its ZIP64 end record) begins. A zip archive held as an entry's data, at
+// any depth, gives offsets from its own start, which is never the
+// archive's, so its directory never ends there; bytes of the signature
+// elsewhere in an entry's data lead nowhere either.
 bool LeadsToDirectory(const Tail& tail, size_t end, const ZipReadAt& read_at) {
   DirectoryPlace place;
-  const uint64_t end_offset = tail.offset + end;
   unsigned char signature[4];
-  return ReadEndRecord(tail, end, read_at, place) && place.count > 0 && place.size <= end_offset &&
-         place.offset <= end_offset - place.size &&
+  return ReadEndRecord(tail, end, read_at, place) && place.count > 0 &&
+         place.size <= place.ends_at && place.offset == place.ends_at - place.size &&
          read_at(place.offset, signature, sizeof signature) &&
          ReadLE(signature, 4) == kDirectorySignature;
 }

@@ -435,6 +435,37 @@ TEST_F(ZipToolTest, AnArchiveOfMoreThanOneEndRecordIsRefusedBeforeAnyEntryIsRead
       Pairs(COsAbbreviaTool::ReadArchive(archive)));
 }
 
+TEST_F(ZipToolTest, ZipArchivesHeldAsDocumentsAtAnyDepthAreNeverTakenForItsDirectory) {
+  // An archive a user attaches, with a comment, stored in an archive that
+  // is stored in another, and so on: its end records give offsets from its
+  // own start, which with some comment lengths lead to the directory of an
+  // archive held deeper.
+  std::mt19937 random(7);
+  std::string noise(1000, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  const ZipPacking stored;  // as deflating would not make them smaller
+  const std::string archive = dir_.File("held.zip");
+  for (const int depth : {1, 2, 3}) {
+    for (size_t comment = 0; comment < 100; ++comment) {
+      SCOPED_TRACE(std::to_string(depth) + " " + std::to_string(comment));
+      COsAbbreviaTool::WriteArchive(archive, {{"scan.bin", noise, &stored}});
+      // Written without a comment: the archive ends in its end record.
+      std::string held = ReadBytes(archive);
+      held[held.size() - 2] = static_cast<char>(comment);
+      held.append(comment, 'c');
+      for (int level = 0; level < depth; ++level) {
+        COsAbbreviaTool::WriteArchive(archive,
+                                      {{"a.xml", "<a/>", &stored}, {"held.zip", held, &stored}});
+        held = ReadBytes(archive);
+      }
+      EXPECT_EQ("no error", ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }));
+    }
+    // The peers read the last of them cleanly.
+    ASSERT_EQ(2u, ListZip(archive).size());
+    EXPECT_EQ(0, RunCommand("unzip -tqq '" + archive + "'").status);
+  }
+}
+
 TEST_F(ZipToolTest, NamesFlaggedAsUtf8AreReadInCodePage1251) {
   // As other zip writers store names beyond ASCII.
   const std::string archive = dir_.File("utf8.zip");
