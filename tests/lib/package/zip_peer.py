@@ -24,6 +24,9 @@
   zip_peer.py two-ends ARCHIVE NAME_HEX FIRST_HEX SECOND_HEX
       writes an archive of one stored entry followed by another of the
       same name and span, each with its own directory and end record
+  zip_peer.py two-ends-zip64 ARCHIVE NAME_HEX FIRST_HEX SECOND_HEX
+      the same, the first directory's place kept in a ZIP64 end record
+      that a locator before its end record points to
   zip_peer.py comment ARCHIVE HEX
       sets the archive's comment; "END" in HEX stands for its end record
   zip_peer.py shared ARCHIVE COUNT PADDING
@@ -195,7 +198,7 @@ def inside(archive):
         f.write(outer + central + end)
 
 
-def two_ends(archive, name, first, second):
+def two_ends(archive, name, first, second, zip64=False):
     name, first, second = (bytes.fromhex(part) for part in (name, first, second))
     assert len(first) == len(second), "spans that differ"
     data = bytearray()
@@ -203,8 +206,17 @@ def two_ends(archive, name, first, second):
         start = len(data)
         local = stored_local(name, content)
         central = stored_record(name, content, start)
-        data += local + central + struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, 1, 1,
-                                              len(central), start + len(local), 0)
+        data += local + central
+        if zip64 and content is first:
+            at = len(data)
+            data += struct.pack("<4sQHHIIQQQQ", b"PK\x06\x06", 44, 45, 45, 0, 0, 1, 1,
+                                len(central), start + len(local))
+            data += struct.pack("<4sIQI", b"PK\x06\x07", 0, at, 1)
+            data += struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF,
+                                0xFFFFFFFF, 0)
+        else:
+            data += struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, 1, 1, len(central),
+                                start + len(local), 0)
     with open(archive, "wb") as f:
         f.write(data)
 
@@ -396,6 +408,7 @@ COMMANDS = {
     "reverse": reverse,
     "inside": inside,
     "two-ends": two_ends,
+    "two-ends-zip64": lambda archive, *parts: two_ends(archive, *parts, zip64=True),
     "comment": comment,
     "shared": shared,
     "patch-local": patch_local,

@@ -397,6 +397,12 @@ TEST_F(ZipToolTest, AnArchiveOfMoreThanOneEndRecordIsRefusedBeforeAnyEntryIsRead
          ASSERT_EQ(1u, ListZip(archive).size());
          EXPECT_EQ("%PDF other", ListZip(archive)[0].content);
        }},
+      {"two archives in one, the first of ZIP64",
+       [&] {
+         Peer("two-ends-zip64 '" + archive + "' " + Hex(name) + " " + Hex("%PDF first") + " " +
+              Hex("%PDF other"));
+         EXPECT_EQ("%PDF other", ListZip(archive).at(0).content);
+       }},
       {"a copy of the end record in its comment",
        [&] {
          MakeZip(archive, {{name, "%PDF"}});
