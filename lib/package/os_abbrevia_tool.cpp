@@ -352,8 +352,10 @@ class OneFileArchive {
     if (!source) RaiseZipError(label_, &error);
     ZipArchive archive(zip_open_from_source(source.get(), ZIP_RDONLY, &error));
     if (!archive) {
+      const int code = zip_error_code_zip(&error);
       const std::string text = ZipErrorText(&error);
       zip_error_fini(&error);
+      if (code == ZIP_ER_INCONS) CheckFlaggedNames(bytes.size(), ReadAt());
       RaiseErrorFmt("Ошибка при работе с архивом [%s]: %s", {label_, text});
     }
     source.release();  // the archive owns it now
@@ -382,14 +384,17 @@ std::vector<ZipEntry> COsAbbreviaTool::ReadArchive(const std::string& archive_fi
                                                    const ZipLimits& limits) {
   StdFile file(std::fopen(SysPath(archive_file).c_str(), "rb"));
   if (!file) RaiseErrorFmt("Файл не найден: [%s]", {archive_file});
-  int code = 0;
-  ZipArchive archive(zip_open(SysPath(archive_file).c_str(), ZIP_RDONLY, &code));
-  if (!archive) RaiseZipCode(archive_file, code);
   const off_t archive_size = ::fseeko(file.get(), 0, SEEK_END) == 0 ? ::ftello(file.get()) : -1;
   if (archive_size < 0) RaiseErrorFmt("Файл не найден: [%s]", {archive_file});
+  const ZipReadAt read_at = FileReadAt(file.get());
+  int code = 0;
+  ZipArchive archive(zip_open(SysPath(archive_file).c_str(), ZIP_RDONLY, &code));
+  if (!archive) {
+    if (code == ZIP_ER_INCONS) CheckFlaggedNames(static_cast<uint64_t>(archive_size), read_at);
+    RaiseZipCode(archive_file, code);
+  }
   EntryReader reader(archive_file, archive.get(), limits);
   const int count = reader.Count();
-  const ZipReadAt read_at = FileReadAt(file.get());
   const ZipDirectory directory =
       ReadDirectory(archive_file, static_cast<uint64_t>(archive_size), read_at, count);
   std::vector<ZipEntry> entries = NamedEntries(directory);

@@ -124,6 +124,11 @@ std::vector<ZipEntry> NamedEntries(const ZipDirectory& directory) {
   return entries;
 }
 
+void CheckFlaggedNames(uint64_t archive_size, const ZipReadAt& read_at) {
+  ZipDirectory directory;
+  if (ReadZipDirectory(archive_size, read_at, directory)) NamedEntries(directory);
+}
+
 void CheckNames(const std::vector<ZipEntry>& entries) {
   std::unordered_set<std::string> seen;
   for (const auto& [name, bytes] : entries) {

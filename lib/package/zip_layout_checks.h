@@ -33,6 +33,11 @@ void CheckLayout(const std::string& label, const ZipDirectory& directory, uint64
 // purpose bit 11); such a name is read in code page 1251, and refused,
 // shown as far as it converts, when it has no form there.
 std::vector<ZipEntry> NamedEntries(const ZipDirectory& directory);
+// Refuses, as NamedEntries does, a name flagged as UTF-8 without a form in
+// code page 1251, when the archive's directory reads: libzip refuses an
+// archive whose flagged name is not UTF-8 at all as inconsistent, without
+// naming the entry.
+void CheckFlaggedNames(uint64_t archive_size, const ZipReadAt& read_at);
 // Refuses a name that is not a bare file name of printable bytes, and a
 // name given twice.
 void CheckNames(const std::vector<ZipEntry>& entries);

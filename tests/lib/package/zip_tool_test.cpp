@@ -496,12 +496,23 @@ TEST_F(ZipToolTest, NamesFlaggedAsUtf8AreReadInCodePage1251) {
       {"a\xC0\xAF.txt",  // "/" written long
        "Имя файла [a\\xC0\\xAF.txt] в архиве записано в UTF-8 и не переводится в кодовую "
        "страницу 1251"},
+      // cp1251 bytes flagged by mistake: no UTF-8 at all.
+      {kAnsiName,
+       "Имя файла [\\xE7\\xE0\\xFF\\xE2\\xEB\\xE5\\xED\\xE8\\xE5.xml] в архиве записано в "
+       "UTF-8 и не переводится в кодовую страницу 1251"},
+      {AnsiToUtf8("акт") + "\xFF\x01.pdf",
+       "Имя файла [акт\\xFF\\x01.pdf] в архиве записано в UTF-8 и не переводится в кодовую "
+       "страницу 1251"},
       {AnsiToUtf8("папка/файл.txt"), "Недопустимое имя файла в архиве: [папка/файл.txt]"},
   };
   for (const auto& c : cases) {
     Peer("make-utf8 '" + archive + "' " + Hex("first.txt") + "=31 " + Hex(c.utf8) + "=32");
     EXPECT_EQ(c.error, ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); })) << Hex(c.utf8);
   }
+  // Compressed content names the entry that libzip refuses too: the
+  // cp1251 bytes flagged by mistake.
+  Peer("make-utf8 '" + archive + "' " + Hex(kAnsiName) + "=32");
+  EXPECT_EQ(cases[3].error, ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(archive)); }));
 }
 
 TEST_F(ZipToolTest, ThousandsOfEntriesOverOneHeaderTakeNeitherMemoryNorTime) {
