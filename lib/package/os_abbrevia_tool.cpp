@@ -160,10 +160,10 @@ class EntryReader {
           "сжатыми методом deflate",
           {Visible(name), MethodName(stat.comp_method)});
     }
-    const int64_t size = static_cast<int64_t>(stat.size);
     packed.others = declared_;
-    RaiseLimit(LimitError(name, size, static_cast<int64_t>(stat.comp_size), declared_));
-    declared_ += size;
+    RaiseLimit(LimitError(name, stat.size, stat.comp_size, declared_));
+    // Within the entry bound, so that the size fits any figure it meets.
+    declared_ += static_cast<int64_t>(stat.size);
     return packed;
   }
 
@@ -194,7 +194,7 @@ class EntryReader {
         if (static_cast<uint64_t>(size) > stat.size)
           throw Exception(FormatErrorText(ZIP_ER_INCONS));
         const std::string error =
-            LimitError(name, size, static_cast<int64_t>(stat.comp_size), packed.others);
+            LimitError(name, static_cast<uint64_t>(size), stat.comp_size, packed.others);
         if (!error.empty()) throw Exception(error);
       };
       if (!InflateRaw(stored, stat.size, stat.size, bytes, grown)) {
@@ -208,14 +208,20 @@ class EntryReader {
 
   // What a bound says of an entry of `size` bytes stored in `stored`, after
   // `others` bytes of the entries before it; empty when it is within them.
-  std::string LimitError(const std::string& name, int64_t size, int64_t stored,
+  // The sizes are taken as the archive declares them, unsigned: a size of
+  // 2^63 or more is no negative figure that passes every bound.
+  std::string LimitError(const std::string& name, uint64_t size, uint64_t stored,
                          int64_t others) const {
-    if (size > limits_.entry_size) {
+    if (size > static_cast<uint64_t>(limits_.entry_size)) {
       return Format("Размер файла [%0:s] в архиве превышает предел [%1:d] байт",
                     {Visible(name), limits_.entry_size});
     }
-    if (others + size > limits_.total_size) return limits_.TotalSizeError();
-    if (limits_.TooCompressed(size, stored)) {
+    // Within the entry bound now, so the size converts; a packed size of
+    // 2^63 or more is as good as unbounded for the ratio.
+    const auto declared = static_cast<int64_t>(size);
+    if (others + declared > limits_.total_size) return limits_.TotalSizeError();
+    const auto packed = static_cast<int64_t>(std::min<uint64_t>(stored, INT64_MAX));
+    if (limits_.TooCompressed(declared, packed)) {
       return Format("Файл [%0:s] в архиве сжат сильнее предела [%1:d] к 1",
                     {Visible(name), limits_.ratio});
     }

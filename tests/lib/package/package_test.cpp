@@ -128,13 +128,23 @@ class TarvexDocTest : public PackageTest {
     COsAbbreviaTool::WriteArchive(target, views);
   }
 
-  // A package of `count` documents marked compressed, each holding an
-  // archive of `zeros` zero bytes made by the zip peer.
-  void WriteCompressedPackage(const std::string& file, int count, int zeros) const {
-    const std::string inner = Out("inner.zip");
-    ASSERT_EQ(0, RunCommand("python3 '" TARVEX_TEST_DIR "/zip_peer.py' zeros " + Quoted(inner) +
-                            " " + BinToHexStr("scan.tif") + " " + std::to_string(zeros))
+  // An archive made by the zip peer's `command` with `arguments`.
+  std::string PeerArchive(const std::string& command, const std::string& arguments) const {
+    const std::string archive = Out("inner.zip");
+    EXPECT_EQ(0, RunCommand("python3 '" TARVEX_TEST_DIR "/zip_peer.py' " + command + " " +
+                            Quoted(archive) + " " + arguments)
                      .status);
+    return ReadBytes(archive);
+  }
+
+  // An archive of one entry of `zeros` zero bytes.
+  std::string ZerosArchive(int zeros) const {
+    return PeerArchive("zeros", BinToHexStr("scan.tif") + " " + std::to_string(zeros));
+  }
+
+  // A package of `count` documents marked compressed, each holding the
+  // archive `inner`.
+  void WriteCompressedPackage(const std::string& file, int count, const std::string& inner) const {
     CTarvexDoc package;
     Fill(package);
     package.DeleteFile(1);
@@ -144,7 +154,7 @@ class TarvexDocTest : public PackageTest {
       document->SetDocType(3);
       document->SetContentType("tif");
       document->SetOriginalFilename("scan.tif");
-      document->SetContent(ReadBytes(inner));
+      document->SetContent(inner);
     }
     ASSERT_TRUE(package.SaveAs(Out("uncompressed.zip")));
     std::vector<ZipEntry> entries = COsAbbreviaTool::ReadArchive(Out("uncompressed.zip"));
@@ -437,7 +447,7 @@ TEST_F(TarvexDocTest, CompressedDocumentsUnpackWithinTheBoundOfTheirArchive) {
   // documents' archives declare, before any is inflated.
   const int zeros = 4 << 20;
   for (const int count : {1000, 256}) {
-    WriteCompressedPackage(Out("compressed.zip"), count, zeros);
+    WriteCompressedPackage(Out("compressed.zip"), count, ZerosArchive(zeros));
     const TimedAnswer refusal = InBoundedChildTimed(
         64 << 20, 10,
         [&] {
@@ -454,7 +464,7 @@ TEST_F(TarvexDocTest, CompressedDocumentsUnpackWithinTheBoundOfTheirArchive) {
   }
 
   // Within the bound they open unpacked, and the save opens again.
-  WriteCompressedPackage(Out("compressed.zip"), 3, zeros);
+  WriteCompressedPackage(Out("compressed.zip"), 3, ZerosArchive(zeros));
   CTarvexDoc package;
   ASSERT_TRUE(package.Open(Out("compressed.zip")));
   ASSERT_TRUE(package.SaveAs(Out("saved.zip")));
@@ -464,6 +474,29 @@ TEST_F(TarvexDocTest, CompressedDocumentsUnpackWithinTheBoundOfTheirArchive) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_FALSE(reopened.GetFile(i)->IsCompressed());
     EXPECT_EQ(std::string(zeros, '\0'), reopened.GetFile(i)->Content());
+  }
+}
+
+TEST_F(TarvexDocTest, SizesDeclaredBeyondTheBoundsAreRefusedWithTheLibrarysOwnMessage) {
+  // An entry, or the one file of a compressed document, whose ZIP64 extra
+  // field declares 2^64 - 2^62 unpacked bytes.
+  const std::string size = std::to_string(~uint64_t{0} - (uint64_t{1} << 62) + 1);
+  const std::string declared = PeerArchive("declare-size", "1 " + size + " 8");
+  WriteBytes(Out("declared.zip"), declared);
+  WriteCompressedPackage(Out("compressed.zip"), 1, declared);
+  const std::string refused = "Размер файла [0] в архиве превышает предел [268435456] байт";
+  const struct {
+    std::string file;
+    std::string error;
+  } cases[] = {
+      {Out("declared.zip"), "Неверный формат пакета: ошибка при разархивации [" + refused + "]"},
+      {Out("compressed.zip"), refused},
+  };
+  for (const auto& c : cases) {
+    CTarvexDoc package;
+    EXPECT_EQ(c.error, ErrorOf([&] { package.Open(c.file); })) << c.file;
+    EXPECT_FALSE(package.IsOpened()) << c.file;
+    EXPECT_TRUE(WorkFolders().empty()) << c.file;
   }
 }
 

@@ -10,6 +10,10 @@
   zip_peer.py make-zip64 ARCHIVE NAME_HEX=CONTENT_HEX ...
       writes deflated entries whose directory records keep their sizes and
       local offset in a ZIP64 extra field, as an archive beyond 4 GiB would
+  zip_peer.py declare-size ARCHIVE COUNT SIZE [EACH]
+      writes COUNT deflated entries named 0, 1, ..., of EACH bytes (4,000)
+      that do not shrink, whose ZIP64 extra fields declare SIZE unpacked
+      bytes
   zip_peer.py make-utf8 ARCHIVE NAME_HEX=CONTENT_HEX ...
       the same as make, with every name flagged as UTF-8 (bit 11),
       whatever its bytes
@@ -62,6 +66,7 @@
       NAME_HEX COMPRESS_TYPE CREATE_SYSTEM UTF8_FLAG CONTENT_HEX ("-": empty)
 """
 import bz2
+import random
 import struct
 import sys
 import zipfile
@@ -113,24 +118,42 @@ def make_streamed(archive, entries):
 
 
 def make_zip64(archive, entries):
-    """Written by hand: zipfile uses the ZIP64 fields only beyond 4 GiB."""
+    write_zip64(archive, [(bytes.fromhex(part) for part in entry.split("=", 1))
+                          for entry in entries])
+
+
+def write_zip64(archive, entries, declared=None):
+    """Written by hand: zipfile uses the ZIP64 fields only beyond 4 GiB.
+    `declared`, when given, is every entry's unpacked size instead of its
+    own, in its local header and its directory record alike."""
     local, central = bytearray(), bytearray()
-    for entry in entries:
-        name, content = (bytes.fromhex(part) for part in entry.split("=", 1))
+    for name, content in entries:
         packer = zlib.compressobj(6, zlib.DEFLATED, -15)
         packed = packer.compress(content) + packer.flush()
         crc, size = zlib.crc32(content), len(content)
         assert len(packed) != size, "sizes that cannot tell their order"
+        if declared is None:
+            local_sizes, local_extra = struct.pack("<II", len(packed), size), b""
+        else:
+            size = declared
+            local_sizes = struct.pack("<II", 0xFFFFFFFF, 0xFFFFFFFF)
+            local_extra = struct.pack("<HHQQ", 1, 16, size, len(packed))
         central += struct.pack("<4sHHHHHHIIIHHHHHII", b"PK\x01\x02", 45, 45, 0, 8, 0, 0x21, crc,
                                0xFFFFFFFF, 0xFFFFFFFF, len(name), 28, 0, 0, 0, 0,
                                0xFFFFFFFF) + name
         central += struct.pack("<HHQQQ", 1, 24, size, len(packed), len(local))
-        local += struct.pack("<4sHHHHHIIIHH", b"PK\x03\x04", 45, 0, 8, 0, 0x21, crc, len(packed),
-                             size, len(name), 0) + name + packed
+        local += struct.pack("<4sHHHHHI", b"PK\x03\x04", 45, 0, 8, 0, 0x21, crc) + local_sizes
+        local += struct.pack("<HH", len(name), len(local_extra)) + name + local_extra + packed
     end = struct.pack("<4sHHHHIIH", b"PK\x05\x06", 0, 0, len(entries), len(entries),
                       len(central), len(local), 0)
     with open(archive, "wb") as f:
         f.write(local + central + end)
+
+
+def declare_size(archive, count, size, each=4000):
+    noise = random.Random(5)
+    write_zip64(archive, [(str(i).encode(), noise.randbytes(int(each)))
+                          for i in range(int(count))], int(size))
 
 
 class FlaggedNameInfo(RawNameInfo):
@@ -407,6 +430,7 @@ COMMANDS = {
     "rezip": rezip,
     "reverse": reverse,
     "inside": inside,
+    "declare-size": declare_size,
     "two-ends": two_ends,
     "two-ends-zip64": lambda archive, *parts: two_ends(archive, *parts, zip64=True),
     "comment": comment,

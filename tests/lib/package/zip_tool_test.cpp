@@ -274,6 +274,32 @@ TEST_F(ZipToolTest, BoundsWhatAnArchiveUnpacksTo) {
             read(ZipLimits()));
 }
 
+TEST_F(ZipToolTest, SizesDeclaredBeyondTheBoundsAreRefusedBeforeTheyAreUsed) {
+  // Unpacked sizes in ZIP64 extra fields that a signed figure would hold
+  // as negative, and one just above the bound; one entry of 8 bytes makes
+  // an archive of 158 bytes.
+  const std::string archive = dir_.File("declared.zip");
+  const std::string refused = "Размер файла [0] в архиве превышает предел [268435456] байт";
+  const uint64_t negative = ~uint64_t{0} - (uint64_t{1} << 62) + 1;  // 2^64 - 2^62
+  for (const uint64_t size :
+       {negative, uint64_t{1} << 63, ~uint64_t{0}, (uint64_t{256} << 20) + 1}) {
+    SCOPED_TRACE(size);
+    Peer("declare-size '" + archive + "' 1 " + std::to_string(size) + " 8");
+    EXPECT_EQ(refused, ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }));
+    EXPECT_EQ(refused, ErrorOf([&] { COsAbbreviaTool::UnzipString(ReadBytes(archive)); }));
+    EXPECT_EQ(refused, ErrorOf([&] { COsAbbreviaTool::UnzippedSize(ReadBytes(archive)); }));
+  }
+  EXPECT_EQ(158u, ReadBytes(archive).size());
+
+  // 1,000 such entries in 4 MB are refused at once, in little memory.
+  Peer("declare-size '" + archive + "' 1000 " + std::to_string(negative));
+  const TimedAnswer refusal = InBoundedChildTimed(
+      64 << 20, 10, [&] { return ErrorOf([&] { COsAbbreviaTool::ReadArchive(archive); }); },
+      dir_.File("answer"));
+  EXPECT_EQ(refused, refusal.answer);
+  EXPECT_LT(refusal.took, std::chrono::seconds(1));
+}
+
 TEST_F(ZipToolTest, EntriesOfKindsThePackageNeverWritesAreRefusedBeforeAnyIsRead) {
   // Four bzip2 entries of 256 MiB of zeros each in about 1.2 KB, whose
   // stored sizes claim 2 GiB: libzip's own decoder would unpack them
