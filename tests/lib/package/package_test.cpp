@@ -1014,4 +1014,29 @@ TEST_F(TarvexDocTest, ABlankScanThatDeflatesPastTheRatioOpensAgain) {
   EXPECT_TRUE(reopened.GetFile(1)->Content() == blank);
 }
 
+TEST_F(TarvexDocTest, ACompressedDocumentEncryptedForTheReceiverOpensAndUnpacksOnDecrypting) {
+  // Its content is enveloped data, no zip archive, until it is decrypted:
+  // what it unpacks to is not asked before.
+  auto signer = KeyOf("signer");  // the receiver's "MY" key, for decrypting
+  CTarvexDoc package;
+  Fill(package);
+  package.GetFile(0)->SetContent(
+      PeerArchive("make", BinToHexStr("заявление.xml") + "=" + BinToHexStr(kStatement)));
+  auto receiver = std::make_unique<CTarvexKey>();
+  receiver->SetCertificateBody(Pki("signer.cer"));
+  ASSERT_TRUE(package.Encrypt(receiver.get()));
+  ASSERT_TRUE(package.SaveAs(Out("plain.zip")));
+  // The statement is the first document of the description.
+  Rewrite(Out("plain.zip"), Out("package.zip"), "сжат=\"false\"", "сжат=\"true\"");
+
+  CTarvexDoc read;
+  ASSERT_TRUE(read.Open(Out("package.zip")));
+  EXPECT_TRUE(read.GetFile(0)->IsEncrypted());
+  EXPECT_TRUE(read.GetFile(0)->IsCompressed());
+  ASSERT_TRUE(read.Decrypt());
+  EXPECT_FALSE(read.GetFile(0)->IsCompressed());
+  EXPECT_EQ(kStatement, read.GetFile(0)->Content());
+  EXPECT_EQ(kPayment, read.GetFile(1)->Content());
+}
+
 }  // namespace
