@@ -45,7 +45,7 @@ bool ReadZipDirectory(uint64_t archive_size, const ZipReadAt& read_at, ZipDirect
 // ReadZipDirectory takes: one that a reader would take for the archive's
 // own, its directory where it says and ending where it begins, or the
 // signature in the last one's comment. A zip archive held as a document
-// is neither. Readers differ in which record they
-// take (the first that holds, the last, the one whose entries reach
-// farthest), so such an archive would show each of them other entries.
+// is neither. Readers differ in which record they take (the first that
+// holds, the last, the one whose entries reach farthest), so such an
+// archive would show each of them other entries.
 bool HoldsAnotherEndRecord(uint64_t archive_size, const ZipReadAt& read_at);
