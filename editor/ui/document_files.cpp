@@ -2,56 +2,25 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <set>
 
 #include "editor/model/editor_error.h"
 #include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/escaped_text.h"
 #include "platform/kernel/file_system.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/last_error.h"
 
-namespace {
-
-bool IsControl(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
-}
-
-// The name as a message may show it: a line feed or an escape sequence
-// written as it is would break the message or drive a terminal.
-std::string Shown(const std::string& name) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string shown;
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (!IsControl(c)) {
-      shown += c;
-    } else if (c == '\n') {
-      shown += "\\n";
-    } else if (c == '\r') {
-      shown += "\\r";
-    } else if (c == '\t') {
-      shown += "\\t";
-    } else {
-      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
-    }
-  }
-  return shown;
-}
-
-}  // namespace
-
 void RequireBareFileName(const std::string& name) {
   if (name.empty() || name == "." || name == ".." ||
       name.find_first_of(std::string("\\/\0", 3)) != std::string::npos) {
-    throw EditorError("Недопустимое имя файла [" + Shown(name) +
+    throw EditorError("Недопустимое имя файла [" + Escaped(name) +
                       "]: ожидается имя файла без указания папки");
   }
-  if (std::any_of(name.begin(), name.end(), IsControl)) {
-    throw EditorError("Недопустимое имя файла [" + Shown(name) +
+  if (HasControlByte(name)) {
+    throw EditorError("Недопустимое имя файла [" + Escaped(name) +
                       "]: имя содержит управляющие символы");
   }
 }

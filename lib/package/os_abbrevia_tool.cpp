@@ -19,6 +19,7 @@
 #include "lib/package/zip_packed_source.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/error_codes.h"
+#include "platform/kernel/escaped_text.h"
 
 namespace {
 
@@ -152,13 +153,13 @@ class EntryReader {
     if ((stat.valid & kKnown) != kKnown) RaiseFormatError(ZIP_ER_INCONS);
     if (stat.encryption_method != ZIP_EM_NONE) {
       RaiseErrorFmt("Файл [%s] в архиве зашифрован, а пакет не шифрует своих файлов",
-                    {Visible(name)});
+                    {Escaped(name)});
     }
     if (stat.comp_method != ZIP_CM_STORE && stat.comp_method != ZIP_CM_DEFLATE) {
       RaiseErrorFmt(
           "Файл [%0:s] в архиве сжат методом [%1:s], а пакет хранит файлы только несжатыми или "
           "сжатыми методом deflate",
-          {Visible(name), MethodName(stat.comp_method)});
+          {Escaped(name), MethodName(stat.comp_method)});
     }
     packed.others = declared_;
     RaiseLimit(LimitError(name, stat.size, stat.comp_size, declared_));
@@ -214,7 +215,7 @@ class EntryReader {
                          int64_t others) const {
     if (size > static_cast<uint64_t>(limits_.entry_size)) {
       return Format("Размер файла [%0:s] в архиве превышает предел [%1:d] байт",
-                    {Visible(name), limits_.entry_size});
+                    {Escaped(name), limits_.entry_size});
     }
     // Within the entry bound now, so the size converts; a packed size of
     // 2^63 or more is as good as unbounded for the ratio.
@@ -223,7 +224,7 @@ class EntryReader {
     const auto packed = static_cast<int64_t>(std::min<uint64_t>(stored, INT64_MAX));
     if (limits_.TooCompressed(declared, packed)) {
       return Format("Файл [%0:s] в архиве сжат сильнее предела [%1:d] к 1",
-                    {Visible(name), limits_.ratio});
+                    {Escaped(name), limits_.ratio});
     }
     return std::string();
   }

@@ -11,37 +11,18 @@
 #include "lib/package/zip_entry_layout.h"
 #include "lib/package/zip_error_text.h"
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/escaped_text.h"
 
 namespace {
 
 // A bare file name of printable bytes: anything else would land outside
 // the package's folder or under another name than the one stored.
 bool IsBareName(const std::string& name) {
-  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
-  return !control && !name.empty() && name != "." && name != ".." &&
+  return !HasControlByte(name) && !name.empty() && name != "." && name != ".." &&
          name.find_first_of("/\\:") == std::string::npos;
 }
 
-// The bytes with those that are control bytes, or above ASCII when
-// `high` is set, shown as \xNN.
-std::string Escaped(std::string_view bytes, bool high) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string visible;
-  for (unsigned char c : bytes) {
-    if (c < 0x20 || c == 0x7F || (high && c >= 0x80)) {
-      visible += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
-    } else {
-      visible += static_cast<char>(c);
-    }
-  }
-  return visible;
-}
-
 }  // namespace
-
-std::string Visible(const std::string& name) { return Escaped(name, false); }
 
 std::string MethodName(int32_t method) {
   static constexpr struct {
@@ -83,7 +64,7 @@ ZipDirectory ReadDirectory(const std::string& label, uint64_t archive_size,
 void CheckLayout(const std::string& label, const ZipDirectory& directory, uint64_t archive_size,
                  const ZipReadAt& read_at) {
   const ZipLayoutCheck check = CheckZipLayout(directory, archive_size, read_at);
-  const auto name = [&](size_t entry) { return Visible(directory.entries[entry].name); };
+  const auto name = [&](size_t entry) { return Escaped(directory.entries[entry].name); };
   switch (check.fault) {
     case ZipLayoutFault::kNone: break;
     case ZipLayoutFault::kInconsistent: RaiseError(ArchiveCodeText(label, ZIP_ER_INCONS));
@@ -94,7 +75,7 @@ void CheckLayout(const std::string& label, const ZipDirectory& directory, uint64
       RaiseErrorFmt("Файл [%s] в архиве занимает байты оглавления архива", {name(check.entry)});
     case ZipLayoutFault::kOtherName:
       RaiseErrorFmt("Файл [%0:s] в архиве назван в своём локальном заголовке иначе: [%1:s]",
-                    {name(check.entry), Visible(check.local_name)});
+                    {name(check.entry), Escaped(check.local_name)});
     case ZipLayoutFault::kOtherMethod:
       RaiseErrorFmt(
           "Файл [%0:s] в архиве сжат методом [%1:s], а его локальный заголовок называет метод "
@@ -117,7 +98,7 @@ std::vector<ZipEntry> NamedEntries(const ZipDirectory& directory) {
     if (stop != std::string_view::npos) {
       RaiseErrorFmt(
           "Имя файла [%s] в архиве записано в UTF-8 и не переводится в кодовую страницу 1251",
-          {Visible(name) + Escaped(std::string_view(entry.name).substr(stop), true)});
+          {Escaped(name) + Escaped(std::string_view(entry.name).substr(stop), true)});
     }
     entries.push_back({std::move(name), std::string()});
   }
@@ -132,7 +113,7 @@ void CheckFlaggedNames(uint64_t archive_size, const ZipReadAt& read_at) {
 void CheckNames(const std::vector<ZipEntry>& entries) {
   std::unordered_set<std::string> seen;
   for (const auto& [name, bytes] : entries) {
-    if (!IsBareName(name)) RaiseErrorFmt("Недопустимое имя файла в архиве: [%s]", {Visible(name)});
+    if (!IsBareName(name)) RaiseErrorFmt("Недопустимое имя файла в архиве: [%s]", {Escaped(name)});
     if (!seen.insert(name).second) {
       RaiseErrorFmt("Файл [%s] встречается в архиве дважды", {name});
     }

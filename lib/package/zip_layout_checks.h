@@ -12,9 +12,6 @@
 #include "lib/package/os_abbrevia_tool.h"
 #include "lib/package/zip_directory.h"
 
-// The name with its control bytes shown as \xNN, so that a message can
-// name it.
-std::string Visible(const std::string& name);
 // A compression method as a message names it: "deflate, код 8".
 std::string MethodName(int32_t method);
 

@@ -301,9 +301,9 @@ TEST_F(ReadingDocumentsTest, AReceivedNameWithAFolderOrAControlCharacterIsRefuse
       {"..\\..\\x", "..\\..\\x", folder_cause},
       {"/etc/x", "/etc/x", folder_cause},
       {"a/b", "a/b", folder_cause},
-      {"строка\nвторая.pdf", "строка\\nвторая.pdf", control_cause},
+      {"строка\nвторая.pdf", "строка\\x0Aвторая.pdf", control_cause},
       {"\x1B[2J\x1B]0;окно\x07.pdf", "\\x1B[2J\\x1B]0;окно\\x07.pdf", control_cause},
-      {"возврат\rтаб\t.pdf", "возврат\\rтаб\\t.pdf", control_cause},
+      {"возврат\rтаб\t.pdf", "возврат\\x0Dтаб\\x09.pdf", control_cause},
       {"удалить\x7F.pdf", "удалить\\x7F.pdf", control_cause},
   };
   for (const Case& c : cases) {
