@@ -214,6 +214,13 @@ class ReadingDocumentsTest : public PacketWindowTest {
     ASSERT_TRUE(dialogs_.boxes.empty()) << AnsiToUtf8(dialogs_.boxes[0].text);
   }
 
+  // The file name the first signature of the second row's document is
+  // extracted under.
+  static std::string FirstSignatureName(TfmQuendaMain* window) {
+    return SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window, 1), 0).get(),
+                         &ITarvexSignature::get_Filename);
+  }
+
   SavedPackages saved_{packages_};
   TempDir extract_;
 };
@@ -282,9 +289,7 @@ TEST_F(ReadingDocumentsTest, ExtractingWritesTheDocumentAndEachSignatureUnderIts
   EXPECT_EQ(dialogs_.boxes.at(0).type, MB_OK | MB_ICONINFORMATION);
   EXPECT_EQ(dialogs_.Texts(), Texts{"Документ и подписи извлечены."});
   EXPECT_EQ(window->Params.GetValue("EXTRACTFOLDER"), folder);
-  const std::string signature =
-      SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
-                    &ITarvexSignature::get_Filename);
+  const std::string signature = FirstSignatureName(window.get());
   EXPECT_EQ(ReadBytes(extract_.File(AnsiToUtf8("паспорт.pdf"))), "%PDF-1.4 Паспорт");
   EXPECT_EQ(ReadBytes(extract_.File(AnsiToUtf8(signature))).substr(0, 1), "\x30");
   EXPECT_EQ(std::distance(fs::directory_iterator(extract_.Path()), fs::directory_iterator()), 2);
@@ -330,9 +335,7 @@ TEST_F(ReadingDocumentsTest, ExtractingOverExistingFilesAsksAndANoWritesNothing)
   auto window = Start();
   Open(window.get(), saved_.Entrepreneur());
   SelectRow(window.get(), 1);
-  const std::string signature =
-      SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
-                    &ITarvexSignature::get_Filename);
+  const std::string signature = FirstSignatureName(window.get());
   const std::string signature_path = extract_.File(AnsiToUtf8(signature));
   const std::string ask_document = "Файл [" + folder + "паспорт.pdf] уже существует. Заменить?";
   const std::string ask_signature = "Файл [" + folder + signature + "] уже существует. Заменить?";
@@ -377,9 +380,7 @@ TEST_F(ReadingDocumentsTest, ADocumentNamedLikeItsSignatureIsRefusedBeforeAnythi
   {
     auto window = Start();
     Open(window.get(), package);
-    signature =
-        SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
-                      &ITarvexSignature::get_Filename);
+    signature = FirstSignatureName(window.get());
   }
   Renamed(package, "паспорт.pdf", signature);
   const std::string path = IncludeBackslash(Utf8ToAnsi(extract_.Path())) + signature;
@@ -432,9 +433,7 @@ TEST_F(ReadingDocumentsTest, WhatCannotTakeASignatureIsRefusedBeforeTheDocumentI
   auto window = Start();
   Open(window.get(), saved_.Entrepreneur());
   SelectRow(window.get(), 1);
-  const std::string signature =
-      SignatureText(SignatureAt(window->Packet->Package.get(), FileOf(window.get(), 1), 0).get(),
-                    &ITarvexSignature::get_Filename);
+  const std::string signature = FirstSignatureName(window.get());
   const std::string place = extract_.File(AnsiToUtf8(signature));
   const std::string path = IncludeBackslash(Utf8ToAnsi(extract_.Path())) + signature;
   for (const Case& c : cases) {
