@@ -6,7 +6,9 @@
 #include "lib/foundation/str_array.h"
 #include "lib/foundation/text_routines.h"
 #include "platform/kernel/environment.h"
+#include "platform/kernel/error_codes.h"
 #include "platform/kernel/file_system.h"
+#include "platform/kernel/last_error.h"
 #include "platform/kernel/path_combine.h"
 
 namespace {
@@ -33,6 +35,10 @@ std::string GetEnvVar(const std::string& name) {
   for (;;) {
     const uint32_t length =
         GetEnvironmentVariableA(name, buffer.data(), static_cast<uint32_t>(buffer.size()));
+    if (length == 0 && GetLastError() == ERROR_INVALID_NAME) {
+      RaiseErrorFmt("Недопустимое значение переменной окружения [%0:s]: %1:s",
+                    {name, EnvironmentValueRefusal(name)});
+    }
     if (length < buffer.size()) return std::string(buffer.data(), length);
     // Too small: `length` is the size needed. The value may grow again
     // before the next call, hence the loop.

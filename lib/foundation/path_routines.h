@@ -9,7 +9,8 @@
 std::string AddTrailingBackslash(const std::string& path);
 // The path names a folder, or a symbolic link to one.
 bool DirExists(const std::string& path);
-// The variable's value, of any length; a missing variable gives "".
+// The variable's value, of any length; a missing variable gives "". A
+// value that cp1251 cannot hold raises, naming the variable and the value.
 std::string GetEnvVar(const std::string& name);
 // Folder and name, trimmed, joined with one separator, "." and ".."
 // resolved; the name alone for an empty folder, the folder alone for an

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace {
 
@@ -46,14 +47,21 @@ char WideCharToAnsi(char32_t c) {
   return static_cast<char>(c < kReverse.size() ? kReverse[c] : '?');
 }
 
+bool HasAnsiForm(char32_t c) { return c == U'?' || WideCharToAnsi(c) != '?'; }
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
     out += static_cast<char>(0xC0 | (c >> 6));
     out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
+  } else if (c < 0x10000) {
     out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
@@ -77,6 +85,25 @@ size_t DecodeUtf8(std::string_view text, size_t at, char32_t& c) {
   }
   return static_cast<size_t>(extra) + 1;
 }
+
+// The same, refusing sequences longer than their character needs: "/"
+// written in two bytes must not pass for one.
+size_t DecodeShortestUtf8(std::string_view text, size_t at, char32_t& c) {
+  static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  const size_t length = DecodeUtf8(text, at, c);
+  return length == 0 || c < kShortest[length - 1] ? 0 : length;
+}
+
+std::string Hex(uint32_t value, int digits) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) hex += kDigits[(value >> shift) & 0xF];
+  return hex;
+}
+
+std::string CodePoint(char32_t c) { return "U+" + Hex(c, c > 0xFFFF ? 6 : 4); }
+
+std::string ByteCode(unsigned char byte) { return "0x" + Hex(byte, 2); }
 
 }  // namespace
 
@@ -118,18 +145,25 @@ std::string Utf8ToAnsi(std::string_view text) {
   return out;
 }
 
+size_t WideToAnsiExactly(std::u16string_view text, std::string& out) {
+  out.clear();
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!HasAnsiForm(text[i])) return i;
+    out += WideCharToAnsi(text[i]);
+  }
+  return std::u16string_view::npos;
+}
+
 size_t Utf8ToAnsiExactly(std::string_view text, std::string& out) {
-  static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
   out.clear();
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
     char32_t c = 0;
-    const size_t length = DecodeUtf8(text, i, c);
-    if (length == 0 || c < kShortest[length - 1]) return i;
-    const char byte = WideCharToAnsi(c);
-    if (byte == '?' && c != U'?') return i;
-    out += byte;
+    const size_t length = DecodeShortestUtf8(text, i, c);
+    if (length == 0 || !HasAnsiForm(c)) return i;
+    out += WideCharToAnsi(c);
     i += length;
   }
   return std::string_view::npos;
@@ -139,4 +173,57 @@ std::string SysPath(std::string_view path) {
   std::string utf8 = AnsiToUtf8(path);
   std::replace(utf8.begin(), utf8.end(), '\\', '/');
   return utf8;
+}
+
+bool SysPathToAnsi(std::string_view path, std::string& out, std::string& refusal) {
+  if (Utf8ToAnsiExactly(path, out) != std::string_view::npos) {
+    refusal = NoAnsiFormMessage(path);
+    return false;
+  }
+  // Only "\" itself becomes the byte 0x5C: every one found is in a name.
+  if (out.find('\\') != std::string::npos) {
+    refusal = ForbiddenNameCharMessage(out, '\\');
+    return false;
+  }
+  return true;
+}
+
+std::string NoAnsiFormMessage(std::string_view utf8) {
+  std::string shown, first;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    char32_t c = 0;
+    const size_t length = DecodeShortestUtf8(utf8, i, c);
+    std::string code;
+    if (length == 0) {
+      code = ByteCode(static_cast<unsigned char>(utf8[i]));
+      if (first.empty()) first = "байт [" + code + "] не является частью символа UTF-8";
+    } else if (!HasAnsiForm(c)) {
+      code = CodePoint(c);
+      if (first.empty()) first = "символ [" + code + "]";
+    }
+    shown += code.empty() ? std::string(1, WideCharToAnsi(c)) : "<" + code + ">";
+    i += length == 0 ? 1 : length;
+  }
+  return "Имя [" + shown + "] нельзя сохранить в кодировке Windows-1251: " + first;
+}
+
+std::string NoAnsiFormMessage(std::u16string_view text) {
+  // A lone surrogate goes as its own three bytes, which decode to a
+  // character the code page lacks and so is shown by its number.
+  std::string utf8;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    AppendUtf8(utf8, c);
+  }
+  return NoAnsiFormMessage(utf8);
+}
+
+std::string ForbiddenNameCharMessage(std::string_view name, char c) {
+  return "Недопустимое имя файла [" + std::string(name) + "]: имя содержит символ [" +
+         std::string(1, c) + "]";
 }

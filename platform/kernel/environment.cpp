@@ -19,6 +19,14 @@ const char* Lookup(const std::string& name) {
   return value != nullptr && *value != '\0' ? value : "/tmp";
 }
 
+// The value in cp1251, exactly. TMP is a path, and folders are made in it.
+bool Converted(std::string_view name, const char* value, std::string& text, std::string& refusal) {
+  if (name == "TMP") return SysPathToAnsi(value, text, refusal);
+  if (Utf8ToAnsiExactly(value, text) == std::string::npos) return true;
+  refusal = NoAnsiFormMessage(std::string_view(value));
+  return false;
+}
+
 }  // namespace
 
 uint32_t GetEnvironmentVariableA(std::string_view name, char* buffer, uint32_t size) {
@@ -27,10 +35,21 @@ uint32_t GetEnvironmentVariableA(std::string_view name, char* buffer, uint32_t s
     SetLastError(ERROR_ENVVAR_NOT_FOUND);
     return 0;
   }
-  const std::string text = Utf8ToAnsi(value);
+  std::string text, refusal;
+  if (!Converted(name, value, text, refusal)) {
+    SetLastError(ERROR_INVALID_NAME);
+    return 0;
+  }
   const auto length = static_cast<uint32_t>(text.size());
   SetLastError(ERROR_SUCCESS);
   if (buffer == nullptr || size <= length) return length + 1;
   std::memcpy(buffer, text.c_str(), length + 1);
   return length;
+}
+
+std::string EnvironmentValueRefusal(std::string_view name) {
+  const char* value = Lookup(AnsiToUtf8(name));
+  std::string text, refusal;
+  if (value != nullptr) Converted(name, value, text, refusal);
+  return refusal;
 }

@@ -47,8 +47,13 @@ bool Match(std::string_view name, std::string_view mask) {
 
 bool ReadNext(FindState& state, FindData& data) {
   while (dirent* entry = ::readdir(state.dir)) {
-    std::string name = Utf8ToAnsi(entry->d_name);
-    if (!MatchesMask(name, state.mask)) continue;
+    // An entry that no cp1251 name can stand for is not reported under a
+    // look-alike name, which would lead its caller to another file or none.
+    std::string name;
+    if (Utf8ToAnsiExactly(entry->d_name, name) != std::string::npos ||
+        name.find('\\') != std::string::npos || !MatchesMask(name, state.mask)) {
+      continue;
+    }
     struct stat st;
     if (::lstat((state.folder + entry->d_name).c_str(), &st) != 0) continue;
     data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;

@@ -1,7 +1,8 @@
 // Directory search with the platform's masks ("*", "?", and "*.*" for every
 // name, dotted or not; letters a-z match either case). Entries are reported
 // as they are: a symbolic link is never followed, so it never looks like a
-// folder to the routines that walk trees.
+// folder to the routines that walk trees. An entry whose name has no exact
+// cp1251 form, or holds "\", is passed over: no cp1251 path could name it.
 #pragma once
 
 #include <cstdint>

@@ -64,8 +64,9 @@ HRESULT SHGetFolderPathA(HWND /*owner*/, int folder, HANDLE /*token*/, uint32_t 
   if (folder == CSIDL_APPDATA) result = UserConfigHome();
   if (folder == CSIDL_PERSONAL) result = DocumentsFolder();
   if (folder == CSIDL_PROFILE) result = UserHome();
-  result = Utf8ToAnsi(result);
-  if (result.empty() || result.size() >= static_cast<size_t>(MAX_PATH)) return kFail;
-  std::memcpy(path, result.c_str(), result.size() + 1);
+  std::string ansi, refusal;
+  if (!SysPathToAnsi(result, ansi, refusal)) return kFail;
+  if (ansi.empty() || ansi.size() >= static_cast<size_t>(MAX_PATH)) return kFail;
+  std::memcpy(path, ansi.c_str(), ansi.size() + 1);
   return 0;
 }

@@ -21,7 +21,8 @@ constexpr int CSIDL_PROFILE = 40;
 // that the desktop's user-dirs.dirs in the config home names, as
 // "$HOME/..." or an absolute path; CSIDL_PROFILE the home folder. A folder
 // without a file-system path, an unknown id, a documents folder the file
-// does not name, a missing home or a path of MAX_PATH bytes or more gives a
+// does not name, a missing home, a path that has no exact cp1251 form
+// (codepage.h: SysPathToAnsi) or one of MAX_PATH bytes or more gives a
 // negative code and an empty `path`. Whether the folder exists is not
 // checked.
 HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, uint32_t flags, char* path);

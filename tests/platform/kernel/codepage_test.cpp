@@ -88,3 +88,55 @@ TEST(Codepage, ExactConversionStopsWhereAQuestionMarkWouldStand) {
 TEST(Codepage, SysPathWritesForwardSlashes) {
   EXPECT_EQ(SysPath("a\\b\\\xF4.txt"), "a/b/\xD1\x84.txt");
 }
+
+TEST(Codepage, ExactWideConversionStopsAtTheFirstUnitWithoutAForm) {
+  const struct {
+    std::u16string wide;
+    size_t stop;
+    std::string out;
+  } cases[] = {
+      {AnsiToWide(AllBytes()), std::u16string::npos, AllBytes()},
+      {u"a?b", std::u16string::npos, "a?b"},
+      {u"Jos\u00E9.pdf", 3, "Jos"},
+      {u"\u0438\u0306.pdf", 1, "\xE8"},  // "й" decomposed
+      {u"\U0001F600.pdf", 0, ""},
+      {std::u16string(1, u'\xD800') + u"x", 0, ""},  // a lone surrogate
+  };
+  for (const auto& c : cases) {
+    std::string out = "old";
+    EXPECT_EQ(c.stop, WideToAnsiExactly(c.wide, out)) << c.out;
+    EXPECT_EQ(c.out, out);
+  }
+}
+
+TEST(Codepage, SystemPathsComeBackExactlyOrAreRefusedByName) {
+  const struct {
+    std::string utf8;
+    std::string path;  // cp1251, or the refusal
+  } cases[] = {
+      {"/home/\xD0\xB0/* ? < > |/CON", "/home/а/* ? < > |/CON"},
+      {"/home/Jos\xC3\xA9/a.pdf",
+       "Имя [/home/Jos<U+00E9>/a.pdf] нельзя сохранить в кодировке Windows-1251: символ "
+       "[U+00E9]"},
+      {"\xE4\xB8\xAD\xF0\x9F\x98\x80.pdf",
+       "Имя [<U+4E2D><U+01F600>.pdf] нельзя сохранить в кодировке Windows-1251: символ [U+4E2D]"},
+      {"\xD0\xB8\xCC\x86.pdf",
+       "Имя [и<U+0306>.pdf] нельзя сохранить в кодировке Windows-1251: символ [U+0306]"},
+      {"/tmp/Jos\xE9",
+       "Имя [/tmp/Jos<0xE9>] нельзя сохранить в кодировке Windows-1251: байт [0xE9] не является "
+       "частью символа UTF-8"},
+      {"/home/a\\b.pdf", "Недопустимое имя файла [/home/a\\b.pdf]: имя содержит символ [\\]"},
+  };
+  for (const auto& c : cases) {
+    std::string out, refusal;
+    const bool kept = SysPathToAnsi(c.utf8, out, refusal);
+    EXPECT_EQ(kept ? out : refusal, c.path) << c.utf8;
+  }
+}
+
+TEST(Codepage, WideTextIsNamedAsItsUtf8Is) {
+  EXPECT_EQ(NoAnsiFormMessage(u"\U0001F600\xD800"
+                              u"a"),
+            "Имя [<U+01F600><U+D800>a] нельзя сохранить в кодировке Windows-1251: символ "
+            "[U+01F600]");
+}

@@ -52,3 +52,26 @@ TEST(GetEnvironmentVariable, TmpAlwaysHasAValue) {
         << (c.tmp ? c.tmp : "unset") << ", " << (c.tmpdir ? c.tmpdir : "unset");
   }
 }
+
+TEST(GetEnvironmentVariable, ValuesWithoutACp1251FormAreRefusedNamed) {
+  struct Case {
+    const char* name;
+    const char* value;
+    const char* refusal;
+  } cases[] = {
+      {"TARVEX_TEST_VALUE", "/home/Jos\xC3\xA9",
+       "Имя [/home/Jos<U+00E9>] нельзя сохранить в кодировке Windows-1251: символ [U+00E9]"},
+      {"TMP", "/tmp/a\\b", "Недопустимое имя файла [/tmp/a\\b]: имя содержит символ [\\]"},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv value(c.name, c.value);
+    char buffer[64] = "stale";
+    EXPECT_EQ(GetEnvironmentVariableA(c.name, buffer, sizeof buffer), 0u) << c.name;
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
+    EXPECT_EQ(EnvironmentValueRefusal(c.name), c.refusal);
+  }
+  // Elsewhere a "\" is text like any other.
+  ScopedEnv value("TARVEX_TEST_VALUE", "a\\b");
+  EXPECT_EQ(Get("TARVEX_TEST_VALUE"), "a\\b");
+  EXPECT_EQ(EnvironmentValueRefusal("TARVEX_TEST_VALUE"), "");
+}

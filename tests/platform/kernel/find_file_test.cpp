@@ -51,6 +51,14 @@ TEST(FindFile, ListsCyrillicNamesAndDotEntries) {
   EXPECT_EQ(Find(dir.Path() + "/*.txt"), (std::set<std::string>{"\xE0.txt"}));
 }
 
+TEST(FindFile, PassesOverNamesThatNoCp1251NameCanStandFor) {
+  TempDir dir;
+  for (const char* name : {"Jos\xC3\xA9.pdf", "Jos?.pdf", "a\\b.pdf", "\xE9.pdf", "*<>|.pdf"}) {
+    Touch(dir.File(name));
+  }
+  EXPECT_EQ(Find(dir.Path() + "/*.pdf"), (std::set<std::string>{"Jos?.pdf", "*<>|.pdf"}));
+}
+
 TEST(FindFile, ReportsMissingFolderAndNoMatch) {
   TempDir dir;
   FindData data;

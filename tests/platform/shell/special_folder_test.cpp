@@ -38,6 +38,13 @@ TEST(SpecialFolderTest, CyrillicPathComesBackInCp1251) {
   EXPECT_EQ(AppData(), "/tmp/Папка");
 }
 
+TEST(SpecialFolderTest, PathWithoutACp1251FormFails) {
+  for (const char* home : {"/home/Jos\xC3\xA9", "/home/a\\b"}) {
+    ::setenv("XDG_CONFIG_HOME", home, 1);
+    EXPECT_EQ(AppData(), "failed:") << home;
+  }
+}
+
 TEST(SpecialFolderTest, FolderWithoutPathFails) {
   char path[MAX_PATH] = "stale";
   EXPECT_LT(SHGetFolderPathA(nullptr, CSIDL_DRIVES, nullptr, 0, path), 0);
