@@ -10,6 +10,10 @@
 
 // The character count comes from the length prefix; null is empty.
 std::string BstrToAnsi(BSTR text);
+// The same for a file name or path, which must keep its identity: raises,
+// naming it, when a character has no cp1251 form, rather than put '?' in
+// its place and so name another file or merge two names into one.
+std::string BstrToAnsiName(BSTR text);
 // A new BSTR the caller frees; raises when memory runs out.
 BSTR AnsiToBstr(const std::string& text);
 

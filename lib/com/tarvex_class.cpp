@@ -39,7 +39,7 @@ HRESULT CTarvex_class::New(TRANSACTION_TYPES enTransactionType, VARIANT_BOOL* bR
 }
 
 HRESULT CTarvex_class::Open(BSTR wsFilename, VARIANT_BOOL* bResult) {
-  return Result(bResult, [&] { return ToVariantBool(package_->Open(BstrToAnsi(wsFilename))); });
+  return Result(bResult, [&] { return ToVariantBool(package_->Open(BstrToAnsiName(wsFilename))); });
 }
 
 HRESULT CTarvex_class::Close(VARIANT_BOOL* bResult) {
@@ -47,7 +47,8 @@ HRESULT CTarvex_class::Close(VARIANT_BOOL* bResult) {
 }
 
 HRESULT CTarvex_class::Save(BSTR wsFilename, VARIANT_BOOL* bResult) {
-  return Result(bResult, [&] { return ToVariantBool(package_->SaveAs(BstrToAnsi(wsFilename))); });
+  return Result(bResult,
+                [&] { return ToVariantBool(package_->SaveAs(BstrToAnsiName(wsFilename))); });
 }
 
 HRESULT CTarvex_class::Encrypt(ITarvexKey* pKey, VARIANT_BOOL* bResult) {
@@ -63,13 +64,15 @@ HRESULT CTarvex_class::Decrypt(VARIANT_BOOL* bResult) {
 HRESULT CTarvex_class::AddFile(BSTR, BSTR wsDocTypeCode, BSTR wsContentType, BSTR wsFilename,
                                BSTR wsContent, ITarvexFile** pResult) {
   return Result(pResult, [&] {
+    // A name refused adds no document.
+    const std::string name = BstrToAnsiName(wsFilename);
     CTarvexDocument* document = package_->AddFile();
     try {
       const rTarvexDocType& type =
           CTarvexTool::DocTypeByCode(document->Config().FlowKind(), BstrToAnsi(wsDocTypeCode));
       document->SetDocType(type.number);
       document->SetContentType(BstrToAnsi(wsContentType));
-      document->SetOriginalFilename(BstrToAnsi(wsFilename));
+      document->SetOriginalFilename(name);
       // Refused before it is converted: a content too large costs no copy.
       document->CheckContentSize(SysStringLen(wsContent));
       document->SetContent(BstrToAnsi(wsContent));
@@ -102,14 +105,14 @@ HRESULT CTarvex_class::IsOpened(VARIANT_BOOL* bResult) {
 HRESULT CTarvex_class::SignFile(BSTR wsFilename, ITarvexKey* pKey, VARIANT_BOOL* bResult) {
   return Result(bResult, [&] {
     const std::unique_ptr<CTarvexKey> key = CTarvexIntfTool::TemporaryKey(pKey);
-    return ToVariantBool(package_->SignFile(BstrToAnsi(wsFilename), key.get()));
+    return ToVariantBool(package_->SignFile(BstrToAnsiName(wsFilename), key.get()));
   });
 }
 
 HRESULT CTarvex_class::ReSignFile(BSTR wsFilename, ITarvexKey* pKey, VARIANT_BOOL* bResult) {
   return Result(bResult, [&] {
     const std::unique_ptr<CTarvexKey> key = CTarvexIntfTool::TemporaryKey(pKey);
-    return ToVariantBool(package_->ReSignFile(BstrToAnsi(wsFilename), key.get()));
+    return ToVariantBool(package_->ReSignFile(BstrToAnsiName(wsFilename), key.get()));
   });
 }
 

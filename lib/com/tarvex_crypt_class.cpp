@@ -161,7 +161,8 @@ HRESULT CTarvexCrypt_class::LinkPrivateKey(ITarvexKey* pKey, VARIANT_BOOL bCachi
 
 HRESULT CTarvexCrypt_class::SignFile(BSTR wsFilename, ITarvexKey* pKey, BSTR wsSignFileName) {
   return Safe([&] {
-    crypt_->SignFile(BstrToAnsi(wsFilename), ThumbprintOf(pKey), BstrToAnsi(wsSignFileName));
+    crypt_->SignFile(BstrToAnsiName(wsFilename), ThumbprintOf(pKey),
+                     BstrToAnsiName(wsSignFileName));
   });
 }
 

@@ -105,7 +105,7 @@ HRESULT CTarvexFile_class::get_OriginalFilename(BSTR* Value) {
 }
 
 HRESULT CTarvexFile_class::put_OriginalFilename(BSTR Value) {
-  return Safe([&] { Document().SetOriginalFilename(BstrToAnsi(Value)); });
+  return Safe([&] { Document().SetOriginalFilename(BstrToAnsiName(Value)); });
 }
 
 HRESULT CTarvexFile_class::get_Filename(BSTR* Value) {
@@ -115,7 +115,7 @@ HRESULT CTarvexFile_class::get_Filename(BSTR* Value) {
 HRESULT CTarvexFile_class::put_Filename(BSTR Value) {
   return Safe([&] {
     CTarvexDocument& document = Document();
-    package_.lock()->SetDocumentFilename(&document, BstrToAnsi(Value));
+    package_.lock()->SetDocumentFilename(&document, BstrToAnsiName(Value));
   });
 }
 

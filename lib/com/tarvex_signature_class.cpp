@@ -69,7 +69,7 @@ HRESULT CTarvexSignature_class::get_Filename(BSTR* Value) {
 
 HRESULT CTarvexSignature_class::put_Filename(BSTR Value) {
   return Safe([&] {
-    const std::string name = BstrToAnsi(Value);
+    const std::string name = BstrToAnsiName(Value);
     CValueCheckTool::CheckNotEmpty(name, "signFilename");
     Signature().SetFileName(name);
   });

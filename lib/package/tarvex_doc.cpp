@@ -28,8 +28,10 @@ constexpr const char* kProgVersion = "QimTarvex";
 std::string FullName(const std::string& file_name) {
   if (file_name.find_first_of("\\/:") != std::string::npos) return file_name;
   std::error_code error;
-  const std::string current = Utf8ToAnsi(std::filesystem::current_path(error).string());
-  return CombinePath(current, file_name);
+  const std::string current = std::filesystem::current_path(error).string();
+  std::string folder, refusal;
+  if (!SysPathToAnsi(current, folder, refusal)) RaiseError(refusal);
+  return CombinePath(folder, file_name);
 }
 
 bool FileExists(const std::string& file_name) {

@@ -12,6 +12,7 @@
 #include "lib/foundation/value_check_tool.h"
 #include "lib/package/os_abbrevia_tool.h"
 #include "lib/package/tarvex_crypto_tool.h"
+#include "lib/package/tarvex_file_names.h"
 #include "lib/package/tarvex_key.h"
 #include "lib/package/tarvex_package_config.h"
 #include "lib/package/tarvex_signature.h"
@@ -148,7 +149,10 @@ const std::string& CTarvexDocument::GetOriginalFilename() const {
 }
 
 void CTarvexDocument::SetOriginalFilename(const std::string& path) {
-  CheckedNode().SetOriginalFileName(NamePart(path));
+  CXMLGprExtDocument& node = CheckedNode();
+  const std::string name = NamePart(path);
+  CheckOriginalExtension(name, ExtensionOf(name));
+  node.SetOriginalFileName(name);
   config_->NamesChanged();
 }
 

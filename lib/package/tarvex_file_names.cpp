@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "lib/foundation/errors.h"
@@ -99,6 +100,20 @@ void CheckFileCount(int64_t document_count, int64_t signature_count) {
         "Число файлов пакета [%0:d] превышает предел [%1:d]: описание, документов [%2:d], "
         "подписей [%3:d]",
         {files, limit, document_count, signature_count});
+  }
+}
+
+void CheckOriginalExtension(const std::string& name, const std::string& extension) {
+  for (const char c : extension) {
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+      RaiseErrorFmt("Недопустимое имя файла [%0:s]: расширение содержит символ [%1:s]",
+                    {name, std::string(1, c)});
+    }
+  }
+  if (!extension.empty() && (extension.back() == ' ' || extension.back() == '.')) {
+    RaiseErrorFmt("Недопустимое имя файла [%s]: расширение оканчивается пробелом или точкой",
+                  {name});
   }
 }
 

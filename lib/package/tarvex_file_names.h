@@ -31,6 +31,13 @@ int64_t SignatureFileCount(CXMLGprExtSignatureCollection& signatures);
 void ForEachSavedSignature(CXMLGprExtSignatureCollection& signatures, const std::string& base,
                            const std::function<void(const std::string&)>& take);
 
+// An original file name lends its extension to the content file's name in
+// the archive, which the receivers unpack on their systems. Refuses, naming
+// the name, an extension that holds a character no file name there may hold
+// (< > : " / \ | ? * or a control character) or that ends in a blank or a
+// dot, which those systems drop from a name.
+void CheckOriginalExtension(const std::string& name, const std::string& extension);
+
 // On opening, the names as the description holds them: no two documents
 // with one code or one content file, and no content file named like the
 // description or like a signature file.

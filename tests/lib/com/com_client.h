@@ -13,10 +13,10 @@
 // A BSTR made from cp1251 bytes, freed with the object.
 class Bstr {
  public:
-  explicit Bstr(const std::string& text = std::string()) {
-    const std::u16string wide = AnsiToWide(text);
-    text_ = SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
-  }
+  explicit Bstr(const std::string& text = std::string()) : Bstr(AnsiToWide(text)) {}
+  // Characters a client may send that cp1251 lacks.
+  explicit Bstr(const std::u16string& wide)
+      : text_(SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()))) {}
   ~Bstr() { SysFreeString(text_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;

@@ -553,3 +553,114 @@ TEST_F(PackageObjectTest, ASignatureCheckAnswersTrueOrFails) {
 }
 
 }  // namespace
+
+// What a client may send that cp1251 cannot hold: each name is refused by
+// name before anything is added, renamed or written, never kept as a
+// look-alike that another name shares.
+TEST_F(PackageObjectTest, NamesWithoutACp1251FormAreRefusedNeverKeptAsLookAlikes) {
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  const ComRef<ITarvexFile> kept = Add(tarvex.get(), "04", "Jos?.pdf", "pdf");
+  const TempDir folder;
+  const struct {
+    std::u16string name;
+    std::string shown;
+    std::string first;
+  } cases[] = {
+      {u"Jos\u00E9.pdf", "Jos<U+00E9>.pdf", "U+00E9"},
+      {u"Jos\u00E8.pdf", "Jos<U+00E8>.pdf", "U+00E8"},
+      {u"\u4E2D\u6587.pdf", "<U+4E2D><U+6587>.pdf", "U+4E2D"},
+      {u"\U0001F600.pdf", "<U+01F600>.pdf", "U+01F600"},
+      {u"\u0438\u0306.pdf", "и<U+0306>.pdf", "U+0306"},  // "й" decomposed
+  };
+  for (const auto& c : cases) {
+    const std::string refusal =
+        "Имя [" + c.shown + "] нельзя сохранить в кодировке Windows-1251: символ [" + c.first + "]";
+    ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
+    EXPECT_EQ(refusal, Failure(tarvex->AddFile(Bstr(), Bstr("04"), Bstr("pdf"), Bstr(c.name),
+                                               Bstr("pdf"), &file)));
+    EXPECT_EQ(nullptr, file);
+    EXPECT_EQ(E_UNEXPECTED, kept->put_OriginalFilename(Bstr(c.name)));
+    EXPECT_EQ(refusal, TakeError().description);
+    EXPECT_EQ(E_UNEXPECTED, kept->put_Filename(Bstr(c.name)));
+    EXPECT_EQ(refusal, TakeError().description);
+    const std::string path = folder.Path() + "/";
+    VARIANT_BOOL done = VARIANT_FALSE;
+    EXPECT_EQ(
+        "Имя [" + path + c.shown + "] нельзя сохранить в кодировке Windows-1251: символ [" +
+            c.first + "]",
+        Failure(tarvex->Save(Bstr(std::u16string(path.begin(), path.end()) + c.name), &done)));
+  }
+  int32_t count = 0;
+  ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
+  EXPECT_EQ(1, count);
+  BSTR text = nullptr;
+  EXPECT_EQ("Jos?.pdf", Text(kept->get_OriginalFilename(&text), text));
+  EXPECT_TRUE(fs::is_empty(folder.Path()));
+}
+
+// The extension of an original name goes into the content file's name in
+// the archive; the rest of the name only into the description.
+TEST_F(PackageObjectTest, OriginalNamesWhoseExtensionNoReceiverCouldKeepAreRefused) {
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  const std::string long_name = std::string(251, 'ж') + ".pdf";
+  for (const std::string& name : {std::string("* ? < > |.pdf"), std::string("CON.pdf"),
+                                  std::string("Скан.pdf"), std::string("скан.pdf"), long_name}) {
+    const ComRef<ITarvexFile> file = Add(tarvex.get(), "04", name, "pdf");
+    BSTR text = nullptr;
+    EXPECT_EQ(name, Text(file->get_OriginalFilename(&text), text));
+    const std::string code = Text(file->get_DocumentCode(&text), text);
+    EXPECT_TRUE(Text(file->get_Filename(&text), text).ends_with("_" + code + ".pdf")) << name;
+  }
+  ComRef<ITarvexFile> kept;
+  {
+    ITarvexFile* raw = nullptr;
+    ASSERT_EQ(S_OK, tarvex->GetFile(0, &raw));
+    kept = ComRef<ITarvexFile>(raw);
+  }
+  const struct {
+    const char* name;
+    const char* what;
+  } cases[] = {
+      {"a.pd?", "расширение содержит символ [?]"},
+      {"a.p|f", "расширение содержит символ [|]"},
+      {"a.p<f", "расширение содержит символ [<]"},
+      {"a.p*f", "расширение содержит символ [*]"},
+      {"a.p\"f", "расширение содержит символ [\"]"},
+      {"a.p\tf", "расширение содержит символ [\t]"},
+      {"a.pdf ", "расширение оканчивается пробелом или точкой"},
+      {"a.pdf.", "расширение оканчивается пробелом или точкой"},
+  };
+  for (const auto& c : cases) {
+    const std::string refusal = "Недопустимое имя файла [" + std::string(c.name) + "]: " + c.what;
+    ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
+    EXPECT_EQ(refusal, Failure(tarvex->AddFile(Bstr(), Bstr("04"), Bstr("pdf"), Bstr(c.name),
+                                               Bstr("pdf"), &file)));
+    EXPECT_EQ(E_UNEXPECTED, kept->put_OriginalFilename(Bstr(c.name)));
+    EXPECT_EQ(refusal, TakeError().description);
+  }
+  int32_t count = 0;
+  ASSERT_EQ(S_OK, tarvex->GetFileCount(&count));
+  EXPECT_EQ(5, count);
+  BSTR text = nullptr;
+  EXPECT_EQ("* ? < > |.pdf", Text(kept->get_OriginalFilename(&text), text));
+}
+
+// A bare name is saved in the current folder, whose own name must then
+// come back exactly too.
+TEST_F(PackageObjectTest, ABareNameInACurrentFolderWithoutACp1251FormIsRefused) {
+  const ComRef<ITarvex> tarvex = NewRegistration();
+  Add(tarvex.get(), "04", "a.pdf", "pdf");
+  const TempDir root;
+  fs::create_directory(root.File("Jos\xC3\xA9"));
+  fs::create_directory(root.File("Jos?"));
+  const fs::path before = fs::current_path();
+  fs::current_path(root.File("Jos\xC3\xA9"));
+  VARIANT_BOOL done = VARIANT_FALSE;
+  const std::string refusal = Failure(tarvex->Save(Bstr("пакет.zip"), &done));
+  fs::current_path(before);
+  EXPECT_EQ("Имя [" + root.Path() +
+                "/Jos<U+00E9>] нельзя сохранить в кодировке Windows-1251: символ [U+00E9]",
+            refusal);
+  EXPECT_TRUE(fs::is_empty(root.File("Jos?")));
+  EXPECT_TRUE(fs::is_empty(root.File("Jos\xC3\xA9")));
+}
