@@ -12,6 +12,7 @@
 #include "editor/model/shell_routines.h"
 #include "editor/model/string_routines.h"
 #include "platform/com/guid_text.h"
+#include "platform/kernel/codepage.h"
 #include "platform/kernel/file_system.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/guid.h"
@@ -162,6 +163,11 @@ int32_t TPacket::AddDocument(const std::string& file_name, const std::string& do
                              uint16_t role) {
   RequirePackage();
   if (file_name.empty()) throw EditorError("Не указан файл документа [" + doc_name + "]");
+  // The library takes a name only after its last ":", and the receivers'
+  // systems keep no ":" in a file name either.
+  if (FileNamePart(file_name).find(':') != std::string::npos) {
+    throw EditorError(ForbiddenNameCharMessage(FileNamePart(file_name), ':'));
+  }
   if (!FileExists(file_name)) {
     throw EditorError("Файл документа [" + doc_name + "] не найден: " + file_name);
   }

@@ -235,9 +235,12 @@ void TfmQuendaSetup::btnSaveClick() {
   if (applied_) accept();
 }
 
-bool TfmQuendaSetup::CheckFolder(QLineEdit* edit, const char* message) {
-  if (FolderExists(TrimText(FromQt(edit->text())))) return true;
-  ShowMessageBox(message, kMessageWarning);
+bool TfmQuendaSetup::CheckFolder(QLineEdit* edit, const char* message, std::string& folder) {
+  std::string text, refusal;
+  const bool exact = FromQtExactly(edit->text(), text, refusal);
+  folder = TrimText(text);
+  if (exact && FolderExists(folder)) return true;
+  ShowMessageBox(exact ? std::string(message) : refusal, kMessageWarning);
   PageControl1->setCurrentWidget(TabSheet2);
   edit->setFocus();
   return false;
@@ -259,9 +262,10 @@ bool TfmQuendaSetup::Apply() {
       return false;
     }
   }
-  if (!CheckFolder(edOutPath, "Не найден каталог формирования пакетов") ||
-      !CheckFolder(edInputPath, "Не найден каталог входящих пакетов") ||
-      !CheckFolder(edDocPath, "Не найден каталог документов")) {
+  std::string out_path, input_path, doc_path;
+  if (!CheckFolder(edOutPath, "Не найден каталог формирования пакетов", out_path) ||
+      !CheckFolder(edInputPath, "Не найден каталог входящих пакетов", input_path) ||
+      !CheckFolder(edDocPath, "Не найден каталог документов", doc_path)) {
     return false;
   }
   const int index = cmbPrivateCert->currentIndex();
@@ -271,9 +275,9 @@ bool TfmQuendaSetup::Apply() {
     if (!marked.empty()) marked += ";";
     marked += info.Sha1;
   }
-  return Write("OUTPATH", IncludeBackslash(TrimText(FromQt(edOutPath->text())))) &&
-         Write("INPUTPATH", IncludeBackslash(TrimText(FromQt(edInputPath->text())))) &&
-         Write("DOCPATH", IncludeBackslash(TrimText(FromQt(edDocPath->text())))) &&
+  return Write("OUTPATH", IncludeBackslash(out_path)) &&
+         Write("INPUTPATH", IncludeBackslash(input_path)) &&
+         Write("DOCPATH", IncludeBackslash(doc_path)) &&
          Write("SenderSHA1", index >= 0 ? certificates_[index].Sha1 : std::string()) &&
          Write("IONotary", marked);
 }

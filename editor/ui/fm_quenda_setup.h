@@ -54,7 +54,10 @@ class TfmQuendaSetup : public QDialog {
   void cbIONotaryClick();
   void PickFolder(QLineEdit* edit, const char* title);
   void btnSaveClick();
-  bool CheckFolder(QLineEdit* edit, const char* message);
+  // The folder the edit names, trimmed, in `folder`; false, once the user
+  // was told, when it is no folder or cp1251 cannot hold its name, which a
+  // look-alike would put in the settings in its place.
+  bool CheckFolder(QLineEdit* edit, const char* message, std::string& folder);
   bool Write(const char* key, const std::string& value);
 
   std::string ini_path_;

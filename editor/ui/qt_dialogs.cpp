@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "editor/model/shell_routines.h"
 #include "editor/ui/qt_text.h"
 #include "platform/kernel/codepage.h"
 #include "platform/shell/browse_folder.h"
@@ -51,12 +52,23 @@ int ShowQtMessageBox(const std::string& text, const std::string& caption, uint32
   return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
 }
 
+// The path picked, in cp1251; a path that cp1251 cannot hold is refused
+// here, where it enters, and the dialog counts as cancelled.
+std::optional<std::string> PickedPath(const QString& path) {
+  std::string picked, refusal;
+  if (PathFromQt(path, picked, refusal)) return picked;
+  ShowMessageBox(refusal, kMessageError);
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::string> PickQtFolder(const BrowseInfo& info) {
   QFileDialog::Options options = QFileDialog::ShowDirsOnly;
   const QString folder = QFileDialog::getExistingDirectory(
       QApplication::activeWindow(), ToQt(info.title), ToQt(info.selection), options);
   if (folder.isEmpty()) return std::nullopt;
-  return FromQt(folder);
+  return PickedPath(folder);
 }
 
 // The non-native dialog matches the filter's patterns without regard to
@@ -69,8 +81,10 @@ std::optional<std::string> PickQtFile(const OpenFileName& info) {
   if (!info.filter.empty()) dialog.setNameFilter(QtFileFilter(info.filter));
   if (!info.file_name.empty()) dialog.selectFile(ToQt(info.file_name));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return FromQt(dialog.selectedFiles().first());
+  return PickedPath(dialog.selectedFiles().first());
 }
+
+namespace {
 
 // The desktop's program for the file's type (xdg-open and its kin).
 bool OpenWithDesktop(const ShellOpen& open) {

@@ -266,6 +266,25 @@ TEST_F(SetupDialogTest, AMissingFolderIsRefusedOnItsTabAndNothingIsWritten) {
   EXPECT_EQ(IniText(), before);
 }
 
+// Typed or pasted, a folder's name may hold what cp1251 lacks; its
+// look-alike exists, so that taking it would show.
+TEST_F(SetupDialogTest, AFolderCp1251CannotHoldIsRefusedByNameNotTakenAsItsLookAlike) {
+  const std::string before = "[QUENDA_SETUP]\nOUTPATH=/\n";
+  WriteIni(before);
+  fs::create_directory(out_.File("Jos\xC3\xA9"));
+  fs::create_directory(out_.File("Jos?"));
+  auto dialog = Dialog();
+  SetText(dialog.get(), "edInputPath", "/");
+  Find<QLineEdit>(dialog.get(), "edDocPath")->setText(QString::fromUtf8(out_.File("Jos\xC3\xA9")));
+  Click(dialog.get());
+  EXPECT_FALSE(dialog->Applied());
+  EXPECT_EQ(dialogs_.Texts(),
+            std::vector<std::string>{"Имя [" + Utf8ToAnsi(out_.Path()) +
+                                     "/Jos<U+00E9>] нельзя сохранить в кодировке Windows-1251: "
+                                     "символ [U+00E9]"});
+  EXPECT_EQ(IniText(), before);
+}
+
 TEST_F(SetupDialogTest, TheSettingsActionAppliesTheDialogAndTheWindowReadsItBack) {
   WriteIni("[QUENDA_SETUP]\nOUTPATH=/\nINPUTPATH=/\nDOCPATH=/\nSenderSHA1=" + signer_ + "\n");
   auto window = Start();
