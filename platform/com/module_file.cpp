@@ -40,13 +40,20 @@ std::string ModuleFileName(const void* address) {
   dl_iterate_phdr(FindObject, &search);
   if (!search.found) return {};
   char resolved[PATH_MAX];
+  std::string_view found;
   if (search.path.empty()) {
     const ssize_t length = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
     if (length <= 0) return {};
-    return Utf8ToAnsi(std::string_view(resolved, static_cast<size_t>(length)));
+    found = std::string_view(resolved, static_cast<size_t>(length));
+  } else {
+    found = realpath(search.path.c_str(), resolved) == nullptr ? std::string_view(search.path)
+                                                               : std::string_view(resolved);
   }
-  if (realpath(search.path.c_str(), resolved) == nullptr) return Utf8ToAnsi(search.path);
-  return Utf8ToAnsi(resolved);
+  // No path at all rather than a look-alike, whose folder may hold another
+  // module's resources.
+  std::string path;
+  std::string refusal;
+  return SysPathToAnsi(found, path, refusal) ? path : std::string();
 }
 
 std::string GetShortPathNameA(const std::string& path) { return path; }
