@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "editor/model/editor_error.h"
 #include "platform/kernel/codepage.h"
 
 namespace {
@@ -20,6 +21,12 @@ void SetApplicationTitle(const std::string& title) { Title() = title; }
 
 std::string ApplicationExeName() {
   std::error_code error;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : Utf8ToAnsi(exe.string());
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return std::string();
+  // A look-alike path would name another program's settings, books and
+  // library.
+  std::string path;
+  std::string refusal;
+  if (!SysPathToAnsi(exe.string(), path, refusal)) throw EditorError(refusal);
+  return path;
 }

@@ -6,5 +6,6 @@
 
 const std::string& ApplicationTitle();
 void SetApplicationTitle(const std::string& title);
-// The running executable's path (cp1251).
+// The running executable's path (cp1251); raises EditorError, naming it,
+// when it has no exact cp1251 form.
 std::string ApplicationExeName();

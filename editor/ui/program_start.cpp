@@ -30,10 +30,15 @@ int RunEditor(int argc, char** argv) {
   QApplication::setApplicationDisplayName(ToQt(kProgramTitle));
   InstallQtDialogs();
   InstallQtTranslations();
-  // Documents viewed by copies that were killed would stay for good.
-  RemoveLeftoverWorkFolders();
   TfmQuendaMain window;
-  SetStartParameters(window);
+  try {
+    // Documents viewed by copies that were killed would stay for good.
+    RemoveLeftoverWorkFolders();
+    SetStartParameters(window);
+  } catch (const std::exception& e) {
+    ShowMessageBox(e.what(), kMessageError);
+    return 1;
+  }
   window.ReadSettings();
   if (!window.Initialize()) return 1;
   window.show();

@@ -3,17 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "editor/model/application.h"
+#include "editor/model/editor_error.h"
 #include "platform/kernel/codepage.h"
 #include "platform/shell/browse_folder.h"
 #include "platform/shell/special_folder.h"
 #include "platform/shell/version_resource.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 TARVEX_VERSION_RESOURCE(3, 1, 4, 15);
@@ -109,6 +113,37 @@ TEST(ShellRoutinesTest, VersionTexts) {
   std::ofstream(dir.File("plain")) << "text";
   EXPECT_EQ(FileVersionText(dir.File("plain"), false), "0.0.0.0");
   EXPECT_EQ(FileVersionText(dir.File("missing"), true), dir.File("missing") + " 0.0.0.0");
+}
+
+// A copy of this test started from a folder cp1251 cannot name would take
+// its settings, books and library from a look-alike "?" folder: it is
+// refused by name instead. The copy (TARVEX_EXE_COPY set) says what it met.
+TEST(ShellRoutinesTest, AnExecutableWhosePathHasNoCp1251FormIsRefusedByName) {
+  if (std::getenv("TARVEX_EXE_COPY") != nullptr) {
+    try {
+      std::cout << "[path " << AnsiToUtf8(ApplicationExeName()) << "]";
+    } catch (const EditorError& e) {
+      std::cout << "[refused " << AnsiToUtf8(e.what()) << "]";
+    }
+    return;
+  }
+  const fs::path self = fs::read_symlink("/proc/self/exe");
+  const std::string runtime = (self.parent_path() / "../../../lib/tarvex").string();
+  TempDir dir;
+  for (const std::string folder : {"Jos\xC3\xA9", "Jos?"}) {
+    fs::create_directories(fs::path(dir.Path()) / folder);
+    fs::copy_file(self, fs::path(dir.Path()) / folder / "copy");
+  }
+  const auto run = [&](const std::string& folder) {
+    return RunCommand("TARVEX_EXE_COPY=1 LD_LIBRARY_PATH='" + runtime + "' '" + dir.Path() + "/" +
+                      folder + "/copy' --gtest_filter=" +
+                      "ShellRoutinesTest.AnExecutableWhosePathHasNoCp1251FormIsRefusedByName")
+        .output;
+  };
+  const std::string refused = dir.Path() + "/Jos\xC3\xA9/copy";
+  EXPECT_NE(run("Jos\xC3\xA9").find("[refused " + AnsiToUtf8(NoAnsiFormMessage(refused)) + "]"),
+            std::string::npos);
+  EXPECT_NE(run("Jos?").find("[path " + dir.Path() + "/Jos?/copy]"), std::string::npos);
 }
 
 TEST(ShellRoutinesTest, SaveStringToFileWritesBytesAsTheyAre) {
