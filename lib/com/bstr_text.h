@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/com/bstr.h"
 #include "platform/com/variant.h"
@@ -14,8 +15,9 @@ std::string BstrToAnsi(BSTR text);
 // naming it, when a character has no cp1251 form, rather than put '?' in
 // its place and so name another file or merge two names into one.
 std::string BstrToAnsiName(BSTR text);
-// A new BSTR the caller frees; raises when memory runs out.
-BSTR AnsiToBstr(const std::string& text);
+// A new BSTR the caller frees; raises when memory runs out or the text is
+// longer than a BSTR holds.
+BSTR AnsiToBstr(std::string_view text);
 
 inline VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 

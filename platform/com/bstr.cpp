@@ -11,7 +11,7 @@ uint32_t* Prefix(BSTR text) { return reinterpret_cast<uint32_t*>(text) - 1; }
 }  // namespace
 
 BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length) {
-  if (length > (UINT32_MAX - 2 * sizeof(uint32_t)) / sizeof(OLECHAR)) return nullptr;
+  if (length > kMaxBstrLength) return nullptr;
   const size_t bytes = size_t{length} * sizeof(OLECHAR);
   auto* block = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) + bytes + sizeof(OLECHAR)));
   if (block == nullptr) return nullptr;

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "lib/com/bstr_text.h"
 #include "lib/com/com_call.h"
 #include "lib/com/ole_error.h"
 #include "lib/com/safe_call.h"
 #include "platform/com/error_info.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/zero_pages.h"
 
 namespace {
 
@@ -54,6 +56,30 @@ TEST(ComErrors, AFailedResultRaisesItsOleErrorAfterOneDebugLine) {
   OleCheck(S_FALSE);
   RaiseComFailure(S_OK);
   EXPECT_TRUE(debug.Lines().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Text handed out as a BSTR is measured before its length narrows to the
+// prefix's 32 bits: 4 GiB and one byte once made room for one character.
+TEST(BstrTextTest, TextLongerThanABstrHoldsIsRefusedBeforeAnyRoomIsMade) {
+  for (const size_t size : {size_t{kMaxBstrLength} + 1, (size_t{1} << 32) + 1}) {
+    const ZeroPages text(size);
+    ASSERT_TRUE(text.Mapped());
+    HRESULT code = S_OK;
+    std::string message;
+    try {
+      SysFreeString(AnsiToBstr(text.View()));
+    } catch (const EOleSysError& e) {
+      code = e.ErrorCode();
+      message = e.Message();
+    }
+    EXPECT_EQ(code, E_OUTOFMEMORY);
+    EXPECT_EQ(message, "Строка длиной [" + std::to_string(size) +
+                           "] символов длиннее предела строки автоматизации [2147483643]");
+  }
 }
 
 }  // namespace
