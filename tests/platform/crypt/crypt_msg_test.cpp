@@ -93,6 +93,20 @@ class CryptMsgTest : public testing::Test {
     return ::OpensslVerify(roots_.Dir(), signature, content, File("chain.pem"));
   }
 
+  // What signing with a fresh context of the signer, which reads the
+  // container anew, leaves as the last error; 0 when it signs.
+  uint32_t FreshSigningError() const {
+    PCCERT_CONTEXT fresh = FreshSigner();
+    if (fresh == nullptr) return static_cast<uint32_t>(-1);
+    CryptSignMessagePara para = SignPara();
+    para.SigningCert = fresh;
+    uint32_t size = 0;
+    const uint32_t error =
+        CryptSignMessage(para, true, kContent, nullptr, &size) ? 0 : GetLastError();
+    CertFreeCertificateContext(fresh);
+    return error;
+  }
+
   // The content openssl finds in an attached signature; empty when it
   // refuses the signature.
   std::string OpensslAttachedContent(const std::string& signature) const {
@@ -573,14 +587,7 @@ TEST_F(CryptMsgTest, AKeyFileLongerThanOpensslReadsIsRefusedWhole) {
   const std::string key_file = KeyFile();
   ASSERT_NE("", key_file);
   ASSERT_EQ(0, ::truncate(key_file.c_str(), (off_t{1} << 31) + 1));
-  PCCERT_CONTEXT fresh = FreshSigner();
-  ASSERT_NE(nullptr, fresh);
-  CryptSignMessagePara para = SignPara();
-  para.SigningCert = fresh;
-  uint32_t size = 0;
-  EXPECT_FALSE(CryptSignMessage(para, true, kContent, nullptr, &size));
-  EXPECT_EQ(NTE_BAD_KEY, GetLastError());
-  CertFreeCertificateContext(fresh);
+  EXPECT_EQ(NTE_BAD_KEY, FreshSigningError());
 }
 
 TEST_F(CryptMsgTest, AContextKeepsTheKeyItSignedWithWhileItLives) {
@@ -590,14 +597,7 @@ TEST_F(CryptMsgTest, AContextKeepsTheKeyItSignedWithWhileItLives) {
   EXPECT_EQ(0, OpensslVerify(Sign(true), kContent));
 
   // A context made afresh reads the container, and finds no key there.
-  PCCERT_CONTEXT fresh = FreshSigner();
-  ASSERT_NE(nullptr, fresh);
-  CryptSignMessagePara para = SignPara();
-  para.SigningCert = fresh;
-  uint32_t size = 0;
-  EXPECT_FALSE(CryptSignMessage(para, true, kContent, nullptr, &size));
-  EXPECT_EQ(NTE_NO_KEY, GetLastError());
-  CertFreeCertificateContext(fresh);
+  EXPECT_EQ(NTE_NO_KEY, FreshSigningError());
 }
 
 }  // namespace
