@@ -12,6 +12,7 @@
 #include "lib/package/tarvex_document.h"
 #include "lib/package/xml_gpr_document.h"
 #include "lib/package/xml_gpr_signature.h"
+#include "platform/kernel/escaped_text.h"
 
 namespace {
 
@@ -105,15 +106,14 @@ void CheckFileCount(int64_t document_count, int64_t signature_count) {
 
 void CheckOriginalExtension(const std::string& name, const std::string& extension) {
   for (const char c : extension) {
-    if (static_cast<unsigned char>(c) < 0x20 ||
-        std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+    if (IsControlByte(c) || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
       RaiseErrorFmt("Недопустимое имя файла [%0:s]: расширение содержит символ [%1:s]",
-                    {name, std::string(1, c)});
+                    {Escaped(name), Escaped(std::string(1, c))});
     }
   }
   if (!extension.empty() && (extension.back() == ' ' || extension.back() == '.')) {
     RaiseErrorFmt("Недопустимое имя файла [%s]: расширение оканчивается пробелом или точкой",
-                  {name});
+                  {Escaped(name)});
   }
 }
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/kernel/escaped_text.h"
+
 namespace {
 
 constexpr std::array<char16_t, 128> kUpperHalf = {
@@ -224,6 +226,6 @@ std::string NoAnsiFormMessage(std::u16string_view text) {
 }
 
 std::string ForbiddenNameCharMessage(std::string_view name, char c) {
-  return "Недопустимое имя файла [" + std::string(name) + "]: имя содержит символ [" +
+  return "Недопустимое имя файла [" + Escaped(name) + "]: имя содержит символ [" +
          std::string(1, c) + "]";
 }

@@ -620,18 +620,21 @@ TEST_F(PackageObjectTest, OriginalNamesWhoseExtensionNoReceiverCouldKeepAreRefus
   const struct {
     const char* name;
     const char* what;
+    const char* shown = nullptr;  // in the refusal, when not the name itself
   } cases[] = {
       {"a.pd?", "расширение содержит символ [?]"},
       {"a.p|f", "расширение содержит символ [|]"},
       {"a.p<f", "расширение содержит символ [<]"},
       {"a.p*f", "расширение содержит символ [*]"},
       {"a.p\"f", "расширение содержит символ [\"]"},
-      {"a.p\tf", "расширение содержит символ [\t]"},
+      {"a.p\tf", "расширение содержит символ [\\x09]", "a.p\\x09f"},
+      {"a.p\x7F", "расширение содержит символ [\\x7F]", "a.p\\x7F"},
       {"a.pdf ", "расширение оканчивается пробелом или точкой"},
       {"a.pdf.", "расширение оканчивается пробелом или точкой"},
   };
   for (const auto& c : cases) {
-    const std::string refusal = "Недопустимое имя файла [" + std::string(c.name) + "]: " + c.what;
+    const std::string refusal =
+        "Недопустимое имя файла [" + std::string(c.shown ? c.shown : c.name) + "]: " + c.what;
     ITarvexFile* file = reinterpret_cast<ITarvexFile*>(1);
     EXPECT_EQ(refusal, Failure(tarvex->AddFile(Bstr(), Bstr("04"), Bstr("pdf"), Bstr(c.name),
                                                Bstr("pdf"), &file)));
